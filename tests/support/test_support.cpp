@@ -1,0 +1,63 @@
+#include "support/test_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/log.h"
+#include "core/random.h"
+#include "core/text.h"
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    const fs::path folder = fs::temp_directory_path() / fs::u8path("tavolin-test-" + RandomHex(8));
+    fs::create_directories(folder);
+    path_ = folder.u8string();
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(fs::u8path(path_), ignored);
+}
+
+std::string TempDir::file(const std::string& name) const { return JoinPath(path_, name); }
+
+LogCapture::LogCapture() {
+    SetLogSink([this](const char* level, const std::string& message) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        records_.emplace_back(level, message);
+    });
+}
+
+LogCapture::~LogCapture() { SetLogSink(nullptr); }
+
+std::vector<std::pair<std::string, std::string>> LogCapture::records() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return records_;
+}
+
+bool LogCapture::has(const std::string& level, const std::string& message) const {
+    for (const auto& record : records()) {
+        if (record.first == level && record.second == message) return true;
+    }
+    return false;
+}
+
+bool LogCapture::hasPrefix(const std::string& level, const std::string& prefix) const {
+    for (const auto& record : records()) {
+        if (record.first == level && record.second.compare(0, prefix.size(), prefix) == 0) return true;
+    }
+    return false;
+}
+
+std::string ReadRawFile(const std::string& path) {
+    std::string native = path;
+#ifndef _WIN32
+    for (char& c : native) {
+        if (c == '\\') c = '/';
+    }
+#endif
+    std::ifstream in(fs::u8path(native), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
