@@ -1,0 +1,22 @@
+// Whole-file reads and writes, the atomic replace and the time stamp used in
+// file names. Paths are UTF-8; "\" and "/" both separate folders.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Reads the whole file; a leading UTF-8 byte order mark is dropped.
+bool ReadWholeFile(const std::string& path, std::string* out);
+// Creates or truncates the file and writes every byte; no byte order mark.
+bool WriteWholeFile(const std::string& path, std::string_view bytes);
+// Writes path + ".tmp", then moves it over path: a reader sees the old file
+// or the new one, never a partial one.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+// Deletes a file; false when it could not be deleted.
+bool RemoveFile(const std::string& path);
+// True when the entry exists and is not a folder.
+bool IsFile(const std::string& path);
+// Creates the folder and any missing parents; true when it exists after.
+bool EnsureDir(const std::string& path);
+// Local time as "YYYY-MM-DD_hh-mm-ss", for file names.
+std::string FileTimestamp();

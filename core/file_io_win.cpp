@@ -1,0 +1,77 @@
+#include <windows.h>
+
+#include "core/file_io.h"
+#include "core/text.h"
+#include "core/unicode.h"
+#include "core/win_handle.h"
+
+bool ReadWholeFile(const std::string& path, std::string* out) {
+    UniqueHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) return false;
+    std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!content.empty() && !ReadFile(file.get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr)) {
+        return false;
+    }
+    content.resize(read);
+    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) content.erase(0, 3);
+    if (out != nullptr) *out = std::move(content);
+    return true;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+    if (bytes.size() > 0xFFFFFFFFu) return false;
+    UniqueHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    if (bytes.empty()) return true;
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(bytes.size());
+    return WriteFile(file.get(), bytes.data(), size, &written, nullptr) && written == size;
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    const std::string temp = path + ".tmp";
+    if (!WriteWholeFile(temp, bytes)) return false;
+    if (MoveFileExW(ToWide(temp).c_str(), ToWide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    RemoveFile(temp);
+    return false;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileW(ToWide(path).c_str()) != 0; }
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+namespace {
+
+bool CreateOrFindDir(const std::string& path) {
+    return CreateDirectoryW(ToWide(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+bool EnsureDir(const std::string& path) {
+    if (path.empty()) return false;
+    if (CreateOrFindDir(path)) return true;
+    const std::size_t slash = path.find_last_of("\\/");
+    // No parent, or the parent is a drive root such as "C:\", which can't
+    // be created.
+    if (slash == std::string::npos || slash <= 2) return false;
+    if (!EnsureDir(path.substr(0, slash))) return false;
+    return CreateOrFindDir(path);
+}
+
+std::string FileTimestamp() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return Format("%04d-%02d-%02d_%02d-%02d-%02d", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                  now.wSecond);
+}

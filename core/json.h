@@ -1,0 +1,93 @@
+// The one document type of the program: a small JSON tree with lenient
+// lookups, a writer (compact or indented) and a parser that reports the
+// first error as a short Chinese message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+enum class JsonType : std::uint32_t { Null = 0, Bool = 1, Number = 2, String = 3, Array = 4, Object = 5 };
+
+class JsonValue {
+public:
+    using Member = std::pair<std::string, JsonValue>;
+
+    JsonValue() = default;
+    JsonValue(bool flag);
+    JsonValue(int number);
+    JsonValue(double number);
+    JsonValue(const char* text);  // nullptr counts as ""
+    JsonValue(std::string text);
+    JsonValue(std::string_view text);
+
+    static JsonValue MakeArray();
+    static JsonValue MakeObject();
+    // The process-wide read-only Null that every failed lookup returns.
+    static const JsonValue& SharedNull();
+
+    JsonType type() const { return type_; }
+    bool isNull() const { return type_ == JsonType::Null; }
+    bool isBool() const { return type_ == JsonType::Bool; }
+    bool isNumber() const { return type_ == JsonType::Number; }
+    bool isString() const { return type_ == JsonType::String; }
+    bool isArray() const { return type_ == JsonType::Array; }
+    bool isObject() const { return type_ == JsonType::Object; }
+
+    // Containers. push/set turn a value of another type into an empty
+    // Array/Object first; at/find return SharedNull() when nothing is there.
+    std::size_t size() const;
+    JsonValue& push(JsonValue item);
+    const JsonValue& at(std::size_t index) const;
+    bool contains(std::string_view key) const;
+    const JsonValue& find(std::string_view key) const;
+    JsonValue& set(std::string_view key, JsonValue value);
+    bool erase(std::string_view key);
+
+    // The payloads as stored; empty for a value of another type.
+    const std::string& text() const { return text_; }
+    const std::vector<JsonValue>& items() const { return items_; }
+    const std::vector<Member>& members() const { return members_; }
+
+    // Lenient conversions: a wrong type gives the caller's default.
+    bool asBool(bool fallback) const;
+    int asInt(int fallback) const;
+    double asNumber(double fallback) const;
+    std::string asString(const std::string& fallback) const;
+
+    // Member reads: a missing or null member gives the default.
+    bool getBool(std::string_view key, bool fallback) const;
+    int getInt(std::string_view key, int fallback) const;
+    std::string getString(std::string_view key, const std::string& fallback) const;
+
+    friend bool operator==(const JsonValue& a, const JsonValue& b);
+    friend bool operator!=(const JsonValue& a, const JsonValue& b) { return !(a == b); }
+
+private:
+    JsonType type_ = JsonType::Null;
+    bool boolean_ = false;
+    double number_ = 0.0;
+    std::string text_;
+    std::vector<JsonValue> items_;
+    std::vector<Member> members_;
+};
+
+// Deepest nesting of arrays and objects the parser accepts; deeper input is
+// refused with kJsonTooDeepMessage instead of exhausting the stack.
+constexpr int kJsonMaxDepth = 512;
+extern const char* const kJsonTooDeepMessage;
+
+// indent < 0: compact, no whitespace at all; indent >= 0: that many spaces
+// per level, one member or item per line.
+std::string ToJson(const JsonValue& value, int indent);
+
+// Appends the escaped form of text (without the surrounding quotes) to out.
+void EscapeJsonString(std::string_view text, std::string& out);
+
+// On success *out (when given) receives the tree and *error is untouched; on
+// failure *out is untouched and *error (when given) receives the first
+// error's message.
+bool ParseJson(std::string_view text, JsonValue* out, std::string* error);
