@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "config/config_store.h"
+#include "config/password.h"
+#include "core/file_io.h"
+#include "core/paths.h"
+#include "support/test_support.h"
+
+namespace {
+
+class PasswordTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetDataDirOverride(dir_.path()); }
+    void TearDown() override { SetDataDirOverride(""); }
+
+    static SecuritySettings Reloaded() {
+        AppConfig loaded;
+        EXPECT_TRUE(LoadConfig(loaded));
+        return loaded.security;
+    }
+
+    static bool IsLowerHex(const std::string& text) {
+        return text.find_first_not_of("0123456789abcdef") == std::string::npos;
+    }
+
+    TempDir dir_;
+    AppConfig config_;
+};
+
+}  // namespace
+
+TEST_F(PasswordTest, SetThenVerify) {
+    ASSERT_TRUE(SetStartupPassword(config_, "开门 Sesame!", "老地方"));
+    EXPECT_TRUE(config_.security.enabled);
+    EXPECT_EQ(config_.security.hint, "老地方");
+    EXPECT_EQ(config_.security.salt.size(), 32u);
+    EXPECT_EQ(config_.security.hash.size(), 64u);
+    EXPECT_TRUE(IsLowerHex(config_.security.salt));
+    EXPECT_TRUE(IsLowerHex(config_.security.hash));
+
+    EXPECT_TRUE(VerifyStartupPassword(config_, "开门 Sesame!"));
+    for (const char* wrong : {"", "开门 Sesame", "开门 Sesame!!", "开门 sesame!", " 开门 Sesame!"}) {
+        EXPECT_FALSE(VerifyStartupPassword(config_, wrong)) << wrong;
+    }
+}
+
+TEST_F(PasswordTest, EverySetChoosesANewSaltAndHash) {
+    ASSERT_TRUE(SetStartupPassword(config_, "same", ""));
+    const SecuritySettings first = config_.security;
+    ASSERT_TRUE(SetStartupPassword(config_, "same", ""));
+    EXPECT_NE(config_.security.salt, first.salt);
+    EXPECT_NE(config_.security.hash, first.hash);
+    EXPECT_TRUE(VerifyStartupPassword(config_, "same"));
+    EXPECT_FALSE(VerifyStartupPassword(config_, "other"));
+}
+
+// The digest is SHA-256 over salt, "|" and the password's UTF-8 bytes;
+// stores written by other installations depend on exactly that.
+TEST_F(PasswordTest, DigestOfSaltBarAndPassword) {
+    config_.security.enabled = true;
+    config_.security.salt = "00112233445566778899aabbccddeeff";
+    config_.security.hash = "cb1f115d8713d4396290d30e31f5379e5c276a36bd408fe507367580ddd75616";
+    EXPECT_TRUE(VerifyStartupPassword(config_, "secret"));
+    EXPECT_FALSE(VerifyStartupPassword(config_, "secreT"));
+    config_.security.hash = "ef4e0f735d2dd96c73dd86c414567465ea9233393de9a80a960783c352e3f487";
+    EXPECT_TRUE(VerifyStartupPassword(config_, "密码"));
+    // A stored hash of another length never matches.
+    config_.security.hash = "ef4e0f735d2dd96c";
+    EXPECT_FALSE(VerifyStartupPassword(config_, "密码"));
+}
+
+TEST_F(PasswordTest, WithoutProtectionEverythingVerifies) {
+    EXPECT_TRUE(VerifyStartupPassword(config_, ""));
+    EXPECT_TRUE(VerifyStartupPassword(config_, "anything"));
+    config_.security.enabled = true;  // enabled without a hash
+    EXPECT_TRUE(VerifyStartupPassword(config_, "anything"));
+    config_.security.enabled = false;
+    config_.security.hash = std::string(64, 'a');
+    EXPECT_TRUE(VerifyStartupPassword(config_, "anything"));
+}
+
+TEST_F(PasswordTest, EachChangeIsSaved) {
+    ASSERT_TRUE(SetStartupPassword(config_, "pw", "hint"));
+    SecuritySettings stored = Reloaded();
+    EXPECT_TRUE(stored.enabled);
+    EXPECT_EQ(stored.salt, config_.security.salt);
+    EXPECT_EQ(stored.hash, config_.security.hash);
+    EXPECT_EQ(stored.hint, "hint");
+
+    ClearStartupPassword(config_);
+    EXPECT_FALSE(config_.security.enabled);
+    EXPECT_TRUE(config_.security.salt.empty() && config_.security.hash.empty() && config_.security.hint.empty());
+    stored = Reloaded();
+    EXPECT_FALSE(stored.enabled);
+    EXPECT_TRUE(stored.salt.empty() && stored.hash.empty() && stored.hint.empty());
+    EXPECT_TRUE(VerifyStartupPassword(config_, "whatever"));
+}
+
+TEST_F(PasswordTest, EmptyPasswordTurnsProtectionOff) {
+    ASSERT_TRUE(SetStartupPassword(config_, "pw", "hint"));
+    ASSERT_TRUE(SetStartupPassword(config_, "", "ignored"));
+    EXPECT_FALSE(config_.security.enabled);
+    EXPECT_EQ(config_.security.hint, "");
+    EXPECT_FALSE(Reloaded().enabled);
+}
+
+TEST_F(PasswordTest, FailedSaveIsReportedAndTheChangeStaysInMemory) {
+    SetDataDirOverride(dir_.file("blocked"));
+    ASSERT_TRUE(WriteWholeFile(dir_.file("blocked"), "a file where the folder should be"));
+    EXPECT_FALSE(SetStartupPassword(config_, "pw", ""));
+    EXPECT_TRUE(config_.security.enabled);
+    EXPECT_TRUE(VerifyStartupPassword(config_, "pw"));
+}
