@@ -2,6 +2,7 @@
 // 10,000 servers through the real file layer, in a scratch data folder.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <string>
 

@@ -1,0 +1,99 @@
+#include "config/export_csv.h"
+
+#include <cstddef>
+#include <string_view>
+
+#include "core/file_io.h"
+#include "core/log.h"
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kHeader = "地址,端口,用户名,密码,备注,分组,色彩深度,分辨率,智能缩放,自动连接";
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kYes = "是";
+constexpr std::string_view kNo = "否";
+
+// A spreadsheet opening the file would run a cell starting with = + - @ as a
+// formula. One "'" in front stops that; values that already start with
+// quotes before such a character get one more, so the import, which drops
+// exactly one, gives every value back unchanged.
+bool NeedsFormulaGuard(std::string_view value) {
+    std::size_t quotes = 0;
+    while (quotes < value.size() && value[quotes] == '\'') ++quotes;
+    if (quotes == value.size()) return false;
+    const char c = value[quotes];
+    return c == '=' || c == '+' || c == '-' || c == '@';
+}
+
+// Quoted only for a comma, a double quote, CR or LF; tabs and semicolons
+// are written bare, as other programs reading the file expect.
+void AppendTextField(std::string* out, std::string_view value) {
+    const bool guard = NeedsFormulaGuard(value);
+    const bool quote = value.find_first_of(",\"\r\n") != std::string_view::npos;
+    if (quote) out->push_back('"');
+    if (guard) out->push_back('\'');
+    if (!quote) {
+        out->append(value);
+        return;
+    }
+    for (char c : value) {
+        if (c == '"') out->push_back('"');
+        out->push_back(c);
+    }
+    out->push_back('"');
+}
+
+void AppendInt(std::string* out, int value) {
+    out->append(std::to_string(value));
+}
+
+void AppendServerLine(std::string* out, const ServerRecord& s) {
+    AppendTextField(out, s.host);
+    out->push_back(',');
+    AppendInt(out, s.port);
+    out->push_back(',');
+    AppendTextField(out, s.user);
+    out->push_back(',');
+    AppendTextField(out, s.password);
+    out->push_back(',');
+    AppendTextField(out, s.remark);
+    out->push_back(',');
+    AppendTextField(out, s.group);
+    out->push_back(',');
+    AppendInt(out, s.colorDepth);
+    out->push_back(',');
+    // "%dx%d" never holds a character that needs quoting.
+    if (s.width > 0 && s.height > 0) {
+        AppendInt(out, s.width);
+        out->push_back('x');
+        AppendInt(out, s.height);
+    }
+    out->push_back(',');
+    out->append(s.smartSizing ? kYes : kNo);
+    out->push_back(',');
+    out->append(s.autoConnect ? kYes : kNo);
+    out->append(kLineEnd);
+}
+
+}  // namespace
+
+std::string ExportServersCsv(const AppConfig& config) {
+    std::string out;
+    out.reserve(kBom.size() + kHeader.size() + kLineEnd.size() + config.servers.size() * 96);
+    out.append(kBom);
+    out.append(kHeader);
+    out.append(kLineEnd);
+    for (const ServerRecord& server : config.servers) AppendServerLine(&out, server);
+    return out;
+}
+
+bool ExportServersCsvToFile(const AppConfig& config, const std::string& path) {
+    const bool ok = WriteWholeFile(path, ExportServersCsv(config));
+    if (ok) {
+        Log(kLogInfo, "已导出服务器列表：" + path);
+    } else {
+        Log(kLogError, "导出失败：" + path);
+    }
+    return ok;
+}
