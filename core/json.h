@@ -65,6 +65,7 @@ public:
 
     friend bool operator==(const JsonValue& a, const JsonValue& b);
     friend bool operator!=(const JsonValue& a, const JsonValue& b) { return !(a == b); }
+    friend class JsonParser;  // builds members without a lookup per key
 
 private:
     JsonType type_ = JsonType::Null;

@@ -1,0 +1,434 @@
+// JSON parser: a recursive descent over UTF-8 bytes that accepts comments,
+// keeps the first error it meets and refuses nesting beyond kJsonMaxDepth.
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <unordered_map>
+#include <utility>
+
+#include "core/json.h"
+#include "core/json_number.h"
+
+const char* const kJsonTooDeepMessage = "嵌套层数过深";
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The pieces of a decimal number as strtod would accept them.
+struct DecimalText {
+    bool negative = false;
+    const char* intFirst = nullptr;  // integer digits
+    const char* intLast = nullptr;
+    const char* fracFirst = nullptr;  // fraction digits (empty without a point)
+    const char* fracLast = nullptr;
+    bool hasPointOrExponent = false;
+    long long exponent = 0;  // clamped; only its size relative to the digits matters
+    const char* end = nullptr;
+};
+
+// Reads the exponent at p when "e"/"E" is followed by an optional sign and at
+// least one digit; otherwise the exponent is not part of the number.
+const char* ScanExponent(const char* p, const char* last, long long* exponent) {
+    if (p == last || (*p != 'e' && *p != 'E')) return p;
+    const char* q = p + 1;
+    bool negative = false;
+    if (q != last && (*q == '+' || *q == '-')) negative = *q++ == '-';
+    if (q == last || !IsDigit(*q)) return p;
+    long long value = 0;
+    for (; q != last && IsDigit(*q); ++q) {
+        // Beyond this any exponent is out of range anyway; clamping keeps the
+        // arithmetic defined for texts like 1e99999999999999999999.
+        if (value < 100000000) value = value * 10 + (*q - '0');
+    }
+    *exponent = negative ? -value : value;
+    return q;
+}
+
+bool ScanDecimal(const char* first, const char* last, DecimalText* text) {
+    const char* p = first;
+    if (p != last && (*p == '+' || *p == '-')) text->negative = *p++ == '-';
+    text->intFirst = p;
+    while (p != last && IsDigit(*p)) ++p;
+    text->intLast = p;
+    text->fracFirst = text->fracLast = p;
+    if (p != last && *p == '.') {
+        const char* q = p + 1;
+        while (q != last && IsDigit(*q)) ++q;
+        text->fracFirst = p + 1;
+        text->fracLast = q;
+        p = q;
+        text->hasPointOrExponent = true;
+    }
+    if (text->intFirst == text->intLast && text->fracFirst == text->fracLast) return false;
+    const char* afterExponent = ScanExponent(p, last, &text->exponent);
+    if (afterExponent != p) text->hasPointOrExponent = true;
+    text->end = afterExponent;
+    return true;
+}
+
+// from_chars leaves the value alone when it is out of range; decide between
+// overflow and underflow from where the first significant digit stands.
+double OutOfRangeMagnitude(const DecimalText& text) {
+    const char* d = text.intFirst;
+    while (d != text.intLast && *d == '0') ++d;
+    long long leading;
+    if (d != text.intLast) {
+        leading = static_cast<long long>(text.intLast - d);
+    } else {
+        const char* f = text.fracFirst;
+        while (f != text.fracLast && *f == '0') ++f;
+        if (f == text.fracLast) return 0.0;
+        leading = -static_cast<long long>(f - text.fracFirst);
+    }
+    return leading + text.exponent > 0 ? HUGE_VAL : 0.0;
+}
+
+double DecimalMagnitude(const DecimalText& text) {
+    std::size_t digits = static_cast<std::size_t>(text.intLast - text.intFirst);
+    if (!text.hasPointOrExponent && digits <= 18) {
+        // Plain integers (ports, sizes) are the common case; up to 18 digits
+        // fit exactly and the conversion to double rounds correctly.
+        unsigned long long value = 0;
+        for (const char* p = text.intFirst; p != text.intLast; ++p) value = value * 10 + (*p - '0');
+        return static_cast<double>(value);
+    }
+    double value = 0.0;
+    // from_chars takes no sign; it starts at the first digit or the point.
+    std::from_chars_result result = std::from_chars(text.intFirst, text.end, value);
+    if (result.ec == std::errc::result_out_of_range) return OutOfRangeMagnitude(text);
+    if (result.ec != std::errc()) return 0.0;
+    return value;
+}
+
+}  // namespace
+
+std::size_t ReadJsonDecimal(const char* first, const char* last, double* value) {
+    DecimalText text;
+    if (!ScanDecimal(first, last, &text)) {
+        *value = 0.0;
+        return 0;
+    }
+    double magnitude = DecimalMagnitude(text);
+    *value = text.negative ? -magnitude : magnitude;
+    return static_cast<std::size_t>(text.end - first);
+}
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Four hex digits at p, or -1 when one of them is not a hex digit.
+long HexUnit(const char* p) {
+    long unit = 0;
+    for (int i = 0; i < 4; ++i) {
+        int digit = HexValue(p[i]);
+        if (digit < 0) return -1;
+        unit = unit * 16 + digit;
+    }
+    return unit;
+}
+
+void AppendUtf8(unsigned long code, std::string* out) {
+    if (code < 0x80) {
+        out->push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        char bytes[2] = {static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F))};
+        out->append(bytes, 2);
+    } else if (code < 0x10000) {
+        char bytes[3] = {static_cast<char>(0xE0 | (code >> 12)),
+                         static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
+                         static_cast<char>(0x80 | (code & 0x3F))};
+        out->append(bytes, 3);
+    } else {
+        char bytes[4] = {
+            static_cast<char>(0xF0 | (code >> 18)), static_cast<char>(0x80 | ((code >> 12) & 0x3F)),
+            static_cast<char>(0x80 | ((code >> 6) & 0x3F)), static_cast<char>(0x80 | (code & 0x3F))};
+        out->append(bytes, 4);
+    }
+}
+
+bool IsNumberByte(char c) {
+    return IsDigit(c) || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+}
+
+// Finds the earlier member of an object being parsed that has the same key.
+// A linear scan is fastest for the few members real documents have; past
+// kIndexFrom members a hash index takes over, so a hostile object with a
+// huge number of keys costs linear time instead of quadratic.
+class MemberIndex {
+public:
+    JsonValue* Find(std::vector<JsonValue::Member>& members, const std::string& key) {
+        if (members.size() < kIndexFrom) {
+            for (JsonValue::Member& member : members) {
+                if (member.first == key) return &member.second;
+            }
+            return nullptr;
+        }
+        if (positions_.empty()) {
+            for (std::size_t i = 0; i < members.size(); ++i) positions_.emplace(members[i].first, i);
+        }
+        const auto found = positions_.find(key);
+        return found != positions_.end() ? &members[found->second].second : nullptr;
+    }
+
+    // Call after appending a member that Find did not find.
+    void Added(const std::vector<JsonValue::Member>& members) {
+        if (!positions_.empty()) positions_.emplace(members.back().first, members.size() - 1);
+    }
+
+private:
+    static constexpr std::size_t kIndexFrom = 32;
+    std::unordered_map<std::string, std::size_t> positions_;
+};
+
+}  // namespace
+
+class JsonParser {
+public:
+    explicit JsonParser(std::string_view text) : p_(text.data()), end_(text.data() + text.size()) {}
+
+    bool ParseDocument(JsonValue* root) {
+        SkipBlanks();
+        if (!ParseValue(root, 0)) return false;
+        SkipBlanks();
+        if (p_ != end_) return Fail("结尾有多余内容");
+        return true;
+    }
+    const char* error() const { return error_; }
+
+private:
+    bool Fail(const char* message) {
+        if (error_ == nullptr) error_ = message;
+        return false;
+    }
+    void SkipBlanks();
+    bool ParseValue(JsonValue* out, int depth);
+    bool ParseLiteral(std::string_view word, JsonValue value, JsonValue* out);
+    bool ParseNumber(JsonValue* out);
+    bool ParseString(std::string* out);
+    bool ParseEscape(std::string* out);
+    bool ParseUnicodeEscape(std::string* out);
+    bool ParseArray(JsonValue* out, int depth);
+    bool ParseObject(JsonValue* out, int depth);
+
+    const char* p_;
+    const char* end_;
+    const char* error_ = nullptr;
+};
+
+// Works on a local copy of the position: a member pointer would be stored
+// back on every byte, since a char load may alias it.
+void JsonParser::SkipBlanks() {
+    const char* p = p_;
+    for (;;) {
+        while (p != end_ && (*p == ' ' || *p == '\n' || *p == '\r' || *p == '\t')) ++p;
+        if (end_ - p < 2 || p[0] != '/') break;
+        if (p[1] == '/') {
+            // The line feed that ends the comment is skipped as a blank.
+            const void* lineFeed = std::memchr(p + 2, '\n', static_cast<std::size_t>(end_ - p - 2));
+            p = lineFeed != nullptr ? static_cast<const char*>(lineFeed) : end_;
+        } else if (p[1] == '*') {
+            p += 2;
+            while (end_ - p >= 2 && !(p[0] == '*' && p[1] == '/')) ++p;
+            p = end_ - p >= 2 ? p + 2 : end_;
+        } else {
+            break;
+        }
+    }
+    p_ = p;
+}
+
+bool JsonParser::ParseValue(JsonValue* out, int depth) {
+    if (p_ == end_) return Fail("意外结束");
+    switch (*p_) {
+        case '{':
+            return ParseObject(out, depth);
+        case '[':
+            return ParseArray(out, depth);
+        case '"': {
+            std::string text;
+            if (!ParseString(&text)) return false;
+            *out = JsonValue(std::move(text));
+            return true;
+        }
+        case 't':
+            return ParseLiteral("true", JsonValue(true), out);
+        case 'f':
+            return ParseLiteral("false", JsonValue(false), out);
+        case 'n':
+            return ParseLiteral("null", JsonValue(), out);
+        default:
+            return ParseNumber(out);
+    }
+}
+
+// Nothing checks the byte after the word: "nullx" fails at the level that
+// expected a separator or the end.
+bool JsonParser::ParseLiteral(std::string_view word, JsonValue value, JsonValue* out) {
+    if (static_cast<std::size_t>(end_ - p_) < word.size() || std::memcmp(p_, word.data(), word.size()) != 0)
+        return Fail("非法字面量");
+    p_ += word.size();
+    *out = std::move(value);
+    return true;
+}
+
+bool JsonParser::ParseNumber(JsonValue* out) {
+    const char* start = p_;
+    const char* p = p_;
+    if (*p == '-' || *p == '+') ++p;
+    if (p == end_ || !IsNumberByte(*p)) return Fail("非法数字");
+    while (p != end_ && IsNumberByte(*p)) ++p;
+    p_ = p;
+    // Whatever follows the longest valid leading part is ignored, as strtod does.
+    double value = 0.0;
+    ReadJsonDecimal(start, p, &value);
+    *out = JsonValue(value);
+    return true;
+}
+
+bool JsonParser::ParseString(std::string* out) {
+    ++p_;  // the opening quote
+    for (;;) {
+        const char* run = p_;
+        const char* p = p_;
+        while (p != end_ && *p != '"' && *p != '\\') ++p;
+        p_ = p;
+        out->append(run, static_cast<std::size_t>(p - run));
+        if (p_ == end_) return Fail("字符串没有结束引号");
+        if (*p_++ == '"') return true;
+        if (!ParseEscape(out)) return false;
+    }
+}
+
+bool JsonParser::ParseEscape(std::string* out) {
+    if (p_ == end_) return Fail("转义不完整");
+    char letter = *p_++;
+    switch (letter) {
+        case '"':
+        case '\\':
+        case '/':
+            out->push_back(letter);
+            return true;
+        case 'b':
+            out->push_back('\b');
+            return true;
+        case 'f':
+            out->push_back('\f');
+            return true;
+        case 'n':
+            out->push_back('\n');
+            return true;
+        case 'r':
+            out->push_back('\r');
+            return true;
+        case 't':
+            out->push_back('\t');
+            return true;
+        case 'u':
+            return ParseUnicodeEscape(out);
+        default:
+            return Fail("未知的转义字符");
+    }
+}
+
+bool JsonParser::ParseUnicodeEscape(std::string* out) {
+    if (end_ - p_ < 4) return Fail("\\u 转义不完整");
+    long unit = HexUnit(p_);
+    if (unit < 0) return Fail("\\u 后面不是十六进制");
+    p_ += 4;
+    if (unit >= 0xD800 && unit <= 0xDBFF && end_ - p_ >= 6 && p_[0] == '\\' && p_[1] == 'u') {
+        long low = HexUnit(p_ + 2);
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+            p_ += 6;
+            AppendUtf8(static_cast<unsigned long>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00)), out);
+            return true;
+        }
+        // Not a low surrogate: the next escape is read on its own afterwards.
+    }
+    AppendUtf8(static_cast<unsigned long>(unit), out);
+    return true;
+}
+
+// Items are parsed straight into their slot, so nothing is copied or moved
+// after it has been read.
+bool JsonParser::ParseArray(JsonValue* out, int depth) {
+    if (depth >= kJsonMaxDepth) return Fail(kJsonTooDeepMessage);
+    ++p_;
+    *out = JsonValue::MakeArray();
+    SkipBlanks();
+    if (p_ != end_ && *p_ == ']') {
+        ++p_;
+        return true;
+    }
+    for (;;) {
+        SkipBlanks();
+        JsonValue& item = out->push(JsonValue());
+        if (!ParseValue(&item, depth + 1)) return false;
+        SkipBlanks();
+        if (p_ == end_) return Fail("数组里缺少逗号或右方括号");
+        char next = *p_++;
+        if (next == ']') return true;
+        if (next != ',') return Fail("数组里缺少逗号或右方括号");
+    }
+}
+
+bool JsonParser::ParseObject(JsonValue* out, int depth) {
+    if (depth >= kJsonMaxDepth) return Fail(kJsonTooDeepMessage);
+    ++p_;
+    *out = JsonValue::MakeObject();
+    SkipBlanks();
+    if (p_ != end_ && *p_ == '}') {
+        ++p_;
+        return true;
+    }
+    std::vector<JsonValue::Member>& members = out->members_;
+    MemberIndex index;
+    for (;;) {
+        SkipBlanks();
+        if (p_ == end_ || *p_ != '"') return Fail("对象的键必须是字符串");
+        std::string key;
+        if (!ParseString(&key)) return false;
+        SkipBlanks();
+        if (p_ == end_ || *p_ != ':') return Fail("缺少冒号");
+        ++p_;
+        SkipBlanks();
+        // A repeated key keeps its first position; its value is parsed over
+        // the earlier one.
+        JsonValue* value = index.Find(members, key);
+        if (value != nullptr) {
+            *value = JsonValue();
+        } else {
+            members.emplace_back(std::move(key), JsonValue());
+            index.Added(members);
+            value = &members.back().second;
+        }
+        if (!ParseValue(value, depth + 1)) return false;
+        SkipBlanks();
+        if (p_ == end_) return Fail("对象里缺少逗号或右花括号");
+        char next = *p_++;
+        if (next == '}') return true;
+        if (next != ',') return Fail("对象里缺少逗号或右花括号");
+    }
+}
+
+bool ParseJson(std::string_view text, JsonValue* out, std::string* error) {
+    JsonParser parser(text);
+    JsonValue root;
+    if (parser.ParseDocument(&root)) {
+        if (out != nullptr) *out = std::move(root);
+        return true;
+    }
+    if (error != nullptr) *error = parser.error() != nullptr ? parser.error() : "";
+    return false;
+}
