@@ -1,0 +1,127 @@
+// Runs every registered benchmark, then prints a short summary: for each
+// task (the name before "/") every other implementation's time relative to
+// "tavolin", and the throughput of each benchmark that counted bytes.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Result {
+    std::string name;
+    double nanoseconds = 0;     // mean real time per iteration
+    double bytesPerSecond = 0;  // 0 when the benchmark counted no bytes
+    int runs = 0;
+};
+
+double NanosecondsPer(benchmark::TimeUnit unit) {
+    switch (unit) {
+        case benchmark::kSecond:
+            return 1e9;
+        case benchmark::kMillisecond:
+            return 1e6;
+        case benchmark::kMicrosecond:
+            return 1e3;
+        default:
+            return 1;
+    }
+}
+
+std::string FormatTime(double nanoseconds) {
+    char text[32];
+    if (nanoseconds >= 1e9)
+        std::snprintf(text, sizeof text, "%.3f s", nanoseconds / 1e9);
+    else if (nanoseconds >= 1e6)
+        std::snprintf(text, sizeof text, "%.3f ms", nanoseconds / 1e6);
+    else if (nanoseconds >= 1e3)
+        std::snprintf(text, sizeof text, "%.3f us", nanoseconds / 1e3);
+    else
+        std::snprintf(text, sizeof text, "%.1f ns", nanoseconds);
+    return text;
+}
+
+// Shows the usual console output and keeps every plain run (repetitions are
+// averaged; aggregates and failed runs are left out).
+class CollectingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+            Result& result = Find(run.benchmark_name());
+            double bytes = 0;
+            auto counter = run.counters.find("bytes_per_second");
+            if (counter != run.counters.end()) bytes = counter->second.value;
+            double nanoseconds = run.GetAdjustedRealTime() * NanosecondsPer(run.time_unit);
+            result.nanoseconds = (result.nanoseconds * result.runs + nanoseconds) / (result.runs + 1);
+            result.bytesPerSecond = (result.bytesPerSecond * result.runs + bytes) / (result.runs + 1);
+            ++result.runs;
+        }
+    }
+
+    void PrintSummary() const;
+
+private:
+    Result& Find(const std::string& name) {
+        for (Result& result : results_) {
+            if (result.name == name) return result;
+        }
+        results_.push_back(Result{name});
+        return results_.back();
+    }
+
+    std::vector<Result> results_;  // in the order the benchmarks ran
+};
+
+std::string TaskOf(const std::string& name) {
+    return name.substr(0, name.find('/'));
+}
+std::string ImplOf(const std::string& name) {
+    std::size_t slash = name.find('/');
+    return slash == std::string::npos ? std::string() : name.substr(slash + 1);
+}
+
+void CollectingReporter::PrintSummary() const {
+    std::vector<std::string> tasks;
+    std::map<std::string, std::vector<const Result*>> byTask;
+    for (const Result& result : results_) {
+        std::string task = TaskOf(result.name);
+        if (byTask.find(task) == byTask.end()) tasks.push_back(task);
+        byTask[task].push_back(&result);
+    }
+    std::printf("\nSummary (other/tavolin above 1x: tavolin is faster)\n");
+    for (const std::string& task : tasks) {
+        const std::vector<const Result*>& results = byTask[task];
+        const Result* ours = nullptr;
+        for (const Result* result : results) {
+            if (ImplOf(result->name) == "tavolin") ours = result;
+        }
+        if (ours != nullptr && ours->nanoseconds > 0) {
+            for (const Result* result : results) {
+                if (result == ours) continue;
+                std::printf("%s: %s/tavolin = %.2fx\n", task.c_str(), ImplOf(result->name).c_str(),
+                            result->nanoseconds / ours->nanoseconds);
+            }
+        }
+        for (const Result* result : results) {
+            std::printf("  %-32s %12s", result->name.c_str(), FormatTime(result->nanoseconds).c_str());
+            if (result->bytesPerSecond > 0) std::printf("  %9.1f MB/s", result->bytesPerSecond / 1e6);
+            std::printf("\n");
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    CollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSummary();
+    benchmark::Shutdown();
+    return 0;
+}
