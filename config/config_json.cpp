@@ -8,10 +8,15 @@ namespace {
 // at a glance in config.json, nothing more.
 constexpr std::string_view kScrambleKey = "Zq4TmW8xLc!pep#91730";
 
-int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
+int Clamp(int value, int low, int high) {
+    return value < low ? low : (value > high ? high : value);
+}
+
+constexpr std::size_t kServerMembers = 15;
 
 JsonValue ServerToJson(const ServerRecord& server) {
     JsonValue object = JsonValue::MakeObject();
+    object.reserve(kServerMembers);
     object.set("id", server.id);
     object.set("host", server.host);
     object.set("port", server.port);
@@ -98,6 +103,7 @@ void ReadDefaults(const JsonValue& group, DefaultSettings& defaults) {
 
 JsonValue ConfigToJson(const AppConfig& config) {
     JsonValue servers = JsonValue::MakeArray();
+    servers.reserve(config.servers.size());
     for (const ServerRecord& server : config.servers) servers.push(ServerToJson(server));
 
     JsonValue ping = JsonValue::MakeObject();

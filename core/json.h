@@ -21,7 +21,8 @@ public:
     JsonValue(int number);
     JsonValue(double number);
     JsonValue(const char* text);  // nullptr counts as ""
-    JsonValue(std::string text);
+    JsonValue(const std::string& text);
+    JsonValue(std::string&& text);
     JsonValue(std::string_view text);
 
     static JsonValue MakeArray();
@@ -40,6 +41,8 @@ public:
     // Containers. push/set turn a value of another type into an empty
     // Array/Object first; at/find return SharedNull() when nothing is there.
     std::size_t size() const;
+    // Room for count items (Array) or members (Object); no effect otherwise.
+    void reserve(std::size_t count);
     JsonValue& push(JsonValue item);
     const JsonValue& at(std::size_t index) const;
     bool contains(std::string_view key) const;

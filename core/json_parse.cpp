@@ -2,6 +2,7 @@
 // keeps the first error it meets and refuses nesting beyond kJsonMaxDepth.
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -163,13 +164,16 @@ bool IsNumberByte(char c) {
 }
 
 // Finds the earlier member of an object being parsed that has the same key.
-// A linear scan is fastest for the few members real documents have; past
-// kIndexFrom members a hash index takes over, so a hostile object with a
-// huge number of keys costs linear time instead of quadratic.
+// Keys seldom repeat, so a 64-bit mask of key hashes answers "new key" for
+// most members without comparing any text; past kIndexFrom members a hash
+// index takes over, so a hostile object with a huge number of keys costs
+// linear time instead of quadratic.
 class MemberIndex {
 public:
     JsonValue* Find(std::vector<JsonValue::Member>& members, const std::string& key) {
         if (members.size() < kIndexFrom) {
+            bit_ = KeyBit(key);
+            if ((seen_ & bit_) == 0) return nullptr;
             for (JsonValue::Member& member : members) {
                 if (member.first == key) return &member.second;
             }
@@ -182,14 +186,48 @@ public:
         return found != positions_.end() ? &members[found->second].second : nullptr;
     }
 
-    // Call after appending a member that Find did not find.
+    // Call after appending the member whose key Find did not find.
     void Added(const std::vector<JsonValue::Member>& members) {
+        seen_ |= bit_;
         if (!positions_.empty()) positions_.emplace(members.back().first, members.size() - 1);
     }
 
 private:
+    // Cheap on purpose: it only has to tell most keys of one object apart.
+    static std::uint64_t KeyBit(const std::string& key) {
+        if (key.empty()) return 1;
+        const unsigned mix = static_cast<unsigned>(key.size()) * 7u +
+                             static_cast<unsigned char>(key.front()) * 3u +
+                             static_cast<unsigned char>(key.back());
+        return std::uint64_t{1} << (mix & 63);
+    }
+
     static constexpr std::size_t kIndexFrom = 32;
+    std::uint64_t seen_ = 0;
+    std::uint64_t bit_ = 0;  // of the key Find looked at last
     std::unordered_map<std::string, std::size_t> positions_;
+};
+
+// Containers at the same nesting level tend to have the same size (the
+// servers of a list, say), so each one starts with room for as many entries
+// as the previous one at its level had: most containers never grow step by
+// step. The hint is capped so that one huge container can't make every later
+// small one reserve a huge block.
+class SizeHints {
+public:
+    std::size_t At(int depth) const {
+        const auto level = static_cast<std::size_t>(depth);
+        return level < hints_.size() ? hints_[level] : 0;
+    }
+    void Record(int depth, std::size_t size) {
+        const auto level = static_cast<std::size_t>(depth);
+        if (hints_.size() <= level) hints_.resize(level + 1, 0);
+        hints_[level] = size < kMaxHint ? size : kMaxHint;
+    }
+
+private:
+    static constexpr std::size_t kMaxHint = 64;
+    std::vector<std::size_t> hints_;
 };
 
 }  // namespace
@@ -214,7 +252,7 @@ private:
     }
     void SkipBlanks();
     bool ParseValue(JsonValue* out, int depth);
-    bool ParseLiteral(std::string_view word, JsonValue value, JsonValue* out);
+    bool ParseLiteral(std::string_view word, JsonType type, bool flag, JsonValue* out);
     bool ParseNumber(JsonValue* out);
     bool ParseString(std::string* out);
     bool ParseEscape(std::string* out);
@@ -225,6 +263,8 @@ private:
     const char* p_;
     const char* end_;
     const char* error_ = nullptr;
+    SizeHints itemHints_;
+    SizeHints memberHints_;
 };
 
 // Works on a local copy of the position: a member pointer would be stored
@@ -249,6 +289,7 @@ void JsonParser::SkipBlanks() {
     p_ = p;
 }
 
+// out is always a fresh Null: a new slot, or a repeated key's value reset.
 bool JsonParser::ParseValue(JsonValue* out, int depth) {
     if (p_ == end_) return Fail("意外结束");
     switch (*p_) {
@@ -256,18 +297,17 @@ bool JsonParser::ParseValue(JsonValue* out, int depth) {
             return ParseObject(out, depth);
         case '[':
             return ParseArray(out, depth);
-        case '"': {
-            std::string text;
-            if (!ParseString(&text)) return false;
-            *out = JsonValue(std::move(text));
-            return true;
-        }
+        case '"':
+            // Straight into the slot, which is a fresh Null: no temporary
+            // value to move for every string and number of the document.
+            out->type_ = JsonType::String;
+            return ParseString(&out->text_);
         case 't':
-            return ParseLiteral("true", JsonValue(true), out);
+            return ParseLiteral("true", JsonType::Bool, true, out);
         case 'f':
-            return ParseLiteral("false", JsonValue(false), out);
+            return ParseLiteral("false", JsonType::Bool, false, out);
         case 'n':
-            return ParseLiteral("null", JsonValue(), out);
+            return ParseLiteral("null", JsonType::Null, false, out);
         default:
             return ParseNumber(out);
     }
@@ -275,11 +315,12 @@ bool JsonParser::ParseValue(JsonValue* out, int depth) {
 
 // Nothing checks the byte after the word: "nullx" fails at the level that
 // expected a separator or the end.
-bool JsonParser::ParseLiteral(std::string_view word, JsonValue value, JsonValue* out) {
+bool JsonParser::ParseLiteral(std::string_view word, JsonType type, bool flag, JsonValue* out) {
     if (static_cast<std::size_t>(end_ - p_) < word.size() || std::memcmp(p_, word.data(), word.size()) != 0)
         return Fail("非法字面量");
     p_ += word.size();
-    *out = std::move(value);
+    out->type_ = type;
+    out->boolean_ = flag;
     return true;
 }
 
@@ -291,9 +332,8 @@ bool JsonParser::ParseNumber(JsonValue* out) {
     while (p != end_ && IsNumberByte(*p)) ++p;
     p_ = p;
     // Whatever follows the longest valid leading part is ignored, as strtod does.
-    double value = 0.0;
-    ReadJsonDecimal(start, p, &value);
-    *out = JsonValue(value);
+    out->type_ = JsonType::Number;
+    ReadJsonDecimal(start, p, &out->number_);
     return true;
 }
 
@@ -361,24 +401,29 @@ bool JsonParser::ParseUnicodeEscape(std::string* out) {
 }
 
 // Items are parsed straight into their slot, so nothing is copied or moved
-// after it has been read.
+// after it has been read, unless the array outgrows its first reservation.
 bool JsonParser::ParseArray(JsonValue* out, int depth) {
     if (depth >= kJsonMaxDepth) return Fail(kJsonTooDeepMessage);
     ++p_;
-    *out = JsonValue::MakeArray();
+    out->type_ = JsonType::Array;
     SkipBlanks();
     if (p_ != end_ && *p_ == ']') {
         ++p_;
         return true;
     }
+    std::vector<JsonValue>& items = out->items_;
+    items.reserve(itemHints_.At(depth));
     for (;;) {
         SkipBlanks();
-        JsonValue& item = out->push(JsonValue());
-        if (!ParseValue(&item, depth + 1)) return false;
+        items.emplace_back();
+        if (!ParseValue(&items.back(), depth + 1)) return false;
         SkipBlanks();
         if (p_ == end_) return Fail("数组里缺少逗号或右方括号");
         char next = *p_++;
-        if (next == ']') return true;
+        if (next == ']') {
+            itemHints_.Record(depth, items.size());
+            return true;
+        }
         if (next != ',') return Fail("数组里缺少逗号或右方括号");
     }
 }
@@ -386,13 +431,14 @@ bool JsonParser::ParseArray(JsonValue* out, int depth) {
 bool JsonParser::ParseObject(JsonValue* out, int depth) {
     if (depth >= kJsonMaxDepth) return Fail(kJsonTooDeepMessage);
     ++p_;
-    *out = JsonValue::MakeObject();
+    out->type_ = JsonType::Object;
     SkipBlanks();
     if (p_ != end_ && *p_ == '}') {
         ++p_;
         return true;
     }
     std::vector<JsonValue::Member>& members = out->members_;
+    members.reserve(memberHints_.At(depth));
     MemberIndex index;
     for (;;) {
         SkipBlanks();
@@ -417,7 +463,10 @@ bool JsonParser::ParseObject(JsonValue* out, int depth) {
         SkipBlanks();
         if (p_ == end_) return Fail("对象里缺少逗号或右花括号");
         char next = *p_++;
-        if (next == '}') return true;
+        if (next == '}') {
+            memberHints_.Record(depth, members.size());
+            return true;
+        }
         if (next != ',') return Fail("对象里缺少逗号或右花括号");
     }
 }

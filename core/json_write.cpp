@@ -1,20 +1,14 @@
-// JSON writer: compact or indented text, appended to one growing string.
+// JSON writer: compact or indented text, written into one growing buffer.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "core/json.h"
 
 namespace {
-
-// Grows geometrically even where a library's reserve() would allocate the
-// exact size: the writer calls this once per string.
-void EnsureRoom(std::string& out, std::size_t extra) {
-    std::size_t needed = out.size() + extra;
-    if (needed > out.capacity()) out.reserve(std::max(needed, out.capacity() * 2));
-}
 
 // For every byte: 0 when it is copied as is, 'u' for the \u00XX form, or the
 // letter that follows the backslash.
@@ -36,65 +30,144 @@ struct EscapeTable {
 // initialisers.
 constexpr EscapeTable kEscapes;
 
-void AppendNumber(double value, std::string& out) {
+// The most bytes escaping can make of one input byte (\u00XX).
+constexpr std::size_t kMaxEscapedBytes = 6;
+// Long texts are escaped in slices, so the room made for the worst case
+// stays small whatever the text's length.
+constexpr std::size_t kSliceBytes = 16384;
+
+// Writes the escaped text at dest, which has room for
+// kMaxEscapedBytes * text.size() bytes; returns the end of what it wrote.
+char* EscapeInto(std::string_view text, char* dest) {
+    static const char kHex[] = "0123456789abcdef";
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p != end) {
+        const char* run = p;
+        while (p != end && kEscapes.code[static_cast<unsigned char>(*p)] == 0) ++p;
+        std::memcpy(dest, run, static_cast<std::size_t>(p - run));
+        dest += p - run;
+        if (p == end) break;
+        const unsigned char byte = static_cast<unsigned char>(*p++);
+        const char code = kEscapes.code[byte];
+        *dest++ = '\\';
+        if (code == 'u') {
+            const char hex[5] = {'u', '0', '0', kHex[byte >> 4], kHex[byte & 0x0F]};
+            std::memcpy(dest, hex, 5);
+            dest += 5;
+        } else {
+            *dest++ = code;
+        }
+    }
+    return dest;
+}
+
+// The text being written. Every piece goes through a plain pointer into
+// room made beforehand; the string is resized only when it must grow, and
+// cut to the written length at the end.
+class Output {
+public:
+    explicit Output(std::string& text) : text_(text), length_(text.size()) {}
+    ~Output() { text_.resize(length_); }
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    char* Room(std::size_t count) {
+        if (text_.size() - length_ < count) Grow(count);
+        return &text_[0] + length_;
+    }
+    void Done(const char* end) { length_ = static_cast<std::size_t>(end - text_.data()); }
+
+    void Put(char c) {
+        *Room(1) = c;
+        ++length_;
+    }
+    void Put(const char* bytes, std::size_t count) {
+        std::memcpy(Room(count), bytes, count);
+        length_ += count;
+    }
+    void Put(std::string_view bytes) { Put(bytes.data(), bytes.size()); }
+
+private:
+    void Grow(std::size_t count) { text_.resize(std::max(text_.size() * 2, length_ + count + 256)); }
+
+    std::string& text_;
+    std::size_t length_;
+};
+
+void PutNumber(double value, Output& out) {
     if (std::isnan(value)) {
-        out += "null";
+        out.Put("null");
         return;
     }
     // Beyond the double range, so the parser reads these back as infinity.
     if (std::isinf(value)) {
-        out += value < 0 ? "-1e999" : "1e999";
+        out.Put(value < 0 ? "-1e999" : "1e999");
         return;
     }
-    char buffer[32];
+    constexpr std::size_t kLongest = 32;
+    char* dest = out.Room(kLongest);
     std::to_chars_result result;
     if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-        result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
+        result = std::to_chars(dest, dest + kLongest, static_cast<long long>(value));
     } else {
-        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 10);
+        result = std::to_chars(dest, dest + kLongest, value, std::chars_format::general, 10);
     }
-    out.append(buffer, result.ptr);
+    out.Done(result.ptr);
+}
+
+void PutEscaped(std::string_view text, Output& out) {
+    if (text.size() <= kSliceBytes) {
+        out.Done(EscapeInto(text, out.Room(text.size() * kMaxEscapedBytes)));
+        return;
+    }
+    while (!text.empty()) {
+        const std::string_view slice = text.substr(0, kSliceBytes);
+        out.Done(EscapeInto(slice, out.Room(slice.size() * kMaxEscapedBytes)));
+        text.remove_prefix(slice.size());
+    }
+}
+
+void PutString(std::string_view text, Output& out) {
+    out.Put('"');
+    PutEscaped(text, out);
+    out.Put('"');
 }
 
 class Writer {
 public:
-    Writer(int indent, std::string& out) : indent_(indent), out_(out) {}
+    Writer(int indent, Output& out) : indent_(indent), out_(out) {}
     void Write(const JsonValue& value, int depth);
 
 private:
-    void WriteString(std::string_view text) {
-        out_.push_back('"');
-        EscapeJsonString(text, out_);
-        out_.push_back('"');
-    }
-    // One append of a ready-made line feed and indentation per line.
+    // A line feed and the level's indentation, in one copy.
     void LineBreak(int depth) {
         if (indent_ < 0) return;
-        std::size_t length = 1 + static_cast<std::size_t>(depth) * static_cast<std::size_t>(indent_);
+        const std::size_t length = 1 + static_cast<std::size_t>(depth) * static_cast<std::size_t>(indent_);
         if (lineBreak_.size() < length) lineBreak_.resize(length, ' ');
-        out_.append(lineBreak_.data(), length);
+        out_.Put(lineBreak_.data(), length);
     }
     void WriteArray(const JsonValue& value, int depth);
     void WriteObject(const JsonValue& value, int depth);
 
     int indent_;
-    std::string& out_;
+    Output& out_;
     std::string lineBreak_ = "\n";  // a line feed, then spaces for the deepest level so far
 };
 
 void Writer::Write(const JsonValue& value, int depth) {
     switch (value.type()) {
         case JsonType::Null:
-            out_ += "null";
+            out_.Put("null");
             break;
         case JsonType::Bool:
-            out_ += value.asBool(false) ? "true" : "false";
+            out_.Put(value.asBool(false) ? std::string_view("true") : std::string_view("false"));
             break;
         case JsonType::Number:
-            AppendNumber(value.asNumber(0.0), out_);
+            PutNumber(value.asNumber(0.0), out_);
             break;
         case JsonType::String:
-            WriteString(value.text());
+            PutString(value.text(), out_);
             break;
         case JsonType::Array:
             WriteArray(value, depth);
@@ -107,67 +180,52 @@ void Writer::Write(const JsonValue& value, int depth) {
 
 void Writer::WriteArray(const JsonValue& value, int depth) {
     if (value.items().empty()) {
-        out_ += "[]";
+        out_.Put("[]");
         return;
     }
-    out_.push_back('[');
+    out_.Put('[');
     bool first = true;
     for (const JsonValue& item : value.items()) {
-        if (!first) out_.push_back(',');
+        if (!first) out_.Put(',');
         first = false;
         LineBreak(depth + 1);
         Write(item, depth + 1);
     }
     LineBreak(depth);
-    out_.push_back(']');
+    out_.Put(']');
 }
 
 void Writer::WriteObject(const JsonValue& value, int depth) {
     if (value.members().empty()) {
-        out_ += "{}";
+        out_.Put("{}");
         return;
     }
-    out_.push_back('{');
+    out_.Put('{');
     bool first = true;
     for (const JsonValue::Member& member : value.members()) {
-        if (!first) out_.push_back(',');
+        if (!first) out_.Put(',');
         first = false;
         LineBreak(depth + 1);
-        WriteString(member.first);
-        out_.append(": ", indent_ < 0 ? 1 : 2);
+        PutString(member.first, out_);
+        out_.Put(": ", indent_ < 0 ? 1 : 2);
         Write(member.second, depth + 1);
     }
     LineBreak(depth);
-    out_.push_back('}');
+    out_.Put('}');
 }
 
 }  // namespace
 
 std::string ToJson(const JsonValue& value, int indent) {
-    std::string out;
-    out.reserve(256);
-    Writer(indent, out).Write(value, 0);
-    return out;
+    std::string text;
+    {
+        Output out(text);
+        Writer(indent, out).Write(value, 0);
+    }
+    return text;
 }
 
 void EscapeJsonString(std::string_view text, std::string& out) {
-    EnsureRoom(out, text.size() + 8);
-    static const char kHex[] = "0123456789abcdef";
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p != end) {
-        const char* run = p;
-        while (p != end && kEscapes.code[static_cast<unsigned char>(*p)] == 0) ++p;
-        out.append(run, static_cast<std::size_t>(p - run));
-        if (p == end) break;
-        unsigned char byte = static_cast<unsigned char>(*p++);
-        char code = kEscapes.code[byte];
-        if (code == 'u') {
-            char escaped[6] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0x0F]};
-            out.append(escaped, 6);
-        } else {
-            char escaped[2] = {'\\', code};
-            out.append(escaped, 2);
-        }
-    }
+    Output output(out);
+    PutEscaped(text, output);
 }

@@ -195,3 +195,32 @@ TEST(JsonRoundTrip, WrittenNumbersReadBackToTheirTenDigits) {
 // ------------------------------------------------------------- value API
 
 }  // namespace
+
+// Long texts are escaped piece by piece; escapes on either side of a piece's
+// edge must come out whole.
+TEST(JsonWrite, LongTextsWithEscapesAcrossPieces) {
+    std::string text;
+    for (int i = 0; i < 70000; ++i) text.push_back(i % 97 == 0 ? '\x01' : (i % 89 == 0 ? '"' : 'a' + i % 26));
+    for (int edge : {16383, 16384, 16385, 32767, 32768}) text[static_cast<std::size_t>(edge)] = '\n';
+    const std::string written = ToJson(JsonValue(text), -1);
+    JsonValue back;
+    ASSERT_TRUE(ParseJson(written, &back, nullptr));
+    EXPECT_EQ(back.asString(""), text);
+
+    std::string appended = "prefix:";
+    EscapeJsonString(text, appended);
+    EXPECT_EQ("\"" + appended.substr(7) + "\"", written);
+}
+
+TEST(JsonWrite, ReserveChangesNothingVisible) {
+    JsonValue array = MustParse("[1,2]");
+    array.reserve(100);
+    EXPECT_EQ(ToJson(array, -1), "[1,2]");
+    JsonValue object = MustParse("{\"a\":1}");
+    object.reserve(100);
+    EXPECT_EQ(ToJson(object, -1), "{\"a\":1}");
+    JsonValue number(5);
+    number.reserve(100);
+    EXPECT_TRUE(number.isNumber());
+    EXPECT_EQ(number.size(), 0u);
+}
