@@ -35,6 +35,43 @@ JsonValue ServerToJson(const ServerRecord& server) {
     return object;
 }
 
+JsonValue PingToJson(const PingSettings& ping) {
+    JsonValue object = JsonValue::MakeObject();
+    object.set("intervalSec", ping.intervalSec);
+    object.set("timeoutMs", ping.timeoutMs);
+    object.set("threads", ping.threads);
+    return object;
+}
+
+JsonValue SecurityToJson(const SecuritySettings& security) {
+    JsonValue object = JsonValue::MakeObject();
+    object.set("enabled", security.enabled);
+    object.set("salt", security.salt);
+    object.set("hash", security.hash);
+    object.set("hint", security.hint);
+    return object;
+}
+
+JsonValue UiToJson(const UiSettings& ui) {
+    JsonValue object = JsonValue::MakeObject();
+    object.set("darkTheme", ui.darkTheme);
+    object.set("x", ui.x);
+    object.set("y", ui.y);
+    object.set("w", ui.w);
+    object.set("h", ui.h);
+    object.set("maximized", ui.maximized);
+    return object;
+}
+
+JsonValue DefaultsToJson(const DefaultSettings& defaults) {
+    JsonValue object = JsonValue::MakeObject();
+    object.set("user", defaults.user);
+    object.set("domain", defaults.domain);
+    object.set("colorDepth", defaults.colorDepth);
+    object.set("smartSizing", defaults.smartSizing);
+    return object;
+}
+
 ServerRecord ServerFromJson(const JsonValue& object) {
     ServerRecord server;
     server.id = object.getString("id", server.id);
@@ -106,40 +143,14 @@ JsonValue ConfigToJson(const AppConfig& config) {
     servers.reserve(config.servers.size());
     for (const ServerRecord& server : config.servers) servers.push(ServerToJson(server));
 
-    JsonValue ping = JsonValue::MakeObject();
-    ping.set("intervalSec", config.ping.intervalSec);
-    ping.set("timeoutMs", config.ping.timeoutMs);
-    ping.set("threads", config.ping.threads);
-
-    JsonValue security = JsonValue::MakeObject();
-    security.set("enabled", config.security.enabled);
-    security.set("salt", config.security.salt);
-    security.set("hash", config.security.hash);
-    security.set("hint", config.security.hint);
-
-    JsonValue ui = JsonValue::MakeObject();
-    ui.set("darkTheme", config.ui.darkTheme);
-    ui.set("x", config.ui.x);
-    ui.set("y", config.ui.y);
-    ui.set("w", config.ui.w);
-    ui.set("h", config.ui.h);
-    ui.set("maximized", config.ui.maximized);
-
-    JsonValue defaults = JsonValue::MakeObject();
-    defaults.set("user", config.defaults.user);
-    defaults.set("domain", config.defaults.domain);
-    defaults.set("colorDepth", config.defaults.colorDepth);
-    defaults.set("smartSizing", config.defaults.smartSizing);
-
-    JsonValue display = JsonValue::MakeObject();
-    display.set("changeRemoteResolution", config.display.changeRemoteResolution);
-
     JsonValue document = JsonValue::MakeObject();
     document.set("servers", std::move(servers));
-    document.set("ping", std::move(ping));
-    document.set("security", std::move(security));
-    document.set("ui", std::move(ui));
-    document.set("defaults", std::move(defaults));
+    document.set("ping", PingToJson(config.ping));
+    document.set("security", SecurityToJson(config.security));
+    document.set("ui", UiToJson(config.ui));
+    document.set("defaults", DefaultsToJson(config.defaults));
+    JsonValue display = JsonValue::MakeObject();
+    display.set("changeRemoteResolution", config.display.changeRemoteResolution);
     document.set("display", std::move(display));
     return document;
 }
