@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "config/formula_guard.h"
 #include "core/file_io.h"
 #include "core/log.h"
 
@@ -14,22 +15,10 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kYes = "是";
 constexpr std::string_view kNo = "否";
 
-// A spreadsheet opening the file would run a cell starting with = + - @ as a
-// formula. One "'" in front stops that; values that already start with
-// quotes before such a character get one more, so the import, which drops
-// exactly one, gives every value back unchanged.
-bool NeedsFormulaGuard(std::string_view value) {
-    std::size_t quotes = 0;
-    while (quotes < value.size() && value[quotes] == '\'') ++quotes;
-    if (quotes == value.size()) return false;
-    const char c = value[quotes];
-    return c == '=' || c == '+' || c == '-' || c == '@';
-}
-
 // Quoted only for a comma, a double quote, CR or LF; tabs and semicolons
 // are written bare, as other programs reading the file expect.
 void AppendTextField(std::string* out, std::string_view value) {
-    const bool guard = NeedsFormulaGuard(value);
+    const bool guard = StartsLikeFormula(value);  // gets one "'" in front
     const bool quote = value.find_first_of(",\"\r\n") != std::string_view::npos;
     if (quote) out->push_back('"');
     if (guard) out->push_back('\'');

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "config/formula_guard.h"
 #include "core/text.h"
 
 namespace {
@@ -77,18 +78,6 @@ bool AllDigits(std::string_view text) {
 int DigitsValue(std::string_view digits) {
     int value = 0;
     return ParseDigits(digits, &value) ? value : -1;
-}
-
-// Spreadsheets run a cell starting with = + - @ as a formula, so the export
-// puts one "'" in front of such a value (and of one already starting with
-// quotes before such a character). Undo exactly that one quote here.
-std::string_view StripFormulaGuard(std::string_view value) {
-    std::size_t quotes = 0;
-    while (quotes < value.size() && value[quotes] == '\'') ++quotes;
-    if (quotes == 0 || quotes == value.size()) return value;
-    const char c = value[quotes];
-    if (c == '=' || c == '+' || c == '-' || c == '@') return value.substr(1);
-    return value;
 }
 
 // ---- lines ----
