@@ -11,6 +11,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   config/config_store.cpp
   config/import_text.cpp
   config/export_csv.cpp
+  net/net_state.cpp
 )
 
 set(TAVOLIN_WIN32_SOURCES
@@ -22,6 +23,8 @@ set(TAVOLIN_WIN32_SOURCES
   core/error_text_win.cpp
   core/crash_filter_win.cpp
   config/password.cpp
+  net/probe_win.cpp
+  net/probe_scheduler.cpp
 )
 
 set(TAVOLIN_POSIX_SOURCES

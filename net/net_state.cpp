@@ -1,0 +1,60 @@
+#include <string>
+
+#include "net/probe.h"
+
+namespace {
+
+constexpr int kWsaTimedOut = 10060;
+constexpr int kWsaConnRefused = 10061;
+constexpr int kWsaNetUnreach = 10051;
+constexpr int kWsaHostUnreach = 10065;
+
+}  // namespace
+
+std::string ProbePortText(int port) {
+    return std::to_string(port < 1 ? 3389 : port);
+}
+
+const char* NetStateName(int netState) {
+    switch (netState) {
+        case kNetOnline:
+            return "online";
+        case kNetRefused:
+            return "refused";
+        case kNetTimeout:
+            return "timeout";
+        case kNetDnsFail:
+            return "dnsfail";
+        case kNetError:
+            return "error";
+        default:
+            return "unknown";
+    }
+}
+
+void ClassifyFailure(int error, ProbeResult& result) {
+    result.rtt = -1.0;
+    switch (error) {
+        case kWsaNetUnreach:
+        case kWsaHostUnreach:
+            result.netState = kNetError;
+            result.netDetail = "网络或主机不可达";
+            return;
+        case kWsaTimedOut:
+            result.netState = kNetTimeout;
+            result.netDetail = "连接超时";
+            return;
+        case kWsaConnRefused:
+            result.netState = kNetRefused;
+            result.netDetail = "主机在线，但端口被拒绝（RDP 未启用或被防火墙拦截）";
+            return;
+        case 0:
+            result.netState = kNetError;
+            result.netDetail = "连接失败";
+            return;
+        default:
+            result.netState = kNetError;
+            result.netDetail = "连接失败，错误码 " + std::to_string(error);
+            return;
+    }
+}

@@ -1,0 +1,88 @@
+#include "net/loopback_peers.h"
+
+#include <ws2tcpip.h>
+
+#include "net/probe.h"
+
+namespace {
+
+sockaddr_in Loopback(int port) {
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(port));
+    return address;
+}
+
+// A socket bound to a loopback port (0: any free one); *port receives the
+// port, or 0 when the bind failed.
+SOCKET BoundSocket(int* port) {
+    EnsureWinsock();
+    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = Loopback(*port);
+    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        *port = 0;
+        return s;
+    }
+    int length = sizeof address;
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    *port = ntohs(address.sin_port);
+    return s;
+}
+
+}  // namespace
+
+LoopbackListener::LoopbackListener(int port) : port_(port) {
+    socket_ = BoundSocket(&port_);
+    ok_ = port_ != 0 && listen(socket_, SOMAXCONN) == 0;
+    acceptor_ = std::thread(&LoopbackListener::AcceptLoop, this);
+}
+
+LoopbackListener::~LoopbackListener() {
+    stop_ = true;
+    acceptor_.join();
+    closesocket(socket_);
+}
+
+// Polls, so the destructor can end it without relying on a blocked accept
+// returning when its socket is closed.
+void LoopbackListener::AcceptLoop() {
+    while (!stop_) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(socket_, &readable);
+        timeval wait = {0, 20000};
+        if (select(0, &readable, nullptr, nullptr, &wait) <= 0) continue;
+        SOCKET client = accept(socket_, nullptr, nullptr);
+        if (client == INVALID_SOCKET) continue;
+        ++accepted_;
+        closesocket(client);
+    }
+}
+
+BlackHoleListener::BlackHoleListener() {
+    socket_ = BoundSocket(&port_);
+    listen(socket_, 0);
+    // More completed connections than the smallest accept queue holds.
+    for (int i = 0; i < 4; ++i) {
+        SOCKET filler = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        u_long nonBlocking = 1;
+        ioctlsocket(filler, FIONBIO, &nonBlocking);
+        sockaddr_in address = Loopback(port_);
+        connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        fillers_.push_back(filler);
+    }
+    Sleep(100);  // let the handshakes that can complete do so
+}
+
+BlackHoleListener::~BlackHoleListener() {
+    for (SOCKET filler : fillers_) closesocket(filler);
+    closesocket(socket_);
+}
+
+int ClosedLoopbackPort() {
+    int port = 0;
+    SOCKET s = BoundSocket(&port);
+    closesocket(s);
+    return port;
+}
