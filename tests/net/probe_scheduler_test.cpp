@@ -109,18 +109,20 @@ TEST(ProbeScheduler, StopWaitsForAtMostTheRunningProbes) {
     BlackHoleListener blackHole;
     Results results;
     ProbeScheduler scheduler;
-    scheduler.SetTimeout(1000);
+    scheduler.SetTimeout(2000);
     scheduler.Start(2, &Results::Deliver, &results);
     scheduler.Submit(Jobs("slow-", 10, blackHole.port()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // both workers are probing
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the workers are probing
     const auto before = std::chrono::steady_clock::now();
     scheduler.Stop();
     const double stopped = ElapsedMs(before);
-    EXPECT_LT(stopped, 1000.0 + 500.0);
-    EXPECT_GE(stopped, 500.0);  // it did wait for the running probes
-    // The two running probes still report; the waiting ones are dropped.
-    EXPECT_EQ(results.all().size(), 2u);
-    for (const ProbeResult& result : results.all()) EXPECT_EQ(result.netState, kNetTimeout);
+    EXPECT_LT(stopped, 2000.0 + 500.0);
+    EXPECT_GE(stopped, 1000.0);  // it did wait for the running probes
+    // The running probes still report; the waiting ones are dropped.
+    const std::vector<ProbeResult> delivered = results.all();
+    EXPECT_GE(delivered.size(), 1u);
+    EXPECT_LE(delivered.size(), 2u);
+    for (const ProbeResult& result : delivered) EXPECT_EQ(result.netState, kNetTimeout);
     scheduler.Stop();  // harmless twice
 }
 
