@@ -1,6 +1,8 @@
+#include "config/config_json.h"
+
 #include <gtest/gtest.h>
 
-#include "config/config_json.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -13,10 +15,6 @@ AppConfig FromText(const char* text) {
     ConfigFromJson(document, config);
     EXPECT_EQ(config.path, "kept");
     return config;
-}
-
-bool IsServerId(const std::string& id) {
-    return id.size() == 16 && id.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 }  // namespace
@@ -161,8 +159,8 @@ TEST(ConfigToJson, MembersInFileOrderAndPasswordOnlyWhenSet) {
     std::vector<std::string> server;
     for (const auto& member : document.find("servers").at(0).members()) server.push_back(member.first);
     EXPECT_EQ(server, (std::vector<std::string>{"id", "host", "port", "user", "domain", "password", "remark",
-                                                 "group", "colorDepth", "width", "height", "smartSizing",
-                                                 "fullscreenOnConnect", "autoConnect", "pingPort"}));
+                                                "group", "colorDepth", "width", "height", "smartSizing",
+                                                "fullscreenOnConnect", "autoConnect", "pingPort"}));
     EXPECT_EQ(document.find("servers").at(0).getString("password", ""), "NUNW");
     EXPECT_FALSE(document.find("servers").at(1).contains("password"));
 }

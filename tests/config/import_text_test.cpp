@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_support.h"
+
 namespace {
 
 // The fields a pasted line can set besides the flags and the display ones.
@@ -46,14 +48,6 @@ std::vector<std::string> Hosts(const std::vector<ServerRecord>& records) {
     std::vector<std::string> hosts;
     for (const ServerRecord& r : records) hosts.push_back(r.host);
     return hosts;
-}
-
-bool IsLowerHexId(const std::string& id) {
-    if (id.size() != 16) return false;
-    for (char c : id) {
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-    }
-    return true;
 }
 
 TEST(ImportShortForm, LinesWithoutHeaderUseFixedColumns) {
@@ -100,7 +94,7 @@ TEST(ImportShortForm, RecordsStartFromDefaultsWithNewIds) {
     ASSERT_EQ(got.size(), 3u);
     std::set<std::string> ids;
     for (const ServerRecord& r : got) {
-        EXPECT_TRUE(IsLowerHexId(r.id)) << r.id;
+        EXPECT_TRUE(IsServerId(r.id)) << r.id;
         ids.insert(r.id);
         EXPECT_EQ(r.domain, "");
         EXPECT_EQ(r.colorDepth, 32);

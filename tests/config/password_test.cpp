@@ -1,7 +1,8 @@
+#include "config/password.h"
+
 #include <gtest/gtest.h>
 
 #include "config/config_store.h"
-#include "config/password.h"
 #include "core/file_io.h"
 #include "core/paths.h"
 #include "support/test_support.h"
@@ -89,7 +90,8 @@ TEST_F(PasswordTest, EachChangeIsSaved) {
 
     ClearStartupPassword(config_);
     EXPECT_FALSE(config_.security.enabled);
-    EXPECT_TRUE(config_.security.salt.empty() && config_.security.hash.empty() && config_.security.hint.empty());
+    EXPECT_TRUE(config_.security.salt.empty() && config_.security.hash.empty() &&
+                config_.security.hint.empty());
     stored = Reloaded();
     EXPECT_FALSE(stored.enabled);
     EXPECT_TRUE(stored.salt.empty() && stored.hash.empty() && stored.hint.empty());

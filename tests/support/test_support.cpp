@@ -21,7 +21,9 @@ TempDir::~TempDir() {
     fs::remove_all(fs::u8path(path_), ignored);
 }
 
-std::string TempDir::file(const std::string& name) const { return JoinPath(path_, name); }
+std::string TempDir::file(const std::string& name) const {
+    return JoinPath(path_, name);
+}
 
 LogCapture::LogCapture() {
     SetLogSink([this](const char* level, const std::string& message) {
@@ -30,7 +32,9 @@ LogCapture::LogCapture() {
     });
 }
 
-LogCapture::~LogCapture() { SetLogSink(nullptr); }
+LogCapture::~LogCapture() {
+    SetLogSink(nullptr);
+}
 
 std::vector<std::pair<std::string, std::string>> LogCapture::records() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -49,6 +53,10 @@ bool LogCapture::hasPrefix(const std::string& level, const std::string& prefix) 
         if (record.first == level && record.second.compare(0, prefix.size(), prefix) == 0) return true;
     }
     return false;
+}
+
+bool IsServerId(const std::string& id) {
+    return id.size() == 16 && id.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 std::string ReadRawFile(const std::string& path) {

@@ -42,5 +42,8 @@ private:
     std::vector<std::pair<std::string, std::string>> records_;
 };
 
+// True for a server id as the program makes them: 16 lower-case hex digits.
+bool IsServerId(const std::string& id);
+
 // Reads a file's raw bytes (no byte order mark handling), "" when missing.
 std::string ReadRawFile(const std::string& path);
