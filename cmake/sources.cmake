@@ -12,6 +12,8 @@ set(TAVOLIN_PORTABLE_SOURCES
   config/import_text.cpp
   config/export_csv.cpp
   net/net_state.cpp
+  rdp/disconnect_reason.cpp
+  rdp/external_client_command.cpp
 )
 
 set(TAVOLIN_WIN32_SOURCES
@@ -25,6 +27,15 @@ set(TAVOLIN_WIN32_SOURCES
   config/password.cpp
   net/probe_win.cpp
   net/probe_scheduler.cpp
+  rdp/session_clock.cpp
+  rdp/dispatch_calls.cpp
+  rdp/rdp_session.cpp
+  rdp/rdp_control.cpp
+  rdp/rdp_events.cpp
+  rdp/display_sizing.cpp
+  rdp/session_site.cpp
+  rdp/rdp_frame.cpp
+  rdp/external_client.cpp
 )
 
 set(TAVOLIN_POSIX_SOURCES

@@ -5,16 +5,6 @@
 #include "core/log.h"
 #include "core/text.h"
 
-namespace {
-
-// Pointers are printed as fixed-width upper-case hex, whatever the C
-// runtime's own "%p" would print, so the records read the same everywhere.
-std::string PointerHex(std::uintptr_t value) {
-    return Format("%0*llX", static_cast<int>(sizeof value * 2), static_cast<unsigned long long>(value));
-}
-
-}  // namespace
-
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
     if (pointers == nullptr || pointers->ExceptionRecord == nullptr) {
         Log(kLogFatal, "程序异常终止（无异常记录）");

@@ -126,3 +126,7 @@ bool ParseDigits(std::string_view text, int* value) {
     if (value != nullptr) *value = static_cast<int>(result);
     return true;
 }
+
+std::string PointerHex(std::uintptr_t value) {
+    return Format("%0*llX", static_cast<int>(sizeof value * 2), static_cast<unsigned long long>(value));
+}

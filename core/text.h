@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ std::string Base64Decode(std::string_view text);
 // printf-style formatting into UTF-8 text; a formatting error gives "".
 std::string Format(const char* format, ...);
 std::string FormatV(const char* format, va_list args);
+
+// A pointer-sized value as fixed-width upper-case hex without "0x"
+// ("00007FF612345678" on 64-bit), whatever the C runtime's own "%p" would
+// print, so log records read the same everywhere.
+std::string PointerHex(std::uintptr_t value);
 
 // a empty: b; b empty: a; a ending in "\" or "/": a + b; else a + "\" + b.
 std::string JoinPath(std::string_view a, std::string_view b);

@@ -1,0 +1,195 @@
+// The control's events: the sink, its connection, and what each event means
+// for the session.
+#include <cwchar>
+
+#include "core/log.h"
+#include "core/text.h"
+#include "core/unicode.h"
+#include "rdp/disconnect_reason.h"
+#include "rdp/rdp_event_sink.h"
+#include "rdp/rdp_session.h"
+
+const IID kIidMsTscAxEvents = {0x336D5562, 0xEFA8, 0x482E, {0x8C, 0xB3, 0xC5, 0xC0, 0xFC, 0x7A, 0x7D, 0xB6}};
+
+namespace {
+
+enum ControlEvent : DISPID {
+    kOnConnecting = 1,
+    kOnConnected = 2,
+    kOnLoginComplete = 3,
+    kOnDisconnected = 4,
+    kOnFatalError = 10,
+    kOnWarning = 11,
+    kOnRemoteDesktopSizeChange = 12,
+    kOnAutoReconnecting = 17,
+    kOnLogonError = 23,
+};
+
+// Arguments arrive last-declared first; arg(0) is the first array element.
+const VARIANT* Arg(const DISPPARAMS* args, unsigned index) {
+    if (args == nullptr || args->rgvarg == nullptr || args->cArgs <= index) return nullptr;
+    return &args->rgvarg[index];
+}
+
+}  // namespace
+
+int VariantToInt(const VARIANT* value) {
+    if (value == nullptr) return 0;
+    switch (value->vt) {
+        case VT_I2:
+            return value->iVal;
+        case VT_I4:
+            return value->lVal;
+        case VT_UI4:
+            return static_cast<int>(value->ulVal);
+        case VT_INT:
+            return value->intVal;
+        case VT_R4:
+            return static_cast<int>(value->fltVal);
+        case VT_R8:
+            return static_cast<int>(value->dblVal);
+        case VT_BSTR:
+            return value->bstrVal != nullptr ? static_cast<int>(wcstol(value->bstrVal, nullptr, 10)) : 0;
+        case VT_BOOL:
+            return value->boolVal != 0 ? 1 : 0;
+        case VT_UI2:
+            return value->uiVal;
+        default:
+            return 0;
+    }
+}
+
+HRESULT RdpEventSink::QueryInterface(REFIID iid, void** out) {
+    if (out == nullptr) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidMsTscAxEvents) {
+        *out = static_cast<IDispatch*>(this);
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT RdpEventSink::GetTypeInfoCount(UINT* count) {
+    if (count != nullptr) *count = 0;
+    return S_OK;
+}
+
+HRESULT RdpEventSink::GetTypeInfo(UINT, LCID, ITypeInfo** out) {
+    if (out != nullptr) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT RdpEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* args, VARIANT*, EXCEPINFO*, UINT*) {
+    if (session_ != nullptr) session_->OnControlEvent(id, args);
+    return S_OK;
+}
+
+void RdpSession::HookEvents() {
+    if (!oleObject_ || !eventSink_) return;
+    ComPtr<IConnectionPointContainer> container;
+    const HRESULT hr = oleObject_.As(IID_IConnectionPointContainer, &container);
+    if (FAILED(hr) || !container) {
+        LogF(kLogWarn, "控件不支持连接点容器 0x%08lX，将拿不到连接状态事件", static_cast<unsigned long>(hr));
+        return;
+    }
+    container->FindConnectionPoint(kIidMsTscAxEvents, connectionPoint_.put());
+    if (!connectionPoint_) {
+        // Some control versions name their event interface differently;
+        // the first connection point is then the event one.
+        ComPtr<IEnumConnectionPoints> points;
+        if (SUCCEEDED(container->EnumConnectionPoints(points.put())) && points) {
+            ComPtr<IConnectionPoint> first;
+            if (points->Next(1, first.put(), nullptr) == S_OK && first) {
+                connectionPoint_ = std::move(first);
+                IID iid = {};
+                if (SUCCEEDED(connectionPoint_->GetConnectionInterface(&iid))) {
+                    LogF(kLogWarn, "未精确匹配事件接口，改用第一个连接点 {%08lX-...}",
+                         static_cast<unsigned long>(iid.Data1));
+                }
+            }
+        }
+        if (!connectionPoint_) return;
+    }
+    const HRESULT advised = connectionPoint_->Advise(eventSink_.get(), &adviseCookie_);
+    if (FAILED(advised)) {
+        LogF(kLogWarn, "挂事件失败 0x%08lX", static_cast<unsigned long>(advised));
+        connectionPoint_.reset();
+        return;
+    }
+    Log(kLogInfo, "已挂上 RDP 状态事件");
+}
+
+void RdpSession::OnControlEvent(DISPID id, const DISPPARAMS* args) {
+    switch (id) {
+        case kOnConnecting:
+            SetState(SessionState::Connecting, 0, "正在建立连接...");
+            break;
+        case kOnConnected:
+            OnConnected();
+            break;
+        case kOnLoginComplete:
+            SetState(SessionState::Connected, 0, "已连接（登录完成）");
+            break;
+        case kOnDisconnected: {
+            const int reason = VariantToInt(Arg(args, 0));
+            const std::string text = DisconnectReasonText(reason);
+            LogF(kLogInfo, "[会话 %s] 断开原因码 %d：%s", id_.c_str(), reason, text.c_str());
+            SetState(SessionState::Disconnected, reason, text);
+            break;
+        }
+        case kOnFatalError: {
+            const int code = VariantToInt(Arg(args, 0));
+            SetState(SessionState::Failed, code, Format("连接致命错误，代码 %d", code));
+            break;
+        }
+        case kOnWarning:
+            LogF(kLogWarn, "RDP 警告码 %d", VariantToInt(Arg(args, 0)));
+            break;
+        case kOnRemoteDesktopSizeChange:
+            LogF(kLogInfo, "远端桌面尺寸变化 %dx%d", VariantToInt(Arg(args, 1)), VariantToInt(Arg(args, 0)));
+            break;
+        case kOnAutoReconnecting:
+            SetState(SessionState::Connecting, VariantToInt(Arg(args, 0)), "连接中断，正在自动重连...");
+            break;
+        case kOnLogonError: {
+            const int code = VariantToInt(Arg(args, 0));
+            SetState(SessionState::Failed, code, Format("登录被拒绝，代码 %d", code));
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+std::string RdpSession::DisconnectReasonText(int reason) {
+    if (const char* known = KnownDisconnectReasonText(reason)) return known;
+    std::string text = dispatch_ ? AskControlForReason(reason) : "";
+    return text.empty() ? FallbackDisconnectReasonText(reason) : text;
+}
+
+// The control's own description of a reason the program has no text for;
+// "" when it has none worth showing.
+std::string RdpSession::AskControlForReason(int reason) {
+    Variant extendedValue;
+    const bool haveExtended = SUCCEEDED(DispatchInvoke(dispatch_.get(), L"ExtendedDisconnectReason",
+                                                       DISPATCH_PROPERTYGET, nullptr, 0, extendedValue.get()));
+    const int extended = haveExtended ? VariantToInt(&extendedValue.value()) : 0;
+
+    DISPID describe = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"GetErrorDescription")};
+    if (FAILED(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &describe))) return "";
+    Variant args[] = {Variant::Int(reason), Variant::Int(extended)};
+    VARIANT reversed[] = {args[1].value(), args[0].value()};
+    DISPPARAMS params = {reversed, nullptr, 2, 0};
+    Variant result;
+    HRESULT hr = dispatch_->Invoke(describe, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_PROPERTYGET, &params,
+                                   result.get(), nullptr, nullptr);
+    if (FAILED(hr) || result.value().vt == VT_EMPTY) {
+        result.clear();
+        hr = dispatch_->Invoke(describe, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params, result.get(),
+                               nullptr, nullptr);
+    }
+    const VARIANT& value = result.value();
+    if (FAILED(hr) || value.vt != VT_BSTR || value.bstrVal == nullptr || value.bstrVal[0] == L'\0') return "";
+    return CleanErrorDescription(ToUtf8(std::wstring_view(value.bstrVal, SysStringLen(value.bstrVal))));
+}

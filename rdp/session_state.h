@@ -1,0 +1,24 @@
+// The connection state of a remote desktop tab, and who hears of it. The
+// numbers are shared with the page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class SessionState : std::int32_t {
+    Idle = 0,          // created or closed; nothing running
+    Connecting = 1,    // setting up, reconnecting, or an external client runs
+    Connected = 2,     // connected or logged on
+    Disconnected = 3,  // ended by the user, the server or the network
+    Failed = 4,        // nothing could start, or a fatal or logon error
+};
+
+class RdpSession;
+
+// Implemented by the controller; called on the user-interface thread.
+class IRdpObserver {
+public:
+    virtual ~IRdpObserver() = default;
+    virtual void OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
+                                const std::string& detail) = 0;
+};
