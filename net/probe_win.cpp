@@ -7,41 +7,12 @@
 
 #include "core/unicode.h"
 #include "net/probe.h"
+#include "net/socket_handles.h"
 
 namespace {
 
 std::atomic<bool> g_winsockReady{false};
 std::atomic<long long> g_counterFrequency{0};
-
-class UniqueSocket {
-public:
-    explicit UniqueSocket(SOCKET socket) : socket_(socket) {}
-    ~UniqueSocket() {
-        if (valid()) closesocket(socket_);
-    }
-    UniqueSocket(const UniqueSocket&) = delete;
-    UniqueSocket& operator=(const UniqueSocket&) = delete;
-    bool valid() const { return socket_ != INVALID_SOCKET; }
-    SOCKET get() const { return socket_; }
-
-private:
-    SOCKET socket_;
-};
-
-class AddressList {
-public:
-    AddressList() = default;
-    ~AddressList() {
-        if (list_ != nullptr) FreeAddrInfoW(list_);
-    }
-    AddressList(const AddressList&) = delete;
-    AddressList& operator=(const AddressList&) = delete;
-    ADDRINFOW** out() { return &list_; }
-    const ADDRINFOW* first() const { return list_; }
-
-private:
-    ADDRINFOW* list_ = nullptr;
-};
 
 struct Attempt {
     bool connected = false;
