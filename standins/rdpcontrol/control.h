@@ -1,0 +1,162 @@
+// The stand-in control: one COM object with the faces the program uses
+// (IOleObject, IOleInPlaceObject, IDispatch, IConnectionPointContainer,
+// IMsRdpExtendedSettings). Each face is defined in its own file; this one
+// holds the session state they share.
+//
+// Threading: everything here runs on the thread that created the control
+// (a single-threaded apartment), except the connection worker, which only
+// ever queues events for that thread.
+#pragma once
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <oleidl.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "standins/rdpcontrol/connection.h"
+#include "standins/rdpcontrol/dispatch_table.h"
+#include "standins/rdpcontrol/event_queue.h"
+#include "standins/rdpcontrol/module.h"
+#include "standins/rdpcontrol/rdp_interfaces.h"
+#include "standins/rdpcontrol/view_window.h"
+
+enum class SessionState { kNotConnected, kConnecting, kConnected, kDisconnected };
+
+class RdpControl final : public IOleObject,
+                         public IOleInPlaceObject,
+                         public IDispatch,
+                         public IConnectionPointContainer,
+                         public IMsRdpExtendedSettings,
+                         private EventTarget,
+                         private ViewSource,
+                         private LiveObject {
+public:
+    // The class factory's CreateInstance.
+    static HRESULT Create(REFIID iid, void** object);
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IOleObject (control_ole.cpp)
+    HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
+    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR container, LPCOLESTR document) override;
+    HRESULT STDMETHODCALLTYPE Close(DWORD option) override;
+    HRESULT STDMETHODCALLTYPE SetMoniker(DWORD which, IMoniker* moniker) override;
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
+    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
+    HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD reserved, IDataObject** data) override;
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG message, IOleClientSite* activeSite, LONG index,
+                                     HWND parent, LPCRECT position) override;
+    HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** verbs) override;
+    HRESULT STDMETHODCALLTYPE Update() override;
+    HRESULT STDMETHODCALLTYPE IsUpToDate() override;
+    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* clsid) override;
+    HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* userType) override;
+    HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
+    HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* connection) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD connection) override;
+    HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** advises) override;
+    HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
+    HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE* palette) override;
+
+    // IOleWindow and IOleInPlaceObject (control_ole.cpp)
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override;
+    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
+    HRESULT STDMETHODCALLTYPE UIDeactivate() override;
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override;
+
+    // IDispatch (control_dispatch.cpp)
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
+                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argErr) override;
+
+    // IConnectionPointContainer (connection_points.cpp)
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+    // IMsRdpExtendedSettings (extended_settings.cpp)
+    HRESULT STDMETHODCALLTYPE put_Property(BSTR name, VARIANT* value) override;
+    HRESULT STDMETHODCALLTYPE get_Property(BSTR name, VARIANT* value) override;
+
+    // For the settings objects.
+    PropertyBag& advancedSettings() { return advanced_; }
+    PropertyBag& securedSettings() { return secured_; }
+    void Repaint();
+
+    // For the connection point: the advised event sinks.
+    HRESULT AddSink(IUnknown* sink, DWORD* cookie);
+    HRESULT RemoveSink(DWORD cookie);
+
+private:
+    struct EventSink {
+        DWORD cookie;
+        IDispatch* dispatch;
+    };
+
+    RdpControl();
+    ~RdpControl();
+
+    // EventTarget and ViewSource
+    void DeliverEvents() override;
+    std::vector<std::wstring> ViewLines() const override;
+    void ViewDestroyed() override;
+
+    // The session (control.cpp)
+    HRESULT Connect();
+    void Disconnect();
+    void DropConnection();
+    void Fire(const PendingEvent& event);
+    void Apply(const PendingEvent& event);
+    std::wstring StateText() const;
+
+    // IDispatch's members (control_dispatch.cpp)
+    HRESULT PutProperty(const Member& member, WORD flags, const DISPPARAMS& params, UINT* argErr);
+    HRESULT GetProperty(const Member& member, const DISPPARAMS& params, VARIANT* result,
+                        EXCEPINFO* exception);
+    HRESULT GetSettingsObject(const Member& member, VARIANT* result);
+    HRESULT InvokeMethod(const Member& member, WORD flags, const DISPPARAMS& params, VARIANT* result,
+                         EXCEPINFO* exception, UINT* argErr);
+    HRESULT UpdateDisplay(const std::vector<long>& arguments, EXCEPINFO* exception);
+    HRESULT DescribeError(WORD flags, const std::vector<long>& arguments, VARIANT* result);
+
+    // In-place activation (control_ole.cpp)
+    HRESULT ActivateInPlace(IOleClientSite* activeSite, HWND parent);
+    void DeactivateInPlace();
+
+    volatile LONG references_ = 1;
+    EventQueue queue_;
+    std::unique_ptr<Connection> connection_;
+    // Bumped whenever a connection is dropped, so that what its worker
+    // queued before it stopped never fires.
+    unsigned generation_ = 0;
+    SessionState state_ = SessionState::kNotConnected;
+    long lastReason_ = 0;
+    bool remoteKnown_ = false;
+    long remoteWidth_ = 0;
+    long remoteHeight_ = 0;
+
+    PropertyBag properties_;
+    PropertyBag advanced_;
+    PropertyBag secured_;
+    std::map<std::wstring, VARIANT> extended_;
+
+    std::vector<EventSink> sinks_;
+    DWORD nextCookie_ = 1;
+
+    IOleClientSite* clientSite_ = nullptr;
+    IOleInPlaceSite* inPlaceSite_ = nullptr;
+    HWND view_ = nullptr;
+};

@@ -1,0 +1,174 @@
+// The control's automation face: its properties, the settings objects it
+// hands out, and its methods.
+#include "standins/rdpcontrol/control.h"
+#include "standins/rdpcontrol/journal.h"
+#include "standins/rdpcontrol/rdp_members.h"
+#include "standins/rdpcontrol/settings_object.h"
+#include "standins/rdpcontrol/text.h"
+
+namespace {
+
+// GetErrorDescription answers as a method and as a property get (callers of
+// the platform's control use either), each of which a test may break.
+enum ErrorDescriptionMode : long {
+    kDescriptionWorks = 0,
+    kDescriptionGetFails = 1,
+    kDescriptionGetEmpty = 2,
+    kDescriptionFails = 3,
+    kDescriptionNumber = 4,
+};
+
+bool InvokedAsGet(WORD flags) {
+    return (flags & DISPATCH_METHOD) == 0 && (flags & DISPATCH_PROPERTYGET) != 0;
+}
+
+struct SettingsGet {
+    ControlDispid id;
+    SettingsKind kind;
+    const char* missingOption;
+};
+
+constexpr SettingsGet kSettingsGets[] = {
+    {kAdvancedSettings2, SettingsKind::kAdvanced2, "no_advanced_settings2"},
+    {kAdvancedSettings, SettingsKind::kAdvanced, "no_advanced_settings"},
+    {kSecuredSettings2, SettingsKind::kSecured2, "no_secured_settings2"},
+};
+
+}  // namespace
+
+HRESULT RdpControl::GetTypeInfoCount(UINT* count) {
+    if (count == nullptr) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT RdpControl::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info != nullptr) *info = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+HRESULT RdpControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    return ControlMembers().IdsOfNames(names, count, ids);
+}
+
+HRESULT RdpControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                           EXCEPINFO* exception, UINT* argErr) {
+    return Guarded([&] {
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        if (params == nullptr) return E_INVALIDARG;
+        const Member* member = ControlMembers().Find(id);
+        if (member == nullptr) return DISP_E_MEMBERNOTFOUND;
+        if (member->access == Access::kMethod)
+            return InvokeMethod(*member, flags, *params, result, exception, argErr);
+        if (IsPut(flags)) return PutProperty(*member, flags, *params, argErr);
+        Journal("get " + Utf8(member->name));
+        if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) == 0) return DISP_E_MEMBERNOTFOUND;
+        return GetProperty(*member, *params, result, exception);
+    });
+}
+
+HRESULT RdpControl::PutProperty(const Member& member, WORD flags, const DISPPARAMS& params, UINT* argErr) {
+    Journal("put " + Utf8(member.name) + "=" + ValueText(PutValue(params)));
+    const HRESULT check = CheckPut(member, flags, params, argErr);
+    if (FAILED(check)) return check;
+    properties_.Put(member, params.rgvarg[0]);
+    Repaint();
+    return S_OK;
+}
+
+HRESULT RdpControl::GetProperty(const Member& member, const DISPPARAMS& params, VARIANT* result,
+                                EXCEPINFO* exception) {
+    const HRESULT check = CheckGet(member, params);
+    if (FAILED(check)) return check;
+    if (member.type == VT_DISPATCH) return GetSettingsObject(member, result);
+    if (member.id == kExtendedDisconnectReason) {
+        const HRESULT failure = FailureOption("extended_reason_fail_hr");
+        if (failure != S_OK) return ReportFailure(failure, member.name, exception);
+        if (result == nullptr) return S_OK;
+        VariantInit(result);
+        result->vt = VT_I4;
+        result->lVal = Option("extended_reason");
+        return S_OK;
+    }
+    return result != nullptr ? properties_.Get(member, result) : S_OK;
+}
+
+HRESULT RdpControl::GetSettingsObject(const Member& member, VARIANT* result) {
+    if (result == nullptr) return S_OK;
+    VariantInit(result);
+    for (const SettingsGet& get : kSettingsGets) {
+        if (get.id != member.id) continue;
+        if (Option(get.missingOption) != 0) return S_OK;
+        IDispatch* settings = nullptr;
+        const HRESULT created = CreateSettingsObject(this, get.kind, &settings);
+        if (FAILED(created)) return created;
+        result->vt = VT_DISPATCH;
+        result->pdispVal = settings;
+        return S_OK;
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT RdpControl::InvokeMethod(const Member& member, WORD flags, const DISPPARAMS& params, VARIANT* result,
+                                 EXCEPINFO* exception, UINT* argErr) {
+    const bool describing = member.id == kGetErrorDescription;
+    const bool asGet = InvokedAsGet(flags);
+    std::string line = "call " + Utf8(member.name);
+    if (describing) line += asGet ? "(get)" : "(method)";
+    Journal(line + ArgumentsText(params));
+    if ((flags & DISPATCH_METHOD) == 0 && !(describing && asGet)) return DISP_E_MEMBERNOTFOUND;
+
+    std::vector<long> arguments;
+    const UINT expected = member.id == kUpdateSessionDisplaySettings ? 7 : describing ? 2 : 0;
+    const HRESULT check = MethodArguments(params, expected, &arguments, argErr);
+    if (FAILED(check)) return check;
+    switch (member.id) {
+        case kConnect: {
+            const HRESULT failure = FailureOption("connect_fail_hr");
+            if (failure != S_OK) return ReportFailure(failure, member.name, exception);
+            return Connect();
+        }
+        case kDisconnect:
+            Disconnect();
+            return S_OK;
+        case kUpdateSessionDisplaySettings:
+            return UpdateDisplay(arguments, exception);
+        case kGetErrorDescription:
+            return DescribeError(flags, arguments, result);
+        default:
+            return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+// desktopWidth, desktopHeight, physicalWidth, physicalHeight, orientation,
+// desktopScaleFactor, deviceScaleFactor.
+HRESULT RdpControl::UpdateDisplay(const std::vector<long>& arguments, EXCEPINFO* exception) {
+    if (state_ != SessionState::kConnected) return E_UNEXPECTED;
+    const HRESULT failure = TakeUpdateDisplayFailure();
+    if (failure != S_OK) return ReportFailure(failure, L"UpdateSessionDisplaySettings", exception);
+    remoteKnown_ = true;
+    remoteWidth_ = arguments[0];
+    remoteHeight_ = arguments[1];
+    Repaint();
+    return S_OK;
+}
+
+HRESULT RdpControl::DescribeError(WORD flags, const std::vector<long>& arguments, VARIANT* result) {
+    const long mode = Option("error_description_mode");
+    const bool asGet = InvokedAsGet(flags);
+    if (mode == kDescriptionFails || (mode == kDescriptionGetFails && asGet)) return DISP_E_MEMBERNOTFOUND;
+    if (result == nullptr) return S_OK;
+    VariantInit(result);
+    if (mode == kDescriptionGetEmpty && asGet) return S_OK;
+    if (mode == kDescriptionNumber) {
+        result->vt = VT_I4;
+        result->lVal = 0;
+        return S_OK;
+    }
+    std::wstring text;
+    result->vt = VT_BSTR;
+    if (!ErrorDescription(arguments[0], arguments[1], &text)) return S_OK;  // a null BSTR
+    result->bstrVal = SysAllocString(text.c_str());
+    return result->bstrVal != nullptr ? S_OK : E_OUTOFMEMORY;
+}

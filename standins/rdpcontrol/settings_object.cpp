@@ -1,0 +1,92 @@
+#include "standins/rdpcontrol/settings_object.h"
+
+#include "standins/rdpcontrol/control.h"
+#include "standins/rdpcontrol/journal.h"
+#include "standins/rdpcontrol/rdp_members.h"
+#include "standins/rdpcontrol/text.h"
+
+namespace {
+
+const wchar_t* ObjectName(SettingsKind kind) {
+    switch (kind) {
+        case SettingsKind::kAdvanced2:
+            return L"AdvancedSettings2";
+        case SettingsKind::kAdvanced:
+            return L"AdvancedSettings";
+        case SettingsKind::kSecured2:
+            break;
+    }
+    return L"SecuredSettings2";
+}
+
+class SettingsObject final : public SingleInterfaceObject<IDispatch, &IID_IDispatch> {
+public:
+    SettingsObject(RdpControl* control, SettingsKind kind)
+        : control_(control),
+          kind_(kind),
+          members_(kind == SettingsKind::kSecured2 ? SecuredSettingsMembers() : AdvancedSettingsMembers()),
+          values_(kind == SettingsKind::kSecured2 ? control->securedSettings()
+                                                  : control->advancedSettings()) {
+        control_->AddRef();
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count == nullptr) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info != nullptr) *info = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        return members_.IdsOfNames(names, count, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argErr) override {
+        return Guarded([&] {
+            if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+            if (params == nullptr) return E_INVALIDARG;
+            const Member* member = members_.Find(id);
+            if (member == nullptr) return DISP_E_MEMBERNOTFOUND;
+            const std::string name = Utf8(ObjectName(kind_)) + "." + Utf8(member->name);
+            if (IsPut(flags)) return Put(*member, name, flags, *params, exception, argErr);
+            Journal("get " + name);
+            if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) == 0) return DISP_E_MEMBERNOTFOUND;
+            const HRESULT check = CheckGet(*member, *params);
+            if (FAILED(check)) return check;
+            return result != nullptr ? values_.Get(*member, result) : S_OK;
+        });
+    }
+
+private:
+    ~SettingsObject() { control_->Release(); }
+
+    HRESULT Put(const Member& member, const std::string& name, WORD flags, const DISPPARAMS& params,
+                EXCEPINFO* exception, UINT* argErr) {
+        Journal("put " + name + "=" + ValueText(PutValue(params)));
+        const HRESULT check = CheckPut(member, flags, params, argErr);
+        if (FAILED(check)) return check;
+        if (kind_ != SettingsKind::kSecured2 && member.id == kSmartSizing) {
+            const HRESULT failure = FailureOption("smart_sizing_fail_hr");
+            if (failure != S_OK) return ReportFailure(failure, member.name, exception);
+        }
+        values_.Put(member, params.rgvarg[0]);
+        control_->Repaint();
+        return S_OK;
+    }
+
+    RdpControl* control_;
+    SettingsKind kind_;
+    const MemberTable& members_;
+    PropertyBag& values_;
+};
+
+}  // namespace
+
+HRESULT CreateSettingsObject(RdpControl* control, SettingsKind kind, IDispatch** object) {
+    *object = new (std::nothrow) SettingsObject(control, kind);
+    return *object != nullptr ? S_OK : E_OUTOFMEMORY;
+}
