@@ -68,7 +68,9 @@ constexpr ReasonText kReasons[] = {
 constexpr std::size_t kLongDescription = 91;
 constexpr std::size_t kCutDescription = 87;
 
-bool IsContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuationByte(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 }  // namespace
 
@@ -78,7 +80,9 @@ const char* KnownDisconnectReasonText(int reason) {
     return found != std::end(kReasons) && found->code == reason ? found->text : nullptr;
 }
 
-std::string FallbackDisconnectReasonText(int reason) { return Format("断开（原因码 %d）", reason); }
+std::string FallbackDisconnectReasonText(int reason) {
+    return Format("断开（原因码 %d）", reason);
+}
 
 std::string_view CutUtf8(std::string_view text, std::size_t maxBytes) {
     if (text.size() <= maxBytes) return text;

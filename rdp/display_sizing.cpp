@@ -19,13 +19,19 @@ constexpr int kRetries = 3;
 constexpr int kHysteresis = 8;
 constexpr UINT kRedrawAll = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW;
 
-bool IsNotReadyYet(HRESULT hr) { return hr == DISP_E_EXCEPTION || hr == E_UNEXPECTED; }
+bool IsNotReadyYet(HRESULT hr) {
+    return hr == DISP_E_EXCEPTION || hr == E_UNEXPECTED;
+}
 
 }  // namespace
 
-bool RdpSession::HasFixedSize() const { return server_.width >= 1 && server_.height > 0; }
+bool RdpSession::HasFixedSize() const {
+    return server_.width >= 1 && server_.height > 0;
+}
 
-bool RdpSession::SmartSizingValue() const { return !changeRemoteResolution_ || server_.smartSizing; }
+bool RdpSession::SmartSizingValue() const {
+    return !changeRemoteResolution_ || server_.smartSizing;
+}
 
 void RdpSession::ArmResizeTimer(UINT ms) {
     SetTimer(hostWindow_, kResizeTimer, ms, nullptr);
@@ -38,7 +44,9 @@ void RdpSession::KillResizeTimer() {
     resizeTimerPending_ = false;
 }
 
-void RdpSession::RedrawControl() { RedrawWindow(controlWindow_, nullptr, nullptr, kRedrawAll); }
+void RdpSession::RedrawControl() {
+    RedrawWindow(controlWindow_, nullptr, nullptr, kRedrawAll);
+}
 
 // Turning the scaling off and on again makes the control recompute it for
 // its new size.
@@ -66,11 +74,15 @@ void RdpSession::OnHostResized(int width, int height) {
     if (HasFixedSize()) return;
     pendingWidth_ = width;
     pendingHeight_ = height;
-    if (remoteWidth_ > 0) {
-        if (std::abs(width - remoteWidth_) < kHysteresis && std::abs(height - remoteHeight_) < kHysteresis) return;
-        resizeRetriesLeft_ = kRetries;
+    if (remoteWidth_ > 0 && std::abs(width - remoteWidth_) < kHysteresis &&
+        std::abs(height - remoteHeight_) < kHysteresis) {
+        return;
     }
+    // A size already sent is not news: it must not refill the retry budget
+    // of a send that is failing (every resize reports the size twice, once
+    // from the window and once from whoever moved it).
     if (width == lastSentWidth_ && height == lastSentHeight_) return;
+    if (remoteWidth_ > 0) resizeRetriesLeft_ = kRetries;
     if (hostWindow_ == nullptr || lastSendTick_ == 0 || SessionTicks() - lastSendTick_ >= kThrottleMs) {
         FlushPendingSize();
         return;
@@ -121,8 +133,8 @@ void RdpSession::SendRemoteSize(int width, int height) {
          static_cast<unsigned long>(hr));
     if (IsNotReadyYet(hr) && resizeRetriesLeft_ >= 1 && hostWindow_ != nullptr) {
         --resizeRetriesLeft_;
-        LogF(kLogDebug, "远端还没准备好，%lu 毫秒后重试（还剩 %d 次）", static_cast<unsigned long>(kRetryDelayMs),
-             resizeRetriesLeft_);
+        LogF(kLogDebug, "远端还没准备好，%lu 毫秒后重试（还剩 %d 次）",
+             static_cast<unsigned long>(kRetryDelayMs), resizeRetriesLeft_);
         ArmResizeTimer(kRetryDelayMs);
     }
 }
@@ -143,7 +155,8 @@ bool RdpSession::SetSmartSizing(bool on) {
     }
     if (on && !changeRemoteResolution_) {
         LogF(kLogInfo, "画面缩放已打开（SmartSizing=1，远端分辨率保持 %dx%d 不动）",
-             server_.width > 0 ? server_.width : remoteWidth_, server_.height > 0 ? server_.height : remoteHeight_);
+             server_.width > 0 ? server_.width : remoteWidth_,
+             server_.height > 0 ? server_.height : remoteHeight_);
     }
     return true;
 }
@@ -160,7 +173,8 @@ void RdpSession::SetChangeRemoteResolution(bool on) {
         lastSendTick_ = 0;
         resizeRetriesLeft_ = kRetries;
         lastSentWidth_ = lastSentHeight_ = 0;
-        if (hostWindow_ != nullptr && client.cx > 0 && client.cy > 0) {
+        // A record with its own size keeps it in every mode.
+        if (hostWindow_ != nullptr && client.cx > 0 && client.cy > 0 && !HasFixedSize()) {
             pendingWidth_ = client.cx;
             pendingHeight_ = client.cy;
             SendRemoteSize(client.cx, client.cy);

@@ -48,7 +48,8 @@ bool RdpSession::LaunchExternalClient(const ServerRecord& server) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info)) {
         Log(kLogError, "启动 mstsc.exe 失败：" + ErrorText(0));
         return false;
     }

@@ -38,7 +38,8 @@ bool FindRegisteredControl(FoundControl* found) {
 }
 
 HRESULT CreateControlObject(const CLSID& clsid, ComPtr<IOleObject>* object) {
-    const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object->put_void());
+    const HRESULT hr =
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object->put_void());
     if (SUCCEEDED(hr) && !*object) return E_NOINTERFACE;
     return hr;
 }
@@ -92,7 +93,8 @@ bool RdpSession::CreateControl(const ServerRecord& server) {
     const HRESULT activated = oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
                                                  static_cast<IOleClientSite*>(this), 0, hostWindow_, &client);
     if (FAILED(activated)) {
-        LogF(kLogWarn, "控件原地激活失败 0x%08lX，改用 mstsc.exe 模式", static_cast<unsigned long>(activated));
+        LogF(kLogWarn, "控件原地激活失败 0x%08lX，改用 mstsc.exe 模式",
+             static_cast<unsigned long>(activated));
         ReleaseControl();
         return false;
     }
@@ -161,7 +163,8 @@ void RdpSession::ApplyAdvancedSettings(IDispatch* advanced, const ServerRecord& 
     DispatchPut(advanced, L"GrabFocusOnConnect", Variant::Bool(true));
     DispatchPut(advanced, L"EnableAutoReconnect", Variant::Bool(true));
     DispatchPut(advanced, L"RedirectPrinters", Variant::Bool(false));
-    LogSettingResult(L"EnableCredSspSupport", DispatchPut(advanced, L"EnableCredSspSupport", Variant::Bool(true)));
+    LogSettingResult(L"EnableCredSspSupport",
+                     DispatchPut(advanced, L"EnableCredSspSupport", Variant::Bool(true)));
     LogSettingResult(L"AuthenticationLevel", DispatchPut(advanced, L"AuthenticationLevel", Variant::Int(2)));
     if (!server.password.empty()) {
         LogSettingResult(L"ClearTextPassword",
@@ -185,7 +188,8 @@ void RdpSession::EnableZoom() {
     if (SUCCEEDED(hr)) {
         Log(kLogInfo, "已开启 EnableZoom（SmartSizing 超过原生分辨率时也能缩放铺满）");
     } else {
-        LogF(kLogWarn, "设置 EnableZoom 失败 0x%08lX（控件太老时正常，不影响原有拉伸）", static_cast<unsigned long>(hr));
+        LogF(kLogWarn, "设置 EnableZoom 失败 0x%08lX（控件太老时正常，不影响原有拉伸）",
+             static_cast<unsigned long>(hr));
     }
 }
 
@@ -203,7 +207,9 @@ bool RdpSession::PutStringProperty(const wchar_t* name, const std::string& value
     return PutProperty(name, Variant::String(value));
 }
 
-bool RdpSession::PutBoolProperty(const wchar_t* name, bool value) { return PutProperty(name, Variant::Bool(value)); }
+bool RdpSession::PutBoolProperty(const wchar_t* name, bool value) {
+    return PutProperty(name, Variant::Bool(value));
+}
 
 bool RdpSession::PutIntProperty(const wchar_t* name, std::int32_t value) {
     return PutProperty(name, Variant::Int(value));
@@ -221,5 +227,6 @@ HRESULT RdpSession::InvokeMethod(const wchar_t* name) {
 
 void RdpSession::InvokeLogged(const wchar_t* name) {
     const HRESULT hr = InvokeMethod(name);
-    if (FAILED(hr)) LogF(kLogWarn, "调用 %s 失败 0x%08lX", ToUtf8(name).c_str(), static_cast<unsigned long>(hr));
+    if (FAILED(hr))
+        LogF(kLogWarn, "调用 %s 失败 0x%08lX", ToUtf8(name).c_str(), static_cast<unsigned long>(hr));
 }

@@ -171,8 +171,8 @@ std::string RdpSession::DisconnectReasonText(int reason) {
 // "" when it has none worth showing.
 std::string RdpSession::AskControlForReason(int reason) {
     Variant extendedValue;
-    const bool haveExtended = SUCCEEDED(DispatchInvoke(dispatch_.get(), L"ExtendedDisconnectReason",
-                                                       DISPATCH_PROPERTYGET, nullptr, 0, extendedValue.get()));
+    const bool haveExtended = SUCCEEDED(DispatchInvoke(
+        dispatch_.get(), L"ExtendedDisconnectReason", DISPATCH_PROPERTYGET, nullptr, 0, extendedValue.get()));
     const int extended = haveExtended ? VariantToInt(&extendedValue.value()) : 0;
 
     DISPID describe = DISPID_UNKNOWN;
@@ -186,8 +186,8 @@ std::string RdpSession::AskControlForReason(int reason) {
                                    result.get(), nullptr, nullptr);
     if (FAILED(hr) || result.value().vt == VT_EMPTY) {
         result.clear();
-        hr = dispatch_->Invoke(describe, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params, result.get(),
-                               nullptr, nullptr);
+        hr = dispatch_->Invoke(describe, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params,
+                               result.get(), nullptr, nullptr);
     }
     const VARIANT& value = result.value();
     if (FAILED(hr) || value.vt != VT_BSTR || value.bstrVal == nullptr || value.bstrVal[0] == L'\0') return "";

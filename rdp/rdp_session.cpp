@@ -37,7 +37,9 @@ bool RegisterHostClass(WNDPROC procedure) {
 
 RdpSession::RdpSession() = default;
 
-RdpSession::~RdpSession() { Close(); }
+RdpSession::~RdpSession() {
+    Close();
+}
 
 bool RdpSession::Create(HWND parent, const RECT& rect, const std::string& id) {
     if (!RegisterHostClass(&RdpSession::HostWindowProc)) {
@@ -76,7 +78,7 @@ bool RdpSession::Connect(const ServerRecord& server, IRdpObserver* observer, boo
     if (LaunchExternalClient(server_)) return true;
     SetState(SessionState::Failed, -1,
              IsSafeClientHost(server_.host) ? "无法创建远程桌面会话（控件与 mstsc 都不可用）"
-                                               : "主机地址含有空格、引号或控制字符，无法打开会话");
+                                            : "主机地址含有空格、引号或控制字符，无法打开会话");
     return false;
 }
 
@@ -155,8 +157,8 @@ void RdpSession::SetState(SessionState state, std::int32_t code, const std::stri
         connectDeadline_ = 0;
     }
     state_ = state;
-    LogF(kLogInfo, "[会话 %s] 状态=%d code=%d %s", id_.c_str(), static_cast<int>(state), static_cast<int>(code),
-         detail.c_str());
+    LogF(kLogInfo, "[会话 %s] 状态=%d code=%d %s", id_.c_str(), static_cast<int>(state),
+         static_cast<int>(code), detail.c_str());
     if (observer_ != nullptr) observer_->OnSessionState(this, state, code, detail);
 }
 

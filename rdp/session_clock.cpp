@@ -4,12 +4,18 @@
 
 namespace {
 
-DWORD SystemTicks() { return GetTickCount(); }
+DWORD SystemTicks() {
+    return GetTickCount();
+}
 
 std::atomic<TickSource> g_source{&SystemTicks};
 
 }  // namespace
 
-DWORD SessionTicks() { return g_source.load()(); }
+DWORD SessionTicks() {
+    return g_source.load()();
+}
 
-void SetSessionTickSource(TickSource source) { g_source.store(source != nullptr ? source : &SystemTicks); }
+void SetSessionTickSource(TickSource source) {
+    g_source.store(source != nullptr ? source : &SystemTicks);
+}

@@ -1,0 +1,231 @@
+// The session and the stand-in control end to end: a real TCP connection to
+// a peer on loopback, and every event path driven by that peer.
+#include <gtest/gtest.h>
+#include <olectl.h>
+
+#include "net/loopback_peers.h"
+#include "rdp/session_test_support.h"
+#include "standins/rdp_test_peer.h"
+#include "support/test_support.h"
+
+namespace {
+
+class ControlConnection : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(control.ok()); }
+    void TearDown() override {
+        session.Close();
+        EXPECT_EQ(control.LiveObjects(), 0);  // everything the session took, it gave back
+    }
+
+    void Start(const std::string& host, int port) {
+        ASSERT_TRUE(session.Create(parent.get(), RECT{0, 0, 1000, 600}, "e2e"));
+        session.Show(true);
+        ASSERT_TRUE(session.Connect(TestServer(host, port), &observer, true));
+    }
+    void StartConnected() {
+        Start("127.0.0.1", peer.port());
+        ASSERT_TRUE(PumpUntil([&] { return observer.reports.size() >= 4; }));
+        ASSERT_TRUE(peer.WaitForConnection(2000));
+    }
+    // Sends a line and waits for the report it causes.
+    const StateReport& After(const std::string& line) {
+        const std::size_t before = observer.reports.size();
+        EXPECT_TRUE(peer.Send(line));
+        EXPECT_TRUE(PumpUntil([&] { return observer.reports.size() > before; })) << line;
+        return observer.last();
+    }
+
+    ParentWindow parent;
+    StandinControl control;
+    RdpTestPeer peer;
+    RecordingObserver observer;
+    LogCapture log;
+    RdpSession session;
+};
+
+}  // namespace
+
+TEST_F(ControlConnection, AnAnsweringServerConnectsAndLogsOn) {
+    StartConnected();
+    ASSERT_EQ(observer.reports.size(), 4u);
+    EXPECT_EQ(observer.reports[0].detail, "正在连接 127.0.0.1 ...");
+    EXPECT_EQ(observer.reports[1].state, SessionState::Connecting);
+    EXPECT_EQ(observer.reports[1].detail, "正在建立连接...");
+    EXPECT_EQ(observer.reports[2].state, SessionState::Connected);
+    EXPECT_EQ(observer.reports[2].detail, "已连接");
+    EXPECT_EQ(observer.reports[3].state, SessionState::Connected);
+    EXPECT_EQ(observer.reports[3].detail, "已连接（登录完成）");
+    // The first report comes before the control exists.
+    EXPECT_EQ(observer.reports[0].mode, "none");
+    EXPECT_EQ(observer.reports[3].mode, "activex");
+    EXPECT_TRUE(session.everConnected());
+    EXPECT_EQ(session.connectDeadline(), 0u);
+
+    // The site hands out the control's own IDispatch, counted.
+    IDispatch* extended = nullptr;
+    ASSERT_EQ(session.GetExtendedControl(&extended), S_OK);
+    ASSERT_NE(extended, nullptr);
+    extended->Release();
+}
+
+TEST_F(ControlConnection, ARefusedPortAndAnUnknownNameEndTheSession) {
+    Start("127.0.0.1", ClosedLoopbackPort());
+    ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Disconnected); }));
+    EXPECT_EQ(observer.last().code, 516);
+    EXPECT_EQ(observer.last().detail, "连不上远程计算机：未开启远程桌面、机器关机或网络不可达");
+    EXPECT_FALSE(session.everConnected());
+    EXPECT_TRUE(
+        log.has("INFO", "[会话 e2e] 断开原因码 516：连不上远程计算机：未开启远程桌面、机器关机或网络不可达"));
+    session.Close();
+
+    // A label longer than 63 bytes fails inside the resolver: no query
+    // leaves the machine.
+    RecordingObserver second;
+    RdpSession unknown;
+    ASSERT_TRUE(unknown.Create(parent.get(), RECT{0, 0, 1000, 600}, "dns"));
+    ASSERT_TRUE(unknown.Connect(TestServer(std::string(64, 'a') + ".invalid", 3389), &second, true));
+    ASSERT_TRUE(PumpUntil([&] { return second.saw(SessionState::Disconnected); }));
+    EXPECT_EQ(second.last().code, 260);
+    EXPECT_EQ(second.last().detail, "找不到这台计算机：可能不在指定网络，或域名不对");
+}
+
+TEST_F(ControlConnection, ThePeerDrivesEveryEvent) {
+    StartConnected();
+    EXPECT_EQ(After("reconnecting 772 1").state, SessionState::Connecting);
+    EXPECT_EQ(observer.last().code, 0);  // the first argument is the continue flag
+    EXPECT_EQ(observer.last().detail, "连接中断，正在自动重连...");
+    EXPECT_NE(session.connectDeadline(), 0u);
+
+    EXPECT_EQ(After("event 2").state, SessionState::Connected);
+    ASSERT_TRUE(peer.Send("warning 9"));
+    ASSERT_TRUE(peer.Send("size 1920 1080"));
+    ASSERT_TRUE(PumpUntil([&] { return log.has("INFO", "远端桌面尺寸变化 1920x1080"); }));
+    EXPECT_TRUE(log.has("WARN", "RDP 警告码 9"));
+    EXPECT_EQ(session.state(), SessionState::Connected);
+
+    EXPECT_EQ(After("logonerror 2").state, SessionState::Failed);
+    EXPECT_EQ(observer.last().detail, "登录被拒绝，代码 2");
+    EXPECT_EQ(After("fatal 5").detail, "连接致命错误，代码 5");
+    EXPECT_EQ(observer.last().code, 5);
+
+    const StateReport& ended = After("disconnect 2825");
+    EXPECT_EQ(ended.state, SessionState::Disconnected);
+    EXPECT_EQ(ended.code, 2825);
+    EXPECT_EQ(ended.detail,
+              "服务器要求网络级别身份验证（NLA）但认证没有完成：请核对这台服务器的用户名和密码");
+}
+
+TEST_F(ControlConnection, TheServerClosingIsReported) {
+    StartConnected();
+    peer.CloseConnection();
+    ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Disconnected); }));
+    EXPECT_EQ(observer.last().code, 2);
+    EXPECT_EQ(observer.last().detail, "对方主动断开");
+}
+
+TEST_F(ControlConnection, AUserDisconnectIsReportedThenConfirmedByTheControl) {
+    StartConnected();
+    session.Disconnect();
+    EXPECT_EQ(observer.last().state, SessionState::Disconnected);
+    EXPECT_EQ(observer.last().code, 1);
+    EXPECT_EQ(observer.last().detail, "已断开");
+    ASSERT_TRUE(PumpUntil([&] { return observer.last().detail == "本地主动断开"; }));
+    EXPECT_EQ(observer.last().code, 1);
+    EXPECT_TRUE(peer.WaitForClientClose(2000));
+}
+
+TEST_F(ControlConnection, UnknownReasonsAreDescribedByTheControl) {
+    control.SetOption("extended_reason", 17);
+    StartConnected();
+    const struct {
+        const wchar_t* description;
+        long mode;
+        const char* expected;
+    } cases[] = {
+        {L"An Internal error has occurred.", 0, "An Internal error has occurred."},
+        {L"An internal error has occurred.", 0, "断开（原因码 9999）"},
+        {L"服务器拒绝了连接\r\n", 0, "服务器拒绝了连接"},
+        {L"由方法给出", 1, "由方法给出"},          // the property get fails
+        {L"空的就再问一次", 2, "空的就再问一次"},  // the property get gives nothing
+        {L"两种都不行", 3, "断开（原因码 9999）"},
+        {L"不是文本", 4, "断开（原因码 9999）"},  // a number where a text was due
+        {L"", 0, "断开（原因码 9999）"},
+        {L" \r\n", 0, "断开（原因码 9999）"},
+        {nullptr, 0, "断开（原因码 9999）"},
+    };
+    for (const auto& c : cases) {
+        control.SetErrorDescription(c.description);
+        control.SetOption("error_description_mode", c.mode);
+        control.ClearJournal();
+        VARIANT reason;
+        VariantInit(&reason);
+        reason.vt = VT_I4;
+        reason.lVal = 9999;
+        DISPPARAMS args = {&reason, nullptr, 1, 0};
+        session.OnControlEvent(4, &args);
+        EXPECT_EQ(observer.last().detail, c.expected) << c.mode;
+        EXPECT_EQ(control.Journal("get ExtendedDisconnectReason").size(), 1u);
+        const std::vector<std::string> asked = control.Journal("call GetErrorDescription");
+        ASSERT_FALSE(asked.empty());
+        EXPECT_EQ(asked[0], "call GetErrorDescription(get) 9999 17");
+        // Asked again as a method only when the property get gave nothing.
+        if (c.mode == 1 || c.mode == 2 || c.mode == 3) {
+            ASSERT_EQ(asked.size(), 2u) << c.mode;
+            EXPECT_EQ(asked[1], "call GetErrorDescription(method) 9999 17");
+        }
+    }
+}
+
+TEST_F(ControlConnection, LongDescriptionsAreCutWhole) {
+    StartConnected();
+    const std::wstring ninety(90, L'x');
+    control.SetErrorDescription(ninety.c_str());
+    EXPECT_EQ(After("disconnect 9998").detail, std::string(90, 'x'));
+    session.Close();
+    observer.reports.clear();
+
+    // 31 Chinese characters are 93 bytes: 29 whole ones fit in 87.
+    std::wstring chinese;
+    for (int i = 0; i < 31; ++i) chinese += L"断";
+    control.SetErrorDescription(chinese.c_str());
+    RdpTestPeer second;
+    RdpSession again;
+    ASSERT_TRUE(again.Create(parent.get(), RECT{0, 0, 1000, 600}, "cut"));
+    ASSERT_TRUE(again.Connect(TestServer("127.0.0.1", second.port()), &observer, true));
+    ASSERT_TRUE(PumpUntil([&] { return observer.reports.size() >= 4; }));
+    ASSERT_TRUE(second.WaitForConnection(2000));
+    ASSERT_TRUE(second.Send("disconnect 261"));
+    ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Disconnected); }));
+    std::string expected;
+    for (int i = 0; i < 29; ++i) expected += "断";
+    EXPECT_EQ(observer.last().detail, expected + "...");
+}
+
+TEST_F(ControlConnection, WithoutEventsTheSessionStaysConnecting) {
+    control.SetOption("no_connection_points", 1);
+    Start("127.0.0.1", peer.port());
+    EXPECT_TRUE(log.has("WARN", "控件不支持连接点容器 0x80004002，将拿不到连接状态事件"));
+    ASSERT_TRUE(peer.WaitForConnection(2000));
+    PumpFor(300);
+    EXPECT_EQ(observer.reports.size(), 1u);
+    EXPECT_EQ(session.state(), SessionState::Connecting);
+}
+
+TEST_F(ControlConnection, AFailedAdviseLeavesNoConnection) {
+    control.SetOption("advise_fail_hr", static_cast<long>(CONNECT_E_ADVISELIMIT));
+    Start("127.0.0.1", peer.port());
+    EXPECT_TRUE(log.has("WARN", "挂事件失败 0x80040201"));
+    ASSERT_TRUE(peer.WaitForConnection(2000));
+    PumpFor(300);
+    EXPECT_EQ(observer.reports.size(), 1u);
+    session.Close();
+    EXPECT_TRUE(control.Journal("Unadvise").empty());
+}
+
+TEST_F(ControlConnection, TheFirstConnectionPointServesWhenNoneMatches) {
+    control.SetOption("no_exact_connection_point", 1);
+    StartConnected();
+    EXPECT_TRUE(log.has("WARN", "未精确匹配事件接口，改用第一个连接点 {336D5562-...}"));
+    EXPECT_EQ(observer.last().detail, "已连接（登录完成）");
+}

@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/text.h"
+#include "rdp/session_test_support.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr RECT kHostRect = {0, 0, 1000, 600};
+
+class ControlCreation : public ::testing::Test {
+protected:
+    // The calls from SetClientSite up to "Connect", events left out: those
+    // arrive through posted messages, in their own time.
+    std::vector<std::string> SettingsCalls() const {
+        std::vector<std::string> calls;
+        for (const std::string& line : control.Journal()) {
+            if (line.compare(0, 6, "event ") == 0) continue;
+            calls.push_back(line);
+            if (line == "call Connect") break;
+        }
+        return calls;
+    }
+
+    ParentWindow parent;
+    StandinControl control;
+    RecordingObserver observer;
+    LogCapture log;
+};
+
+}  // namespace
+
+TEST_F(ControlCreation, SettingsGoInTheirOrderBeforeConnect) {
+    ASSERT_TRUE(control.ok());
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    ServerRecord server = TestServer("127.0.0.1", 0);
+    server.user = "alice";
+    server.domain = "CORP";
+    server.password = "p@ss 中";
+    server.colorDepth = 0;
+    ASSERT_TRUE(session.Connect(server, &observer, true));
+    EXPECT_EQ(session.mode(), "activex");
+
+    const std::vector<std::string> expected = {
+        "SetClientSite site",
+        "SetHostNames RDP 127.0.0.1",
+        "DoVerb -5 0 0 1000 600",
+        "Advise",
+        "put Server=str:127.0.0.1",
+        "put UserName=str:alice",
+        "put Domain=str:CORP",
+        "put FullScreen=bool:0",
+        "put DesktopWidth=i4:1000",
+        "put DesktopHeight=i4:600",
+        "put ColorDepth=i4:32",
+        "get AdvancedSettings2",
+        "put AdvancedSettings2.RDPPort=i4:3389",
+        "put AdvancedSettings2.GrabFocusOnConnect=bool:-1",
+        "put AdvancedSettings2.EnableAutoReconnect=bool:-1",
+        "put AdvancedSettings2.RedirectPrinters=bool:0",
+        "put AdvancedSettings2.EnableCredSspSupport=bool:-1",
+        "put AdvancedSettings2.AuthenticationLevel=i4:2",
+        "put AdvancedSettings2.ClearTextPassword=str:p@ss 中",
+        "put AdvancedSettings2.PromptForCredentials=bool:0",
+        "get AdvancedSettings2",
+        "put AdvancedSettings2.SmartSizing=bool:-1",
+        "put_Property EnableZoom=bool:-1",
+        "put DesktopScaleFactor=i4:100",
+        "get SecuredSettings2",
+        "put SecuredSettings2.AudioRedirectionMode=i4:0",
+        "SetObjectRects 0 0 1000 600 / 0 0 1000 600",
+        "call Connect",
+    };
+    EXPECT_EQ(SettingsCalls(), expected);
+    EXPECT_TRUE(log.has("INFO", "设置 EnableCredSspSupport -> 0x00000000"));
+    EXPECT_TRUE(log.has("INFO", "设置 AuthenticationLevel -> 0x00000000"));
+    EXPECT_TRUE(log.has("INFO", "设置 ClearTextPassword -> 0x00000000"));
+    EXPECT_TRUE(log.has("INFO", "已挂上 RDP 状态事件"));
+    EXPECT_TRUE(log.has("INFO", "已开启 EnableZoom（SmartSizing 超过原生分辨率时也能缩放铺满）"));
+    EXPECT_TRUE(log.hasPrefix("INFO", "RDP 控件窗口句柄 = "));
+    EXPECT_EQ(session.remoteWidth(), 1000);
+    EXPECT_EQ(session.remoteHeight(), 600);
+
+    // The control's window is the host's visible child, filling it.
+    HWND controlWindow = session.controlWindow();
+    ASSERT_NE(controlWindow, nullptr);
+    EXPECT_EQ(GetParent(controlWindow), session.hostWindow());
+    EXPECT_TRUE(GetWindowLongPtrW(controlWindow, GWL_STYLE) & WS_VISIBLE);
+    RECT rect;
+    GetClientRect(controlWindow, &rect);
+    EXPECT_EQ(rect.right, 1000);
+    EXPECT_EQ(rect.bottom, 600);
+}
+
+TEST_F(ControlCreation, RecordValuesAndDefaults) {
+    const struct {
+        int width, height, port, colorDepth;
+        int hostWidth, hostHeight;
+        const char* desktop;  // "W H"
+        int rdpPort, depth;
+    } cases[] = {
+        {1600, 900, 3390, 16, 1000, 600, "1600 900", 3390, 16},
+        {1280, 0, 0, 0, 1000, 600, "1000 600", 3389, 32},  // one missing dimension: both from the host
+        {0, 0, -1, -5, 150, 500, "1024 500", 3389, 32},
+        {0, 0, 1, 24, 500, 150, "500 768", 1, 24},
+        {0, 0, 1, 24, 199, 199, "1024 768", 1, 24},
+        {0, 0, 1, 24, 200, 200, "200 200", 1, 24},
+    };
+    for (const auto& c : cases) {
+        control.ClearJournal();
+        RdpSession session;
+        ASSERT_TRUE(session.Create(parent.get(), RECT{0, 0, c.hostWidth, c.hostHeight}, "s1"));
+        ServerRecord server = TestServer("127.0.0.1", c.port);
+        server.width = c.width;
+        server.height = c.height;
+        server.colorDepth = c.colorDepth;
+        ASSERT_TRUE(session.Connect(server, &observer, true));
+        const std::vector<std::string> calls = SettingsCalls();
+        auto has = [&](const std::string& line) {
+            return std::find(calls.begin(), calls.end(), line) != calls.end();
+        };
+        const std::string desktop = c.desktop;
+        const std::string width = desktop.substr(0, desktop.find(' '));
+        const std::string height = desktop.substr(desktop.find(' ') + 1);
+        EXPECT_TRUE(has("put DesktopWidth=i4:" + width)) << c.desktop;
+        EXPECT_TRUE(has("put DesktopHeight=i4:" + height)) << c.desktop;
+        EXPECT_TRUE(has(Format("put AdvancedSettings2.RDPPort=i4:%d", c.rdpPort))) << c.desktop;
+        EXPECT_TRUE(has(Format("put ColorDepth=i4:%d", c.depth))) << c.desktop;
+        session.Close();
+    }
+}
+
+TEST_F(ControlCreation, EmptyCredentialsAreNotPut) {
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
+    const std::vector<std::string> calls = SettingsCalls();
+    for (const std::string& line : calls) {
+        EXPECT_EQ(line.find("UserName"), std::string::npos);
+        EXPECT_EQ(line.find("Domain"), std::string::npos);
+        EXPECT_EQ(line.find("ClearTextPassword"), std::string::npos);
+    }
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "put AdvancedSettings2.PromptForCredentials=bool:0"),
+              calls.end());
+    EXPECT_TRUE(log.has("WARN", "这台服务器没有保存密码，NLA 认证可能失败（会退回让系统弹凭据框）"));
+}
+
+TEST_F(ControlCreation, StretchModeTurnsSmartSizingOnWhateverTheRecordSays) {
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    ServerRecord server = TestServer("127.0.0.1", 1);
+    server.smartSizing = false;
+    ASSERT_TRUE(session.Connect(server, &observer, false));
+    const std::vector<std::string> calls = SettingsCalls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "put AdvancedSettings2.SmartSizing=bool:-1"),
+              calls.end());
+    EXPECT_TRUE(log.has("INFO", "画面缩放已打开（SmartSizing=1，远端分辨率保持 1000x600 不动）"));
+    session.Close();
+
+    control.ClearJournal();
+    RdpSession resizing;
+    ASSERT_TRUE(resizing.Create(parent.get(), kHostRect, "s2"));
+    ASSERT_TRUE(resizing.Connect(server, &observer, true));
+    const std::vector<std::string> second = SettingsCalls();
+    EXPECT_NE(std::find(second.begin(), second.end(), "put AdvancedSettings2.SmartSizing=bool:0"),
+              second.end());
+}
+
+TEST_F(ControlCreation, MissingSettingsObjectsAreWarnedAndSkipped) {
+    control.SetOption("no_advanced_settings2", 1);
+    control.SetOption("no_advanced_settings", 1);
+    control.SetOption("no_secured_settings2", 1);
+    control.SetOption("no_extended_settings", 1);
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
+    EXPECT_TRUE(log.has("WARN", "拿不到 AdvancedSettings2，端口等高级参数未设置"));
+    EXPECT_TRUE(log.has("WARN", "拿不到控件的「高级设置」对象，画面缩放开关没设上"));
+    EXPECT_TRUE(log.has("DEBUG", "控件不支持 IMsRdpExtendedSettings，跳过 EnableZoom（老版本控件）"));
+    EXPECT_TRUE(control.Journal("put AdvancedSettings").empty());
+    EXPECT_TRUE(control.Journal("put SecuredSettings2").empty());
+    EXPECT_EQ(control.Journal("put DesktopScaleFactor=i4:100").size(), 1u);
+    EXPECT_EQ(control.Journal("call Connect").size(), 1u);
+}
+
+TEST_F(ControlCreation, SmartSizingFallsBackToTheOlderSettingsObject) {
+    control.SetOption("no_advanced_settings2", 1);
+    control.SetOption("extended_settings_fail_hr", static_cast<long>(E_NOTIMPL));
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
+    EXPECT_EQ(control.Journal("put AdvancedSettings.SmartSizing=bool:-1").size(), 1u);
+    EXPECT_TRUE(log.has("WARN", "设置 EnableZoom 失败 0x80004001（控件太老时正常，不影响原有拉伸）"));
+}
+
+TEST_F(ControlCreation, FailedPutsAndCallsAreLoggedAndDoNotStopTheRest) {
+    control.SetOption("smart_sizing_fail_hr", static_cast<long>(E_ACCESSDENIED));
+    control.SetOption("connect_fail_hr", static_cast<long>(E_FAIL));
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    EXPECT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
+    EXPECT_TRUE(log.has("WARN", "设置画面缩放 SmartSizing=1 失败 0x80070005（拉伸模式会变成不缩放）"));
+    EXPECT_TRUE(log.has("WARN", "调用 Connect 失败 0x80004005"));
+    EXPECT_EQ(control.Journal("put DesktopScaleFactor").size(), 1u);
+    EXPECT_EQ(session.mode(), "activex");
+    EXPECT_EQ(session.state(), SessionState::Connecting);
+}
+
+TEST_F(ControlCreation, WithoutIDispatchTheControlRunsOnItsDefaults) {
+    control.SetOption("no_dispatch", 1);
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    EXPECT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
+    EXPECT_TRUE(log.has("WARN", "控件的 IDispatch 不可用，跳过参数设置"));
+    EXPECT_TRUE(control.Journal("put ").empty());
+    EXPECT_EQ(session.mode(), "activex");
+}
+
+TEST_F(ControlCreation, WithoutTheInPlaceObjectTheHostsFirstChildIsTaken) {
+    control.SetOption("no_inplace_object", 1);
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
+    EXPECT_EQ(session.controlWindow(), GetWindow(session.hostWindow(), GW_CHILD));
+    EXPECT_NE(session.controlWindow(), nullptr);
+    EXPECT_TRUE(control.Journal("SetObjectRects").empty());
+}
+
+TEST_F(ControlCreation, EachFailingStepFallsBackToTheExternalClient) {
+    const struct {
+        const char* option;
+        long value;
+        const char* warning;
+    } cases[] = {
+        {"create_fail_hr", static_cast<long>(E_OUTOFMEMORY),
+         "创建 RDP 控件失败 0x8007000E，改用 mstsc.exe 模式"},
+        {"doverb_fail_hr", static_cast<long>(E_FAIL), "控件原地激活失败 0x80004005，改用 mstsc.exe 模式"},
+        {"no_window", 1, "控件激活后拿不到窗口句柄，改用 mstsc.exe 模式"},
+    };
+    for (const auto& c : cases) {
+        StandinControl fresh;
+        fresh.SetOption(c.option, c.value);
+        LogCapture attempt;
+        RecordingObserver reports;
+        RdpSession session;
+        ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+        EXPECT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &reports, true)) << c.option;
+        EXPECT_TRUE(attempt.has("WARN", c.warning)) << c.option;
+        EXPECT_EQ(session.mode(), "mstsc") << c.option;
+        EXPECT_EQ(reports.last().detail, "已用系统 mstsc 打开会话");
+        // The control that could not be used was let go entirely.
+        if (std::string(c.option) != "create_fail_hr") {
+            EXPECT_EQ(fresh.Journal("SetClientSite null").size(), 1u) << c.option;
+        }
+        session.Close();
+        EXPECT_EQ(fresh.LiveObjects(), 0) << c.option;
+    }
+}

@@ -1,0 +1,85 @@
+#include "rdp/disconnect_reason.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/text.h"
+#include "rdp/external_client_command.h"
+
+TEST(DisconnectReasonTable, KnowsItsCodesAndOnlyThose) {
+    EXPECT_STREQ(KnownDisconnectReasonText(0), "连接已结束");
+    EXPECT_STREQ(KnownDisconnectReasonText(3), "会话被服务器结束（管理员结束、建立连接出错或网络故障）");
+    EXPECT_STREQ(KnownDisconnectReasonText(516), "连不上远程计算机：未开启远程桌面、机器关机或网络不可达");
+    EXPECT_STREQ(KnownDisconnectReasonText(2825),
+                 "服务器要求网络级别身份验证（NLA）但认证没有完成：请核对这台服务器的用户名和密码");
+    EXPECT_STREQ(KnownDisconnectReasonText(4615), "首次登录必须先修改密码");
+    // Neighbours of known codes, negatives and the far ends are not known.
+    for (int code : {-1, 4, 261, 263, 265, 517, 2821, 2824, 4614, 4616, 2147483647, -2147483647 - 1}) {
+        EXPECT_EQ(KnownDisconnectReasonText(code), nullptr) << code;
+    }
+    EXPECT_EQ(FallbackDisconnectReasonText(9999), "断开（原因码 9999）");
+    EXPECT_EQ(FallbackDisconnectReasonText(-7), "断开（原因码 -7）");
+}
+
+TEST(DisconnectReasonDescription, LineBreaksBecomeBlanksAndTrailingBlanksGo) {
+    EXPECT_EQ(CleanErrorDescription("服务器忙\r\n"), "服务器忙");
+    EXPECT_EQ(CleanErrorDescription("a\tb\r\nc  \t "), "a b  c");
+    EXPECT_EQ(CleanErrorDescription("  leading stays"), "  leading stays");
+    EXPECT_EQ(CleanErrorDescription(" \r\n\t"), "");
+    EXPECT_EQ(CleanErrorDescription(""), "");
+}
+
+TEST(DisconnectReasonDescription, InternalErrorWordsInLowerCaseAreUseless) {
+    EXPECT_EQ(CleanErrorDescription("An internal error has occurred."), "");
+    EXPECT_EQ(CleanErrorDescription("发生内部错误。"), "");
+    EXPECT_EQ(CleanErrorDescription("An Internal error has occurred."), "An Internal error has occurred.");
+    EXPECT_EQ(CleanErrorDescription("internal  error"), "internal  error");
+}
+
+TEST(DisconnectReasonDescription, LongTextsAreCutAtAWholeCharacter) {
+    const std::string ninety(90, 'x');
+    EXPECT_EQ(CleanErrorDescription(ninety), ninety);
+    const std::string ninetyOne(91, 'y');
+    EXPECT_EQ(CleanErrorDescription(ninetyOne), std::string(87, 'y') + "...");
+
+    // 30 three-byte characters: 90 bytes stay whole; one more byte is cut
+    // back to 29 characters (87 bytes) rather than inside a character.
+    std::string chinese;
+    for (int i = 0; i < 30; ++i) chinese += "错";
+    EXPECT_EQ(CleanErrorDescription(chinese), chinese);
+    const std::string cut = CleanErrorDescription(chinese + "x");
+    EXPECT_EQ(cut, chinese.substr(0, 87) + "...");
+    // A character straddling byte 87 is dropped whole.
+    const std::string shifted = "ab" + chinese;  // characters now end at 2 + 3k
+    EXPECT_EQ(CleanErrorDescription(shifted), "ab" + chinese.substr(0, 84) + "...");
+}
+
+TEST(DisconnectReasonDescription, CutNeverSplitsACharacter) {
+    const std::string text = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80z";  // a é 中 😀 z
+    EXPECT_EQ(CutUtf8(text, 100), text);
+    EXPECT_EQ(CutUtf8(text, 1), "a");
+    EXPECT_EQ(CutUtf8(text, 2), "a");
+    EXPECT_EQ(CutUtf8(text, 3), "a\xC3\xA9");
+    EXPECT_EQ(CutUtf8(text, 5), "a\xC3\xA9");
+    EXPECT_EQ(CutUtf8(text, 6), "a\xC3\xA9\xE4\xB8\xAD");
+    EXPECT_EQ(CutUtf8(text, 9), "a\xC3\xA9\xE4\xB8\xAD");
+    EXPECT_EQ(CutUtf8(text, 10), "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
+    EXPECT_EQ(CutUtf8(text, 0), "");
+}
+
+TEST(ExternalClientCommand, NamesHostAndPort) {
+    EXPECT_EQ(ExternalClientCommandLine("srv.example.com", 3390), "mstsc.exe /v:srv.example.com:3390");
+    EXPECT_EQ(ExternalClientCommandLine("10.0.0.5", 0), "mstsc.exe /v:10.0.0.5:3389");
+    EXPECT_EQ(ExternalClientCommandLine("10.0.0.5", -4), "mstsc.exe /v:10.0.0.5:3389");
+    EXPECT_EQ(ExternalClientCommandLine("%s%n", 1), "mstsc.exe /v:%s%n:1");
+}
+
+TEST(ExternalClientCommand, RefusesHostsThatWouldAddArguments) {
+    for (const char* host : {"a b", "srv /admin", "\"srv\"", "srv\t", "a\nb", "x\x7f"}) {
+        EXPECT_FALSE(IsSafeClientHost(host)) << host;
+    }
+    for (const char* host : {"srv.example.com", "10.0.0.5", "::1", "[fe80::1]", "服务器.公司", "host-01_a"}) {
+        EXPECT_TRUE(IsSafeClientHost(host)) << host;
+    }
+}

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include "core/text.h"
+#include "rdp/session_clock.h"
+#include "rdp/session_test_support.h"
+#include "standins/rdp_test_peer.h"
+#include "support/test_support.h"
+
+namespace {
+
+// The sessions' clock, moved by hand; the host window's timers still run
+// in real time.
+DWORD g_now = 0;
+DWORD FakeTicks() {
+    return g_now;
+}
+
+std::string UpdateCall(int width, int height) {
+    return Format("call UpdateSessionDisplaySettings %d %d %d %d 0 100 100", width, height, width, height);
+}
+
+class DisplaySizing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(control.ok());
+        g_now = 100000;
+        SetSessionTickSource(&FakeTicks);
+    }
+    void TearDown() override {
+        session.Close();
+        SetSessionTickSource(nullptr);
+    }
+
+    // Connects to the peer with the host at width x height and waits until
+    // the logon completed.
+    void ConnectAt(int width, int height, bool changeRemoteResolution, ServerRecord server = ServerRecord()) {
+        ASSERT_TRUE(session.Create(parent.get(), RECT{0, 0, width, height}, "size"));
+        session.Show(true);
+        if (server.host.empty()) server = TestServer("127.0.0.1", peer.port());
+        ASSERT_TRUE(session.Connect(server, &observer, changeRemoteResolution));
+        ASSERT_TRUE(
+            PumpUntil([&] { return observer.saw(SessionState::Connected) && observer.reports.size() >= 4; }));
+        ASSERT_EQ(session.state(), SessionState::Connected);
+        control.ClearJournal();
+    }
+    int Sends() const {
+        return static_cast<int>(control.Journal("call UpdateSessionDisplaySettings").size());
+    }
+    void Resize(int width, int height) { session.SetBounds(RECT{0, 0, width, height}); }
+    SIZE ControlSize() const {
+        RECT rect = {};
+        GetWindowRect(session.controlWindow(), &rect);
+        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    }
+
+    ParentWindow parent{1300, 800};
+    StandinControl control;
+    RdpTestPeer peer;
+    RecordingObserver observer;
+    LogCapture log;
+    RdpSession session;
+};
+
+}  // namespace
+
+TEST_F(DisplaySizing, ASecondChangeWithinTheIntervalWaitsForTheTimer) {
+    ConnectAt(1000, 600, true);
+    Resize(1100, 650);
+    EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings"),
+              std::vector<std::string>{UpdateCall(1100, 650)});
+    EXPECT_TRUE(log.has("INFO", "远端分辨率已跟随窗口切换为 1100x650"));
+    EXPECT_EQ(ControlSize().cx, 1100);
+
+    g_now += 30;
+    Resize(1200, 700);
+    EXPECT_EQ(Sends(), 1);              // not at once
+    EXPECT_EQ(ControlSize().cx, 1200);  // the window follows at once all the same
+    g_now += 10;
+    Resize(1210, 710);  // coalesced into the pending size
+    EXPECT_EQ(Sends(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return Sends() == 2; }, 2000));
+    EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings")[1], UpdateCall(1210, 710));
+    EXPECT_TRUE(log.has("DEBUG", "下发远端尺寸 1210x710（距上一次 40 毫秒）"));
+    PumpFor(200);
+    EXPECT_EQ(Sends(), 2);
+    EXPECT_EQ(session.remoteWidth(), 1210);
+
+    // Once the interval has passed, a change goes at once again.
+    g_now += 70;
+    Resize(1000, 600);
+    EXPECT_EQ(Sends(), 3);
+}
+
+TEST_F(DisplaySizing, ChangesUnderEightPixelsAreNotSent) {
+    ConnectAt(1280, 720, true);
+    Resize(1285, 724);
+    Resize(1287, 727);
+    Resize(1273, 713);
+    EXPECT_EQ(Sends(), 0);
+    g_now += 1000;
+    Resize(1288, 724);
+    EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings"),
+              std::vector<std::string>{UpdateCall(1288, 724)});
+    g_now += 1000;
+    Resize(1288, 732);  // the height alone is enough
+    EXPECT_EQ(Sends(), 2);
+}
+
+TEST_F(DisplaySizing, AFixedSizeRecordNeverChangesTheRemoteResolution) {
+    ServerRecord server = TestServer("127.0.0.1", peer.port());
+    server.width = 1600;
+    server.height = 900;
+    ConnectAt(1000, 600, true, server);
+    EXPECT_EQ(session.remoteWidth(), 1600);
+    Resize(1200, 700);
+    session.OnExitSizeMove();
+    session.SetChangeRemoteResolution(false);
+    Resize(900, 500);
+    session.OnExitSizeMove();
+    session.SetChangeRemoteResolution(true);
+    g_now += 1000;
+    Resize(1250, 750);
+    session.OnExitSizeMove();
+    PumpFor(150);
+    EXPECT_EQ(Sends(), 0);
+    EXPECT_EQ(ControlSize().cx, 1250);  // the window still fills the tab
+}
+
+TEST_F(DisplaySizing, SizesWaitUntilTheSessionIsConnected) {
+    ASSERT_TRUE(session.Create(parent.get(), RECT{0, 0, 1000, 600}, "size"));
+    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", peer.port()), &observer, true));
+    // The control's events are posted; none has been delivered yet.
+    ASSERT_EQ(session.state(), SessionState::Connecting);
+    Resize(1100, 650);
+    EXPECT_TRUE(log.has("DEBUG", "远端分辨率待生效：1100x650（等连上后自动切换）"));
+    EXPECT_EQ(Sends(), 0);
+    g_now += 1000;
+    Resize(1150, 680);
+    EXPECT_EQ(Sends(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return Sends() == 1; }));
+    EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings")[0], UpdateCall(1150, 680));
+    EXPECT_TRUE(log.has("INFO", "连接完成，按当前窗口尺寸下发远端分辨率 1150x680"));
+    PumpFor(200);
+    EXPECT_EQ(Sends(), 1);
+}
+
+TEST_F(DisplaySizing, AServerNotReadyIsAskedThreeMoreTimes) {
+    ConnectAt(1000, 600, true);
+    control.SetOption("update_display_fail_hr", static_cast<long>(E_UNEXPECTED));
+    control.SetOption("update_display_fail_times", 10);
+    Resize(1100, 650);
+    EXPECT_EQ(Sends(), 1);
+    EXPECT_TRUE(log.has("DEBUG", "切换远端分辨率到 1100x650 失败 0x8000FFFF（远端不支持时正常）"));
+    EXPECT_TRUE(log.has("DEBUG", "远端还没准备好，700 毫秒后重试（还剩 2 次）"));
+    ASSERT_TRUE(PumpUntil([&] { return Sends() == 4; }, 4000));
+    EXPECT_TRUE(log.has("DEBUG", "远端还没准备好，700 毫秒后重试（还剩 0 次）"));
+    PumpFor(1000);
+    EXPECT_EQ(Sends(), 4);  // the fourth failure is not retried
+    EXPECT_EQ(session.remoteWidth(), 1000);
+}
+
+TEST_F(DisplaySizing, ARetryThatWorksSendsTheNewestSize) {
+    ConnectAt(1000, 600, true);
+    control.SetOption("update_display_fail_hr", static_cast<long>(DISP_E_EXCEPTION));
+    control.SetOption("update_display_fail_times", 1);
+    Resize(1100, 650);
+    g_now += 30;
+    Resize(1180, 690);  // waits for the retry timer, already set
+    ASSERT_TRUE(PumpUntil([&] { return Sends() == 2; }, 2000));
+    EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings")[1], UpdateCall(1180, 690));
+    EXPECT_EQ(session.remoteWidth(), 1180);
+}
+
+TEST_F(DisplaySizing, OtherFailuresAreNotRetried) {
+    ConnectAt(1000, 600, true);
+    control.SetOption("update_display_fail_hr", static_cast<long>(E_NOTIMPL));
+    control.SetOption("update_display_fail_times", 10);
+    Resize(1100, 650);
+    PumpFor(900);
+    EXPECT_EQ(Sends(), 1);
+    EXPECT_FALSE(log.hasPrefix("DEBUG", "远端还没准备好"));
+}
+
+TEST_F(DisplaySizing, SwitchingToStretchKillsAPendingSend) {
+    ConnectAt(1000, 600, true);
+    Resize(1100, 650);
+    g_now += 30;
+    Resize(1200, 700);
+    session.SetChangeRemoteResolution(false);
+    EXPECT_TRUE(log.has("INFO", "显示方式已切换为「跟随拉伸」（远端分辨率保持不变）"));
+    EXPECT_EQ(control.Journal("put AdvancedSettings2.SmartSizing").back(),
+              "put AdvancedSettings2.SmartSizing=bool:-1");
+    PumpFor(300);
+    EXPECT_EQ(Sends(), 1);
+    g_now += 1000;
+    Resize(900, 500);  // stretching: sizes never reach the server
+    EXPECT_EQ(Sends(), 1);
+    EXPECT_EQ(ControlSize().cx, 900);
+
+    // Back to following the tab: the current size goes at once.
+    session.SetChangeRemoteResolution(true);
+    EXPECT_TRUE(log.has("INFO", "显示方式已切换为「更改分辨率」（当场生效，不需要重连）"));
+    EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings").back(), UpdateCall(900, 500));
+    EXPECT_EQ(control.Journal("put AdvancedSettings2.SmartSizing").back(),
+              "put AdvancedSettings2.SmartSizing=bool:-1");
+    session.SetChangeRemoteResolution(true);  // no change: nothing happens
+    EXPECT_EQ(Sends(), 2);
+}
+
+TEST_F(DisplaySizing, TheEndOfADragSendsAtOnceOrRestretches) {
+    ConnectAt(1000, 600, true);
+    Resize(1100, 650);
+    g_now += 30;
+    Resize(1200, 700);
+    session.OnExitSizeMove();  // no waiting for the throttle at the end of a drag
+    EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings").back(), UpdateCall(1200, 700));
+    PumpFor(200);
+    EXPECT_EQ(Sends(), 2);
+
+    session.SetChangeRemoteResolution(false);
+    control.ClearJournal();
+    session.OnExitSizeMove();
+    EXPECT_EQ(control.Journal("put AdvancedSettings2.SmartSizing"),
+              (std::vector<std::string>{"put AdvancedSettings2.SmartSizing=bool:-1",
+                                        "put AdvancedSettings2.SmartSizing=bool:0",
+                                        "put AdvancedSettings2.SmartSizing=bool:-1"}));
+    control.ClearJournal();
+    session.RefreshStretch();
+    EXPECT_EQ(control.Journal("put AdvancedSettings2.SmartSizing"),
+              (std::vector<std::string>{"put AdvancedSettings2.SmartSizing=bool:0",
+                                        "put AdvancedSettings2.SmartSizing=bool:-1"}));
+    // The host window's own end of a drag does the same, and once more.
+    control.ClearJournal();
+    SendMessageW(session.hostWindow(), WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(control.Journal("put AdvancedSettings2.SmartSizing").size(), 5u);
+
+    session.SetChangeRemoteResolution(true);
+    control.ClearJournal();
+    session.RefreshStretch();  // only for stretching
+    EXPECT_TRUE(control.Journal("put AdvancedSettings2.SmartSizing").empty());
+}
+
+TEST_F(DisplaySizing, TheControlAlwaysFillsTheHost) {
+    ConnectAt(1200, 700, true);
+    RECT asked = {0, 0, 800, 600};
+    EXPECT_EQ(session.OnPosRectChange(&asked), S_OK);
+    EXPECT_TRUE(log.has("DEBUG", "控件请求把自己改成 800x600，按内容区 1200x700 铺满"));
+    EXPECT_EQ(ControlSize().cx, 1200);
+    EXPECT_EQ(ControlSize().cy, 700);
+    RECT same = {0, 0, 1200, 700};
+    const std::size_t records = log.records().size();
+    EXPECT_EQ(session.OnPosRectChange(&same), S_OK);
+    EXPECT_EQ(session.OnPosRectChange(nullptr), S_OK);
+    EXPECT_EQ(log.records().size(), records);  // nothing asked for: nothing logged
+
+    // A host resize reaches the control's window and its in-place object.
+    control.ClearJournal();
+    Resize(1000, 500);
+    EXPECT_EQ(control.Journal("SetObjectRects"),
+              std::vector<std::string>{"SetObjectRects 0 0 1000 500 / 0 0 1000 500"});
+    EXPECT_TRUE(log.has("DEBUG", "控件范围已同步为 1000x500（SetObjectRects）"));
+    Resize(1000, 500);  // same size: nothing to tell the control
+    EXPECT_EQ(control.Journal("SetObjectRects").size(), 1u);
+}

@@ -1,0 +1,68 @@
+// Pictures of what a user would see, saved beside the test program in
+// "screenshots": a tab with the control connected in place, and a tab with
+// the external client embedded.
+#include <gtest/gtest.h>
+
+#include "core/file_io.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "rdp/session_test_support.h"
+#include "standins/rdp_test_peer.h"
+
+namespace {
+
+std::string PicturePath(const char* name) {
+    const std::string folder = JoinPath(ExeDir(), "screenshots");
+    EnsureDir(folder);
+    return JoinPath(folder, name);
+}
+
+// The picture was taken and is not one flat colour.
+void ExpectPicture(const std::string& path) {
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(path, &bytes));
+    ASSERT_GT(bytes.size(), 54u + 3 * 1000);
+    const std::string pixels = bytes.substr(54);
+    EXPECT_NE(pixels.find_first_not_of(pixels[0]), std::string::npos);
+}
+
+}  // namespace
+
+TEST(Screenshots, AControlConnectedInPlace) {
+    StandinControl control;
+    ASSERT_TRUE(control.ok());
+    ParentWindow parent(1300, 800);
+    RdpTestPeer peer;
+    RecordingObserver observer;
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), RECT{10, 10, 1290, 790}, "shot"));
+    session.Show(true);
+    ServerRecord server = TestServer("127.0.0.1", peer.port());
+    server.user = "administrator";
+    server.domain = "CORP";
+    ASSERT_TRUE(session.Connect(server, &observer, true));
+    ASSERT_TRUE(PumpUntil([&] { return observer.reports.size() >= 4; }));
+    session.SetBounds(RECT{10, 10, 1210, 760});  // the remote resolution follows the tab
+    PumpFor(300);
+    const std::string path = PicturePath("session-control.bmp");
+    ASSERT_TRUE(SaveWindowPicture(SharedTopLevel(), path));
+    ExpectPicture(path);
+}
+
+TEST(Screenshots, AnEmbeddedExternalClient) {
+    StandinControl control(L"");
+    ParentWindow parent(1300, 800);
+    RecordingObserver observer;
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), RECT{10, 10, 1290, 790}, "shot"));
+    session.Show(true);
+    ASSERT_TRUE(session.Connect(TestServer("db01.example", 3390), &observer, true));
+    ASSERT_EQ(session.mode(), "mstsc");
+    RedrawWindow(session.hostWindow(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpFor(1500);
+    const std::string path = PicturePath("session-external-client.bmp");
+    ASSERT_TRUE(SaveWindowPicture(SharedTopLevel(), path));
+    ExpectPicture(path);
+    session.Close();
+}

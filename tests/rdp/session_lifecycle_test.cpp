@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "rdp/session_test_support.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr RECT kHostRect = {0, 0, 1000, 600};
+
+class SessionLifecycle : public ::testing::Test {
+protected:
+    ParentWindow parent;
+    RecordingObserver observer;
+    LogCapture log;
+};
+
+int Count(const std::vector<std::string>& lines, const std::string& line) {
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+}  // namespace
+
+TEST_F(SessionLifecycle, ConnectBeforeCreateFailsQuietly) {
+    RdpSession session;
+    EXPECT_FALSE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
+    EXPECT_TRUE(log.has("ERROR", "Connect 之前必须先 Create"));
+    EXPECT_TRUE(observer.reports.empty());
+    EXPECT_EQ(session.state(), SessionState::Idle);
+    EXPECT_EQ(session.mode(), "none");
+}
+
+TEST_F(SessionLifecycle, CreateMakesAHiddenChildAtTheRectangle) {
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), RECT{10, 20, 410, 320}, "s1"));
+    HWND host = session.hostWindow();
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(GetParent(host), parent.get());
+    EXPECT_FALSE(IsWindowVisible(host));
+    wchar_t className[64] = {};
+    GetClassNameW(host, className, 64);
+    EXPECT_STREQ(className, L"TavolinSessionHost");
+    const LONG_PTR style = GetWindowLongPtrW(host, GWL_STYLE);
+    EXPECT_EQ(style & (WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN),
+              static_cast<LONG_PTR>(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
+    RECT client;
+    GetClientRect(host, &client);
+    EXPECT_EQ(client.right, 400);
+    EXPECT_EQ(client.bottom, 300);
+    session.Show(true);
+    EXPECT_TRUE(IsWindowVisible(host));
+    session.SetBounds(RECT{0, 0, 640, 480});
+    GetClientRect(host, &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 480);
+    session.Show(false);
+    EXPECT_FALSE(IsWindowVisible(host));
+    EXPECT_EQ(session.id(), "s1");
+
+    // A second session registers nothing new and works the same.
+    RdpSession second;
+    EXPECT_TRUE(second.Create(parent.get(), kHostRect, "s2"));
+}
+
+TEST_F(SessionLifecycle, NeitherControlNorClientFailsWithModeNone) {
+    StandinControl control(L"");  // the class exists, no ProgID names it
+    ClientBehaviours behaviours(L"no-window");
+    RdpSession session;
+    session.SetClientWindowSearch(3, 10);
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    ServerRecord server = TestServer("db01.example", 3390);
+    EXPECT_FALSE(session.Connect(server, &observer, true));
+
+    ASSERT_EQ(observer.reports.size(), 2u);
+    EXPECT_EQ(observer.reports[0].state, SessionState::Connecting);
+    EXPECT_EQ(observer.reports[0].detail, "正在连接 db01.example ...");
+    EXPECT_EQ(observer.reports[1].state, SessionState::Failed);
+    EXPECT_EQ(observer.reports[1].code, -1);
+    EXPECT_EQ(observer.reports[1].detail, "无法创建远程桌面会话（控件与 mstsc 都不可用）");
+    EXPECT_EQ(observer.reports[1].mode, "none");
+    EXPECT_EQ(session.connectDeadline(), 0u);
+    EXPECT_TRUE(log.has("WARN", "系统里找不到 MsTscAx 控件注册，改用 mstsc.exe 模式"));
+    EXPECT_TRUE(log.has("ERROR", "等待 mstsc.exe 窗口超时"));
+    EXPECT_TRUE(log.has("INFO", "[会话 s1] 状态=4 code=-1 无法创建远程桌面会话（控件与 mstsc 都不可用）"));
+
+    // Disconnect in mode "none" still reports the user's disconnect.
+    session.Disconnect();
+    EXPECT_EQ(observer.last().state, SessionState::Disconnected);
+    EXPECT_EQ(observer.last().code, 1);
+    EXPECT_EQ(observer.last().detail, "已断开");
+}
+
+TEST_F(SessionLifecycle, CloseTwiceAndWithoutObserverStillLogs) {
+    StandinControl control;
+    ASSERT_TRUE(control.ok());
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "quiet"));
+    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), nullptr, true));
+    EXPECT_EQ(session.mode(), "activex");
+    EXPECT_TRUE(log.has("INFO", "[会话 quiet] 状态=1 code=0 正在连接 127.0.0.1 ..."));
+    HWND host = session.hostWindow();
+
+    session.Close();
+    EXPECT_FALSE(IsWindow(host));
+    EXPECT_EQ(session.state(), SessionState::Idle);
+    EXPECT_EQ(session.mode(), "none");
+    EXPECT_EQ(session.hostWindow(), nullptr);
+    EXPECT_EQ(session.controlWindow(), nullptr);
+    EXPECT_EQ(control.LiveObjects(), 0);
+    const std::vector<std::string> afterFirst = control.Journal();
+
+    session.Close();
+    EXPECT_EQ(control.Journal(), afterFirst);
+    EXPECT_EQ(session.state(), SessionState::Idle);
+    EXPECT_EQ(session.mode(), "none");
+    // Nothing reaches the control or the log once the session is closed.
+    PumpFor(100);
+    EXPECT_FALSE(log.hasPrefix("INFO", "[会话 quiet] 状态=3"));
+}
+
+TEST_F(SessionLifecycle, CloseWhileConnectingDisconnectsTheControlAndReportsNothing) {
+    StandinControl control;
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
+    ASSERT_EQ(session.state(), SessionState::Connecting);
+    const std::size_t reports = observer.reports.size();
+    session.Close();
+    EXPECT_EQ(observer.reports.size(), reports);
+    const std::vector<std::string> journal = control.Journal();
+    const auto unadvise = std::find(journal.begin(), journal.end(), "Unadvise");
+    const auto disconnect = std::find(journal.begin(), journal.end(), "call Disconnect");
+    const auto close = std::find(journal.begin(), journal.end(), "Close 1");
+    const auto dropSite = std::find(journal.begin(), journal.end(), "SetClientSite null");
+    ASSERT_NE(unadvise, journal.end());
+    ASSERT_NE(disconnect, journal.end());
+    ASSERT_NE(close, journal.end());
+    ASSERT_NE(dropSite, journal.end());
+    // Events stop first, then the control is disconnected, closed and let go.
+    EXPECT_LT(unadvise, disconnect);
+    EXPECT_LT(disconnect, close);
+    EXPECT_LT(close, dropSite);
+    EXPECT_EQ(control.LiveObjects(), 0);
+}
+
+TEST_F(SessionLifecycle, CloseAfterDisconnectDoesNotDisconnectAgain) {
+    StandinControl control;
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
+    session.Disconnect();
+    EXPECT_EQ(session.state(), SessionState::Disconnected);
+    EXPECT_EQ(observer.last().code, 1);
+    EXPECT_EQ(observer.last().detail, "已断开");
+    EXPECT_EQ(observer.last().mode, "activex");
+    session.Close();
+    EXPECT_EQ(Count(control.Journal(), "call Disconnect"), 1);
+}
+
+TEST_F(SessionLifecycle, TheFirstRegisteredProgIdWins) {
+    const struct {
+        const wchar_t* registered;
+        const char* used;
+    } cases[] = {
+        {L"MsTscAx.MsTscAx;MsRdpClient.8;MsTscAx.MsTscAx.11", "MsTscAx.MsTscAx.11"},
+        {L"MsTscAx.MsTscAx;MsRdpClient.8;MsRdpClient.9", "MsRdpClient.9"},
+        {L"MsTscAx.MsTscAx;MsRdpClient.8", "MsRdpClient.8"},
+        {L"MsTscAx.MsTscAx", "MsTscAx.MsTscAx"},
+        {L"MsTscAx.MsTscAx.12;MsTscAx.MsTscAx.10", "MsTscAx.MsTscAx.12"},
+    };
+    for (const auto& c : cases) {
+        StandinControl control(c.registered);
+        ASSERT_TRUE(control.ok());
+        std::string progId;
+        EXPECT_TRUE(ProbeRdpControl(&progId));
+        EXPECT_EQ(progId, c.used);
+        EXPECT_TRUE(ProbeRdpControl(nullptr));
+        EXPECT_EQ(control.LiveObjects(), 0);
+
+        LogCapture created;
+        RdpSession session;
+        ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+        ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
+        EXPECT_TRUE(created.has("INFO", std::string("已创建 RDP 控件 ") + c.used + " (CLSID=7A9D3C21)"))
+            << c.used;
+        session.Close();
+    }
+}
+
+TEST_F(SessionLifecycle, ProbeFindsNothingWithoutARegisteredControl) {
+    StandinControl control(L"");
+    std::string progId = "untouched";
+    EXPECT_FALSE(ProbeRdpControl(&progId));
+    EXPECT_EQ(progId, "untouched");
+}
+
+TEST_F(SessionLifecycle, ProbeFailsWhenTheObjectCannotBeCreated) {
+    StandinControl control;
+    control.SetOption("create_fail_hr", static_cast<long>(REGDB_E_CLASSNOTREG));
+    std::string progId;
+    EXPECT_FALSE(ProbeRdpControl(&progId));
+    EXPECT_EQ(progId, "");
+}

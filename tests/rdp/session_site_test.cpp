@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+#include <ocidl.h>
+
+#include "rdp/rdp_frame.h"
+#include "rdp/session_test_support.h"
+
+namespace {
+
+const IID kIidOleInPlaceSiteEx = {
+    0x9C2CAD80, 0x3424, 0x11CF, {0xB6, 0x70, 0x00, 0xAA, 0x00, 0x4C, 0xD6, 0xD8}};
+const IID kIidOleInPlaceSiteWindowless = {
+    0x922EADA0, 0x3424, 0x11CF, {0xB6, 0x70, 0x00, 0xAA, 0x00, 0x4C, 0xD6, 0xD8}};
+
+template <typename T>
+T* Face(RdpSession& session, REFIID iid) {
+    void* out = nullptr;
+    return SUCCEEDED(session.QueryInterface(iid, &out)) ? static_cast<T*>(out) : nullptr;
+}
+
+}  // namespace
+
+TEST(SessionSite, EachInterfaceComesFromItsFaceWithoutCounting) {
+    RdpSession session;
+    auto* clientSite = Face<IOleClientSite>(session, IID_IOleClientSite);
+    auto* inPlaceSite = Face<IOleInPlaceSite>(session, IID_IOleInPlaceSite);
+    ASSERT_NE(clientSite, nullptr);
+    ASSERT_NE(inPlaceSite, nullptr);
+    EXPECT_EQ(Face<IUnknown>(session, IID_IUnknown), static_cast<IUnknown*>(clientSite));
+    EXPECT_EQ(Face<IOleWindow>(session, IID_IOleWindow), static_cast<IOleWindow*>(inPlaceSite));
+    EXPECT_EQ(Face<IOleControlSite>(session, IID_IOleControlSite), static_cast<IOleControlSite*>(&session));
+    EXPECT_EQ(Face<IPropertyNotifySink>(session, IID_IPropertyNotifySink),
+              static_cast<IPropertyNotifySink*>(&session));
+    EXPECT_EQ(Face<IServiceProvider>(session, IID_IServiceProvider),
+              static_cast<IServiceProvider*>(&session));
+
+    // Asked through another face, the answer is the same.
+    void* out = nullptr;
+    EXPECT_EQ(inPlaceSite->QueryInterface(IID_IOleClientSite, &out), S_OK);
+    EXPECT_EQ(out, clientSite);
+    EXPECT_EQ(clientSite->AddRef(), 2u);
+    EXPECT_EQ(inPlaceSite->Release(), 1u);
+
+    for (const IID* refused :
+         {&kIidOleInPlaceSiteEx, &kIidOleInPlaceSiteWindowless, &IID_IDispatch, &IID_IOleInPlaceFrame}) {
+        out = reinterpret_cast<void*>(1);
+        EXPECT_EQ(session.QueryInterface(*refused, &out), E_NOINTERFACE);
+        EXPECT_EQ(out, nullptr);
+    }
+    EXPECT_EQ(session.QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+}
+
+TEST(SessionSite, ClientSiteDeclinesMonikersAndContainers) {
+    RdpSession session;
+    IMoniker* moniker = reinterpret_cast<IMoniker*>(1);
+    EXPECT_EQ(session.GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_CONTAINER, &moniker), E_NOTIMPL);
+    EXPECT_EQ(moniker, nullptr);
+    IOleContainer* container = reinterpret_cast<IOleContainer*>(1);
+    EXPECT_EQ(session.GetContainer(&container), E_NOINTERFACE);
+    EXPECT_EQ(container, nullptr);
+    EXPECT_EQ(session.GetContainer(nullptr), E_NOINTERFACE);
+    EXPECT_EQ(session.SaveObject(), S_OK);
+    EXPECT_EQ(session.RequestNewObjectLayout(), E_NOTIMPL);
+}
+
+TEST(SessionSite, WindowAndContextComeFromTheHostWindow) {
+    RdpSession session;
+    HWND window = reinterpret_cast<HWND>(1);
+    EXPECT_EQ(session.GetWindow(&window), E_FAIL);  // before Create
+    EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(session.GetWindow(nullptr), E_POINTER);
+
+    ParentWindow parent;
+    ASSERT_TRUE(session.Create(parent.get(), RECT{5, 5, 645, 485}, "s1"));
+    EXPECT_EQ(session.GetWindow(&window), S_OK);
+    EXPECT_EQ(window, session.hostWindow());
+
+    EXPECT_EQ(session.GetWindowContext(nullptr, nullptr, nullptr, nullptr, nullptr), S_OK);
+
+    IOleInPlaceFrame* frame = nullptr;
+    IOleInPlaceUIWindow* document = nullptr;
+    RECT position = {}, clip = {};
+    OLEINPLACEFRAMEINFO info = {};
+    info.cb = 1234;
+    info.fMDIApp = TRUE;
+    info.cAccelEntries = 9;
+    ASSERT_EQ(session.GetWindowContext(&frame, &document, &position, &clip, &info), S_OK);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(static_cast<IOleInPlaceUIWindow*>(frame), document);  // the frame is the document window too
+    HWND frameWindow = nullptr;
+    EXPECT_EQ(frame->GetWindow(&frameWindow), S_OK);
+    EXPECT_EQ(frameWindow, session.hostWindow());
+    EXPECT_EQ(position.left, 0);
+    EXPECT_EQ(position.right, 640);
+    EXPECT_EQ(position.bottom, 480);
+    EXPECT_EQ(clip.right, position.right);
+    EXPECT_EQ(clip.bottom, position.bottom);
+    EXPECT_EQ(info.cb, 1234u);
+    EXPECT_FALSE(info.fMDIApp);
+    EXPECT_EQ(info.hwndFrame, SharedTopLevel());
+    EXPECT_EQ(info.haccel, nullptr);
+    EXPECT_EQ(info.cAccelEntries, 0u);
+}
+
+TEST(SessionSite, ControlSiteAndServiceAnswers) {
+    RdpSession session;
+    EXPECT_EQ(session.GetExtendedControl(nullptr), E_POINTER);
+    IDispatch* extended = reinterpret_cast<IDispatch*>(1);
+    EXPECT_EQ(session.GetExtendedControl(&extended), S_OK);  // no control yet: S_OK with none
+    EXPECT_EQ(extended, nullptr);
+    MSG message = {};
+    EXPECT_EQ(static_cast<IOleControlSite&>(session).TranslateAccelerator(&message, 0), S_FALSE);
+    EXPECT_EQ(session.TransformCoords(nullptr, nullptr, 0), E_NOTIMPL);
+    EXPECT_EQ(session.ShowPropertyFrame(), E_NOTIMPL);
+
+    const GUID anyService = {0x12345678, 0x1, 0x2, {3, 4, 5, 6, 7, 8, 9, 10}};
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(session.QueryService(anyService, IID_IServiceProvider, &out), S_OK);
+    EXPECT_EQ(out, static_cast<IServiceProvider*>(&session));
+    out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(session.QueryService(IID_IServiceProvider, IID_IOleClientSite, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(session.QueryService(anyService, IID_IServiceProvider, nullptr), E_NOINTERFACE);
+}
+
+TEST(SessionFrame, AnswersAsFrameAndWindowAndTranslatesNothing) {
+    HWND host = reinterpret_cast<HWND>(0x1234);
+    RdpFrame frame(host);
+    for (const IID* iid : {&IID_IUnknown, &IID_IOleWindow, &IID_IOleInPlaceUIWindow, &IID_IOleInPlaceFrame}) {
+        void* out = nullptr;
+        EXPECT_EQ(frame.QueryInterface(*iid, &out), S_OK);
+        EXPECT_EQ(out, static_cast<IOleInPlaceFrame*>(&frame));
+    }
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(frame.QueryInterface(IID_IOleInPlaceSite, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(frame.QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+    HWND window = nullptr;
+    EXPECT_EQ(frame.GetWindow(&window), S_OK);
+    EXPECT_EQ(window, host);
+    EXPECT_EQ(frame.GetWindow(nullptr), E_POINTER);
+    MSG message = {};
+    EXPECT_EQ(frame.TranslateAccelerator(&message, 0), S_FALSE);
+    EXPECT_EQ(frame.AddRef(), 2u);
+    EXPECT_EQ(frame.Release(), 1u);
+    RECT untouched = {7, 7, 7, 7};
+    EXPECT_EQ(frame.GetBorder(&untouched), S_OK);
+    EXPECT_EQ(untouched.left, 7);
+}

@@ -1,0 +1,245 @@
+#include "rdp/session_test_support.h"
+
+#include <cstring>
+
+#include "core/file_io.h"
+#include "standins/rdpcontrol/standin_control.h"
+
+namespace {
+
+constexpr wchar_t kParentClass[] = L"TavolinTestParent";
+
+LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterParentClass() {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &ParentProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    windowClass.lpszClassName = kParentClass;
+    registered = RegisterClassExW(&windowClass) != 0;
+}
+
+template <typename Fn>
+Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+// Under Wine without a window manager, hiding or destroying a top-level
+// window waits up to two seconds for the X server, so the tests share one
+// top-level window for the whole run and give each test a child of it.
+HWND SharedTopLevel() {
+    static HWND topLevel = nullptr;
+    if (topLevel != nullptr) return topLevel;
+    RegisterParentClass();
+    topLevel = CreateWindowExW(0, kParentClass, L"Tavolin 会话测试", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
+                               0, 1320, 840, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(topLevel, SW_SHOW);
+    PumpFor(50);
+    return topLevel;
+}
+
+ParentWindow::ParentWindow(int width, int height) {
+    window_ = CreateWindowExW(0, kParentClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
+                              height, SharedTopLevel(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    PumpFor(0);
+}
+
+ParentWindow::~ParentWindow() {
+    if (window_ != nullptr) DestroyWindow(window_);
+    PumpFor(0);
+}
+
+RECT ParentWindow::client() const {
+    RECT rect = {};
+    GetClientRect(window_, &rect);
+    return rect;
+}
+
+void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (done()) return true;
+        if (GetTickCount() - start >= ms) return done();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+void RecordingObserver::OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
+                                       const std::string& detail) {
+    reports.push_back(StateReport{state, code, detail, session->mode()});
+}
+
+bool RecordingObserver::saw(SessionState state) const {
+    for (const StateReport& report : reports) {
+        if (report.state == state) return true;
+    }
+    return false;
+}
+
+StandinControl::StandinControl(const wchar_t* progIds) {
+    module_ = LoadLibraryW(kStandinDllName);
+    if (module_ == nullptr) return;
+    auto reset = Export<StandinResetFn>(module_, "StandinReset");
+    auto registerFn = Export<StandinRegisterFn>(module_, "StandinRegister");
+    if (reset == nullptr || registerFn == nullptr) return;
+    reset();
+    ok_ = SUCCEEDED(registerFn(progIds));
+}
+
+StandinControl::~StandinControl() {
+    if (module_ == nullptr) return;
+    Unregister();
+    Reset();
+    FreeLibrary(module_);
+}
+
+void StandinControl::SetOption(const char* name, long value) {
+    if (auto set = Export<StandinSetOptionFn>(module_, "StandinSetOption")) set(name, value);
+}
+
+void StandinControl::SetErrorDescription(const wchar_t* text) {
+    if (auto set = Export<StandinSetErrorDescriptionFn>(module_, "StandinSetErrorDescription")) set(text);
+}
+
+std::vector<std::string> StandinControl::Journal() const {
+    auto journal = Export<StandinJournalFn>(module_, "StandinJournal");
+    if (journal == nullptr) return {};
+    std::string text;
+    for (;;) {
+        const int length = journal(text.empty() ? nullptr : &text[0], static_cast<int>(text.size()));
+        if (length < static_cast<int>(text.size())) {
+            text.resize(length);
+            break;
+        }
+        text.assign(length + 1, '\0');
+    }
+    return SplitLines(text);
+}
+
+std::vector<std::string> StandinControl::Journal(const std::string& prefix) const {
+    std::vector<std::string> matching;
+    for (std::string& line : Journal()) {
+        if (line.compare(0, prefix.size(), prefix) == 0) matching.push_back(std::move(line));
+    }
+    return matching;
+}
+
+void StandinControl::ClearJournal() {
+    if (auto clear = Export<StandinClearJournalFn>(module_, "StandinClearJournal")) clear();
+}
+
+long StandinControl::LiveObjects() const {
+    auto live = Export<StandinLiveObjectsFn>(module_, "StandinLiveObjects");
+    return live != nullptr ? live() : -1;
+}
+
+bool StandinControl::Journaled(const std::string& line) const {
+    for (const std::string& entry : Journal()) {
+        if (entry == line) return true;
+    }
+    return false;
+}
+
+HRESULT StandinControl::Register(const wchar_t* progIds) {
+    auto registerFn = Export<StandinRegisterFn>(module_, "StandinRegister");
+    return registerFn != nullptr ? registerFn(progIds) : E_NOTIMPL;
+}
+
+HRESULT StandinControl::Unregister() {
+    auto unregister = Export<HRESULT(__stdcall*)()>(module_, "DllUnregisterServer");
+    return unregister != nullptr ? unregister() : E_NOTIMPL;
+}
+
+void StandinControl::Reset() {
+    if (auto reset = Export<StandinResetFn>(module_, "StandinReset")) reset();
+}
+
+HRESULT StandinControl::CanUnloadNow() const {
+    auto canUnload = Export<HRESULT(__stdcall*)()>(module_, "DllCanUnloadNow");
+    return canUnload != nullptr ? canUnload() : E_NOTIMPL;
+}
+
+ClientBehaviours::ClientBehaviours(const wchar_t* list) {
+    SetEnvironmentVariableW(L"TAVOLIN_MSTSC_STANDIN", list);
+}
+
+ClientBehaviours::~ClientBehaviours() {
+    SetEnvironmentVariableW(L"TAVOLIN_MSTSC_STANDIN", nullptr);
+}
+
+ServerRecord TestServer(const std::string& host, int port) {
+    ServerRecord server;
+    server.id = "0123456789abcdef";
+    server.host = host;
+    server.port = port;
+    return server;
+}
+
+bool SaveWindowPicture(HWND window, const std::string& path) {
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) return false;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool saved = false;
+    if (bitmap != nullptr) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        SelectObject(memory, old);
+        GdiFlush();
+        const DWORD stride = ((width * 3 + 3) / 4) * 4;
+        const DWORD pixels = stride * height;
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;  // "BM"
+        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+        file.bfSize = file.bfOffBits + pixels;
+        std::string data(reinterpret_cast<const char*>(&file), sizeof file);
+        data.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+        data.append(static_cast<const char*>(bits), pixels);
+        saved = WriteWholeFile(path, data);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return saved;
+}

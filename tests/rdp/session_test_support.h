@@ -1,0 +1,102 @@
+// Equipment for the session tests: a real top-level window to hold the
+// sessions, a message pump, an observer that records every report, and the
+// stand-in RDP control, registered for the test and reached directly.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "rdp/rdp_session.h"
+
+// A visible window whose client area is width x height, in a top-level
+// window shared by every test of the run.
+class ParentWindow {
+public:
+    ParentWindow(int width = 1200, int height = 700);
+    ~ParentWindow();
+    ParentWindow(const ParentWindow&) = delete;
+    ParentWindow& operator=(const ParentWindow&) = delete;
+
+    HWND get() const { return window_; }
+    // The whole client area as a rectangle.
+    RECT client() const;
+
+private:
+    HWND window_ = nullptr;
+};
+
+HWND SharedTopLevel();
+
+// Dispatches this thread's messages for ms milliseconds.
+void PumpFor(DWORD ms);
+// Dispatches messages until done() holds or ms pass; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000);
+
+struct StateReport {
+    SessionState state;
+    int code;
+    std::string detail;
+    std::string mode;
+};
+
+class RecordingObserver : public IRdpObserver {
+public:
+    void OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
+                        const std::string& detail) override;
+    std::vector<StateReport> reports;
+    // True once a report of this state has arrived.
+    bool saw(SessionState state) const;
+    const StateReport& last() const { return reports.back(); }
+};
+
+// The stand-in control DLL, loaded into the test process (the very module
+// COM loads) and registered under the given ProgIDs for the object's life.
+class StandinControl {
+public:
+    // progIds: ";"-separated; nullptr registers every ProgID.
+    explicit StandinControl(const wchar_t* progIds = nullptr);
+    ~StandinControl();
+    StandinControl(const StandinControl&) = delete;
+    StandinControl& operator=(const StandinControl&) = delete;
+
+    bool ok() const { return ok_; }
+    void SetOption(const char* name, long value);
+    void SetErrorDescription(const wchar_t* text);
+    std::vector<std::string> Journal() const;
+    // The journal lines that start with prefix.
+    std::vector<std::string> Journal(const std::string& prefix) const;
+    void ClearJournal();
+    long LiveObjects() const;
+    // True when one journal line is exactly line.
+    bool Journaled(const std::string& line) const;
+
+    // The DLL's own entry points, for tests of the DLL itself.
+    HMODULE module() const { return module_; }
+    HRESULT Register(const wchar_t* progIds);
+    HRESULT Unregister();
+    void Reset();
+    HRESULT CanUnloadNow() const;
+
+private:
+    HMODULE module_ = nullptr;
+    bool ok_ = false;
+};
+
+// The stand-in external client's behaviours for processes started while
+// the object lives (see standins/mstsc).
+class ClientBehaviours {
+public:
+    explicit ClientBehaviours(const wchar_t* list);
+    ~ClientBehaviours();
+    ClientBehaviours(const ClientBehaviours&) = delete;
+    ClientBehaviours& operator=(const ClientBehaviours&) = delete;
+};
+
+// A server record for tests: host, port, and the rest at defaults.
+ServerRecord TestServer(const std::string& host, int port);
+
+// Writes the window's picture as a 24-bit BMP; false when it cannot.
+bool SaveWindowPicture(HWND window, const std::string& path);
