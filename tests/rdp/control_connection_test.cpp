@@ -185,8 +185,9 @@ TEST_F(ControlConnection, LongDescriptionsAreCutWhole) {
     session.Close();
     observer.reports.clear();
 
-    // 31 Chinese characters are 93 bytes: 29 whole ones fit in 87.
-    std::wstring chinese;
+    // "x" and 31 Chinese characters are 94 bytes; the cut at 87 would fall
+    // inside the 29th character, so 28 whole ones stay.
+    std::wstring chinese = L"x";
     for (int i = 0; i < 31; ++i) chinese += L"断";
     control.SetErrorDescription(chinese.c_str());
     RdpTestPeer second;
@@ -197,8 +198,8 @@ TEST_F(ControlConnection, LongDescriptionsAreCutWhole) {
     ASSERT_TRUE(second.WaitForConnection(2000));
     ASSERT_TRUE(second.Send("disconnect 261"));
     ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Disconnected); }));
-    std::string expected;
-    for (int i = 0; i < 29; ++i) expected += "断";
+    std::string expected = "x";
+    for (int i = 0; i < 28; ++i) expected += "断";
     EXPECT_EQ(observer.last().detail, expected + "...");
 }
 
