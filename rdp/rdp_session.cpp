@@ -3,6 +3,7 @@
 #include "rdp/rdp_session.h"
 
 #include "core/error_text.h"
+#include "core/gdi_object.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "rdp/external_client_command.h"
@@ -199,9 +200,8 @@ LRESULT RdpSession::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND: {
             RECT client;
             GetClientRect(hostWindow_, &client);
-            HBRUSH brush = CreateSolidBrush(RGB(10, 14, 22));
-            FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
-            DeleteObject(brush);
+            const UniqueGdiObject brush(CreateSolidBrush(RGB(10, 14, 22)));
+            FillRect(reinterpret_cast<HDC>(wParam), &client, brush.brush());
             return 1;
         }
         case WM_TIMER:

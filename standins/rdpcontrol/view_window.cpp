@@ -1,5 +1,6 @@
 #include "standins/rdpcontrol/view_window.h"
 
+#include "core/gdi_object.h"
 #include "standins/rdpcontrol/module.h"
 
 namespace {
@@ -16,9 +17,8 @@ ViewSource* SourceOf(HWND window) {
 void Draw(HWND window, HDC dc) {
     RECT client;
     GetClientRect(window, &client);
-    HBRUSH background = CreateSolidBrush(kBackground);
-    FillRect(dc, &client, background);
-    DeleteObject(background);
+    const UniqueGdiObject background(CreateSolidBrush(kBackground));
+    FillRect(dc, &client, background.brush());
 
     ViewSource* source = SourceOf(window);
     if (source == nullptr) return;

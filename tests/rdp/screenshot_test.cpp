@@ -58,9 +58,10 @@ TEST(Screenshots, AnEmbeddedExternalClient) {
     session.Show(true);
     ASSERT_TRUE(session.Connect(TestServer("db01.example", 3390), &observer, true));
     ASSERT_EQ(session.mode(), "mstsc");
-    RedrawWindow(session.hostWindow(), nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpFor(1500);
+    // Under Wine 8 a window of another process drawn inside this one's
+    // window never reaches the screen (not even the X server's own frame
+    // buffer), so the picture shows the tab the client was embedded in.
+    PumpFor(500);
     const std::string path = PicturePath("session-external-client.bmp");
     ASSERT_TRUE(SaveWindowPicture(SharedTopLevel(), path));
     ExpectPicture(path);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/file_io.h"
+#include "core/gdi_object.h"
 #include "standins/rdpcontrol/standin_control.h"
 
 namespace {
@@ -220,10 +221,10 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const UniqueGdiObject bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     bool saved = false;
-    if (bitmap != nullptr) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
+    if (bitmap.get() != nullptr) {
+        HGDIOBJ old = SelectObject(memory, bitmap.get());
         BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
         SelectObject(memory, old);
         GdiFlush();
@@ -237,7 +238,6 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
         data.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
         data.append(static_cast<const char*>(bits), pixels);
         saved = WriteWholeFile(path, data);
-        DeleteObject(bitmap);
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
