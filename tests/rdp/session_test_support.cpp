@@ -1,5 +1,8 @@
 #include "rdp/session_test_support.h"
 
+#include <gtest/gtest.h>
+#include <ole2.h>
+
 #include <cstring>
 
 #include "core/file_io.h"
@@ -7,6 +10,16 @@
 #include "standins/rdpcontrol/standin_control.h"
 
 namespace {
+
+// The sessions live on a thread that has initialised OLE as a single-
+// threaded apartment, as the program's user-interface thread has.
+class OleApartment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+    void TearDown() override { OleUninitialize(); }
+};
+
+::testing::Environment* const g_oleApartment = ::testing::AddGlobalTestEnvironment(new OleApartment);
 
 constexpr wchar_t kParentClass[] = L"TavolinTestParent";
 
