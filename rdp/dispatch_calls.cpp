@@ -26,16 +26,18 @@ Variant Variant::String(const std::string& utf8) {
     return v;
 }
 
-HRESULT DispatchInvoke(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, unsigned count,
-                       VARIANT* result) {
+HRESULT DispatchLookup(IDispatch* object, const wchar_t* name, DISPID* id) {
     if (object == nullptr) return E_POINTER;
-    DISPID id = DISPID_UNKNOWN;
+    *id = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
+    return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, id);
+}
 
+HRESULT DispatchInvokeId(IDispatch* object, DISPID id, WORD flags, const Variant* args, unsigned count,
+                         VARIANT* result) {
+    if (object == nullptr) return E_POINTER;
     std::vector<VARIANT> reversed(count);
-    for (unsigned i = 0; i < count; ++i) reversed[i] = args[count - 1 - i];  // shallow: args keep ownership
+    for (unsigned i = 0; i < count; ++i) reversed[i] = args[count - 1 - i].value();  // shallow: args own them
     DISPPARAMS params = {};
     params.rgvarg = count > 0 ? reversed.data() : nullptr;
     params.cArgs = count;
@@ -47,8 +49,16 @@ HRESULT DispatchInvoke(IDispatch* object, const wchar_t* name, WORD flags, VARIA
     return object->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, flags, &params, result, nullptr, nullptr);
 }
 
+HRESULT DispatchInvoke(IDispatch* object, const wchar_t* name, WORD flags, const Variant* args,
+                       unsigned count, VARIANT* result) {
+    DISPID id = DISPID_UNKNOWN;
+    const HRESULT found = DispatchLookup(object, name, &id);
+    if (FAILED(found)) return found;
+    return DispatchInvokeId(object, id, flags, args, count, result);
+}
+
 HRESULT DispatchPut(IDispatch* object, const wchar_t* name, Variant value) {
-    return DispatchInvoke(object, name, DISPATCH_PROPERTYPUT, value.get(), 1, nullptr);
+    return DispatchInvoke(object, name, DISPATCH_PROPERTYPUT, &value, 1, nullptr);
 }
 
 ComPtr<IDispatch> DispatchGetObject(IDispatch* object, const wchar_t* name) {

@@ -31,12 +31,18 @@ private:
     VARIANT value_;
 };
 
-// Looks the name up (one name, IID_NULL, LOCALE_SYSTEM_DEFAULT) and
-// invokes it. args are in declared order; they are handed to the object
-// reversed, as IDispatch expects. The failing HRESULT of the lookup or of
-// the call is returned.
-HRESULT DispatchInvoke(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, unsigned count,
-                       VARIANT* result);
+// Looks one name up (IID_NULL, LOCALE_SYSTEM_DEFAULT).
+HRESULT DispatchLookup(IDispatch* object, const wchar_t* name, DISPID* id);
+
+// Invokes a member already looked up. args are in declared order; they are
+// handed to the object reversed, as IDispatch expects.
+HRESULT DispatchInvokeId(IDispatch* object, DISPID id, WORD flags, const Variant* args, unsigned count,
+                         VARIANT* result);
+
+// Both of the above; the failing HRESULT of the lookup or of the call is
+// returned.
+HRESULT DispatchInvoke(IDispatch* object, const wchar_t* name, WORD flags, const Variant* args,
+                       unsigned count, VARIANT* result);
 
 // A property put with the one named argument DISPID_PROPERTYPUT.
 HRESULT DispatchPut(IDispatch* object, const wchar_t* name, Variant value);

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr UINT_PTR kResizeTimer = 1;
 constexpr DWORD kThrottleMs = 70;
 constexpr DWORD kRetryDelayMs = 700;
 constexpr int kRetries = 3;
@@ -118,10 +117,8 @@ void RdpSession::SendRemoteSize(int width, int height) {
     }
     Variant args[] = {Variant::Int(width), Variant::Int(height), Variant::Int(width), Variant::Int(height),
                       Variant::Int(0),     Variant::Int(100),    Variant::Int(100)};
-    VARIANT plain[7];
-    for (int i = 0; i < 7; ++i) plain[i] = args[i].value();
     const HRESULT hr =
-        DispatchInvoke(dispatch_.get(), L"UpdateSessionDisplaySettings", DISPATCH_METHOD, plain, 7, nullptr);
+        DispatchInvoke(dispatch_.get(), L"UpdateSessionDisplaySettings", DISPATCH_METHOD, args, 7, nullptr);
     if (SUCCEEDED(hr)) {
         remoteWidth_ = width;
         remoteHeight_ = height;

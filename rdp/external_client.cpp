@@ -98,6 +98,7 @@ void RdpSession::EmbedClientWindow(HWND window) {
 // Asks the client to close, waits for it, and ends it when it does not.
 void RdpSession::EndExternalClient(DWORD waitMs) {
     if (controlWindow_ != nullptr && IsWindow(controlWindow_)) PostMessageW(controlWindow_, WM_CLOSE, 0, 0);
+    controlWindow_ = nullptr;
     if (!process_.valid()) return;
     if (WaitForSingleObject(process_.get(), waitMs) != WAIT_OBJECT_0) TerminateProcess(process_.get(), 0);
     process_.reset();

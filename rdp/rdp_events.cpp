@@ -176,18 +176,13 @@ std::string RdpSession::AskControlForReason(int reason) {
     const int extended = haveExtended ? VariantToInt(&extendedValue.value()) : 0;
 
     DISPID describe = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(L"GetErrorDescription")};
-    if (FAILED(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &describe))) return "";
-    Variant args[] = {Variant::Int(reason), Variant::Int(extended)};
-    VARIANT reversed[] = {args[1].value(), args[0].value()};
-    DISPPARAMS params = {reversed, nullptr, 2, 0};
+    if (FAILED(DispatchLookup(dispatch_.get(), L"GetErrorDescription", &describe))) return "";
+    const Variant args[] = {Variant::Int(reason), Variant::Int(extended)};
     Variant result;
-    HRESULT hr = dispatch_->Invoke(describe, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_PROPERTYGET, &params,
-                                   result.get(), nullptr, nullptr);
+    HRESULT hr = DispatchInvokeId(dispatch_.get(), describe, DISPATCH_PROPERTYGET, args, 2, result.get());
     if (FAILED(hr) || result.value().vt == VT_EMPTY) {
         result.clear();
-        hr = dispatch_->Invoke(describe, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params,
-                               result.get(), nullptr, nullptr);
+        hr = DispatchInvokeId(dispatch_.get(), describe, DISPATCH_METHOD, args, 2, result.get());
     }
     const VARIANT& value = result.value();
     if (FAILED(hr) || value.vt != VT_BSTR || value.bstrVal == nullptr || value.bstrVal[0] == L'\0') return "";

@@ -17,7 +17,6 @@ constexpr wchar_t kHostClass[] = L"TavolinSessionHost";
 constexpr DWORD kConnectDeadlineMs = 25000;
 constexpr DWORD kDisconnectWaitMs = 3000;
 constexpr DWORD kCloseWaitMs = 2000;
-constexpr UINT_PTR kResizeTimer = 1;
 
 bool RegisterHostClass(WNDPROC procedure) {
     static bool registered = false;
@@ -86,7 +85,6 @@ bool RdpSession::Connect(const ServerRecord& server, IRdpObserver* observer, boo
 void RdpSession::Disconnect() {
     if (mode_ == "mstsc") {
         EndExternalClient(kDisconnectWaitMs);
-        controlWindow_ = nullptr;
     } else if (dispatch_) {
         InvokeLogged(L"Disconnect");
     }
@@ -112,10 +110,7 @@ void RdpSession::Close() {
         controlWindow_ = nullptr;
     }
     dispatch_.reset();
-    if (mode_ == "mstsc") {
-        EndExternalClient(kCloseWaitMs);
-        controlWindow_ = nullptr;
-    }
+    if (mode_ == "mstsc") EndExternalClient(kCloseWaitMs);
     if (hostWindow_ != nullptr) {
         KillResizeTimer();
         DestroyWindow(hostWindow_);

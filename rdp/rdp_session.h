@@ -118,6 +118,9 @@ public:
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** out) override;
 
 private:
+    // The host window's one timer, shared by the throttle and the retries.
+    static constexpr UINT_PTR kResizeTimer = 1;
+
     static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void SetState(SessionState state, std::int32_t code, const std::string& detail);
@@ -160,7 +163,7 @@ private:
     bool LaunchExternalClient(const ServerRecord& server);
     HWND FindClientWindow() const;
     void EmbedClientWindow(HWND window);
-    void EndExternalClient(DWORD waitMs);
+    void EndExternalClient(DWORD waitMs);  // also forgets its window
 
     HWND hostWindow_ = nullptr;
     HWND controlWindow_ = nullptr;
