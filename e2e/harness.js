@@ -5,17 +5,21 @@
 
 const http = require('node:http');
 const fs = require('node:fs');
+const os = require('node:os');
 const path = require('node:path');
 const { chromium } = require('playwright-core');
+const { writePage } = require('../web/build-app');
 
 const ROOT = path.resolve(__dirname, '..');
-const WEB = path.join(ROOT, 'web');
 const SHOTS = path.join(ROOT, 'build', 'e2e-screenshots');
 
 const TYPES = { '.html': 'text/html; charset=utf-8', '.css': 'text/css; charset=utf-8', '.js': 'text/javascript; charset=utf-8' };
 
-// Serves the three page files from web/ on 127.0.0.1 only.
+// Serves the page folder as the program carries it (app.js joined from its
+// parts, into a folder of this run's own) on 127.0.0.1 only.
 function startServer() {
+  const WEB = fs.mkdtempSync(path.join(os.tmpdir(), 'tavolin-web-'));
+  writePage(WEB);
   const server = http.createServer((req, res) => {
     const name = decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname).replace(/^\/+/, '') || 'index.html';
     const file = path.join(WEB, name);
@@ -27,6 +31,7 @@ function startServer() {
     res.writeHead(200, { 'content-type': TYPES[path.extname(file)] || 'application/octet-stream', 'cache-control': 'no-store' });
     res.end(fs.readFileSync(file));
   });
+  server.on('close', () => fs.rmSync(WEB, { recursive: true, force: true }));
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 

@@ -1,0 +1,176 @@
+// Events from the native side, the keyboard, the wiring of every control,
+// and the start of the page. Comes last: it runs the page.
+
+// ---------------------------------------------------------------------------
+// Events from the native side
+// ---------------------------------------------------------------------------
+
+function onPing(d) {
+  const s = findServer(str(d.id));
+  if (!s) return;
+  s.netState = num(d.state, 0);
+  s.rtt = num(d.rtt, -1);
+  s.resolvedIp = str(d.ip);
+  s.netDetail = str(d.detail);
+  refreshItem(s.id);
+  updateSummary();
+  refreshTabDot(s.id);
+}
+
+function onSessionState(d) {
+  const id = str(d.id);
+  state.sessions[id] = d;
+  refreshItem(id);
+  drawTabs();
+  const st = num(d.state, 0);
+  if (st === 3 || st === 4) {
+    const s = findServer(id);
+    showToast(st === 4 ? 'error' : 'info', (s ? hostLabel(s) : '') + '：' + str(d.detail));
+  }
+}
+
+function onTabOpened(d) {
+  const id = str(d.id);
+  if (!hasTab(id)) state.tabs.push(id);
+  state.activeTab = id;
+  drawTabs();
+  refreshItemClasses();
+  nudgeContentReport();
+}
+
+function onTabClosed(d) {
+  removeTab(str(d.id));
+  drawTabs();
+  drawList();
+}
+
+function onSettings(d) {
+  state.settings = obj(d);
+  updatePasswordBadge();
+  applyTheme(state.settings.darkTheme === false ? 'light' : 'dark');
+  applyResizeMode(state.settings.changeRemoteResolution === false ? 'stretch' : 'resolution');
+}
+
+const EVENT_HANDLERS = {
+  servers: (d) => { setServers(d); drawList(); drawTabs(); },
+  settings: onSettings,
+  ping: onPing,
+  sessionState: onSessionState,
+  tabOpened: onTabOpened,
+  tabClosed: onTabClosed,
+  tabActivated: (d) => { state.activeTab = d.id ? str(d.id) : null; drawTabs(); refreshItemClasses(); },
+  fullscreen: (d) => applyFullscreen(!!d.on),
+  toast: (d) => showToast(d.type, d.text),
+  confirmClose: showCloseDialog,
+};
+
+function handleEvent(cmd, data) {
+  const h = Object.prototype.hasOwnProperty.call(EVENT_HANDLERS, cmd) ? EVENT_HANDLERS[cmd] : null;
+  if (!h) return;
+  h(cmd === 'servers' ? (Array.isArray(data) ? data : []) : obj(data));
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard
+// ---------------------------------------------------------------------------
+
+function onEscape() {
+  if (isOpen('closeModal')) { answerClose(false); return; }
+  if (isOpen('confirmModal')) { answerConfirm(false); return; }
+  closeContextMenu();
+  closeDialog('serverModal');
+  closeDialog('importModal');
+  closeDialog('settingsPanel');
+}
+
+// Enter saves the server dialog, except while an input method is composing
+// (Chinese input confirms with Enter), while a confirmation sits on top, and
+// Shift+Enter in the remark box, which starts a second line.
+function enterSavesServer(ev) {
+  if (!isOpen('serverModal') || isOpen('confirmModal') || ev.isComposing) return false;
+  if (ev.shiftKey && ev.target === $('f_remark')) return false;
+  return !(ev.target && ev.target.tagName === 'BUTTON');
+}
+
+function onKeyDown(ev) {
+  if (ev.key === 'Escape') { onEscape(); return; }
+  if (ev.key === 'F12') { ev.preventDefault(); send('devtools', {}); return; }
+  if (ev.ctrlKey && (ev.key === 'r' || ev.key === 'R')) { ev.preventDefault(); send('reloadUI', {}); return; }
+  if (ev.key === 'Enter' && enterSavesServer(ev)) { ev.preventDefault(); saveServerDialog(); }
+}
+
+// ---------------------------------------------------------------------------
+// Wiring and start
+// ---------------------------------------------------------------------------
+
+function wireButtons() {
+  $('btnCollapse').addEventListener('click', () => setSidebarCollapsed(true));
+  $('btnExpand').addEventListener('click', () => setSidebarCollapsed(false));
+  $('btnPingAll').addEventListener('click', () => send('pingNow', {}));
+  $('btnAdd').addEventListener('click', () => openServerDialog(null));
+  $('btnImport').addEventListener('click', openImportDialog);
+  $('btnExport').addEventListener('click', () => send('exportServers', {}));
+  $('btnSettings').addEventListener('click', openSettings);
+  $('btnFullscreen').addEventListener('click', () => send('toggleFullscreen', {}));
+  $('btnSaveServer').addEventListener('click', saveServerDialog);
+  $('btnDeleteServer').addEventListener('click', () => {
+    if (state.editingId !== null) confirmDelete(state.editingId, () => closeDialog('serverModal'));
+  });
+  $('btnDoImport').addEventListener('click', doImport);
+  $('btnSaveSettings').addEventListener('click', saveSettings);
+  $('btnSetPwd').addEventListener('click', savePassword);
+  $('btnClearPwd').addEventListener('click', clearPassword);
+  $('themeSeg').addEventListener('click', onThemeClick);
+  $('modeSeg').addEventListener('click', onModeClick);
+  $('confirmOk').addEventListener('click', () => answerConfirm(true));
+  $('confirmNo').addEventListener('click', () => answerConfirm(false));
+  $('closeYes').addEventListener('click', () => answerClose(true));
+  $('closeNo').addEventListener('click', () => answerClose(false));
+}
+
+function wireList() {
+  const ul = $('serverList');
+  ul.addEventListener('click', onListClick);
+  ul.addEventListener('dblclick', onListDblClick);
+  ul.addEventListener('contextmenu', onListContextMenu);
+  ul.addEventListener('scroll', onListScroll);
+  const tabs = $('tabs');
+  tabs.addEventListener('click', onTabsClick);
+  tabs.addEventListener('contextmenu', onTabsContextMenu);
+  $('search').addEventListener('input', (ev) => { state.search = ev.target.value; drawList(); });
+}
+
+function wireDocument() {
+  document.addEventListener('keydown', onKeyDown);
+  // The browser's own menu makes no sense in an application window; list
+  // items and tabs open ours instead (their handlers suppress it there).
+  document.addEventListener('contextmenu', (ev) => {
+    const t = ev.target;
+    if (!(t.closest && t.closest('li.srv, .tab'))) ev.preventDefault();
+  });
+  document.addEventListener('mousedown', (ev) => {
+    const menu = $('ctxMenu');
+    if (!menu.hidden && !menu.contains(ev.target)) closeContextMenu();
+  }, true);
+}
+
+function start() {
+  wireButtons();
+  wireList();
+  wireDialogMasks();
+  wireDocument();
+  watchContentArea();
+  watchFullscreenPointer();
+  applyTheme('light');
+  applyResizeMode('resolution');
+  const b = bridge();
+  if (b) b.addEventListener('message', onBridgeMessage);
+  window.__send = send;
+  send('ready', {});
+  // The native side may have missed the first "ready" while the page was
+  // still being attached; asking twice is harmless (its answers are idempotent).
+  setTimeout(() => { send('ready', {}); reportContentRect(); }, 400);
+}
+
+if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start);
+else start();

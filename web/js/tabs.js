@@ -1,0 +1,134 @@
+// The tab strip, and the content-area report that tells the native side where
+// the active remote desktop must appear.
+
+// ---------------------------------------------------------------------------
+// Tab strip
+// ---------------------------------------------------------------------------
+
+// Elements of the drawn tabs, by server id, so that a "ping" redraws one dot.
+let tabItems = new Map();
+
+const STATUS_TEXTS = { 1: '连接中…', 2: '已连接', 3: '已断开', 4: '连接失败' };
+
+function tabTooltip(s) {
+  const st = sessionState(s.id);
+  let t = hostLabel(s) + ' — ' + (STATUS_TEXTS[st] || netText(s));
+  if (st === 3 || st === 4) t += '\n' + str(state.sessions[s.id].detail);
+  return t;
+}
+
+function buildTab(s) {
+  const tab = el('div', s.id === state.activeTab ? 'tab active' : 'tab');
+  tab.dataset.id = s.id;
+  tab.title = tabTooltip(s);
+  const dot = el('span', 'dot ' + dotClass(s));
+  tab.appendChild(dot);
+  tab.appendChild(el('span', 'tname', str(s.remark) || str(s.host)));
+  const close = el('button', 'icon-btn tclose');
+  close.type = 'button';
+  close.title = '关闭标签';
+  close.appendChild(icon(ICON_CLOSE));
+  tab.appendChild(close);
+  tabItems.set(s.id, { tab: tab, dot: dot });
+  return tab;
+}
+
+function drawTabs() {
+  tabItems = new Map();
+  const frag = document.createDocumentFragment();
+  for (const id of state.tabs) {
+    const s = findServer(id);
+    if (s) frag.appendChild(buildTab(s));
+  }
+  $('tabs').replaceChildren(frag);
+  $('welcome').hidden = state.tabs.length > 0;
+  nudgeContentReport();
+}
+
+function refreshTabDot(id) {
+  const t = tabItems.get(id);
+  const s = findServer(id);
+  if (!t || !s) return;
+  t.dot.className = 'dot ' + dotClass(s);
+  t.tab.title = tabTooltip(s);
+}
+
+function activateTab(id) {
+  state.activeTab = id;
+  drawTabs();
+  refreshItemClasses();
+  send('activateTab', { id: id });
+}
+
+function removeTab(id) {
+  const i = state.tabs.indexOf(id);
+  if (i >= 0) state.tabs.splice(i, 1);
+  delete state.sessions[id];
+  if (state.activeTab === id) state.activeTab = state.tabs.length ? state.tabs[state.tabs.length - 1] : null;
+}
+
+function closeTab(id) {
+  removeTab(id);
+  drawTabs();
+  drawList();
+  send('closeTab', { id: id });
+}
+
+function disconnect(id) {
+  delete state.sessions[id];
+  send('disconnect', { id: id });
+  drawTabs();
+  refreshItem(id);
+}
+
+function onTabsClick(ev) {
+  const tab = ev.target.closest('.tab');
+  if (!tab) return;
+  const id = tab.dataset.id;
+  if (ev.target.closest('.tclose')) closeTab(id);
+  else if (state.activeTab !== id) activateTab(id);
+}
+
+function onTabsContextMenu(ev) {
+  const tab = ev.target.closest('.tab');
+  if (!tab) return;
+  ev.preventDefault();
+  openContextMenu(tab.dataset.id, ev.clientX, ev.clientY);
+}
+
+// ---------------------------------------------------------------------------
+// Content-area report: where the native remote desktop must appear
+// ---------------------------------------------------------------------------
+
+let reportPending = false;
+
+// Coalesced to one report per animation frame: resize observers and dialogs
+// can ask many times in a row, and each report moves a native window.
+function reportContentRect() {
+  if (reportPending) return;
+  reportPending = true;
+  requestAnimationFrame(() => {
+    reportPending = false;
+    if (state.overlay > 0 || !state.activeTab) { send('contentRect', { hidden: true }); return; }
+    const r = $('contentArea').getBoundingClientRect();
+    send('contentRect', { x: Math.round(r.left), y: Math.round(r.top), w: Math.round(r.width), h: Math.round(r.height) });
+  });
+}
+
+// The layout may still be settling after a change of tabs; a native window
+// left at a stale place would cover the list, so report again a little later.
+function nudgeContentReport() {
+  reportContentRect();
+  setTimeout(reportContentRect, 120);
+  setTimeout(reportContentRect, 420);
+}
+
+function watchContentArea() {
+  window.addEventListener('resize', reportContentRect);
+  if (window.ResizeObserver) {
+    const ro = new ResizeObserver(reportContentRect);
+    ro.observe($('contentArea'));
+    ro.observe(document.body);
+  }
+  if (document.fonts && document.fonts.ready) document.fonts.ready.then(reportContentRect);
+}
