@@ -1,4 +1,4 @@
-// Server items as the native side sends them, for the page tests.
+// Server items and settings as the native side sends them, for the page tests.
 'use strict';
 
 function server(id, fields) {
@@ -29,4 +29,13 @@ const SETTINGS = {
   changeRemoteResolution: true, darkTheme: true,
 };
 
-module.exports = { server, realisticList, SETTINGS };
+// Page options for a test that starts from the realistic list (plus `extra`
+// servers) once the start-up's own reports are over.
+function listed(settings, extra = []) {
+  return { settings: Object.assign({}, SETTINGS, settings), servers: realisticList().concat(extra), settle: true };
+}
+
+// The selector of a server's list item, or of a part of it.
+const item = (id, part) => `#serverList li.srv[data-id="${id}"]` + (part ? ' ' + part : '');
+
+module.exports = { server, realisticList, SETTINGS, listed, item };

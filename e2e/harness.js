@@ -7,40 +7,27 @@ const http = require('node:http');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const assert = require('node:assert/strict');
+const { test, before, after } = require('node:test');
 const { chromium } = require('playwright-core');
 const { writePage } = require('../web/build-app');
-
-const ROOT = path.resolve(__dirname, '..');
-const SHOTS = path.join(ROOT, 'build', 'e2e-screenshots');
 
 const TYPES = { '.html': 'text/html; charset=utf-8', '.css': 'text/css; charset=utf-8', '.js': 'text/javascript; charset=utf-8' };
 
 // Serves the page folder as the program carries it (app.js joined from its
-// parts, into a folder of this run's own) on 127.0.0.1 only.
+// parts by the same step the build uses) on 127.0.0.1 only.
 function startServer() {
-  const WEB = fs.mkdtempSync(path.join(os.tmpdir(), 'tavolin-web-'));
-  writePage(WEB);
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tavolin-web-'));
+  writePage(dir);
+  const files = new Map(fs.readdirSync(dir).map((f) => [f, fs.readFileSync(path.join(dir, f))]));
+  fs.rmSync(dir, { recursive: true, force: true });
   const server = http.createServer((req, res) => {
-    const name = decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname).replace(/^\/+/, '') || 'index.html';
-    const file = path.join(WEB, name);
-    if (!file.startsWith(WEB + path.sep) || !fs.existsSync(file)) {
-      res.writeHead(404);
-      res.end();
-      return;
-    }
-    res.writeHead(200, { 'content-type': TYPES[path.extname(file)] || 'application/octet-stream', 'cache-control': 'no-store' });
-    res.end(fs.readFileSync(file));
+    const name = new URL(req.url, 'http://127.0.0.1').pathname.slice(1) || 'index.html';
+    const body = files.get(name);
+    res.writeHead(body ? 200 : 404, body ? { 'content-type': TYPES[path.extname(name)], 'cache-control': 'no-store' } : {});
+    res.end(body);
   });
-  server.on('close', () => fs.rmSync(WEB, { recursive: true, force: true }));
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-function launchBrowser() {
-  return chromium.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-      '--disable-sync', '--no-first-run'],
-  });
 }
 
 // Runs in the page before app.js: stands in for WebView2's window.chrome.webview.
@@ -48,38 +35,42 @@ function fakeBridge() {
   const listeners = [];
   window.__sent = [];
   window.__rawSent = [];
-  window.chrome = window.chrome || {};
-  window.chrome.webview = {
-    postMessage(text) {
-      window.__rawSent.push(text);
-      window.__sent.push(JSON.parse(text));
-    },
+  window.chrome = { webview: {
+    postMessage(text) { window.__rawSent.push(text); window.__sent.push(JSON.parse(text)); },
     addEventListener(type, fn) { if (type === 'message') listeners.push(fn); },
-    removeEventListener() {},
-  };
-  window.__deliver = (data) => { for (const fn of listeners) fn({ data: data }); };
+  } };
+  window.__deliver = (data) => { for (const fn of listeners) fn({ data }); };
 }
 
 // One started environment: a server and a browser shared by the tests of a file.
 async function startEnv() {
   const server = await startServer();
-  const browser = await launchBrowser();
+  const browser = await chromium.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
+      '--disable-sync', '--no-first-run'],
+  });
   const base = 'http://127.0.0.1:' + server.address().port + '/index.html';
   return {
-    browser,
+    // opts: settings and servers delivered first; settle: wait until the
+    // start-up's own reports are over and forget everything sent so far.
     async newPage(opts = {}) {
-      const context = await browser.newContext({ viewport: opts.viewport || { width: 1280, height: 800 }, serviceWorkers: 'block' });
+      const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, serviceWorkers: 'block' });
+      context.setDefaultTimeout(10000); // a step that cannot happen fails instead of waiting forever
       // Anything that is not our loopback server is refused, so a fault in the
       // page can never reach the network.
       await context.route((url) => !url.href.startsWith('http://127.0.0.1:'), (route) => route.abort());
-      const page = await context.newPage();
-      const errors = [];
-      page.on('pageerror', (e) => errors.push(String(e)));
-      page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+      const page = wrap(await context.newPage());
       await page.addInitScript(fakeBridge);
       await page.goto(base);
       await page.waitForFunction(() => window.__sent.some((m) => m.cmd === 'ready'));
-      return wrap(page, errors);
+      if (opts.settings) await page.deliver('settings', opts.settings);
+      if (opts.servers) await page.deliver('servers', opts.servers);
+      if (opts.settle) {
+        await page.waitForTimeout(450);
+        await page.clearSent();
+      }
+      return page;
     },
     async stop() {
       await browser.close();
@@ -88,22 +79,50 @@ async function startEnv() {
   };
 }
 
-// Adds the bridge helpers the tests use to a page.
-function wrap(page, errors) {
-  page.errors = errors;
+// Adds the bridge helpers and the readers the tests use to a page.
+function wrap(page) {
+  page.errors = [];
+  page.on('pageerror', (e) => page.errors.push(String(e)));
+  page.on('console', (m) => { if (m.type() === 'error') page.errors.push(m.text()); });
   page.deliver = (cmd, data) => page.evaluate(([c, d]) => window.__deliver({ cmd: c, data: d }), [cmd, data]);
   page.deliverRaw = (msg) => page.evaluate((m) => window.__deliver(m), msg);
   page.sent = (cmd) => page.evaluate((c) => window.__sent.filter((m) => !c || m.cmd === c), cmd || null);
   page.clearSent = () => page.evaluate(() => { window.__sent.length = 0; });
   // Commands other than the content-area reports, which come on their own timers.
   page.actions = () => page.evaluate(() => window.__sent.filter((m) => m.cmd !== 'contentRect' && m.cmd !== 'ready'));
-  page.waitSent = (cmd, pred) => page.waitForFunction(([c, p]) => window.__sent.some((m) => m.cmd === c &&
-    (!p || JSON.stringify(m.data) === p)), [cmd, pred ? JSON.stringify(pred) : null]);
-  page.shot = async (name) => {
-    fs.mkdirSync(SHOTS, { recursive: true });
-    await page.screenshot({ path: path.join(SHOTS, name + '.png') });
+  // What one step sends, content-area reports aside.
+  page.sentBy = async (step) => { await page.clearSent(); await step(); return page.actions(); };
+  // The last content-area report after the given wait (null when none was sent).
+  page.lastRect = async (ms) => {
+    await page.waitForTimeout(ms);
+    const r = await page.sent('contentRect');
+    return r.length ? r[r.length - 1].data : null;
   };
+  page.texts = (...sels) => Promise.all(sels.map((s) => page.textContent(s)));
+  page.values = (...sels) => Promise.all(sels.map((s) => page.inputValue(s)));
+  page.shown = (...sels) => Promise.all(sels.map((s) => page.isVisible(s)));
+  page.classOf = (sel) => page.getAttribute(sel, 'class');
+  page.menu = async (sel, entry) => { await page.click(sel, { button: 'right' }); await page.click('#ctxMenu >> text=' + entry); };
+  page.openMasks = () => page.$$eval('.mask:not([hidden])', (m) => m.length);
   return page;
 }
 
-module.exports = { startEnv, launchBrowser, startServer, SHOTS };
+// Declares the tests of a file: one browser for the file; each test gets
+// `open` (newPage's options), and every page it opened must end free of script
+// errors and is closed afterwards.
+function browserTests() {
+  let env;
+  before(async () => { env = await startEnv(); });
+  after(() => env.stop());
+  return (name, fn) => test(name, async () => {
+    const pages = [];
+    try {
+      await fn(async (opts) => { const p = await env.newPage(opts); pages.push(p); return p; });
+      for (const p of pages) assert.deepEqual(p.errors, [], 'script errors on the page');
+    } finally {
+      for (const p of pages) await p.context().close();
+    }
+  });
+}
+
+module.exports = { startEnv, browserTests };

@@ -1,15 +1,12 @@
 // The server list: latency classes and texts, search, groups, pings, summary,
-// tooltips, and texts that must never be taken as markup.
+// tooltips, the bridge, and texts that must never be taken as markup.
 'use strict';
 
-const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
-const { startEnv } = require('../harness');
+const { browserTests } = require('../harness');
 const { server, realisticList } = require('../fixtures');
 
-let env;
-before(async () => { env = await startEnv(); });
-after(async () => { await env.stop(); });
+const test = browserTests();
 
 const items = (page) => page.$$eval('#serverList li.srv', (lis) => lis.map((li) => ({
   id: li.dataset.id,
@@ -19,56 +16,27 @@ const items = (page) => page.$$eval('#serverList li.srv', (lis) => lis.map((li) 
   latClass: li.querySelector('.lat').className,
   dotClass: li.querySelector('.dot').className,
   title: li.title,
-  cls: li.className,
 })));
 
-test('latency classes and texts at their boundaries', async () => {
-  const page = await env.newPage();
-  const cases = [
-    [{ netState: 1, rtt: 49.6 }, '50 ms', 'st-ok'],
-    [{ netState: 1, rtt: 49.4 }, '49 ms', 'st-ok'],
-    [{ netState: 1, rtt: 50 }, '50 ms', 'st-mid'],
-    [{ netState: 1, rtt: 119.9 }, '120 ms', 'st-mid'],
-    [{ netState: 1, rtt: 120 }, '120 ms', 'st-warn'],
-    [{ netState: 1, rtt: 249 }, '249 ms', 'st-warn'],
-    [{ netState: 1, rtt: 250 }, '250 ms', 'st-bad'],
-    [{ netState: 1, rtt: -1 }, '可达', 'st-unknown'],
-    [{ netState: 2 }, '端口被拒', 'st-port'],
-    [{ netState: 3 }, '超时', 'st-bad'],
-    [{ netState: 4 }, '解析失败', 'st-bad'],
-    [{ netState: 5 }, '不可达', 'st-bad'],
-    [{ netState: 0 }, '未探测', 'st-unknown'],
-    [{ netState: 9 }, '未探测', 'st-unknown'],
+test('latency classes and texts at their boundaries, and the summary that counts them', async (open) => {
+  const page = await open();
+  const cases = [ // netState, rtt, text, class: each threshold from just below it
+    [1, 49.4, '49 ms', 'st-ok'], [1, 49.6, '50 ms', 'st-ok'], [1, 50, '50 ms', 'st-mid'],
+    [1, 119.9, '120 ms', 'st-mid'], [1, 120, '120 ms', 'st-warn'],
+    [1, 249, '249 ms', 'st-warn'], [1, 250, '250 ms', 'st-bad'],
+    [1, -1, '可达', 'st-unknown'], [2, -1, '端口被拒', 'st-port'], [3, -1, '超时', 'st-bad'],
+    [4, -1, '解析失败', 'st-bad'], [5, -1, '不可达', 'st-bad'], [0, -1, '未探测', 'st-unknown'], [9, -1, '未探测', 'st-unknown'],
   ];
-  await page.deliver('servers', cases.map(([f], i) => server('s' + i, Object.assign({ host: 'h' + i }, f))));
-  const got = await items(page);
-  cases.forEach(([f, text, cls], i) => {
-    assert.equal(got[i].lat, text, JSON.stringify(f));
-    assert.equal(got[i].latClass, 'lat ' + cls, JSON.stringify(f));
-    assert.equal(got[i].dotClass, 'dot ' + cls, JSON.stringify(f));
-  });
+  await page.deliver('servers', cases.map(([netState, rtt], i) => server('s' + i, { host: 'h' + i, netState, rtt })));
+  assert.deepEqual((await items(page)).map((x) => [x.lat, x.latClass, x.dotClass]),
+    cases.map(([, , text, cls]) => [text, 'lat ' + cls, 'dot ' + cls]));
   // 8 reachable (the one at 250 counts as slow, the unmeasured one as normal),
   // 5 abnormal (an unknown state 9 included), 1 never probed.
-  assert.equal(await page.textContent('#netSummary'), '14 台 · 7 正常 · 1 慢 · 5 异常 · 1 未知');
-  assert.equal(await page.textContent('#listCount'), '14 台服务器');
-  await page.context().close();
+  assert.deepEqual(await page.texts('#netSummary', '#listCount'), ['14 台 · 7 正常 · 1 慢 · 5 异常 · 1 未知', '14 台服务器']);
 });
 
-test('summary leaves out the counts that are zero, and an empty list shows the empty hint', async () => {
-  const page = await env.newPage();
-  assert.equal(await page.textContent('#netSummary'), '正在检测…');
-  await page.deliver('servers', [server('a', { netState: 1, rtt: 10 })]);
-  assert.equal(await page.textContent('#netSummary'), '1 台 · 1 正常');
-  assert.equal(await page.isVisible('#emptyTip'), false);
-  await page.deliver('servers', null);
-  assert.equal(await page.isVisible('#emptyTip'), true);
-  assert.equal(await page.textContent('#emptyTip > :first-child'), '还没有服务器');
-  assert.equal(await page.textContent('#listCount'), '0 台服务器');
-  await page.context().close();
-});
-
-test('search matches host, remark, group and user case-insensitively and shows the match count', async () => {
-  const page = await env.newPage();
+test('search matches host, remark, group and user case-insensitively and shows the match count', async (open) => {
+  const page = await open();
   await page.deliver('servers', [
     server('h', { host: '10.0.3.4' }),
     server('r', { host: 'a.example', remark: 'Backup 10.0 box' }),
@@ -76,79 +44,65 @@ test('search matches host, remark, group and user case-insensitively and shows t
     server('u', { host: 'c.example', user: 'ADMIN10.0' }),
     server('n', { host: '10.1.0.1', remark: 'other' }),
   ]);
-  await page.fill('#search', '  10.0 ');
+  assert.equal(await page.textContent('#netSummary'), '5 台 · 0 正常 · 5 未知'); // no slow or abnormal count
+  const search = async (text) => { await page.fill('#search', text); return (await items(page)).map((i) => i.id); };
   // Grouped: the ungrouped matches first, then the group "Net-10.0".
-  assert.deepEqual((await items(page)).map((i) => i.id), ['h', 'r', 'u', 'g']);
+  assert.deepEqual(await search('  10.0 '), ['h', 'r', 'u', 'g']);
   assert.equal(await page.textContent('#listCount'), '5 台服务器（匹配 4）');
-  await page.fill('#search', 'backup');
-  assert.deepEqual((await items(page)).map((i) => i.id), ['r']);
-  await page.fill('#search', 'zzz');
-  assert.equal((await items(page)).length, 0);
-  assert.equal(await page.textContent('#emptyTip > :first-child'), '没有匹配的服务器');
-  assert.equal(await page.textContent('#listCount'), '5 台服务器（匹配 0）');
-  await page.fill('#search', '');
+  assert.deepEqual(await search('backup'), ['r']);
+  assert.deepEqual(await search('zzz'), []);
+  assert.deepEqual(await page.texts('#emptyTip > :first-child', '#listCount'), ['没有匹配的服务器', '5 台服务器（匹配 0）']);
+  assert.equal((await search('')).length, 5);
   assert.equal(await page.textContent('#listCount'), '5 台服务器');
-  assert.equal((await items(page)).length, 5);
-  await page.context().close();
 });
 
-test('group headings: none for one empty group, in order of first appearance otherwise', async () => {
-  const page = await env.newPage();
-  const heads = () => page.$$eval('#serverList .group-head', (hs) => hs.map((h) => h.textContent));
-  await page.deliver('servers', [server('a'), server('b')]);
-  assert.deepEqual(await heads(), []);
-  await page.deliver('servers', [server('a', { group: '生产' })]);
-  assert.deepEqual(await heads(), ['生产']);
-  await page.deliver('servers', [server('a', { group: 'B' }), server('b'), server('c', { group: 'A' }), server('d', { group: 'B' })]);
-  assert.deepEqual(await heads(), ['B', '未分组', 'A']);
-  const order = await page.$$eval('#serverList > li:not(.spacer)', (lis) => lis.map((li) => li.dataset.id || li.textContent));
-  assert.deepEqual(order, ['B', 'a', 'd', '未分组', 'b', 'A', 'c']);
-  await page.context().close();
+test('group headings: none for one empty group, in order of first appearance otherwise', async (open) => {
+  const page = await open();
+  const rows = async (list) => {
+    await page.deliver('servers', list);
+    return page.$$eval('#serverList > li:not(.spacer)', (lis) => lis.map((li) => li.dataset.id || '#' + li.textContent));
+  };
+  assert.deepEqual(await rows([server('a'), server('b')]), ['a', 'b']);
+  assert.deepEqual(await rows([server('a', { group: '生产' })]), ['#生产', 'a']);
+  assert.deepEqual(await rows([server('a', { group: 'B' }), server('b'), server('c', { group: 'A' }), server('d', { group: 'B' })]),
+    ['#B', 'a', 'd', '#未分组', 'b', '#A', 'c']);
 });
 
-test('item texts and tooltip', async () => {
-  const page = await env.newPage();
+test('item texts and tooltip', async (open) => {
+  const page = await open();
   await page.deliver('servers', [
     server('a', { host: 'srv.example', port: 3390, remark: '主库', group: '生产', netState: 1, rtt: 23.4, resolvedIp: '10.1.1.1' }),
     server('b', { host: '10.1.1.2', port: 3389, netState: 3, netDetail: '连接超时', resolvedIp: '10.1.1.2' }),
     server('c', { host: '10.1.1.3' }),
   ]);
-  const [a, b, c] = await items(page);
-  assert.equal(a.name, 'srv.example:3390');
-  assert.equal(a.sub, '生产主库');
-  assert.equal(a.title, 'srv.example:3390\n解析到 10.1.1.1\nRDP 端口可达，延迟约 23 ms\n备注：主库\n双击发起连接');
-  assert.equal(b.name, '10.1.1.2');
-  assert.equal(b.sub, '（无备注，点右侧铅笔可填写）');
-  assert.equal(b.title, '10.1.1.2\n连接超时\n双击发起连接');
-  assert.equal(c.title, '10.1.1.3\n尚未探测\n双击发起连接');
-  assert.equal(await page.getAttribute('#serverList li.srv .edit', 'title'), '编辑 / 备注');
-  await page.context().close();
+  assert.deepEqual((await items(page)).map((i) => [i.name, i.sub, i.title]), [
+    ['srv.example:3390', '生产主库', 'srv.example:3390\n解析到 10.1.1.1\nRDP 端口可达，延迟约 23 ms\n备注：主库\n双击发起连接'],
+    ['10.1.1.2', '（无备注，点右侧铅笔可填写）', '10.1.1.2\n连接超时\n双击发起连接'],
+    ['10.1.1.3', '（无备注，点右侧铅笔可填写）', '10.1.1.3\n尚未探测\n双击发起连接'],
+  ]);
 });
 
-test('a ping updates only its own item, the summary and the tab dot; unknown ids change nothing', async () => {
-  const page = await env.newPage();
-  await page.deliver('servers', realisticList());
+test('a ping updates only its own item, the summary and the tab dot; unknown ids change nothing', async (open) => {
+  const page = await open({ servers: realisticList() });
   await page.deliver('tabOpened', { id: 'c3', host: '10.0.9.7', port: 3389, remark: '新装机器' });
-  const before = await page.evaluate(() => [document.getElementById('serverList').innerHTML, document.getElementById('netSummary').textContent, document.getElementById('tabs').innerHTML]);
+  const drawn = () => page.$$eval('#serverList, #netSummary, #tabs', (es) => es.map((e) => e.innerHTML));
+  const before = await drawn();
   await page.deliver('ping', { id: 'zz-not-listed', state: 1, rtt: 5, ip: '1.2.3.4', detail: '' });
-  const same = await page.evaluate(() => [document.getElementById('serverList').innerHTML, document.getElementById('netSummary').textContent, document.getElementById('tabs').innerHTML]);
-  assert.deepEqual(same, before);
+  assert.deepEqual(await drawn(), before);
 
   // Mark the other items so a full redraw would be noticed.
   await page.evaluate(() => { for (const li of document.querySelectorAll('#serverList li.srv')) li.__mark = 1; });
   await page.deliver('ping', { id: 'c3', state: 1, rtt: 130, ip: '10.0.9.70', detail: '' });
   const c3 = (await items(page)).find((i) => i.id === 'c3');
-  assert.equal(c3.lat, '130 ms');
-  assert.equal(c3.latClass, 'lat st-warn');
+  assert.deepEqual([c3.lat, c3.latClass], ['130 ms', 'lat st-warn']);
   assert.match(c3.title, /解析到 10\.0\.9\.70/);
-  assert.equal(await page.getAttribute('#tabs .tab[data-id="c3"] .dot', 'class'), 'dot st-warn');
-  assert.equal(await page.evaluate(() => [...document.querySelectorAll('#serverList li.srv')].every((li) => li.__mark === 1)), true);
+  assert.equal(await page.classOf('#tabs .tab[data-id="c3"] .dot'), 'dot st-warn');
+  assert.equal(await page.$$eval('#serverList li.srv', (lis) => lis.every((li) => li.__mark === 1)), true);
   assert.equal(await page.textContent('#netSummary'), '8 台 · 4 正常 · 1 慢 · 3 异常');
-  await page.context().close();
 });
 
-test('hostile texts render as text and run nothing', async () => {
-  const page = await env.newPage();
+test('hostile texts render as text and run nothing', async (open) => {
+  const page = await open();
   const evil = '<img src=x onerror="window.__pwned=1">';
   const rtl = '\u202eمرحبا بالعالم عربي\u202c';
   const long = 'x'.repeat(5000);
@@ -164,39 +118,29 @@ test('hostile texts render as text and run nothing', async () => {
   assert.equal(await page.evaluate(() => window.__pwned), undefined);
   assert.equal(await page.$$eval('body img, #serverList script, #toasts svg, #serverList b, #tabs b', (x) => x.length), 0);
   const [e1, e2] = await items(page);
-  assert.equal(e1.name, '<b>h</b>"\'&');
-  assert.equal(e1.sub, '<script>window.__pwned=2</script>' + evil);
-  assert.equal(e2.name, long);
+  assert.deepEqual([e1.name, e1.sub, e2.name], ['<b>h</b>"\'&', '<script>window.__pwned=2</script>' + evil, long]);
   assert.equal(await page.textContent('#tabs .tab .tname'), evil);
-  const toasts = await page.$$eval('#toasts .toast', (ts) => ts.map((t) => t.textContent));
-  assert.deepEqual(toasts, ['<b>h</b>"\'&：<img src=y onerror="window.__pwned=3">', '<svg onload="window.__pwned=4">']);
+  assert.deepEqual(await page.$$eval('#toasts .toast', (ts) => ts.map((t) => t.textContent)),
+    ['<b>h</b>"\'&：<img src=y onerror="window.__pwned=3">', '<svg onload="window.__pwned=4">']);
   // A very long host must not push the sidebar wider than it is.
   assert.equal(await page.$eval('#sidebar', (s) => s.getBoundingClientRect().width), 336);
-  assert.deepEqual(page.errors, []);
-  await page.context().close();
 });
 
-test('the bridge posts JSON text, takes parsed objects and strings, and drops the rest', async () => {
-  const page = await env.newPage();
-  const raw = await page.evaluate(() => window.__rawSent[0]);
-  assert.equal(raw, '{"cmd":"ready","data":{}}');
+test('the bridge posts JSON text, takes parsed objects and strings, and drops the rest', async (open) => {
+  const page = await open();
+  assert.equal(await page.evaluate(() => window.__rawSent[0]), '{"cmd":"ready","data":{}}');
   await page.deliverRaw(JSON.stringify({ cmd: 'servers', data: [server('s1', { host: 'from-string' })] }));
   assert.equal((await items(page))[0].name, 'from-string');
-  await page.deliverRaw('{not json');
-  await page.deliverRaw({ data: [] });
-  await page.deliverRaw({ cmd: 'noSuchEvent', data: 1 });
-  await page.deliverRaw({ cmd: 'ping' });
-  await page.deliverRaw({ cmd: 'sessionState', data: 'nonsense' });
+  for (const bad of ['{not json', { data: [] }, { cmd: 'noSuchEvent', data: 1 }, { cmd: 'ping' }, { cmd: 'sessionState', data: 'nonsense' }]) {
+    await page.deliverRaw(bad);
+  }
   assert.equal((await items(page))[0].name, 'from-string');
   await page.evaluate(() => window.__send('pingNow', undefined));
-  const raws = await page.evaluate(() => window.__rawSent.filter((t) => t.includes('pingNow')));
-  assert.deepEqual(raws, ['{"cmd":"pingNow","data":null}']);
-  assert.deepEqual(page.errors, []);
-  await page.context().close();
+  assert.deepEqual(await page.evaluate(() => window.__rawSent.filter((t) => t.includes('pingNow'))), ['{"cmd":"pingNow","data":null}']);
 });
 
-test('long lists: scrolling reaches every item, redraws keep the scroll position, pings reach undrawn items', async () => {
-  const page = await env.newPage();
+test('long lists: scrolling reaches every item, redraws keep the scroll position, pings reach undrawn items', async (open) => {
+  const page = await open();
   const many = [];
   for (let i = 0; i < 600; i++) many.push(server('m' + i, { host: 'host-' + i, group: i < 300 ? 'A' : 'B' }));
   await page.deliver('servers', many);
@@ -208,18 +152,14 @@ test('long lists: scrolling reaches every item, redraws keep the scroll position
   assert.deepEqual([last.id, last.lat, last.latClass], ['m599', '33 ms', 'lat st-ok']);
   await page.$eval('#serverList', (ul) => { ul.scrollTop = 12000; });
   await page.waitForTimeout(100);
-  const visibleId = () => page.evaluate(() => {
-    const ul = document.getElementById('serverList');
+  const topItem = () => page.$eval('#serverList', (ul) => {
     const r = ul.getBoundingClientRect();
     const li = document.elementFromPoint(r.left + 60, r.top + 5).closest('li.srv');
     return li ? li.dataset.id : null;
   });
-  const before = await visibleId();
+  const before = await topItem();
   assert.ok(before);
   await page.deliver('servers', many);
   assert.equal(await page.$eval('#serverList', (ul) => ul.scrollTop), 12000);
-  assert.equal(await visibleId(), before);
-  await page.dblclick(`#serverList li.srv[data-id="${before}"] .name`);
-  assert.deepEqual((await page.actions()).filter((m) => m.cmd === 'connect'), [{ cmd: 'connect', data: { id: before } }]);
-  await page.context().close();
+  assert.equal(await topItem(), before);
 });

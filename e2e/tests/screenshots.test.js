@@ -3,85 +3,76 @@
 // the screen shows what it is meant to before it is saved.
 'use strict';
 
-const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { startEnv, SHOTS } = require('../harness');
-const { realisticList, SETTINGS } = require('../fixtures');
+const { browserTests } = require('../harness');
+const { item, realisticList, SETTINGS } = require('../fixtures');
 
-let env;
-before(async () => { env = await startEnv(); });
-after(async () => { await env.stop(); });
+const test = browserTests();
+const SHOTS = path.join(__dirname, '..', '..', 'build', 'e2e-screenshots');
 
-async function mainScreen(dark) {
-  const page = await env.newPage();
-  await page.deliver('settings', Object.assign({}, SETTINGS, { darkTheme: dark }));
-  await page.deliver('servers', realisticList());
-  for (const [id, st] of [['a1', 2], ['a2', 1], ['b1', 3], ['c1', 0]]) {
+async function mainScreen(open, dark) {
+  const page = await open({ settings: Object.assign({}, SETTINGS, { darkTheme: dark }), servers: realisticList() });
+  for (const [id, state] of [['a1', 2], ['a2', 1], ['b1', 3], ['c1', 0]]) {
     await page.deliver('tabOpened', { id });
-    if (st) await page.deliver('sessionState', { id, state: st, code: 0, detail: st === 3 ? '远端会话已注销' : '', mode: 'activex' });
+    if (state) await page.deliver('sessionState', { id, state, code: 0, detail: state === 3 ? '远端会话已注销' : '', mode: 'activex' });
   }
   await page.deliver('tabActivated', { id: 'a1' });
-  await page.click('#serverList li.srv[data-id="a2"] .name');
+  await page.click(item('a2', '.name'));
   await page.evaluate(() => { for (const t of document.querySelectorAll('#toasts .toast')) t.remove(); });
   await page.evaluate(() => document.fonts.ready);
   return page;
 }
 
 async function saved(page, name) {
-  await page.shot(name);
-  assert.ok(fs.statSync(path.join(SHOTS, name + '.png')).size > 10000, name);
+  const file = path.join(SHOTS, name + '.png');
+  await page.screenshot({ path: file });
+  assert.ok(fs.statSync(file).size > 10000, name);
 }
 
-for (const dark of [true, false]) {
-  const theme = dark ? 'dark' : 'light';
-  test(`main screen, ${theme} theme`, async () => {
-    const page = await mainScreen(dark);
+for (const theme of ['dark', 'light']) {
+  test(`main screen, ${theme} theme`, async (open) => {
+    const page = await mainScreen(open, theme === 'dark');
     assert.equal(await page.getAttribute('html', 'data-theme'), theme);
-    assert.equal(await page.$$eval('#tabs .tab', (t) => t.length), 4);
-    assert.equal(await page.$$eval('#serverList .group-head', (h) => h.length), 3);
+    // Each tab's dot and tooltip follow its session, or its latency when it has none.
+    assert.deepEqual(await page.$$eval('#tabs .tab', (ts) => ts.map((t) => [t.querySelector('.dot').className, t.title])), [
+      ['dot st-ok', '10.0.1.11 — 已连接'], ['dot st-warn', 'app-02.corp.example — 连接中…'],
+      ['dot st-bad', '192.0.2.40 — 已断开\n远端会话已注销'], ['dot st-port', '10.0.9.5 — 端口被拒']]);
     await saved(page, `main-${theme}`);
-    await page.context().close();
   });
 }
 
-test('empty list with the welcome panel', async () => {
-  const page = await env.newPage();
-  await page.deliver('settings', Object.assign({}, SETTINGS, { darkTheme: false }));
-  await page.deliver('servers', []);
-  assert.equal(await page.isVisible('#welcome'), true);
+test('empty list with the welcome panel and the empty hint', async (open) => {
+  const page = await open({ settings: Object.assign({}, SETTINGS, { darkTheme: false }) });
+  await page.deliver('servers', null);
+  assert.deepEqual([await page.isVisible('#welcome'), await page.isVisible('#emptyTip')], [true, true]);
+  assert.deepEqual(await page.texts('#emptyTip > :first-child', '#listCount'), ['还没有服务器', '0 台服务器']);
   await saved(page, 'empty-light');
-  await page.context().close();
 });
 
-test('dialogs and the context menu', async () => {
-  const page = await mainScreen(true);
-  await page.click('#btnAdd');
-  await saved(page, 'dialog-server-new');
-  await page.keyboard.press('Escape');
-  await page.hover('#serverList li.srv[data-id="a1"]');
-  await page.click('#serverList li.srv[data-id="a1"] .edit');
-  await saved(page, 'dialog-server-edit');
-  await page.click('#btnDeleteServer');
-  await saved(page, 'dialog-confirm-delete');
-  await page.keyboard.press('Escape');
-  await page.keyboard.press('Escape');
-  await page.click('#btnImport');
-  await saved(page, 'dialog-import');
-  await page.keyboard.press('Escape');
-  await page.click('#btnSettings');
-  await saved(page, 'dialog-settings');
-  await page.keyboard.press('Escape');
-  await page.deliver('confirmClose', { tabs: 4, connected: 1 });
-  await saved(page, 'dialog-close');
-  await page.keyboard.press('Escape');
-  await page.click('#serverList li.srv[data-id="b1"] .name', { button: 'right' });
-  await saved(page, 'context-menu');
-  await page.mouse.click(700, 400);
-  await page.deliver('toast', { type: 'ok', text: '已添加 10.0.1.20' });
-  await page.deliver('toast', { type: 'error', text: '找不到这台服务器' });
-  await saved(page, 'toasts');
-  assert.equal(await page.evaluate(() => document.querySelectorAll('.mask:not([hidden])').length), 0);
-  await page.context().close();
+// Each dialog is shown, saved, and closed with Escape (the editor under the
+// delete confirmation needs two), so that the next one starts from the list.
+test('dialogs and the context menu, each closed again with Escape', async (open) => {
+  const page = await mainScreen(open, true);
+  const steps = [
+    ['dialog-server-new', 1, () => page.click('#btnAdd')],
+    ['dialog-server-edit', 0, async () => { await page.hover(item('a1')); await page.click(item('a1', '.edit')); }],
+    ['dialog-confirm-delete', 2, () => page.click('#btnDeleteServer')],
+    ['dialog-import', 1, () => page.click('#btnImport')],
+    ['dialog-settings', 1, () => page.click('#btnSettings')],
+    ['dialog-close', 1, () => page.deliver('confirmClose', { tabs: 4, connected: 1 })],
+    ['context-menu', 0, () => page.click(item('b1', '.name'), { button: 'right' })],
+    ['toasts', 0, async () => {
+      await page.mouse.click(700, 400);
+      await page.deliver('toast', { type: 'ok', text: '已添加 10.0.1.20' });
+      await page.deliver('toast', { type: 'error', text: '找不到这台服务器' });
+    }],
+  ];
+  for (const [name, escapes, show] of steps) {
+    await show();
+    await saved(page, name);
+    for (let i = 0; i < escapes; i++) await page.keyboard.press('Escape');
+    if (escapes) assert.equal(await page.openMasks(), 0, name);
+  }
 });
