@@ -95,8 +95,7 @@ function wrap(page) {
   // The last content-area report after the given wait (null when none was sent).
   page.lastRect = async (ms) => {
     await page.waitForTimeout(ms);
-    const r = await page.sent('contentRect');
-    return r.length ? r[r.length - 1].data : null;
+    return page.evaluate(() => { const r = window.__sent.filter((m) => m.cmd === 'contentRect').pop(); return r ? r.data : null; });
   };
   page.texts = (...sels) => Promise.all(sels.map((s) => page.textContent(s)));
   page.values = (...sels) => Promise.all(sels.map((s) => page.inputValue(s)));

@@ -8,15 +8,11 @@ const { server, realisticList } = require('../fixtures');
 
 const test = browserTests();
 
-const items = (page) => page.$$eval('#serverList li.srv', (lis) => lis.map((li) => ({
-  id: li.dataset.id,
-  name: li.querySelector('.name').textContent,
-  sub: li.querySelector('.sub').textContent,
-  lat: li.querySelector('.lat').textContent,
-  latClass: li.querySelector('.lat').className,
-  dotClass: li.querySelector('.dot').className,
-  title: li.title,
-})));
+const items = (page) => page.$$eval('#serverList li.srv', (lis) => lis.map((li) => {
+  const [name, sub, lat, dot] = ['.name', '.sub', '.lat', '.dot'].map((s) => li.querySelector(s));
+  return { id: li.dataset.id, name: name.textContent, sub: sub.textContent, lat: lat.textContent,
+    latClass: lat.className, dotClass: dot.className, title: li.title };
+}));
 
 test('latency classes and texts at their boundaries, and the summary that counts them', async (open) => {
   const page = await open();
@@ -52,23 +48,10 @@ test('search matches host, remark, group and user case-insensitively and shows t
   assert.deepEqual(await search('backup'), ['r']);
   assert.deepEqual(await search('zzz'), []);
   assert.deepEqual(await page.texts('#emptyTip > :first-child', '#listCount'), ['没有匹配的服务器', '5 台服务器（匹配 0）']);
-  assert.equal((await search('')).length, 5);
-  assert.equal(await page.textContent('#listCount'), '5 台服务器');
+  assert.deepEqual([(await search('')).length, await page.textContent('#listCount')], [5, '5 台服务器']);
 });
 
-test('group headings: none for one empty group, in order of first appearance otherwise', async (open) => {
-  const page = await open();
-  const rows = async (list) => {
-    await page.deliver('servers', list);
-    return page.$$eval('#serverList > li:not(.spacer)', (lis) => lis.map((li) => li.dataset.id || '#' + li.textContent));
-  };
-  assert.deepEqual(await rows([server('a'), server('b')]), ['a', 'b']);
-  assert.deepEqual(await rows([server('a', { group: '生产' })]), ['#生产', 'a']);
-  assert.deepEqual(await rows([server('a', { group: 'B' }), server('b'), server('c', { group: 'A' }), server('d', { group: 'B' })]),
-    ['#B', 'a', 'd', '#未分组', 'b', '#A', 'c']);
-});
-
-test('item texts and tooltip', async (open) => {
+test('items: texts, tooltip and group headings (none for one empty group, else in order of first appearance)', async (open) => {
   const page = await open();
   await page.deliver('servers', [
     server('a', { host: 'srv.example', port: 3390, remark: '主库', group: '生产', netState: 1, rtt: 23.4, resolvedIp: '10.1.1.1' }),
@@ -80,6 +63,14 @@ test('item texts and tooltip', async (open) => {
     ['10.1.1.2', '（无备注，点右侧铅笔可填写）', '10.1.1.2\n连接超时\n双击发起连接'],
     ['10.1.1.3', '（无备注，点右侧铅笔可填写）', '10.1.1.3\n尚未探测\n双击发起连接'],
   ]);
+  const rows = async (list) => {
+    await page.deliver('servers', list);
+    return page.$$eval('#serverList > li:not(.spacer)', (lis) => lis.map((li) => li.dataset.id || '#' + li.textContent));
+  };
+  assert.deepEqual(await rows([server('a'), server('b')]), ['a', 'b']);
+  assert.deepEqual(await rows([server('a', { group: '生产' })]), ['#生产', 'a']);
+  assert.deepEqual(await rows([server('a', { group: 'B' }), server('b'), server('c', { group: 'A' }), server('d', { group: 'B' })]),
+    ['#B', 'a', 'd', '#未分组', 'b', '#A', 'c']);
 });
 
 test('a ping updates only its own item, the summary and the tab dot; unknown ids change nothing', async (open) => {
