@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 enum class JsonType : std::uint32_t { Null = 0, Bool = 1, Number = 2, String = 3, Array = 4, Object = 5 };
@@ -30,13 +31,13 @@ public:
     // The process-wide read-only Null that every failed lookup returns.
     static const JsonValue& SharedNull();
 
-    JsonType type() const { return type_; }
-    bool isNull() const { return type_ == JsonType::Null; }
-    bool isBool() const { return type_ == JsonType::Bool; }
-    bool isNumber() const { return type_ == JsonType::Number; }
-    bool isString() const { return type_ == JsonType::String; }
-    bool isArray() const { return type_ == JsonType::Array; }
-    bool isObject() const { return type_ == JsonType::Object; }
+    JsonType type() const { return static_cast<JsonType>(payload_.index()); }
+    bool isNull() const { return type() == JsonType::Null; }
+    bool isBool() const { return type() == JsonType::Bool; }
+    bool isNumber() const { return type() == JsonType::Number; }
+    bool isString() const { return type() == JsonType::String; }
+    bool isArray() const { return type() == JsonType::Array; }
+    bool isObject() const { return type() == JsonType::Object; }
 
     // Containers. push/set turn a value of another type into an empty
     // Array/Object first; at/find return SharedNull() when nothing is there.
@@ -51,9 +52,9 @@ public:
     bool erase(std::string_view key);
 
     // The payloads as stored; empty for a value of another type.
-    const std::string& text() const { return text_; }
-    const std::vector<JsonValue>& items() const { return items_; }
-    const std::vector<Member>& members() const { return members_; }
+    const std::string& text() const { return Payload<std::string>(); }
+    const std::vector<JsonValue>& items() const { return Payload<std::vector<JsonValue>>(); }
+    const std::vector<Member>& members() const { return Payload<std::vector<Member>>(); }
 
     // Lenient conversions: a wrong type gives the caller's default.
     bool asBool(bool fallback) const;
@@ -71,12 +72,20 @@ public:
     friend class JsonParser;  // builds members without a lookup per key
 
 private:
-    JsonType type_ = JsonType::Null;
-    bool boolean_ = false;
-    double number_ = 0.0;
-    std::string text_;
-    std::vector<JsonValue> items_;
-    std::vector<Member> members_;
+    template <typename T>
+    const T& Payload() const {
+        if (const T* held = std::get_if<T>(&payload_)) return *held;
+        // Never destroyed, like the shared Null.
+        static const T* const empty = new T();
+        return *empty;
+    }
+
+    // Only the payload of the current type is held, in the order of JsonType,
+    // so the type is the alternative's index. That keeps a node at 40 bytes:
+    // a document of thousands of objects is mostly nodes, and the memory they
+    // take is most of what reading, writing and freeing it costs.
+    std::variant<std::monostate, bool, double, std::string, std::vector<JsonValue>, std::vector<Member>>
+        payload_;
 };
 
 // Deepest nesting of arrays and objects the parser accepts; deeper input is

@@ -1,5 +1,6 @@
 // JSON parser: a recursive descent over UTF-8 bytes that accepts comments,
 // keeps the first error it meets and refuses nesting beyond kJsonMaxDepth.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -163,33 +164,33 @@ bool IsNumberByte(char c) {
     return IsDigit(c) || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
 }
 
-// Finds the earlier member of an object being parsed that has the same key.
-// Keys seldom repeat, so a 64-bit mask of key hashes answers "new key" for
-// most members without comparing any text; past kIndexFrom members a hash
-// index takes over, so a hostile object with a huge number of keys costs
-// linear time instead of quadratic.
+// Finds the earlier member of an object being parsed that has the same key
+// as the one just read. Keys seldom repeat, so a 64-bit mask of key hashes
+// answers "new key" for most members without comparing any text; past
+// kIndexFrom members a hash index takes over, so a hostile object with a huge
+// number of keys costs linear time instead of quadratic.
 class MemberIndex {
 public:
-    JsonValue* Find(std::vector<JsonValue::Member>& members, const std::string& key) {
-        if (members.size() < kIndexFrom) {
-            bit_ = KeyBit(key);
-            if ((seen_ & bit_) == 0) return nullptr;
-            for (JsonValue::Member& member : members) {
-                if (member.first == key) return &member.second;
+    // members ends with the member whose key was just read; nullptr when no
+    // earlier member has that key.
+    JsonValue* EarlierWithSameKey(std::vector<JsonValue::Member>& members) {
+        const std::string& key = members.back().first;
+        const std::size_t earlier = members.size() - 1;
+        if (earlier < kIndexFrom) {
+            const std::uint64_t bit = KeyBit(key);
+            if ((seen_ & bit) != 0) {
+                for (std::size_t i = 0; i < earlier; ++i) {
+                    if (members[i].first == key) return &members[i].second;
+                }
             }
+            seen_ |= bit;
             return nullptr;
         }
         if (positions_.empty()) {
-            for (std::size_t i = 0; i < members.size(); ++i) positions_.emplace(members[i].first, i);
+            for (std::size_t i = 0; i < earlier; ++i) positions_.emplace(members[i].first, i);
         }
-        const auto found = positions_.find(key);
-        return found != positions_.end() ? &members[found->second].second : nullptr;
-    }
-
-    // Call after appending the member whose key Find did not find.
-    void Added(const std::vector<JsonValue::Member>& members) {
-        seen_ |= bit_;
-        if (!positions_.empty()) positions_.emplace(members.back().first, members.size() - 1);
+        const auto [found, added] = positions_.emplace(key, earlier);
+        return added ? nullptr : &members[found->second].second;
     }
 
 private:
@@ -204,15 +205,14 @@ private:
 
     static constexpr std::size_t kIndexFrom = 32;
     std::uint64_t seen_ = 0;
-    std::uint64_t bit_ = 0;  // of the key Find looked at last
     std::unordered_map<std::string, std::size_t> positions_;
 };
 
-// Containers at the same nesting level tend to have the same size (the
-// servers of a list, say), so each one starts with room for as many entries
-// as the previous one at its level had: most containers never grow step by
-// step. The hint is capped so that one huge container can't make every later
-// small one reserve a huge block.
+// Containers at the same nesting level tend to have about the same size (the
+// servers of a list, some with an optional member and some without), so each
+// one starts with room for as many entries as the largest so far at its
+// level: most containers never grow step by step. The hint is capped so that
+// one huge container can't make every later small one reserve a huge block.
 class SizeHints {
 public:
     std::size_t At(int depth) const {
@@ -222,13 +222,17 @@ public:
     void Record(int depth, std::size_t size) {
         const auto level = static_cast<std::size_t>(depth);
         if (hints_.size() <= level) hints_.resize(level + 1, 0);
-        hints_[level] = size < kMaxHint ? size : kMaxHint;
+        hints_[level] = std::max(hints_[level], std::min(size, kMaxHint));
     }
 
 private:
     static constexpr std::size_t kMaxHint = 64;
     std::vector<std::size_t> hints_;
 };
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+}
 
 }  // namespace
 
@@ -246,19 +250,28 @@ public:
     const char* error() const { return error_; }
 
 private:
+    using Items = std::vector<JsonValue>;
+    using Members = std::vector<JsonValue::Member>;
+
     bool Fail(const char* message) {
         if (error_ == nullptr) error_ = message;
         return false;
     }
-    void SkipBlanks();
+    // Most places where blanks may stand hold none, or a separator right
+    // away; only then is the full skip worth a call.
+    void SkipBlanks() {
+        if (p_ != end_ && (IsBlank(*p_) || *p_ == '/')) SkipBlanksAndComments();
+    }
+    void SkipBlanksAndComments();
     bool ParseValue(JsonValue* out, int depth);
-    bool ParseLiteral(std::string_view word, JsonType type, bool flag, JsonValue* out);
+    bool ParseLiteral(std::string_view word);
     bool ParseNumber(JsonValue* out);
     bool ParseString(std::string* out);
     bool ParseEscape(std::string* out);
     bool ParseUnicodeEscape(std::string* out);
     bool ParseArray(JsonValue* out, int depth);
     bool ParseObject(JsonValue* out, int depth);
+    bool ParseMember(Members& members, MemberIndex& index, int depth);
 
     const char* p_;
     const char* end_;
@@ -269,10 +282,10 @@ private:
 
 // Works on a local copy of the position: a member pointer would be stored
 // back on every byte, since a char load may alias it.
-void JsonParser::SkipBlanks() {
+void JsonParser::SkipBlanksAndComments() {
     const char* p = p_;
     for (;;) {
-        while (p != end_ && (*p == ' ' || *p == '\n' || *p == '\r' || *p == '\t')) ++p;
+        while (p != end_ && IsBlank(*p)) ++p;
         if (end_ - p < 2 || p[0] != '/') break;
         if (p[1] == '/') {
             // The line feed that ends the comment is skipped as a blank.
@@ -290,6 +303,7 @@ void JsonParser::SkipBlanks() {
 }
 
 // out is always a fresh Null: a new slot, or a repeated key's value reset.
+// Every payload is built in place, so nothing is moved after it was read.
 bool JsonParser::ParseValue(JsonValue* out, int depth) {
     if (p_ == end_) return Fail("意外结束");
     switch (*p_) {
@@ -298,29 +312,27 @@ bool JsonParser::ParseValue(JsonValue* out, int depth) {
         case '[':
             return ParseArray(out, depth);
         case '"':
-            // Straight into the slot, which is a fresh Null: no temporary
-            // value to move for every string and number of the document.
-            out->type_ = JsonType::String;
-            return ParseString(&out->text_);
+            return ParseString(&out->payload_.emplace<std::string>());
         case 't':
-            return ParseLiteral("true", JsonType::Bool, true, out);
+            out->payload_.emplace<bool>(true);
+            return ParseLiteral("true");
         case 'f':
-            return ParseLiteral("false", JsonType::Bool, false, out);
+            out->payload_.emplace<bool>(false);
+            return ParseLiteral("false");
         case 'n':
-            return ParseLiteral("null", JsonType::Null, false, out);
+            return ParseLiteral("null");
         default:
             return ParseNumber(out);
     }
 }
 
 // Nothing checks the byte after the word: "nullx" fails at the level that
-// expected a separator or the end.
-bool JsonParser::ParseLiteral(std::string_view word, JsonType type, bool flag, JsonValue* out) {
+// expected a separator or the end. (A Bool's flag is set before the check:
+// a failed parse discards the whole tree.)
+bool JsonParser::ParseLiteral(std::string_view word) {
     if (static_cast<std::size_t>(end_ - p_) < word.size() || std::memcmp(p_, word.data(), word.size()) != 0)
         return Fail("非法字面量");
     p_ += word.size();
-    out->type_ = type;
-    out->boolean_ = flag;
     return true;
 }
 
@@ -332,8 +344,7 @@ bool JsonParser::ParseNumber(JsonValue* out) {
     while (p != end_ && IsNumberByte(*p)) ++p;
     p_ = p;
     // Whatever follows the longest valid leading part is ignored, as strtod does.
-    out->type_ = JsonType::Number;
-    ReadJsonDecimal(start, p, &out->number_);
+    ReadJsonDecimal(start, p, &out->payload_.emplace<double>());
     return true;
 }
 
@@ -400,18 +411,15 @@ bool JsonParser::ParseUnicodeEscape(std::string* out) {
     return true;
 }
 
-// Items are parsed straight into their slot, so nothing is copied or moved
-// after it has been read, unless the array outgrows its first reservation.
 bool JsonParser::ParseArray(JsonValue* out, int depth) {
     if (depth >= kJsonMaxDepth) return Fail(kJsonTooDeepMessage);
     ++p_;
-    out->type_ = JsonType::Array;
+    Items& items = out->payload_.emplace<Items>();
     SkipBlanks();
     if (p_ != end_ && *p_ == ']') {
         ++p_;
         return true;
     }
-    std::vector<JsonValue>& items = out->items_;
     items.reserve(itemHints_.At(depth));
     for (;;) {
         SkipBlanks();
@@ -431,35 +439,17 @@ bool JsonParser::ParseArray(JsonValue* out, int depth) {
 bool JsonParser::ParseObject(JsonValue* out, int depth) {
     if (depth >= kJsonMaxDepth) return Fail(kJsonTooDeepMessage);
     ++p_;
-    out->type_ = JsonType::Object;
+    Members& members = out->payload_.emplace<Members>();
     SkipBlanks();
     if (p_ != end_ && *p_ == '}') {
         ++p_;
         return true;
     }
-    std::vector<JsonValue::Member>& members = out->members_;
     members.reserve(memberHints_.At(depth));
     MemberIndex index;
     for (;;) {
         SkipBlanks();
-        if (p_ == end_ || *p_ != '"') return Fail("对象的键必须是字符串");
-        std::string key;
-        if (!ParseString(&key)) return false;
-        SkipBlanks();
-        if (p_ == end_ || *p_ != ':') return Fail("缺少冒号");
-        ++p_;
-        SkipBlanks();
-        // A repeated key keeps its first position; its value is parsed over
-        // the earlier one.
-        JsonValue* value = index.Find(members, key);
-        if (value != nullptr) {
-            *value = JsonValue();
-        } else {
-            members.emplace_back(std::move(key), JsonValue());
-            index.Added(members);
-            value = &members.back().second;
-        }
-        if (!ParseValue(value, depth + 1)) return false;
+        if (!ParseMember(members, index, depth)) return false;
         SkipBlanks();
         if (p_ == end_) return Fail("对象里缺少逗号或右花括号");
         char next = *p_++;
@@ -469,6 +459,27 @@ bool JsonParser::ParseObject(JsonValue* out, int depth) {
         }
         if (next != ',') return Fail("对象里缺少逗号或右花括号");
     }
+}
+
+// The key is read straight into a new last member. A repeated key gives
+// that member up again and keeps the earlier position; its value is parsed
+// over the earlier one.
+bool JsonParser::ParseMember(Members& members, MemberIndex& index, int depth) {
+    if (p_ == end_ || *p_ != '"') return Fail("对象的键必须是字符串");
+    members.emplace_back();
+    if (!ParseString(&members.back().first)) return false;
+    SkipBlanks();
+    if (p_ == end_ || *p_ != ':') return Fail("缺少冒号");
+    ++p_;
+    SkipBlanks();
+    JsonValue* value = index.EarlierWithSameKey(members);
+    if (value != nullptr) {
+        members.pop_back();
+        *value = JsonValue();
+    } else {
+        value = &members.back().second;
+    }
+    return ParseValue(value, depth + 1);
 }
 
 bool ParseJson(std::string_view text, JsonValue* out, std::string* error) {

@@ -53,23 +53,23 @@ bool SameKey(const std::string& key, std::string_view wanted) {
 
 }  // namespace
 
-JsonValue::JsonValue(bool flag) : type_(JsonType::Bool), boolean_(flag) {}
-JsonValue::JsonValue(int number) : type_(JsonType::Number), number_(number) {}
-JsonValue::JsonValue(double number) : type_(JsonType::Number), number_(number) {}
-JsonValue::JsonValue(const char* text) : type_(JsonType::String), text_(text != nullptr ? text : "") {}
-JsonValue::JsonValue(const std::string& text) : type_(JsonType::String), text_(text) {}
-JsonValue::JsonValue(std::string&& text) : type_(JsonType::String), text_(std::move(text)) {}
-JsonValue::JsonValue(std::string_view text) : type_(JsonType::String), text_(text) {}
+JsonValue::JsonValue(bool flag) : payload_(flag) {}
+JsonValue::JsonValue(int number) : payload_(static_cast<double>(number)) {}
+JsonValue::JsonValue(double number) : payload_(number) {}
+JsonValue::JsonValue(const char* text) : payload_(std::string(text != nullptr ? text : "")) {}
+JsonValue::JsonValue(const std::string& text) : payload_(text) {}
+JsonValue::JsonValue(std::string&& text) : payload_(std::move(text)) {}
+JsonValue::JsonValue(std::string_view text) : payload_(std::string(text)) {}
 
 JsonValue JsonValue::MakeArray() {
     JsonValue value;
-    value.type_ = JsonType::Array;
+    value.payload_.emplace<std::vector<JsonValue>>();
     return value;
 }
 
 JsonValue JsonValue::MakeObject() {
     JsonValue value;
-    value.type_ = JsonType::Object;
+    value.payload_.emplace<std::vector<Member>>();
     return value;
 }
 
@@ -86,25 +86,27 @@ namespace {
 }  // namespace
 
 std::size_t JsonValue::size() const {
-    if (type_ == JsonType::Object) return members_.size();
-    if (type_ == JsonType::Array) return items_.size();
+    if (const auto* members = std::get_if<std::vector<Member>>(&payload_)) return members->size();
+    if (const auto* items = std::get_if<std::vector<JsonValue>>(&payload_)) return items->size();
     return 0;
 }
 
 void JsonValue::reserve(std::size_t count) {
-    if (type_ == JsonType::Array) items_.reserve(count);
-    if (type_ == JsonType::Object) members_.reserve(count);
+    if (auto* items = std::get_if<std::vector<JsonValue>>(&payload_)) items->reserve(count);
+    if (auto* members = std::get_if<std::vector<Member>>(&payload_)) members->reserve(count);
 }
 
 JsonValue& JsonValue::push(JsonValue item) {
-    if (type_ != JsonType::Array) *this = MakeArray();
-    items_.push_back(std::move(item));
-    return items_.back();
+    auto* items = std::get_if<std::vector<JsonValue>>(&payload_);
+    if (items == nullptr) items = &payload_.emplace<std::vector<JsonValue>>();
+    items->push_back(std::move(item));
+    return items->back();
 }
 
 const JsonValue& JsonValue::at(std::size_t index) const {
-    if (type_ != JsonType::Array || index >= items_.size()) return SharedNull();
-    return items_[index];
+    const auto* items = std::get_if<std::vector<JsonValue>>(&payload_);
+    if (items == nullptr || index >= items->size()) return SharedNull();
+    return (*items)[index];
 }
 
 bool JsonValue::contains(std::string_view key) const {
@@ -112,30 +114,31 @@ bool JsonValue::contains(std::string_view key) const {
 }
 
 const JsonValue& JsonValue::find(std::string_view key) const {
-    if (type_ != JsonType::Object) return SharedNull();
-    for (const Member& member : members_) {
+    for (const Member& member : members()) {
         if (SameKey(member.first, key)) return member.second;
     }
     return SharedNull();
 }
 
 JsonValue& JsonValue::set(std::string_view key, JsonValue value) {
-    if (type_ != JsonType::Object) *this = MakeObject();
-    for (Member& member : members_) {
+    auto* members = std::get_if<std::vector<Member>>(&payload_);
+    if (members == nullptr) members = &payload_.emplace<std::vector<Member>>();
+    for (Member& member : *members) {
         if (SameKey(member.first, key)) {
             member.second = std::move(value);
             return member.second;
         }
     }
-    members_.emplace_back(std::string(key), std::move(value));
-    return members_.back().second;
+    members->emplace_back(std::string(key), std::move(value));
+    return members->back().second;
 }
 
 bool JsonValue::erase(std::string_view key) {
-    if (type_ != JsonType::Object) return false;
-    for (auto it = members_.begin(); it != members_.end(); ++it) {
+    auto* members = std::get_if<std::vector<Member>>(&payload_);
+    if (members == nullptr) return false;
+    for (auto it = members->begin(); it != members->end(); ++it) {
         if (SameKey(it->first, key)) {
-            members_.erase(it);
+            members->erase(it);
             return true;
         }
     }
@@ -143,27 +146,30 @@ bool JsonValue::erase(std::string_view key) {
 }
 
 bool JsonValue::asBool(bool fallback) const {
-    switch (type_) {
+    switch (type()) {
         case JsonType::Bool:
-            return boolean_;
+            return std::get<bool>(payload_);
         case JsonType::Number:
-            return number_ != 0;
-        case JsonType::String:
-            return !(text_.empty() || text_ == "false" || text_ == "0");
+            return std::get<double>(payload_) != 0;
+        case JsonType::String: {
+            const std::string& text = std::get<std::string>(payload_);
+            return !(text.empty() || text == "false" || text == "0");
+        }
         default:
             return fallback;
     }
 }
 
 int JsonValue::asInt(int fallback) const {
-    switch (type_) {
+    switch (type()) {
         case JsonType::Bool:
-            return boolean_ ? 1 : 0;
+            return std::get<bool>(payload_) ? 1 : 0;
         case JsonType::Number:
-            return TruncateToInt(number_, fallback);
+            return TruncateToInt(std::get<double>(payload_), fallback);
         case JsonType::String: {
             double value = 0.0;
-            return ReadLenientNumber(text_, &value) ? TruncateToInt(value, fallback) : fallback;
+            return ReadLenientNumber(std::get<std::string>(payload_), &value) ? TruncateToInt(value, fallback)
+                                                                              : fallback;
         }
         default:
             return fallback;
@@ -171,14 +177,14 @@ int JsonValue::asInt(int fallback) const {
 }
 
 double JsonValue::asNumber(double fallback) const {
-    switch (type_) {
+    switch (type()) {
         case JsonType::Bool:
-            return boolean_ ? 1.0 : 0.0;
+            return std::get<bool>(payload_) ? 1.0 : 0.0;
         case JsonType::Number:
-            return number_;
+            return std::get<double>(payload_);
         case JsonType::String: {
             double value = 0.0;
-            return ReadLenientNumber(text_, &value) ? value : fallback;
+            return ReadLenientNumber(std::get<std::string>(payload_), &value) ? value : fallback;
         }
         default:
             return fallback;
@@ -186,13 +192,13 @@ double JsonValue::asNumber(double fallback) const {
 }
 
 std::string JsonValue::asString(const std::string& fallback) const {
-    switch (type_) {
+    switch (type()) {
         case JsonType::Bool:
-            return boolean_ ? "true" : "false";
+            return std::get<bool>(payload_) ? "true" : "false";
         case JsonType::Number:
-            return ShortNumberText(number_);
+            return ShortNumberText(std::get<double>(payload_));
         case JsonType::String:
-            return text_;
+            return std::get<std::string>(payload_);
         default:
             return fallback;
     }
@@ -209,22 +215,8 @@ std::string JsonValue::getString(std::string_view key, const std::string& fallba
     return find(key).asString(fallback);
 }
 
-// Members compare in order: the order is part of the document.
+// Members compare in order: the order is part of the document. Numbers
+// compare as doubles (NaN equals nothing, -0 equals 0).
 bool operator==(const JsonValue& a, const JsonValue& b) {
-    if (a.type_ != b.type_) return false;
-    switch (a.type_) {
-        case JsonType::Null:
-            return true;
-        case JsonType::Bool:
-            return a.boolean_ == b.boolean_;
-        case JsonType::Number:
-            return a.number_ == b.number_;
-        case JsonType::String:
-            return a.text_ == b.text_;
-        case JsonType::Array:
-            return a.items_ == b.items_;
-        case JsonType::Object:
-            return a.members_ == b.members_;
-    }
-    return false;
+    return a.payload_ == b.payload_;
 }
