@@ -15,17 +15,17 @@ std::string ProbePortText(int port) {
     return std::to_string(port < 1 ? 3389 : port);
 }
 
-const char* NetStateName(int netState) {
-    switch (netState) {
-        case kNetOnline:
+const char* NetStateName(NetState state) {
+    switch (state) {
+        case NetState::Online:
             return "online";
-        case kNetRefused:
+        case NetState::Refused:
             return "refused";
-        case kNetTimeout:
+        case NetState::Timeout:
             return "timeout";
-        case kNetDnsFail:
+        case NetState::DnsFail:
             return "dnsfail";
-        case kNetError:
+        case NetState::Error:
             return "error";
         default:
             return "unknown";
@@ -37,23 +37,23 @@ void ClassifyFailure(int error, ProbeResult& result) {
     switch (error) {
         case kWsaNetUnreach:
         case kWsaHostUnreach:
-            result.netState = kNetError;
+            result.netState = NetState::Error;
             result.netDetail = "网络或主机不可达";
             return;
         case kWsaTimedOut:
-            result.netState = kNetTimeout;
+            result.netState = NetState::Timeout;
             result.netDetail = "连接超时";
             return;
         case kWsaConnRefused:
-            result.netState = kNetRefused;
+            result.netState = NetState::Refused;
             result.netDetail = "主机在线，但端口被拒绝（RDP 未启用或被防火墙拦截）";
             return;
         case 0:
-            result.netState = kNetError;
+            result.netState = NetState::Error;
             result.netDetail = "连接失败";
             return;
         default:
-            result.netState = kNetError;
+            result.netState = NetState::Error;
             result.netDetail = "连接失败，错误码 " + std::to_string(error);
             return;
     }

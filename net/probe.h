@@ -2,15 +2,17 @@
 // of each address with a time-out, and classify the outcome.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-enum NetState : int {
-    kNetNotProbed = 0,
-    kNetOnline = 1,
-    kNetRefused = 2,
-    kNetTimeout = 3,
-    kNetDnsFail = 4,
-    kNetError = 5,
+// The numbers are what the page receives: they never change.
+enum class NetState : std::int32_t {
+    NotProbed = 0,
+    Online = 1,
+    Refused = 2,
+    Timeout = 3,
+    DnsFail = 4,
+    Error = 5,
 };
 
 struct ProbeJob {
@@ -21,14 +23,15 @@ struct ProbeJob {
 
 struct ProbeResult {
     std::string id;
-    int netState = kNetNotProbed;
+    NetState netState = NetState::NotProbed;
     double rtt = -1.0;  // milliseconds; -1 without a connection
     std::string resolvedIp;
     std::string netDetail;
 };
 
-// "online", "refused", "timeout", "dnsfail", "error"; "unknown" otherwise.
-const char* NetStateName(int netState);
+// "online", "refused", "timeout", "dnsfail", "error"; "unknown" for any
+// other value, such as NotProbed or a number read back from elsewhere.
+const char* NetStateName(NetState state);
 
 // State and user-facing text for a probe that did not connect, from the
 // Windows Sockets error of the last address tried (0: no error recorded).

@@ -75,6 +75,11 @@ int ProbeScheduler::workerCount() const {
     return static_cast<int>(workers_.size());
 }
 
+std::size_t ProbeScheduler::waitingJobs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return queue_.size();
+}
+
 void ProbeScheduler::WorkerLoop() {
     EnsureWinsock();
     for (;;) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -34,6 +35,8 @@ public:
     void Stop();
 
     int workerCount() const;
+    // Jobs not yet taken by a worker.
+    std::size_t waitingJobs() const;
 
 private:
     void WorkerLoop();

@@ -130,7 +130,7 @@ ProbeResult ProbeEndpoint(const ProbeJob& job, int timeoutMs) {
     const std::wstring port = ToWide(ProbePortText(job.port));
     if (GetAddrInfoW(host.c_str(), port.c_str(), &hints, addresses.out()) != 0 ||
         addresses.first() == nullptr) {
-        result.netState = kNetDnsFail;
+        result.netState = NetState::DnsFail;
         result.netDetail = "地址解析失败";
         return result;
     }
@@ -151,7 +151,7 @@ ProbeResult ProbeEndpoint(const ProbeJob& job, int timeoutMs) {
     }
 
     if (last.connected) {
-        result.netState = kNetOnline;
+        result.netState = NetState::Online;
         result.rtt = last.rtt;
         result.netDetail = "RDP 端口可达";
     } else {

@@ -19,7 +19,6 @@ public:
 
     bool ok() const { return ok_; }
     int port() const { return port_; }
-    int accepted() const { return accepted_.load(); }
 
 private:
     void AcceptLoop();
@@ -28,7 +27,6 @@ private:
     int port_ = 0;
     bool ok_ = false;
     std::atomic<bool> stop_{false};
-    std::atomic<int> accepted_{0};
     std::thread acceptor_;
 };
 

@@ -2,29 +2,27 @@
 
 #include "net/probe.h"
 
-TEST(NetState, NamesOfTheCodes) {
-    EXPECT_STREQ(NetStateName(1), "online");
-    EXPECT_STREQ(NetStateName(2), "refused");
-    EXPECT_STREQ(NetStateName(3), "timeout");
-    EXPECT_STREQ(NetStateName(4), "dnsfail");
-    EXPECT_STREQ(NetStateName(5), "error");
-    EXPECT_STREQ(NetStateName(0), "unknown");
-    EXPECT_STREQ(NetStateName(6), "unknown");
-    EXPECT_STREQ(NetStateName(-1), "unknown");
+// By number, as the page receives them: a renumbered code fails here too.
+TEST(NetState, PageNamesOfTheCodes) {
+    const char* const names[] = {"unknown", "online", "refused", "timeout", "dnsfail", "error", "unknown"};
+    for (int code = 0; code < 7; ++code) {
+        EXPECT_STREQ(NetStateName(static_cast<NetState>(code)), names[code]) << code;
+    }
+    EXPECT_STREQ(NetStateName(static_cast<NetState>(-1)), "unknown");
 }
 
 TEST(NetState, FailuresAreClassifiedByTheLastError) {
     const struct {
         int error;
-        int state;
+        NetState state;
         const char* detail;
     } cases[] = {
-        {10051, 5, "网络或主机不可达"},
-        {10065, 5, "网络或主机不可达"},
-        {10060, 3, "连接超时"},
-        {10061, 2, "主机在线，但端口被拒绝（RDP 未启用或被防火墙拦截）"},
-        {10013, 5, "连接失败，错误码 10013"},
-        {0, 5, "连接失败"},
+        {10051, NetState::Error, "网络或主机不可达"},
+        {10065, NetState::Error, "网络或主机不可达"},
+        {10060, NetState::Timeout, "连接超时"},
+        {10061, NetState::Refused, "主机在线，但端口被拒绝（RDP 未启用或被防火墙拦截）"},
+        {10013, NetState::Error, "连接失败，错误码 10013"},
+        {0, NetState::Error, "连接失败"},
     };
     for (const auto& c : cases) {
         ProbeResult result;
@@ -34,4 +32,11 @@ TEST(NetState, FailuresAreClassifiedByTheLastError) {
         EXPECT_EQ(result.netDetail, c.detail) << c.error;
         EXPECT_EQ(result.rtt, -1.0) << c.error;
     }
+}
+
+TEST(NetState, PortBelowOneMeansTheRdpPort) {
+    EXPECT_EQ(ProbePortText(0), "3389");
+    EXPECT_EQ(ProbePortText(-7), "3389");
+    EXPECT_EQ(ProbePortText(1), "1");
+    EXPECT_EQ(ProbePortText(3390), "3390");
 }

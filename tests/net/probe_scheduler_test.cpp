@@ -6,45 +6,59 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "net/loopback_peers.h"
 
 namespace {
 
-// Collects the results the workers deliver.
-class Results {
-public:
+constexpr auto kDeadline = std::chrono::seconds(20);
+
+// Collects the results. While held, a worker that has delivered waits in
+// the callback, so a test knows what every worker is doing. The members are
+// read without the lock only once the workers are joined.
+struct Results {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<ProbeResult> all;
+    bool held = false;
+    int returned = 0;
+
     static void Deliver(const ProbeResult& result, void* context) {
         auto* self = static_cast<Results*>(context);
-        std::lock_guard<std::mutex> lock(self->mutex_);
-        self->results_.push_back(result);
-        self->arrived_.notify_all();
+        std::unique_lock<std::mutex> lock(self->mutex);
+        self->all.push_back(result);
+        self->changed.notify_all();
+        self->changed.wait_for(lock, kDeadline, [self] { return !self->held; });
+        ++self->returned;
     }
 
-    // Waits until count results are in, or the deadline passes.
-    bool WaitFor(std::size_t count, int deadlineMs = 20000) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return arrived_.wait_for(lock, std::chrono::milliseconds(deadlineMs),
-                                 [&] { return results_.size() >= count; });
+    bool WaitFor(std::size_t count) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, kDeadline, [&] { return all.size() >= count; });
     }
 
-    std::vector<ProbeResult> all() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return results_;
+    void Release() {
+        std::lock_guard<std::mutex> lock(mutex);
+        held = false;
+        changed.notify_all();
     }
 
-    std::map<std::string, int> countById() {
-        std::map<std::string, int> counts;
-        for (const ProbeResult& result : all()) ++counts[result.id];
-        return counts;
+    // Results per id prefix and state ("up-online"), and under "again" the
+    // results for an id that had one already.
+    std::map<std::string, int> Tally() const {
+        std::map<std::string, int> tally;
+        std::set<std::string> seen;
+        for (const ProbeResult& result : all) {
+            ++tally[result.id.substr(0, result.id.find('-') + 1) + NetStateName(result.netState)];
+            if (!seen.insert(result.id).second) ++tally["again"];
+        }
+        return tally;
     }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::vector<ProbeResult> results_;
 };
 
 std::vector<ProbeJob> Jobs(const std::string& prefix, int count, int port) {
@@ -53,113 +67,76 @@ std::vector<ProbeJob> Jobs(const std::string& prefix, int count, int port) {
     return jobs;
 }
 
-double ElapsedMs(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
-}
+using Tally = std::map<std::string, int>;
 
 }  // namespace
 
+// Submitted before the start: a stopped scheduler keeps the jobs for its
+// next run.
 TEST(ProbeScheduler, EveryServerOfASweepGetsExactlyOneResult) {
     LoopbackListener listener;
-    const int closed = ClosedLoopbackPort();
     std::vector<ProbeJob> sweep = Jobs("up-", 30, listener.port());
-    const std::vector<ProbeJob> refused = Jobs("down-", 30, closed);
+    const std::vector<ProbeJob> refused = Jobs("down-", 30, ClosedLoopbackPort());
     sweep.insert(sweep.end(), refused.begin(), refused.end());
-
     Results results;
     ProbeScheduler scheduler;
-    scheduler.Start(6, &Results::Deliver, &results);
     scheduler.Submit(sweep);
+    scheduler.Start(6, &Results::Deliver, &results);
     ASSERT_TRUE(results.WaitFor(sweep.size()));
     scheduler.Stop();
-
-    const auto counts = results.countById();
-    EXPECT_EQ(counts.size(), sweep.size());
-    for (const auto& entry : counts) EXPECT_EQ(entry.second, 1) << entry.first;
-    for (const ProbeResult& result : results.all()) {
-        EXPECT_EQ(result.netState, result.id.rfind("up-", 0) == 0 ? kNetOnline : kNetRefused) << result.id;
-    }
+    EXPECT_EQ(results.Tally(), (Tally{{"down-refused", 30}, {"up-online", 30}}));
 }
 
 TEST(ProbeScheduler, ANewSweepReplacesTheJobsStillWaiting) {
-    BlackHoleListener blackHole;
-    LoopbackListener listener;
+    const int closed = ClosedLoopbackPort();
     Results results;
+    results.held = true;
     ProbeScheduler scheduler;
-    scheduler.SetTimeout(300);
     scheduler.Start(1, &Results::Deliver, &results);
-    scheduler.Submit(Jobs("first-", 20, blackHole.port()));
-    scheduler.Submit(Jobs("second-", 5, listener.port()));
-    ASSERT_TRUE(results.WaitFor(5));
-    // Long enough for any first-sweep job that was not dropped to report.
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    scheduler.Submit(Jobs("first-", 20, closed));
+    ASSERT_TRUE(results.WaitFor(1));  // the one worker holds "first-0"
+    scheduler.Submit(Jobs("second-", 5, closed));
+    EXPECT_EQ(scheduler.waitingJobs(), 5u);
+    results.Release();
+    ASSERT_TRUE(results.WaitFor(6));
     scheduler.Stop();
-
-    int first = 0;
-    int second = 0;
-    for (const auto& entry : results.countById()) {
-        EXPECT_EQ(entry.second, 1) << entry.first;
-        (entry.first.rfind("first-", 0) == 0 ? first : second) += 1;
-    }
-    EXPECT_EQ(second, 5);
-    EXPECT_LE(first, 1);  // at most the one the worker had already taken
+    EXPECT_EQ(results.Tally(), (Tally{{"first-refused", 1}, {"second-refused", 5}}));
 }
 
-TEST(ProbeScheduler, StopWaitsForAtMostTheRunningProbes) {
-    BlackHoleListener blackHole;
+TEST(ProbeScheduler, StopDropsTheWaitingJobsAndWaitsForTheRunningOnes) {
     Results results;
+    results.held = true;
     ProbeScheduler scheduler;
-    scheduler.SetTimeout(2000);
     scheduler.Start(2, &Results::Deliver, &results);
-    scheduler.Submit(Jobs("slow-", 10, blackHole.port()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the workers are probing
-    const auto before = std::chrono::steady_clock::now();
-    scheduler.Stop();
-    const double stopped = ElapsedMs(before);
-    EXPECT_LT(stopped, 2000.0 + 500.0);
-    EXPECT_GE(stopped, 1000.0);  // it did wait for the running probes
-    // The running probes still report; the waiting ones are dropped.
-    const std::vector<ProbeResult> delivered = results.all();
-    EXPECT_GE(delivered.size(), 1u);
-    EXPECT_LE(delivered.size(), 2u);
-    for (const ProbeResult& result : delivered) EXPECT_EQ(result.netState, kNetTimeout);
+    scheduler.Submit(Jobs("job-", 10, ClosedLoopbackPort()));
+    ASSERT_TRUE(results.WaitFor(2));  // both workers are busy with a job
+    std::thread stopper([&] { scheduler.Stop(); });
+    const auto end = std::chrono::steady_clock::now() + kDeadline;
+    while (scheduler.waitingJobs() != 0 && std::chrono::steady_clock::now() < end) std::this_thread::yield();
+    results.Release();
+    stopper.join();
+    EXPECT_EQ(results.returned, 2);  // both finished before Stop returned
+    EXPECT_EQ(results.Tally(), (Tally{{"job-refused", 2}}));
     scheduler.Stop();  // harmless twice
 }
 
+// Each Start stops the run before it; idle workers leave once woken.
 TEST(ProbeScheduler, StartClampsTheWorkerCount) {
     ProbeScheduler scheduler;
-    const struct {
-        int asked, started;
-    } cases[] = {{0, 1}, {-1, 1}, {1, 1}, {2, 2}, {6, 6}, {32, 32}, {64, 32}};
-    for (const auto& c : cases) {
-        scheduler.Start(c.asked, nullptr, nullptr);
-        EXPECT_EQ(scheduler.workerCount(), c.started) << c.asked;
+    for (const auto& [asked, started] : {std::pair{0, 1}, {-1, 1}, {1, 1}, {2, 2}, {32, 32}, {64, 32}}) {
+        scheduler.Start(asked, nullptr, nullptr);
+        EXPECT_EQ(scheduler.workerCount(), started) << asked;
     }
-    const auto before = std::chrono::steady_clock::now();
     scheduler.Stop();
-    EXPECT_LT(ElapsedMs(before), 1000.0);  // idle workers leave as soon as they wake
     EXPECT_EQ(scheduler.workerCount(), 0);
 }
 
 TEST(ProbeScheduler, SetTimeoutClamps) {
     ProbeScheduler scheduler;
     EXPECT_EQ(scheduler.timeoutMs(), 2000);
-    const struct {
-        int asked, kept;
-    } cases[] = {{50, 200}, {-5, 200}, {200, 200}, {201, 201}, {30000, 30000}, {45000, 30000}};
-    for (const auto& c : cases) {
-        scheduler.SetTimeout(c.asked);
-        EXPECT_EQ(scheduler.timeoutMs(), c.kept) << c.asked;
+    for (const auto& [asked, kept] :
+         {std::pair{50, 200}, {-5, 200}, {200, 200}, {201, 201}, {45000, 30000}}) {
+        scheduler.SetTimeout(asked);
+        EXPECT_EQ(scheduler.timeoutMs(), kept) << asked;
     }
-}
-
-TEST(ProbeScheduler, JobsSubmittedWhileStoppedRunAfterTheNextStart) {
-    LoopbackListener listener;
-    Results results;
-    ProbeScheduler scheduler;
-    scheduler.Submit(Jobs("early-", 3, listener.port()));
-    scheduler.Start(2, &Results::Deliver, &results);
-    ASSERT_TRUE(results.WaitFor(3));
-    scheduler.Stop();
-    EXPECT_EQ(results.countById().size(), 3u);
 }
