@@ -1,44 +1,35 @@
+#include "core/crash_filter.h"
+
 #include <gtest/gtest.h>
 
-#include "core/crash_filter.h"
+#include <string>
+
 #include "support/test_support.h"
 
-namespace {
-
-EXCEPTION_RECORD MakeRecord(DWORD parameterCount) {
-    EXCEPTION_RECORD record{};
-    record.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
-    record.ExceptionAddress = reinterpret_cast<PVOID>(static_cast<ULONG_PTR>(0x7FF612345678ull));
-    record.NumberParameters = parameterCount;
-    for (DWORD i = 0; i < parameterCount && i < EXCEPTION_MAXIMUM_PARAMETERS; ++i) {
-        record.ExceptionInformation[i] = 0xA0 + i;
-    }
-    return record;
-}
-
-}  // namespace
-
 TEST(CrashFilter, HeadLineThenAtMostFourParameterLines) {
-    LogCapture capture;
-    EXCEPTION_RECORD record = MakeRecord(6);
-    CONTEXT context{};
-    EXCEPTION_POINTERS pointers{&record, &context};
-    EXPECT_EQ(CrashFilter(&pointers), EXCEPTION_EXECUTE_HANDLER);
+    const struct {
+        DWORD parameters;
+        std::size_t lines;
+    } cases[] = {{0, 1}, {3, 4}, {6, 5}};
+    for (const auto& c : cases) {
+        LogCapture capture;
+        EXCEPTION_RECORD record{};
+        record.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
+        record.ExceptionAddress = reinterpret_cast<PVOID>(static_cast<ULONG_PTR>(0x7FF612345678ull));
+        record.NumberParameters = c.parameters;
+        for (DWORD i = 0; i < c.parameters; ++i) record.ExceptionInformation[i] = 0xA0 + i;
+        EXCEPTION_POINTERS pointers{&record, nullptr};
+        EXPECT_EQ(CrashFilter(&pointers), EXCEPTION_EXECUTE_HANDLER);
 
-    const auto records = capture.records();
-    ASSERT_EQ(records.size(), 5u);
-    for (const auto& r : records) EXPECT_EQ(r.first, "FATAL");
-    EXPECT_EQ(records[0].second, "程序异常终止：code=0xC0000005 addr=00007FF612345678");
-    EXPECT_EQ(records[1].second, "  参数[0]=0x00000000000000A0");
-    EXPECT_EQ(records[4].second, "  参数[3]=0x00000000000000A3");
-}
-
-TEST(CrashFilter, NoParametersGiveOnlyTheHeadLine) {
-    LogCapture capture;
-    EXCEPTION_RECORD record = MakeRecord(0);
-    EXCEPTION_POINTERS pointers{&record, nullptr};
-    EXPECT_EQ(CrashFilter(&pointers), EXCEPTION_EXECUTE_HANDLER);
-    ASSERT_EQ(capture.records().size(), 1u);
+        const auto records = capture.records();
+        ASSERT_EQ(records.size(), c.lines) << c.parameters;
+        for (const auto& r : records) EXPECT_EQ(r.first, "FATAL");
+        EXPECT_EQ(records[0].second, "程序异常终止：code=0xC0000005 addr=00007FF612345678");
+        for (std::size_t i = 1; i < records.size(); ++i) {
+            const std::string index = std::to_string(i - 1);
+            EXPECT_EQ(records[i].second, "  参数[" + index + "]=0x00000000000000A" + index);
+        }
+    }
 }
 
 TEST(CrashFilter, MissingRecordIsNamed) {
@@ -48,6 +39,6 @@ TEST(CrashFilter, MissingRecordIsNamed) {
     EXPECT_EQ(CrashFilter(&empty), EXCEPTION_EXECUTE_HANDLER);
     const auto records = capture.records();
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].second, "程序异常终止（无异常记录）");
-    EXPECT_EQ(records[1].second, "程序异常终止（无异常记录）");
+    EXPECT_EQ(records[0], std::make_pair(std::string("FATAL"), std::string("程序异常终止（无异常记录）")));
+    EXPECT_EQ(records[1], records[0]);
 }

@@ -29,41 +29,36 @@ protected:
 
 }  // namespace
 
-TEST_F(DataDirTest, OverrideIsCreatedAndUsed) {
+TEST_F(DataDirTest, OverrideIsUsedEvenWhenItCannotBeCreated) {
     TempDir temp;
     const std::string wanted = JoinPath(temp.file("数据"), "deeper");
     SetDataDirOverride(wanted);
     EXPECT_EQ(DataDir(), wanted);
     EXPECT_TRUE(fs::is_directory(fs::u8path(wanted)));
-}
-
-TEST_F(DataDirTest, OverrideThatCannotBeCreatedIsStillUsed) {
-    TempDir temp;
     ASSERT_TRUE(WriteWholeFile(temp.file("blocker"), "x"));
     const std::string impossible = JoinPath(temp.file("blocker"), "data");
     SetDataDirOverride(impossible);
     EXPECT_EQ(DataDir(), impossible);
 }
 
-TEST_F(DataDirTest, WritableExeFolderHoldsTheData) {
-    EXPECT_EQ(DataDir(), BesideExe());
-    EXPECT_TRUE(fs::is_directory(fs::u8path(BesideExe())));
-    EXPECT_FALSE(IsFile(JoinPath(BesideExe(), ".write_probe")));
-}
-
+// A file named "data" beside the program makes every write into the folder
+// fail, as a read-only installation folder does.
 TEST_F(DataDirTest, UnwritableExeFolderFallsBackToRoamingAppData) {
-    // A file named "data" beside the program makes every write into the
-    // folder fail, as a read-only installation folder does.
     ASSERT_TRUE(WriteWholeFile(BesideExe(), "not a folder"));
     const std::string expected = JoinPath(RoamingAppDataDir(), "Tavolin");
     EXPECT_EQ(DataDir(), expected);
     EXPECT_TRUE(fs::is_directory(fs::u8path(expected)));
 }
 
-TEST_F(DataDirTest, ResolvedOnceUntilTheOverrideChanges) {
-    const std::string first = DataDir();
+TEST_F(DataDirTest, WritableExeFolderHoldsTheDataUntilTheOverrideChanges) {
+    EXPECT_EQ(DataDir(), BesideExe());
+    EXPECT_TRUE(fs::is_directory(fs::u8path(BesideExe())));
+    EXPECT_FALSE(IsFile(JoinPath(BesideExe(), ".write_probe")));
+    // Resolved once: a folder that can no longer be written stays the answer.
+    fs::remove_all(fs::u8path(BesideExe()));
+    ASSERT_TRUE(WriteWholeFile(BesideExe(), "not a folder"));
+    EXPECT_EQ(DataDir(), BesideExe());
     TempDir temp;
-    EXPECT_EQ(DataDir(), first);  // cached
     SetDataDirOverride(temp.path());
     EXPECT_EQ(DataDir(), temp.path());
 }

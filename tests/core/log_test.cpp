@@ -1,33 +1,28 @@
+#include "core/log.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
-#include "core/log.h"
 #include "support/test_support.h"
-
-TEST(Log, WithoutSinkRecordsGoNowhereAndNeverFail) {
-    SetLogSink(nullptr);
-    Log(kLogInfo, "nothing listens");
-    LogF(kLogError, "%s %d", "still", 1);
-    LogF(kLogError, nullptr);
-}
 
 TEST(Log, SinkReceivesLevelAndFormattedMessage) {
     LogCapture capture;
     Log(kLogInfo, "配置已加载");
     LogF(kLogWarn, "%d 台服务器，密码保护=%s", 3, "开");
-    const auto records = capture.records();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].first, "INFO");
-    EXPECT_EQ(records[0].second, "配置已加载");
-    EXPECT_EQ(records[1].first, "WARN");
-    EXPECT_EQ(records[1].second, "3 台服务器，密码保护=开");
+    const std::vector<std::pair<std::string, std::string>> expected = {{"INFO", "配置已加载"},
+                                                                       {"WARN", "3 台服务器，密码保护=开"}};
+    EXPECT_EQ(capture.records(), expected);
 }
 
-TEST(Log, ThrowingSinkDoesNotReachTheCaller) {
+TEST(Log, RecordsNeverFailWithoutASinkOrWithAThrowingOne) {
+    SetLogSink(nullptr);
+    Log(kLogInfo, "nothing listens");
+    LogF(kLogError, nullptr);
     SetLogSink([](const char*, const std::string&) { throw std::runtime_error("sink broke"); });
     EXPECT_NO_THROW(Log(kLogError, "x"));
     EXPECT_NO_THROW(LogF(kLogError, "%s", "y"));
@@ -44,15 +39,16 @@ TEST(Log, ManyThreadsLogWhileTheSinkChanges) {
         });
     }
     for (int i = 0; i < 200; ++i) {
-        SetLogSink([&](const char*, const std::string& message) {
-            if (message.compare(0, 7, "worker ") == 0) ++received;
-        });
+        SetLogSink([](const char*, const std::string&) {});
         SetLogSink(nullptr);
     }
-    SetLogSink([&](const char*, const std::string&) { ++received; });
-    while (received < 100) std::this_thread::yield();
+    SetLogSink([&](const char*, const std::string& message) {
+        if (message.compare(0, 7, "worker ") == 0) ++received;
+    });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (received < 100 && std::chrono::steady_clock::now() < end) std::this_thread::yield();
     stop = true;
     for (auto& writer : writers) writer.join();
     SetLogSink(nullptr);
-    EXPECT_GE(received.load(), 100);
+    EXPECT_GE(received.load(), 100);  // whole records reach the sink installed last
 }
