@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -257,15 +258,17 @@ private:
         if (error_ == nullptr) error_ = message;
         return false;
     }
-    // Most places where blanks may stand hold none, or a separator right
-    // away; only then is the full skip worth a call.
+    // Most places where blanks may stand hold none, or the one space after
+    // a colon of indented text; only more than that is worth a call.
     void SkipBlanks() {
+        if (p_ != end_ && *p_ == ' ') ++p_;
         if (p_ != end_ && (IsBlank(*p_) || *p_ == '/')) SkipBlanksAndComments();
     }
     void SkipBlanksAndComments();
     bool ParseValue(JsonValue* out, int depth);
     bool ParseLiteral(std::string_view word);
     bool ParseNumber(JsonValue* out);
+    bool PlainString(std::string_view* text);
     bool ParseString(std::string* out);
     bool ParseEscape(std::string* out);
     bool ParseUnicodeEscape(std::string* out);
@@ -311,8 +314,12 @@ bool JsonParser::ParseValue(JsonValue* out, int depth) {
             return ParseObject(out, depth);
         case '[':
             return ParseArray(out, depth);
-        case '"':
-            return ParseString(&out->payload_.emplace<std::string>());
+        case '"': {
+            std::string_view plain;
+            if (!PlainString(&plain)) return ParseString(&out->payload_.emplace<std::string>());
+            out->payload_.emplace<std::string>(plain);
+            return true;
+        }
         case 't':
             out->payload_.emplace<bool>(true);
             return ParseLiteral("true");
@@ -341,10 +348,34 @@ bool JsonParser::ParseNumber(JsonValue* out) {
     const char* p = p_;
     if (*p == '-' || *p == '+') ++p;
     if (p == end_ || !IsNumberByte(*p)) return Fail("非法数字");
+    // Short unsigned integers (ports, sizes, flags) are read as they are
+    // scanned; anything else goes the way strtod reads it.
+    const char* digits = p;
+    std::uint32_t value = 0;
+    while (p != end_ && IsDigit(*p) && p - digits < 9)
+        value = value * 10 + static_cast<std::uint32_t>(*p++ - '0');
+    if (*start != '-' && *start != '+' && p != digits && (p == end_ || !IsNumberByte(*p))) {
+        p_ = p;
+        out->payload_.emplace<double>(value);
+        return true;
+    }
     while (p != end_ && IsNumberByte(*p)) ++p;
     p_ = p;
     // Whatever follows the longest valid leading part is ignored, as strtod does.
     ReadJsonDecimal(start, p, &out->payload_.emplace<double>());
+    return true;
+}
+
+// Most strings hold no escape: their text is then the bytes between the
+// quotes, and the string is made at its final size in one step. False, with
+// nothing moved, for a string that needs ParseString.
+bool JsonParser::PlainString(std::string_view* text) {
+    const char* first = p_ + 1;
+    const char* last = first;
+    while (last != end_ && *last != '"' && *last != '\\') ++last;
+    if (last == end_ || *last != '"') return false;
+    *text = std::string_view(first, static_cast<std::size_t>(last - first));
+    p_ = last + 1;
     return true;
 }
 
@@ -466,8 +497,13 @@ bool JsonParser::ParseObject(JsonValue* out, int depth) {
 // over the earlier one.
 bool JsonParser::ParseMember(Members& members, MemberIndex& index, int depth) {
     if (p_ == end_ || *p_ != '"') return Fail("对象的键必须是字符串");
-    members.emplace_back();
-    if (!ParseString(&members.back().first)) return false;
+    std::string_view plain;
+    if (PlainString(&plain)) {
+        members.emplace_back(std::piecewise_construct, std::forward_as_tuple(plain), std::forward_as_tuple());
+    } else {
+        members.emplace_back();
+        if (!ParseString(&members.back().first)) return false;
+    }
     SkipBlanks();
     if (p_ == end_ || *p_ != ':') return Fail("缺少冒号");
     ++p_;
