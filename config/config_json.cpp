@@ -72,68 +72,97 @@ JsonValue DefaultsToJson(const DefaultSettings& defaults) {
     return object;
 }
 
-ServerRecord ServerFromJson(const JsonValue& object) {
-    ServerRecord server;
-    server.id = object.getString("id", server.id);
-    server.host = object.getString("host", server.host);
-    server.port = object.getInt("port", server.port);
-    server.user = object.getString("user", server.user);
-    server.domain = object.getString("domain", server.domain);
-    const std::string stored = object.getString("password", "");
+// Reads the members of one object the way getString, getInt and getBool
+// do. The store's own files hold them in the order they are read here, so
+// each lookup starts where the last one stopped and mostly finds its key at
+// once; any other order reads the same, only slower. A value that is not an
+// object has no members: everything read from it is its default.
+class MemberReader {
+public:
+    explicit MemberReader(const JsonValue& object) : members_(object.members()) {}
+
+    std::string String(std::string_view key, const std::string& fallback) {
+        return Find(key).asString(fallback);
+    }
+    int Int(std::string_view key, int fallback) { return Find(key).asInt(fallback); }
+    bool Bool(std::string_view key, bool fallback) { return Find(key).asBool(fallback); }
+
+private:
+    const JsonValue& Find(std::string_view key) {
+        const std::size_t count = members_.size();
+        for (std::size_t n = 0; n < count; ++n) {
+            std::size_t i = next_ + n;
+            if (i >= count) i -= count;
+            if (members_[i].first == key) {
+                next_ = i + 1;
+                return members_[i].second;
+            }
+        }
+        return JsonValue::SharedNull();
+    }
+
+    const std::vector<JsonValue::Member>& members_;
+    std::size_t next_ = 0;
+};
+
+void ReadServer(const JsonValue& object, ServerRecord& server) {
+    MemberReader read(object);
+    server.id = read.String("id", server.id);
+    server.host = read.String("host", server.host);
+    server.port = read.Int("port", server.port);
+    server.user = read.String("user", server.user);
+    server.domain = read.String("domain", server.domain);
+    const std::string stored = read.String("password", "");
     if (!stored.empty()) server.password = UnprotectPassword(stored);
-    server.remark = object.getString("remark", server.remark);
-    server.group = object.getString("group", server.group);
-    server.colorDepth = object.getInt("colorDepth", server.colorDepth);
-    server.width = object.getInt("width", server.width);
-    server.height = object.getInt("height", server.height);
-    server.smartSizing = object.getBool("smartSizing", server.smartSizing);
-    server.fullscreenOnConnect = object.getBool("fullscreenOnConnect", server.fullscreenOnConnect);
-    server.autoConnect = object.getBool("autoConnect", server.autoConnect);
-    server.pingPort = object.getInt("pingPort", server.pingPort);
+    server.remark = read.String("remark", server.remark);
+    server.group = read.String("group", server.group);
+    server.colorDepth = read.Int("colorDepth", server.colorDepth);
+    server.width = read.Int("width", server.width);
+    server.height = read.Int("height", server.height);
+    server.smartSizing = read.Bool("smartSizing", server.smartSizing);
+    server.fullscreenOnConnect = read.Bool("fullscreenOnConnect", server.fullscreenOnConnect);
+    server.autoConnect = read.Bool("autoConnect", server.autoConnect);
+    server.pingPort = read.Int("pingPort", server.pingPort);
     if (server.port < 1 || server.port > 65535) server.port = 3389;
     if (server.pingPort < 0 || server.pingPort > 65535) server.pingPort = 0;
     if (server.id.empty()) server.id = NewServerId();
-    return server;
-}
-
-// A group that is missing or not an object reads as an empty object, so
-// every member falls back to its default.
-const JsonValue& Group(const JsonValue& document, std::string_view name) {
-    const JsonValue& group = document.find(name);
-    return group.isObject() ? group : JsonValue::SharedNull();
 }
 
 void ReadPing(const JsonValue& group, PingSettings& ping) {
-    ping.intervalSec = group.getInt("intervalSec", ping.intervalSec);
-    ping.timeoutMs = Clamp(group.getInt("timeoutMs", ping.timeoutMs), 200, 30000);
-    ping.threads = Clamp(group.getInt("threads", ping.threads), 1, 32);
+    MemberReader read(group);
+    ping.intervalSec = read.Int("intervalSec", ping.intervalSec);
+    ping.timeoutMs = Clamp(read.Int("timeoutMs", ping.timeoutMs), 200, 30000);
+    ping.threads = Clamp(read.Int("threads", ping.threads), 1, 32);
 }
 
 void ReadSecurity(const JsonValue& group, SecuritySettings& security) {
-    security.enabled = group.getBool("enabled", security.enabled);
-    security.salt = group.getString("salt", security.salt);
-    security.hash = group.getString("hash", security.hash);
-    security.hint = group.getString("hint", security.hint);
+    MemberReader read(group);
+    security.enabled = read.Bool("enabled", security.enabled);
+    security.salt = read.String("salt", security.salt);
+    security.hash = read.String("hash", security.hash);
+    security.hint = read.String("hint", security.hint);
     if (security.hash.empty()) security.enabled = false;
 }
 
 void ReadUi(const JsonValue& group, UiSettings& ui) {
     const UiSettings defaults;
-    ui.darkTheme = group.getBool("darkTheme", ui.darkTheme);
-    ui.x = group.getInt("x", ui.x);
-    ui.y = group.getInt("y", ui.y);
-    ui.w = group.getInt("w", ui.w);
-    ui.h = group.getInt("h", ui.h);
-    ui.maximized = group.getBool("maximized", ui.maximized);
+    MemberReader read(group);
+    ui.darkTheme = read.Bool("darkTheme", ui.darkTheme);
+    ui.x = read.Int("x", ui.x);
+    ui.y = read.Int("y", ui.y);
+    ui.w = read.Int("w", ui.w);
+    ui.h = read.Int("h", ui.h);
+    ui.maximized = read.Bool("maximized", ui.maximized);
     if (ui.w < 800) ui.w = defaults.w;
     if (ui.h < 520) ui.h = defaults.h;
 }
 
 void ReadDefaults(const JsonValue& group, DefaultSettings& defaults) {
-    defaults.user = group.getString("user", defaults.user);
-    defaults.domain = group.getString("domain", defaults.domain);
-    defaults.colorDepth = group.getInt("colorDepth", defaults.colorDepth);
-    defaults.smartSizing = group.getBool("smartSizing", defaults.smartSizing);
+    MemberReader read(group);
+    defaults.user = read.String("user", defaults.user);
+    defaults.domain = read.String("domain", defaults.domain);
+    defaults.colorDepth = read.Int("colorDepth", defaults.colorDepth);
+    defaults.smartSizing = read.Bool("smartSizing", defaults.smartSizing);
 }
 
 }  // namespace
@@ -158,27 +187,34 @@ JsonValue ConfigToJson(const AppConfig& config) {
 void ConfigFromJson(const JsonValue& document, AppConfig& config) {
     AppConfig fresh;
     fresh.path = std::move(config.path);
-    const JsonValue& servers = document.find("servers");
-    if (servers.isArray()) {
-        fresh.servers.reserve(servers.size());
-        for (const JsonValue& item : servers.items()) fresh.servers.push_back(ServerFromJson(item));
-    }
-    ReadPing(Group(document, "ping"), fresh.ping);
-    ReadSecurity(Group(document, "security"), fresh.security);
-    ReadUi(Group(document, "ui"), fresh.ui);
-    ReadDefaults(Group(document, "defaults"), fresh.defaults);
+    // Only an array is read; anything else under "servers" has no items.
+    const std::vector<JsonValue>& servers = document.find("servers").items();
+    fresh.servers.resize(servers.size());
+    for (std::size_t i = 0; i < servers.size(); ++i) ReadServer(servers[i], fresh.servers[i]);
+    // A group that is missing or not an object has no members either, so
+    // all its fields keep their defaults.
+    ReadPing(document.find("ping"), fresh.ping);
+    ReadSecurity(document.find("security"), fresh.security);
+    ReadUi(document.find("ui"), fresh.ui);
+    ReadDefaults(document.find("defaults"), fresh.defaults);
     fresh.display.changeRemoteResolution =
-        Group(document, "display").getBool("changeRemoteResolution", fresh.display.changeRemoteResolution);
+        MemberReader(document.find("display"))
+            .Bool("changeRemoteResolution", fresh.display.changeRemoteResolution);
     config = std::move(fresh);
 }
 
 std::string ScramblePassword(std::string_view data, std::string_view key) {
     std::string out(data);
     if (key.empty()) return out;
+    // The key byte for position i is (3 + 7 * i) mod the key's length, kept
+    // as a running index rather than divided out for every byte.
+    std::size_t k = 3 % key.size();
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const unsigned char mask = static_cast<unsigned char>(i & 0xFF) & 0x5A;
-        const unsigned char keyByte = static_cast<unsigned char>(key[(3 + 7 * i) % key.size()]);
-        out[i] = static_cast<char>(static_cast<unsigned char>(out[i]) ^ mask ^ keyByte);
+        const unsigned char mask = static_cast<unsigned char>(i & 0x5A);
+        out[i] =
+            static_cast<char>(static_cast<unsigned char>(out[i]) ^ mask ^ static_cast<unsigned char>(key[k]));
+        k += 7;
+        while (k >= key.size()) k -= key.size();
     }
     return out;
 }
