@@ -1,12 +1,34 @@
 // Runs every registered benchmark, then prints a short summary: for each
 // task (the name before "/") every other implementation's time relative to
-// "tavolin", and the throughput of each benchmark that counted bytes.
+// "tavolin", the throughput of each benchmark that counted bytes, and every
+// registered target beside the result it is about.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "bench/bench_targets.h"
+
+namespace {
+
+// Filled while the benchmark files' constants are initialised, before main.
+std::vector<BenchTarget>& TargetList() {
+    static std::vector<BenchTarget> targets;
+    return targets;
+}
+
+}  // namespace
+
+bool AddBenchTarget(BenchTarget target) {
+    TargetList().push_back(std::move(target));
+    return true;
+}
+
+const std::vector<BenchTarget>& BenchTargets() {
+    return TargetList();
+}
 
 namespace {
 
@@ -84,6 +106,53 @@ std::string ImplOf(const std::string& name) {
     return slash == std::string::npos ? std::string() : name.substr(slash + 1);
 }
 
+std::string Verdict(bool met) {
+    return met ? "met" : "NOT met";
+}
+
+// The targets about one result: its own time or throughput, or how
+// "tavolin" of its task compares with it.
+std::string TargetNotes(const Result& result, const Result* ours) {
+    const std::string task = TaskOf(result.name);
+    const std::string impl = ImplOf(result.name);
+    char text[160];
+    std::string notes;
+    for (const BenchTarget& target : BenchTargets()) {
+        const bool aboutPeer = target.subject == task && target.peer == impl && ours != nullptr;
+        if (target.kind == BenchTarget::kFasterThan && aboutPeer) {
+            const double ratio = result.nanoseconds / ours->nanoseconds;
+            std::snprintf(text, sizeof text, "   target >= %.2fx: %s", target.value,
+                          Verdict(ratio >= target.value).c_str());
+        } else if (target.kind == BenchTarget::kWithinOf && aboutPeer) {
+            const double ratio = ours->nanoseconds / result.nanoseconds;
+            std::snprintf(text, sizeof text, "   target: tavolin takes <= %.2fx its time (%.2fx): %s",
+                          target.value, ratio, Verdict(ratio <= target.value).c_str());
+        } else if (target.kind == BenchTarget::kBelowMs && target.subject == result.name) {
+            std::snprintf(text, sizeof text, "   target < %.0f ms: %s", target.value,
+                          Verdict(result.nanoseconds < target.value * 1e6).c_str());
+        } else if (target.kind == BenchTarget::kAtLeastMBs && target.subject == result.name) {
+            std::snprintf(text, sizeof text, "   target >= %.0f MB/s: %s", target.value,
+                          Verdict(result.bytesPerSecond / 1e6 >= target.value).c_str());
+        } else {
+            continue;
+        }
+        notes += text;
+    }
+    return notes;
+}
+
+void PrintResult(const Result& result, const Result* ours) {
+    std::printf("  %-28s %12s", result.name.c_str(), FormatTime(result.nanoseconds).c_str());
+    if (result.bytesPerSecond > 0)
+        std::printf("  %9.1f MB/s", result.bytesPerSecond / 1e6);
+    else
+        std::printf("  %14s", "");
+    if (ours != nullptr && &result != ours && ours->nanoseconds > 0)
+        std::printf("  %s/tavolin = %5.2fx", ImplOf(result.name).c_str(),
+                    result.nanoseconds / ours->nanoseconds);
+    std::printf("%s\n", TargetNotes(result, ours).c_str());
+}
+
 void CollectingReporter::PrintSummary() const {
     std::vector<std::string> tasks;
     std::map<std::string, std::vector<const Result*>> byTask;
@@ -92,25 +161,13 @@ void CollectingReporter::PrintSummary() const {
         if (byTask.find(task) == byTask.end()) tasks.push_back(task);
         byTask[task].push_back(&result);
     }
-    std::printf("\nSummary (other/tavolin above 1x: tavolin is faster)\n");
+    std::printf("\nSummary (real time per run; other/tavolin above 1x: tavolin is faster)\n");
     for (const std::string& task : tasks) {
-        const std::vector<const Result*>& results = byTask[task];
         const Result* ours = nullptr;
-        for (const Result* result : results) {
+        for (const Result* result : byTask[task]) {
             if (ImplOf(result->name) == "tavolin") ours = result;
         }
-        if (ours != nullptr && ours->nanoseconds > 0) {
-            for (const Result* result : results) {
-                if (result == ours) continue;
-                std::printf("%s: %s/tavolin = %.2fx\n", task.c_str(), ImplOf(result->name).c_str(),
-                            result->nanoseconds / ours->nanoseconds);
-            }
-        }
-        for (const Result* result : results) {
-            std::printf("  %-32s %12s", result->name.c_str(), FormatTime(result->nanoseconds).c_str());
-            if (result->bytesPerSecond > 0) std::printf("  %9.1f MB/s", result->bytesPerSecond / 1e6);
-            std::printf("\n");
-        }
+        for (const Result* result : byTask[task]) PrintResult(*result, ours);
     }
 }
 

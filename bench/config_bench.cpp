@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bench/bench_data.h"
+#include "bench/bench_targets.h"
 #include "config/config_store.h"
 #include "core/file_io.h"
 #include "core/paths.h"
@@ -14,6 +15,8 @@
 namespace {
 
 constexpr int kServers = 10000;
+
+const bool kTarget = AddBenchTarget({BenchTarget::kBelowMs, "ConfigLoadSave/tavolin", "", 25});
 
 // A scratch data folder holding config.json for kServers servers.
 class ScratchConfig {
