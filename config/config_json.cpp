@@ -8,6 +8,20 @@ namespace {
 // at a glance in config.json, nothing more.
 constexpr std::string_view kScrambleKey = "Zq4TmW8xLc!pep#91730";
 
+void ScrambleInPlace(std::string& data, std::string_view key) {
+    if (key.empty()) return;
+    // The key byte for position i is (3 + 7 * i) mod the key's length, kept
+    // as a running index rather than divided out for every byte.
+    std::size_t k = 3 % key.size();
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const unsigned char mask = static_cast<unsigned char>(i & 0x5A);
+        data[i] = static_cast<char>(static_cast<unsigned char>(data[i]) ^ mask ^
+                                    static_cast<unsigned char>(key[k]));
+        k += 7;
+        while (k >= key.size()) k -= key.size();
+    }
+}
+
 int Clamp(int value, int low, int high) {
     return value < low ? low : (value > high ? high : value);
 }
@@ -205,17 +219,7 @@ void ConfigFromJson(const JsonValue& document, AppConfig& config) {
 
 std::string ScramblePassword(std::string_view data, std::string_view key) {
     std::string out(data);
-    if (key.empty()) return out;
-    // The key byte for position i is (3 + 7 * i) mod the key's length, kept
-    // as a running index rather than divided out for every byte.
-    std::size_t k = 3 % key.size();
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const unsigned char mask = static_cast<unsigned char>(i & 0x5A);
-        out[i] =
-            static_cast<char>(static_cast<unsigned char>(out[i]) ^ mask ^ static_cast<unsigned char>(key[k]));
-        k += 7;
-        while (k >= key.size()) k -= key.size();
-    }
+    ScrambleInPlace(out, key);
     return out;
 }
 
@@ -224,5 +228,7 @@ std::string ProtectPassword(std::string_view plain) {
 }
 
 std::string UnprotectPassword(std::string_view stored) {
-    return ScramblePassword(Base64Decode(stored), kScrambleKey);
+    std::string bytes = Base64Decode(stored);
+    ScrambleInPlace(bytes, kScrambleKey);
+    return bytes;
 }

@@ -48,10 +48,9 @@ char* EscapeInto(std::string_view text, char* dest) {
     const char* p = text.data();
     const char* end = p + text.size();
     while (p != end) {
-        const char* run = p;
-        while (p != end && kEscapes.code[static_cast<unsigned char>(*p)] == 0) ++p;
-        std::memcpy(dest, run, static_cast<std::size_t>(p - run));
-        dest += p - run;
+        // Copied byte by byte: most texts are a few bytes long, shorter than
+        // a call to memcpy is worth.
+        while (p != end && kEscapes.code[static_cast<unsigned char>(*p)] == 0) *dest++ = *p++;
         if (p == end) break;
         const unsigned char byte = static_cast<unsigned char>(*p++);
         const char code = kEscapes.code[byte];
