@@ -1,5 +1,8 @@
 #include "config/config_store.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "config/config_json.h"
 #include "core/file_io.h"
 #include "core/json.h"
@@ -9,20 +12,69 @@
 
 namespace {
 
+// Config files that exist but could not be read when loading: the store
+// holds defaults instead of their servers, so no save may replace them until
+// a later load reads them. Kept by path rather than in the store because the
+// danger belongs to the file. Main thread only, like the store.
+std::vector<std::string>& UnreadFiles() {
+    static std::vector<std::string> paths;
+    return paths;
+}
+
+bool IsUnread(const std::string& path) {
+    const std::vector<std::string>& paths = UnreadFiles();
+    return std::find(paths.begin(), paths.end(), path) != paths.end();
+}
+
+void SetUnread(const std::string& path, bool unread) {
+    std::vector<std::string>& paths = UnreadFiles();
+    paths.erase(std::remove(paths.begin(), paths.end(), path), paths.end());
+    if (unread) paths.push_back(path);
+}
+
 // Keeps a copy of a config.json that did not parse beside it, under a name
 // that no later failure overwrites.
 bool BackUpDamagedFile(const std::string& path, const std::string& text) {
     return WriteWholeFile(path + ".bad_" + FileTimestamp(), text);
 }
 
+// Backs up text before anything replaces it. When the copy cannot be
+// written the store keeps the text, and every save tries the copy again
+// first and refuses to replace the file without it: the user's server list
+// is never lost to a failed backup.
+bool KeepDamagedText(AppConfig& config, std::string text) {
+    if (BackUpDamagedFile(config.path, text)) return true;
+    config.unbackedDamagedText = std::move(text);
+    Log(kLogError, "配置备份失败，原文件保留未覆盖：" + config.path);
+    return false;
+}
+
+// A document that parses but is not the file's shape: its servers would be
+// gone after the next save.
+const char* ShapeProblem(const JsonValue& document) {
+    if (!document.isObject()) return "顶层不是对象";
+    if (document.contains("servers") && !document.find("servers").isArray()) return "servers 不是数组";
+    return nullptr;
+}
+
 }  // namespace
 
-std::string ConfigFilePath() { return JoinPath(DataDir(), "config.json"); }
+std::string ConfigFilePath() {
+    return JoinPath(DataDir(), "config.json");
+}
 
 bool LoadConfig(AppConfig& config) {
     config.path = ConfigFilePath();
     std::string text;
-    if (!ReadWholeFile(config.path, &text) || text.empty()) {
+    const FileRead read = ReadExistingFile(config.path, &text);
+    SetUnread(config.path, read == FileRead::kUnreadable);
+    if (read == FileRead::kUnreadable) {
+        // Locked or access denied: writing defaults now, or with any later
+        // save, would replace the servers the file holds.
+        Log(kLogError, "配置文件无法读取，不会覆盖原文件：" + config.path);
+        return false;
+    }
+    if (read == FileRead::kMissing || text.empty()) {
         Log(kLogInfo, "配置文件不存在，使用默认配置：" + config.path);
         return SaveConfig(config);
     }
@@ -30,23 +82,27 @@ bool LoadConfig(AppConfig& config) {
     std::string error;
     if (!ParseJson(text, &document, &error)) {
         LogF(kLogError, "配置解析失败(%s)，已备份原文件并使用默认配置", error.c_str());
-        if (!BackUpDamagedFile(config.path, text)) {
-            // Replacing the file now would lose the user's server list for
-            // good: keep it until a copy exists.
-            config.unbackedDamagedText = std::move(text);
-            Log(kLogError, "配置备份失败，原文件保留未覆盖：" + config.path);
-            return false;
-        }
-        return SaveConfig(config);
+        return KeepDamagedText(config, std::move(text)) && SaveConfig(config);
     }
+    bool kept = true;
+    if (const char* problem = ShapeProblem(document)) {
+        LogF(kLogError, "配置结构不符(%s)，已备份原文件", problem);
+        kept = KeepDamagedText(config, std::move(text));
+    }
+    std::string unbacked = std::move(config.unbackedDamagedText);
     ConfigFromJson(document, config);
+    config.unbackedDamagedText = std::move(unbacked);
     LogF(kLogInfo, "配置已加载：%d 台服务器，密码保护=%s", static_cast<int>(config.servers.size()),
          config.security.enabled ? "开" : "关");
-    return true;
+    return kept;
 }
 
 bool SaveConfig(AppConfig& config) {
     const std::string path = ConfigFilePath();
+    if (IsUnread(path)) {
+        Log(kLogError, "配置文件未能读取，拒绝覆盖：" + path);
+        return false;
+    }
     if (!config.unbackedDamagedText.empty()) {
         if (!BackUpDamagedFile(path, config.unbackedDamagedText)) {
             Log(kLogError, "配置写入失败：" + path);

@@ -1,11 +1,14 @@
 #include "config/import_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <utility>
 
 #include "config/formula_guard.h"
+#include "core/random.h"
 #include "core/text.h"
 
 namespace {
@@ -14,6 +17,7 @@ enum Property {
     kHost,
     kPort,
     kUser,
+    kDomain,
     kPassword,
     kRemark,
     kGroup,
@@ -26,15 +30,17 @@ enum Property {
 
 constexpr int kNoColumn = -1;
 using ColumnMap = std::array<int, kPropertyCount>;
-using Aliases = std::array<std::string_view, 11>;  // unused slots stay empty
+using Aliases = std::array<std::string_view, 12>;  // unused slots stay empty
 
 // Header words after normalising (lower-case ASCII, no blanks, "-", "." or "_").
 const std::array<Aliases, kPropertyCount> kAliases = {{
-    {"地址", "主机", "服务器", "主机名", "ip", "host", "hostname", "address", "server", "addr"},
+    {"地址", "主机", "服务器", "主机名", "ip", "host", "hostname", "address", "server", "addr", "ip地址",
+     "ipaddress"},
     {"端口", "端口号", "port"},
     {"用户名", "用户", "账号", "账户", "user", "username", "account", "login"},
+    {"域", "domain"},
     {"密码", "口令", "password", "passwd", "pwd", "pass"},
-    {"备注", "说明", "描述", "名称", "标题", "remark", "note", "comment", "name", "desc"},
+    {"备注", "说明", "描述", "名称", "标题", "remark", "note", "comment", "name", "desc", "description"},
     {"分组", "组", "类别", "group", "tag"},
     {"色彩深度", "颜色深度", "色深", "色彩", "颜色", "colordepth", "color", "depth"},
     {"分辨率", "尺寸", "resolution", "size", "screen"},
@@ -45,32 +51,51 @@ const std::array<Aliases, kPropertyCount> kAliases = {{
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr int kMinSide = 200;
 constexpr int kMaxSide = 16384;
+constexpr char kAnyDelimiter = 0;  // comma, tab and semicolon all separate
 
-// ---- small text helpers (views only: the parser copies a byte once, into
-// the record that keeps it) ----
+// ---- blanks and colons: what documents and Chinese input methods paste ----
 
-bool IsBlank(char c) {
+bool IsBlankByte(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
-std::string_view TrimView(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
+// Length of the blank at i, else 0: a byte of 0x20 or below, or a no-break
+// (U+00A0) or ideographic (U+3000) space, which count as spaces everywhere.
+std::size_t BlankAt(std::string_view s, std::size_t i) {
+    if (IsBlankByte(s[i])) return 1;
+    if (s[i] == '\xC2') return s.compare(i, 2, "\xC2\xA0") == 0 ? 2 : 0;
+    if (s[i] == '\xE3') return s.compare(i, 3, "\xE3\x80\x80") == 0 ? 3 : 0;
+    return 0;
 }
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+std::size_t BlankEnding(std::string_view s) {
+    if (IsBlankByte(s.back())) return 1;
+    if (s.size() >= 2 && BlankAt(s, s.size() - 2) == 2) return 2;
+    return s.size() >= 3 && BlankAt(s, s.size() - 3) == 3 ? 3 : 0;
+}
+
+// Length of an ASCII colon (1) or a full-width one (U+FF1A, 3) at i, else 0.
+std::size_t ColonAt(std::string_view s, std::size_t i) {
+    if (s[i] == ':') return 1;
+    return s[i] == '\xEF' && s.compare(i, 3, "\xEF\xBC\x9A") == 0 ? 3 : 0;
+}
+
+std::string_view TrimCell(std::string_view s) {
+    while (!s.empty() && BlankAt(s, 0) != 0) s.remove_prefix(BlankAt(s, 0));
+    while (!s.empty() && BlankEnding(s) != 0) s.remove_suffix(BlankEnding(s));
+    return s;
+}
+
+bool HasWhitespace(std::string_view s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (BlankAt(s, i) != 0) return true;
+    }
+    return false;
 }
 
 bool AllDigits(std::string_view text) {
-    if (text.empty()) return false;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // A digit string as a number; one beyond the int range gives -1, which every
@@ -80,166 +105,214 @@ int DigitsValue(std::string_view digits) {
     return ParseDigits(digits, &value) ? value : -1;
 }
 
-// ---- lines ----
+// ---- rows ----
 
-// Takes the next line starting at *pos. A double quote toggles quoting and
-// stays in the line; outside quotes CR, LF and CR LF end it. False when the
-// text is used up (text after the last break is a line only when non-empty).
-bool NextLine(std::string_view text, std::size_t* pos, std::string_view* line) {
-    const std::size_t start = *pos;
-    if (start >= text.size()) return false;
-    bool quoted = false;
-    for (std::size_t i = start; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && (c == '\r' || c == '\n')) {
-            *line = text.substr(start, i - start);
-            *pos = (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? i + 2 : i + 1;
-            return true;
-        }
+// Skips blanks up to a line break; a tab stays where it separates cells.
+std::size_t SkipBlanks(std::string_view s, std::size_t i, bool keepTab) {
+    std::size_t n = 0;
+    while (i < s.size() && s[i] != '\r' && s[i] != '\n' && !(keepTab && s[i] == '\t') &&
+           (n = BlankAt(s, i)) != 0) {
+        i += n;
     }
-    *line = text.substr(start);
-    *pos = text.size();
-    return true;
+    return i;
 }
 
-bool IsSkippedLine(std::string_view line) {
-    return line.empty() || line[0] == '#' || line.compare(0, 2, "//") == 0;
-}
+enum class LineKind { kBlank, kComment, kContent };
 
-// ---- cells ----
-
-// Splits one trimmed line into trimmed cells. The cells are views into the
-// line or into buffer_, valid until the next Split.
-class CellSplitter {
+// Reads the text row by row. A row is one line, except that a quoted cell
+// may hold line breaks when its closing quote ends the cell. A quote opens a
+// cell only as the cell's first character; anywhere else it is text. Cells
+// are trimmed views into the text or, once unquoted, into the reader's own
+// strings, valid until the next read.
+class RowReader {
 public:
-    const std::vector<std::string_view>& Split(std::string_view line) {
-        cells_.clear();
-        if (!HasDelimiter(line)) {
-            SplitOnSpaces(line);
-        } else {
-            SplitDelimited(line);
-        }
-        return cells_;
+    RowReader(std::string_view text, std::size_t pos) : text_(text), pos_(pos) {}
+
+    bool AtEnd() const { return pos_ >= text_.size(); }
+    std::size_t pos() const { return pos_; }
+    const std::vector<std::string_view>& cells() const { return cells_; }
+    // The delimiters between the row's non-empty cells, one bit per kind.
+    unsigned delimiterKinds() const { return kinds_; }
+
+    // Steps over a line that is blank or a comment ("#" or "//" after
+    // blanks); a line with content stays to be split.
+    LineKind SkipUnlessContent() {
+        const std::size_t i = SkipBlanks(text_, pos_, false);
+        const bool comment = i < text_.size() && (text_[i] == '#' || text_.compare(i, 2, "//") == 0);
+        if (!comment && i < text_.size() && text_[i] != '\r' && text_[i] != '\n') return LineKind::kContent;
+        pos_ = AfterBreak(LineEnd(i));
+        return comment ? LineKind::kComment : LineKind::kBlank;
     }
+
+    // Splits the row on one delimiter, or on all three; true when the row
+    // held a delimiter at all.
+    bool SplitDelimited(char delimiter);
+    // Splits the row's first line again as the short form, on runs of blanks,
+    // and goes on after that line.
+    void ResplitOnBlanks();
+    // Goes back to the start of the row just read.
+    void Rewind() { pos_ = rowStart_; }
 
 private:
-    // One pass with a switch: the library's find_first_of searches the set
-    // once per byte of the line.
-    static bool HasDelimiter(std::string_view line) {
-        for (char c : line) {
-            switch (c) {
-                case ',':
-                case '\t':
-                case ';':
-                case '"':
-                    return true;
-                default:
-                    break;
-            }
-        }
-        return false;
+    enum Stop : unsigned char { kText = 0, kTab = 1, kComma = 2, kSemicolon = 4, kBreak = 8 };
+
+    std::size_t LineEnd(std::size_t i) const {
+        return std::min(text_.find_first_of("\r\n", i), text_.size());
+    }
+    std::size_t AfterBreak(std::size_t i) const {
+        if (i >= text_.size()) return text_.size();
+        return text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n' ? i + 2 : i + 1;
+    }
+    unsigned StopAt(std::size_t i) const {
+        return i < text_.size() ? stops_[static_cast<unsigned char>(text_[i])] : kBreak;
+    }
+    bool TabSeparates() const { return stops_['\t'] != kText; }
+
+    void UseDelimiter(char delimiter);
+    std::size_t ClosingQuote(std::size_t open, std::size_t end) const;
+    void AddCell(std::size_t begin, std::size_t end, std::size_t quote, std::size_t close);
+    void StartRow() {
+        rowStart_ = pos_;
+        cells_.clear();
+        unquotedUsed_ = 0;
     }
 
-    // Only the byte 0x20 separates; runs of spaces make no empty cells.
-    void SplitOnSpaces(std::string_view line) {
-        std::size_t i = 0;
-        while (i < line.size()) {
-            while (i < line.size() && line[i] == ' ') ++i;
-            const std::size_t start = i;
-            while (i < line.size() && line[i] != ' ') ++i;
-            if (i > start) cells_.push_back(TrimView(line.substr(start, i - start)));
-        }
-    }
-
-    // Comma, tab and semicolon separate outside quotes; quotes are dropped and
-    // "" inside quotes gives one quote. The unquoted text never outgrows the
-    // line, so buffer_ is sized once and written through a plain pointer.
-    void SplitDelimited(std::string_view line) {
-        if (buffer_.size() < line.size()) buffer_.resize(line.size());
-        char* const base = &buffer_[0];
-        char* out = base;
-        bounds_.clear();
-        std::size_t cellStart = 0;
-        bool quoted = false;
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            const char c = line[i];
-            if (quoted) {
-                if (c != '"') {
-                    *out++ = c;
-                } else if (i + 1 < line.size() && line[i + 1] == '"') {
-                    *out++ = '"';
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else if (c == ',' || c == '\t' || c == ';') {
-                const std::size_t end = static_cast<std::size_t>(out - base);
-                bounds_.emplace_back(cellStart, end);
-                cellStart = end;
-            } else if (c == '"') {
-                quoted = true;
-            } else {
-                *out++ = c;
-            }
-        }
-        bounds_.emplace_back(cellStart, static_cast<std::size_t>(out - base));
-        const std::string_view all(base, static_cast<std::size_t>(out - base));
-        for (const auto& b : bounds_) cells_.push_back(TrimView(all.substr(b.first, b.second - b.first)));
-    }
-
+    std::string_view text_;
+    std::size_t pos_;
+    std::size_t rowStart_ = 0;
+    unsigned kinds_ = 0;
+    char delimiter_ = '\x01';  // none chosen yet
+    std::array<unsigned char, 256> stops_{};
     std::vector<std::string_view> cells_;
-    std::vector<std::pair<std::size_t, std::size_t>> bounds_;
-    std::string buffer_;
+    std::deque<std::string> unquoted_;  // a deque: the cells' views stay valid as it grows
+    std::size_t unquotedUsed_ = 0;
 };
+
+void RowReader::UseDelimiter(char delimiter) {
+    if (delimiter == delimiter_) return;
+    delimiter_ = delimiter;
+    stops_.fill(kText);
+    stops_['\r'] = stops_['\n'] = kBreak;
+    if (delimiter == kAnyDelimiter || delimiter == '\t') stops_['\t'] = kTab;
+    if (delimiter == kAnyDelimiter || delimiter == ',') stops_[','] = kComma;
+    if (delimiter == kAnyDelimiter || delimiter == ';') stops_[';'] = kSemicolon;
+}
+
+// The quote that closes the one at open, before end; "" inside stands for
+// one quote. A closing quote on a later line counts only where it ends the
+// cell, so a stray quote never takes the lines after it. npos: the quote at
+// open is plain text. Each search stops at the next lone quote, where the
+// next search would start, so the text is not scanned over and over.
+std::size_t RowReader::ClosingQuote(std::size_t open, std::size_t end) const {
+    const std::string_view range = text_.substr(0, end);
+    std::size_t i = open + 1;
+    while ((i = range.find('"', i)) != std::string_view::npos && i + 1 < range.size() &&
+           range[i + 1] == '"') {
+        i += 2;
+    }
+    if (i == std::string_view::npos) return i;
+    const bool sameLine = text_.substr(open, i - open).find_first_of("\r\n") == std::string_view::npos;
+    return sameLine || StopAt(SkipBlanks(text_, i + 1, TabSeparates())) != kText ? i : std::string_view::npos;
+}
+
+// The cell from begin to end, trimmed. With a quote opening it (close is
+// not npos) the text between the quotes is copied with "" as one quote,
+// followed by what stands after the closing quote.
+void RowReader::AddCell(std::size_t begin, std::size_t end, std::size_t quote, std::size_t close) {
+    if (close == std::string_view::npos) {
+        cells_.push_back(TrimCell(text_.substr(begin, end - begin)));
+        return;
+    }
+    if (unquotedUsed_ == unquoted_.size()) unquoted_.emplace_back();
+    std::string& out = unquoted_[unquotedUsed_++];
+    out.clear();
+    for (std::size_t i = quote + 1; i < close; ++i) {
+        out.push_back(text_[i]);
+        if (text_[i] == '"') ++i;  // the second of a pair
+    }
+    out.append(text_.substr(close + 1, end - close - 1));
+    cells_.push_back(TrimCell(out));
+}
+
+bool RowReader::SplitDelimited(char delimiter) {
+    UseDelimiter(delimiter);
+    StartRow();
+    kinds_ = 0;
+    unsigned pending = 0;
+    // Without a header a tab before the first cell is trimmed, as it always
+    // was; under a tab-separated header it makes an empty cell.
+    std::size_t i = SkipBlanks(text_, pos_, delimiter == '\t');
+    while (true) {
+        const std::size_t quote = SkipBlanks(text_, i, TabSeparates());
+        const std::size_t close = StopAt(quote) == kText && text_[quote] == '"'
+                                      ? ClosingQuote(quote, text_.size())
+                                      : std::string_view::npos;
+        std::size_t k = close == std::string_view::npos ? i : close + 1;
+        while (StopAt(k) == kText) ++k;
+        AddCell(i, k, quote, close);
+        if (!cells_.back().empty()) kinds_ |= std::exchange(pending, 0u);
+        if (StopAt(k) == kBreak) {
+            pos_ = AfterBreak(k);
+            return cells_.size() > 1;
+        }
+        pending |= StopAt(k);
+        i = k + 1;
+    }
+}
+
+void RowReader::ResplitOnBlanks() {
+    const std::size_t end = LineEnd(rowStart_);
+    pos_ = rowStart_;
+    StartRow();
+    for (std::size_t i = SkipBlanks(text_, rowStart_, false); i < end; i = SkipBlanks(text_, i, false)) {
+        const std::size_t close = text_[i] == '"' ? ClosingQuote(i, end) : std::string_view::npos;
+        std::size_t k = close == std::string_view::npos ? i : close + 1;
+        while (k < end && BlankAt(text_, k) == 0) ++k;
+        AddCell(i, k, i, close);
+        i = k;
+    }
+    pos_ = AfterBreak(end);
+}
 
 // ---- header ----
 
 std::string NormaliseHeader(std::string_view cell) {
     std::string out;
-    for (char c : TrimView(cell)) {
-        if (c == ' ' || c == '\t' || c == '-' || c == '.' || c == '_') continue;
-        out.push_back(LowerAscii(c));
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        const char c = cell[i];
+        const std::size_t blank = BlankAt(cell, i);
+        if (blank != 0) {
+            i += blank - 1;
+        } else if (c != '-' && c != '.' && c != '_') {
+            out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+        }
     }
     return out;
 }
 
-bool IsAliasOf(int property, const std::string& normalised) {
-    if (normalised.empty()) return false;
-    for (std::string_view alias : kAliases[property]) {
-        if (!alias.empty() && alias == normalised) return true;
-    }
-    return false;
-}
+// Without a header: host, user, password, remark and group, in this order.
+constexpr ColumnMap kFixedColumns = {0, kNoColumn, 1,         kNoColumn, 2,        3,
+                                     4, kNoColumn, kNoColumn, kNoColumn, kNoColumn};
 
-ColumnMap FixedColumns() {
-    ColumnMap map;
-    map.fill(kNoColumn);
-    map[kHost] = 0;
-    map[kUser] = 1;
-    map[kPassword] = 2;
-    map[kRemark] = 3;
-    map[kGroup] = 4;
-    return map;
-}
-
-// A first row with a cell naming the host column is a header; each property
-// takes the leftmost cell that names it.
-bool ReadHeader(const std::vector<std::string_view>& cells, ColumnMap* map) {
+// Each property takes the leftmost cell that names it; returns how many
+// properties were named.
+int ReadHeader(const std::vector<std::string_view>& cells, ColumnMap* map) {
     std::vector<std::string> names;
     names.reserve(cells.size());
     for (std::string_view cell : cells) names.push_back(NormaliseHeader(cell));
     map->fill(kNoColumn);
+    int named = 0;
     for (int property = 0; property < kPropertyCount; ++property) {
-        for (std::size_t col = 0; col < names.size(); ++col) {
-            if (IsAliasOf(property, names[col])) {
+        const Aliases& aliases = kAliases[property];
+        for (std::size_t col = 0; col < names.size() && (*map)[property] == kNoColumn; ++col) {
+            if (names[col].empty()) continue;
+            if (std::find(aliases.begin(), aliases.end(), names[col]) != aliases.end()) {
                 (*map)[property] = static_cast<int>(col);
-                break;
+                ++named;
             }
         }
     }
-    return (*map)[kHost] != kNoColumn;
+    return named;
 }
 
 // ---- cell values ----
@@ -250,14 +323,12 @@ int YesNo(std::string_view cell) {
     static const std::array<std::string_view, 7> kNo = {"0", "n", "no", "否", "false", "off", "关"};
     char lower[8];
     if (cell.size() > sizeof(lower)) return -1;
-    for (std::size_t i = 0; i < cell.size(); ++i) lower[i] = LowerAscii(cell[i]);
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        lower[i] = cell[i] >= 'A' && cell[i] <= 'Z' ? static_cast<char>(cell[i] - 'A' + 'a') : cell[i];
+    }
     const std::string_view word(lower, cell.size());
-    for (std::string_view w : kYes) {
-        if (w == word) return 1;
-    }
-    for (std::string_view w : kNo) {
-        if (w == word) return 0;
-    }
+    if (std::find(kYes.begin(), kYes.end(), word) != kYes.end()) return 1;
+    if (std::find(kNo.begin(), kNo.end(), word) != kNo.end()) return 0;
     return -1;
 }
 
@@ -274,8 +345,8 @@ void ApplyResolution(std::string_view cell, ServerRecord* record) {
     if (sep == std::string_view::npos) return;
     int width = 0;
     int height = 0;
-    if (!ParseDigits(TrimView(cell.substr(0, sep)), &width)) return;
-    if (!ParseDigits(TrimView(cell.substr(sep + sepLen)), &height)) return;
+    if (!ParseDigits(TrimCell(cell.substr(0, sep)), &width)) return;
+    if (!ParseDigits(TrimCell(cell.substr(sep + sepLen)), &height)) return;
     if (width < kMinSide || width > kMaxSide || height < kMinSide || height > kMaxSide) return;
     record->width = width;
     record->height = height;
@@ -289,37 +360,65 @@ void ApplyColorDepth(std::string_view cell, ServerRecord* record) {
 std::string_view CellOf(const std::vector<std::string_view>& cells, const ColumnMap& map, int property) {
     const int col = map[property];
     if (col == kNoColumn || static_cast<std::size_t>(col) >= cells.size()) return {};
-    return cells[col];  // already trimmed by the splitter
+    return cells[col];  // already trimmed by the reader
 }
 
-// "host:port" with exactly one colon and digits after it; anything else
-// (IPv6 with several colons, "name:abc", "name:") is all host, and *port
-// stays. Digits only after the first colon also means there is no second one.
+// "[v6]" and "[v6]:port" give the bare address; "host:port" needs exactly
+// one colon with digits after it. Anything else (IPv6 with several colons,
+// "name:abc", "name:") is all host, and *port stays. The host comes back
+// trimmed.
 std::string_view SplitHostPort(std::string_view cell, int* port) {
-    const std::size_t colon = cell.find(':');
-    if (colon == std::string_view::npos) return cell;
-    const std::string_view digits = cell.substr(colon + 1);
-    if (!AllDigits(digits)) return cell;
-    *port = DigitsValue(digits);
-    return cell.substr(0, colon);
+    std::size_t colon = std::string_view::npos;
+    std::string_view host = cell;
+    if (!cell.empty() && cell[0] == '[') {
+        const std::size_t close = cell.find(']');
+        if (close == std::string_view::npos) return cell;
+        if (close + 1 == cell.size()) return TrimCell(cell.substr(1, close - 1));
+        colon = close + 1;
+        host = cell.substr(1, close - 1);
+    } else {
+        for (std::size_t i = 0; i < cell.size() && colon == std::string_view::npos; ++i) {
+            if (ColonAt(cell, i) != 0) colon = i;
+        }
+        if (colon == std::string_view::npos) return cell;
+        host = cell.substr(0, colon);
+    }
+    const std::size_t length = ColonAt(cell, colon);
+    if (length == 0 || !AllDigits(cell.substr(colon + length))) return cell;
+    *port = DigitsValue(cell.substr(colon + length));
+    return TrimCell(host);
+}
+
+// A host as stored: full-width colons become ASCII ones.
+std::string HostText(std::string_view host) {
+    std::string out(host);
+    for (std::size_t at = out.find("\xEF\xBC\x9A"); at != std::string::npos;
+         at = out.find("\xEF\xBC\x9A", at)) {
+        out.replace(at, 3, ":");
+    }
+    return out;
+}
+
+bool HostHoldsBlank(const std::vector<std::string_view>& cells, const ColumnMap& map) {
+    int port = 0;
+    return HasWhitespace(SplitHostPort(CellOf(cells, map, kHost), &port));
 }
 
 // Fills a record from one data row; false when the row gives no host.
 bool RowToRecord(const std::vector<std::string_view>& cells, const ColumnMap& map, ServerRecord* record) {
-    std::string_view host = CellOf(cells, map, kHost);
-    if (host.empty()) return false;
     int port = record->port;
-    host = TrimView(SplitHostPort(host, &port));
+    const std::string_view host = SplitHostPort(CellOf(cells, map, kHost), &port);
+    if (host.empty() || HasWhitespace(host)) return false;
     const std::string_view portCell = CellOf(cells, map, kPort);
     if (AllDigits(portCell)) port = DigitsValue(portCell);
     record->port = (port >= 1 && port <= 65535) ? port : 3389;
-    if (host.empty()) return false;
 
-    record->host = std::string(StripFormulaGuard(host));
-    record->user = std::string(StripFormulaGuard(CellOf(cells, map, kUser)));
-    record->password = std::string(StripFormulaGuard(CellOf(cells, map, kPassword)));
-    record->remark = std::string(StripFormulaGuard(CellOf(cells, map, kRemark)));
-    record->group = std::string(StripFormulaGuard(CellOf(cells, map, kGroup)));
+    record->host = HostText(StripFormulaGuard(host));
+    record->user.assign(StripFormulaGuard(CellOf(cells, map, kUser)));
+    record->domain.assign(StripFormulaGuard(CellOf(cells, map, kDomain)));
+    record->password.assign(StripFormulaGuard(CellOf(cells, map, kPassword)));
+    record->remark.assign(StripFormulaGuard(CellOf(cells, map, kRemark)));
+    record->group.assign(StripFormulaGuard(CellOf(cells, map, kGroup)));
     ApplyColorDepth(CellOf(cells, map, kColorDepth), record);
     ApplyResolution(CellOf(cells, map, kResolution), record);
     const int smart = YesNo(CellOf(cells, map, kSmartSizing));
@@ -329,30 +428,125 @@ bool RowToRecord(const std::vector<std::string_view>& cells, const ColumnMap& ma
     return true;
 }
 
+bool AllEmpty(const std::vector<std::string_view>& cells) {
+    return std::all_of(cells.begin(), cells.end(), [](std::string_view c) { return c.empty(); });
+}
+
+// ---- layout: where the header is and how rows split ----
+
+struct Layout {
+    ColumnMap map = kFixedColumns;
+    char delimiter = kAnyDelimiter;
+    std::size_t dataStart = 0;
+    int skippedAbove = 0;
+};
+
+// Without a header all three delimiters separate, and a line with none, or
+// whose host would hold a blank, is the short form. Under a header with one
+// delimiter only that one separates; a row without it follows the rules
+// without a header.
+void ReadDataRow(RowReader& reader, const Layout& layout) {
+    if (layout.delimiter != kAnyDelimiter) {
+        if (reader.SplitDelimited(layout.delimiter)) return;
+        reader.Rewind();
+    }
+    if (!reader.SplitDelimited(kAnyDelimiter) || HostHoldsBlank(reader.cells(), layout.map)) {
+        reader.ResplitOnBlanks();
+    }
+}
+
+char SingleDelimiter(unsigned kinds) {
+    return kinds == 1 ? '\t' : kinds == 2 ? ',' : kinds == 4 ? ';' : kAnyDelimiter;  // RowReader's stop bits
+}
+
+// Tells, above a header, a server line (the text has no header then) from
+// a title to skip: only characters of addresses and host names, and a digit.
+bool LooksLikeHost(std::string_view host) {
+    const auto inName = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+               c == '-' || c == '_' || c == ':' || c == '%';
+    };
+    return std::all_of(host.begin(), host.end(), inName) &&
+           std::any_of(host.begin(), host.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The header is the first row, or a row with at least two column names
+// above which there are only comments and lines that are no server lines
+// (titles); those are skipped. The first server line ends the search.
+Layout FindLayout(std::string_view text) {
+    Layout layout;
+    RowReader reader(text, 0);
+    int above = 0;
+    bool first = true;
+    while (!reader.AtEnd()) {
+        const LineKind kind = reader.SkipUnlessContent();
+        if (kind != LineKind::kContent) {
+            above += kind == LineKind::kComment ? 1 : 0;
+            continue;
+        }
+        const bool delimited = reader.SplitDelimited(kAnyDelimiter);
+        if (!delimited) reader.ResplitOnBlanks();
+        ColumnMap map;
+        const int named = ReadHeader(reader.cells(), &map);
+        if (map[kHost] != kNoColumn && (first || named >= 2)) {
+            layout.map = map;
+            layout.delimiter = delimited ? SingleDelimiter(reader.delimiterKinds()) : kAnyDelimiter;
+            layout.dataStart = reader.pos();
+            layout.skippedAbove = above;
+            return layout;
+        }
+        first = false;
+        if (delimited && HostHoldsBlank(reader.cells(), layout.map)) reader.ResplitOnBlanks();
+        if (AllEmpty(reader.cells())) continue;
+        int port = 0;
+        if (LooksLikeHost(SplitHostPort(reader.cells()[0], &port))) break;
+        ++above;
+    }
+    return Layout{};
+}
+
+// One draw from the random source per batch instead of one per record: the
+// same 8 random bytes per id at a fraction of the system calls.
+void AssignNewIds(std::vector<ServerRecord>* servers) {
+    constexpr std::size_t kBatch = 256;
+    for (std::size_t first = 0; first < servers->size(); first += kBatch) {
+        const std::size_t count = std::min(kBatch, servers->size() - first);
+        const std::string hex = RandomHex(8 * count);
+        for (std::size_t i = 0; i < count; ++i) (*servers)[first + i].id.assign(hex, 16 * i, 16);
+    }
+}
+
+// Room for one record per line, but never more than a realistic line
+// length allows: a text of empty lines must not reserve gigabytes.
+std::size_t ExpectedRows(std::string_view text) {
+    const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    return std::min(lines, text.size() / 32 + 1);
+}
+
 }  // namespace
 
-std::vector<ServerRecord> ImportServersFromText(std::string_view text) {
+ImportedServers ImportServersFromText(std::string_view text) {
     if (text.compare(0, kBom.size(), kBom) == 0) text.remove_prefix(kBom.size());
 
-    std::vector<ServerRecord> result;
-    CellSplitter splitter;
-    ColumnMap map = FixedColumns();
-    bool firstRow = true;
-    std::size_t pos = 0;
-    std::string_view line;
-    while (NextLine(text, &pos, &line)) {
-        line = TrimView(line);
-        if (IsSkippedLine(line)) continue;
-        const std::vector<std::string_view>& cells = splitter.Split(line);
-        if (firstRow) {
-            firstRow = false;
-            if (ReadHeader(cells, &map)) continue;
-            map = FixedColumns();
+    const Layout layout = FindLayout(text);
+    ImportedServers result;
+    result.skippedLines = layout.skippedAbove;
+    result.servers.reserve(ExpectedRows(text.substr(layout.dataStart)));
+    RowReader reader(text, layout.dataStart);
+    while (!reader.AtEnd()) {
+        const LineKind kind = reader.SkipUnlessContent();
+        if (kind != LineKind::kContent) {
+            result.skippedLines += kind == LineKind::kComment ? 1 : 0;
+            continue;
         }
-        ServerRecord record;
-        if (!RowToRecord(cells, map, &record)) continue;
-        record.id = NewServerId();
-        result.push_back(std::move(record));
+        ReadDataRow(reader, layout);
+        if (AllEmpty(reader.cells())) continue;
+        result.servers.emplace_back();
+        if (!RowToRecord(reader.cells(), layout.map, &result.servers.back())) {
+            result.servers.pop_back();
+            ++result.skippedLines;
+        }
     }
+    AssignNewIds(&result.servers);
     return result;
 }

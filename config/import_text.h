@@ -9,7 +9,16 @@
 
 #include "config/app_config.h"
 
-// One record per usable data line, in line order, each with the record
-// defaults and a fresh id. Never fails: unusable lines are skipped, so the
-// result may be empty. Touches neither the store nor any file.
-std::vector<ServerRecord> ImportServersFromText(std::string_view text);
+struct ImportedServers {
+    // One record per usable data row, in row order, each with the record
+    // defaults and a fresh id.
+    std::vector<ServerRecord> servers;
+    // Rows that gave no server: comments, lines above the header that are no
+    // server lines, rows without a usable host. Blank lines and the header
+    // are not counted.
+    int skippedLines = 0;
+};
+
+// Never fails: unusable rows are skipped and counted, so the list may be
+// empty. Touches neither the store nor any file.
+ImportedServers ImportServersFromText(std::string_view text);

@@ -7,6 +7,10 @@
 
 // Reads the whole file; a leading UTF-8 byte order mark is dropped.
 bool ReadWholeFile(const std::string& path, std::string* out);
+// ReadWholeFile that tells a file which is not there from one which is there
+// but cannot be read (locked, access denied, a folder).
+enum class FileRead { kRead, kMissing, kUnreadable };
+FileRead ReadExistingFile(const std::string& path, std::string* out);
 // Creates or truncates the file and writes every byte; no byte order mark.
 bool WriteWholeFile(const std::string& path, std::string_view bytes);
 // Writes path + ".tmp", then moves it over path: a reader sees the old file

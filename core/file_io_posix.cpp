@@ -37,24 +37,28 @@ private:
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string* out) {
+FileRead ReadExistingFile(const std::string& path, std::string* out) {
     Fd fd(::open(NativePath(path).c_str(), O_RDONLY));
-    if (fd.get() < 0) return false;
+    if (fd.get() < 0) return errno == ENOENT || errno == ENOTDIR ? FileRead::kMissing : FileRead::kUnreadable;
     struct stat info;
-    if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+    if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return FileRead::kUnreadable;
     std::string content(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t done = 0;
     while (done < content.size()) {
         const ssize_t n = ::read(fd.get(), &content[done], content.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
+        if (n < 0) return FileRead::kUnreadable;
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
     content.resize(done);
     if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) content.erase(0, 3);
     if (out != nullptr) *out = std::move(content);
-    return true;
+    return FileRead::kRead;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* out) {
+    return ReadExistingFile(path, out) == FileRead::kRead;
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes) {

@@ -5,21 +5,34 @@
 #include "core/unicode.h"
 #include "core/win_handle.h"
 
-bool ReadWholeFile(const std::string& path, std::string* out) {
-    UniqueHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
+FileRead ReadExistingFile(const std::string& path, std::string* out) {
+    UniqueHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        // Everything else (sharing violation, access denied, a folder) means
+        // the file may well be there.
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileRead::kMissing
+                                                                              : FileRead::kUnreadable;
+    }
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) return false;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) {
+        return FileRead::kUnreadable;
+    }
     std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD read = 0;
-    if (!content.empty() && !ReadFile(file.get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr)) {
-        return false;
+    if (!content.empty() &&
+        !ReadFile(file.get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr)) {
+        return FileRead::kUnreadable;
     }
     content.resize(read);
     if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) content.erase(0, 3);
     if (out != nullptr) *out = std::move(content);
-    return true;
+    return FileRead::kRead;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* out) {
+    return ReadExistingFile(path, out) == FileRead::kRead;
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes) {

@@ -1,6 +1,7 @@
-// Any pasted bytes: the import must not crash and must give only records the
-// rest of the program can use; exporting them and importing the file again
-// must give the same servers wherever the CSV file can carry the values.
+// Any pasted bytes: the import must not crash, must give only records the
+// rest of the program can use and account for every row it drops; exporting
+// them and importing the file again must give the same servers wherever the
+// CSV file can carry the values.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -22,6 +23,25 @@ bool IsBlank(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
+// No byte of 0x20 or below, no U+00A0 and no U+3000 anywhere.
+bool HasNoWhitespace(const std::string& text) {
+    for (char c : text) {
+        if (IsBlank(c)) return false;
+    }
+    return text.find("\xC2\xA0") == std::string::npos && text.find("\xE3\x80\x80") == std::string::npos;
+}
+
+bool HasWideBlankAtAnEnd(const std::string& value) {
+    for (const std::string wide : {"\xC2\xA0", "\xE3\x80\x80"}) {
+        if (value.compare(0, wide.size(), wide) == 0) return true;
+        if (value.size() >= wide.size() &&
+            value.compare(value.size() - wide.size(), wide.size(), wide) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsLowerHexId(const std::string& id) {
     if (id.size() != 16) return false;
     for (char c : id) {
@@ -35,24 +55,29 @@ bool InSide(int value) {
 }
 
 void CheckUsable(const ServerRecord& r) {
-    Check(!r.host.empty() && !IsBlank(r.host.front()) && !IsBlank(r.host.back()));
+    Check(!r.host.empty() && HasNoWhitespace(r.host));
+    Check(r.host.find("\xEF\xBC\x9A") == std::string::npos);  // full-width colons become ASCII
     Check(r.port >= 1 && r.port <= 65535);
     Check(r.colorDepth == 16 || r.colorDepth == 24 || r.colorDepth == 32);
     Check((r.width == 0 && r.height == 0) || (InSide(r.width) && InSide(r.height)));
     Check(IsLowerHexId(r.id));
 }
 
-// A bare semicolon or tab splits the cell on import, and trimming drops
-// blanks at either end.
+// The file splits only on its header's comma, so only blanks at either end,
+// which trimming drops, are lost.
 bool FileCarries(const std::string& value) {
-    if (value.find_first_of(";\t") != std::string::npos) return false;
-    return value.empty() || (!IsBlank(value.front()) && !IsBlank(value.back()));
+    return value.empty() ||
+           (!IsBlank(value.front()) && !IsBlank(value.back()) && !HasWideBlankAtAnEnd(value));
 }
 
 // Besides that, a bare host starting like a comment makes the import skip
-// the line, and "name:digits" would be read as a port.
+// the line, "[name]" loses its brackets and "name:digits" would be read as
+// a port.
 bool FileCarriesHost(const std::string& host) {
-    if (!FileCarries(host) || host.empty() || host[0] == '#' || host.compare(0, 2, "//") == 0) return false;
+    if (!FileCarries(host) || host.empty() || host[0] == '#' || host[0] == '[' ||
+        host.compare(0, 2, "//") == 0) {
+        return false;
+    }
     const std::size_t colon = host.find(':');
     if (colon == std::string::npos) return true;
     const std::string tail = host.substr(colon + 1);
@@ -67,7 +92,7 @@ bool RoundTrips(const ServerRecord& r) {
 void CheckSameServer(const ServerRecord& a, const ServerRecord& b) {
     Check(a.host == b.host && a.port == b.port);
     Check(a.user == b.user && a.password == b.password);
-    Check(a.remark == b.remark && a.group == b.group);
+    Check(a.remark == b.remark && a.group == b.group && a.domain.empty());
     Check(a.colorDepth == b.colorDepth && a.width == b.width && a.height == b.height);
     Check(a.smartSizing == b.smartSizing && a.autoConnect == b.autoConnect);
 }
@@ -76,14 +101,20 @@ void CheckSameServer(const ServerRecord& a, const ServerRecord& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const std::vector<ServerRecord> imported = ImportServersFromText(text);
+    const ImportedServers result = ImportServersFromText(text);
+    const std::vector<ServerRecord>& imported = result.servers;
     for (const ServerRecord& r : imported) CheckUsable(r);
+    // A row is at least one line, and blank lines count nowhere.
+    std::size_t lines = 1;
+    for (char c : text) lines += c == '\n' || c == '\r' ? 1 : 0;
+    Check(result.skippedLines >= 0 &&
+          imported.size() + static_cast<std::size_t>(result.skippedLines) <= lines);
 
     // Every record is one line of the file, so nothing can come back twice,
     // and whatever comes back is usable.
     AppConfig all;
     all.servers = imported;
-    const std::vector<ServerRecord> again = ImportServersFromText(ExportServersCsv(all));
+    const std::vector<ServerRecord> again = ImportServersFromText(ExportServersCsv(all)).servers;
     Check(again.size() <= imported.size());
     for (const ServerRecord& r : again) CheckUsable(r);
 
@@ -91,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ServerRecord& r : imported) {
         if (RoundTrips(r)) carried.servers.push_back(r);
     }
-    const std::vector<ServerRecord> back = ImportServersFromText(ExportServersCsv(carried));
+    const std::vector<ServerRecord> back = ImportServersFromText(ExportServersCsv(carried)).servers;
     Check(back.size() == carried.servers.size());
     for (std::size_t i = 0; i < back.size(); ++i) CheckSameServer(back[i], carried.servers[i]);
     return 0;

@@ -12,16 +12,26 @@ AppConfig FromText(const char* text) {
     EXPECT_TRUE(ParseJson(text, &document, &error)) << error;
     AppConfig config;
     config.path = "kept";
+    config.servers.push_back(ServerRecord());
+    config.ui.darkTheme = true;
     ConfigFromJson(document, config);
     EXPECT_EQ(config.path, "kept");
     return config;
 }
 
+// The saved form holds every stored field, so equal texts mean equal stores.
+std::string Saved(const AppConfig& config) {
+    return ToJson(ConfigToJson(config), -1);
+}
+
 }  // namespace
 
-TEST(ConfigScramble, IsItsOwnInverseAndKeepsLength) {
+TEST(ConfigScramble, FollowsTheFormulaAndUndoesItself) {
     EXPECT_EQ(ScramblePassword("", "key"), "");
     EXPECT_EQ(ScramblePassword("data", ""), "data");
+    // Key bytes 3 + 7i mod 2 and masks i & 0x5A, worked by hand: a key
+    // shorter than the step of 7 wraps more than once per byte.
+    EXPECT_EQ(ScramblePassword(std::string(4, '\0'), "ab"), "ba`c");
     std::string data;
     for (int i = 0; i < 600; ++i) data.push_back(static_cast<char>(i * 13));
     const std::string scrambled = ScramblePassword(data, "Zq4TmW8xLc!pep#91730");
@@ -46,20 +56,16 @@ TEST(ConfigScramble, ProtectedFormIsStable) {
     EXPECT_EQ(UnprotectPassword(""), "");
 }
 
-TEST(ConfigFromJson, EmptyDocumentGivesDefaults) {
-    const AppConfig config = FromText("{}");
-    const AppConfig defaults;
-    EXPECT_TRUE(config.servers.empty());
-    EXPECT_EQ(config.ping.intervalSec, 10);
-    EXPECT_EQ(config.ping.timeoutMs, 2000);
-    EXPECT_EQ(config.ping.threads, 6);
-    EXPECT_FALSE(config.security.enabled);
-    EXPECT_EQ(config.ui.x, -1);
-    EXPECT_EQ(config.ui.w, 1180);
-    EXPECT_EQ(config.ui.h, 720);
-    EXPECT_EQ(config.defaults.colorDepth, 32);
-    EXPECT_TRUE(config.defaults.smartSizing);
-    EXPECT_TRUE(config.display.changeRemoteResolution);
+// Loading replaces everything but the path; whatever is missing, null or of
+// the wrong type takes its default.
+TEST(ConfigFromJson, MissingOrWrongGroupsGiveDefaults) {
+    const std::string defaults = Saved(AppConfig());
+    EXPECT_EQ(Saved(FromText("{}")), defaults);
+    EXPECT_EQ(Saved(FromText("[1]")), defaults);
+    EXPECT_EQ(Saved(FromText(R"({"servers":{"id":"x"},"ping":5,"security":"on","ui":[1,2],"defaults":null,
+                                 "display":false})")),
+              defaults);
+    EXPECT_EQ(Saved(FromText(R"({"ping":{"intervalSec":null},"ui":{"x":[],"w":{}},"unknown":1})")), defaults);
 }
 
 TEST(ConfigFromJson, SettingsAreCorrectedIntoTheirRanges) {
@@ -113,33 +119,35 @@ TEST(ConfigFromJson, ServerPortsIdsAndLenientValues) {
     EXPECT_EQ(config.servers[6].id, "a");  // duplicates stay as they are
 }
 
-TEST(ConfigFromJson, GroupsOfTheWrongTypeKeepTheirDefaults) {
-    const AppConfig config = FromText(
-        R"({"servers":{"id":"x"},"ping":5,"security":"on","ui":[1,2],"defaults":null,"display":false})");
-    EXPECT_TRUE(config.servers.empty());
-    EXPECT_EQ(config.ping.threads, 6);
-    EXPECT_EQ(config.ui.w, 1180);
-    EXPECT_TRUE(config.display.changeRemoteResolution);
+// Members are looked up where the file's own order puts them first; any
+// other order must read exactly the same.
+TEST(ConfigFromJson, MemberOrderDoesNotMatter) {
+    const AppConfig inOrder = FromText(R"({"servers":[{"id":"i","host":"h","port":3390,"user":"u","domain":"d",
+        "password":"NUNW","remark":"r","group":"g","colorDepth":16,"width":800,"height":600,"smartSizing":false,
+        "fullscreenOnConnect":true,"autoConnect":true,"pingPort":22}],
+        "ping":{"intervalSec":5,"timeoutMs":300,"threads":2},
+        "security":{"enabled":true,"salt":"s","hash":"h","hint":"提示"},
+        "ui":{"darkTheme":true,"x":1,"y":2,"w":900,"h":600,"maximized":true},
+        "defaults":{"user":"du","domain":"dd","colorDepth":24,"smartSizing":false},
+        "display":{"changeRemoteResolution":false}})");
+    const AppConfig reversed = FromText(R"({"display":{"changeRemoteResolution":false},
+        "defaults":{"smartSizing":false,"colorDepth":24,"domain":"dd","user":"du"},
+        "ui":{"maximized":true,"h":600,"w":900,"y":2,"x":1,"darkTheme":true},
+        "security":{"hint":"提示","hash":"h","salt":"s","enabled":true},
+        "ping":{"threads":2,"timeoutMs":300,"intervalSec":5},
+        "servers":[{"pingPort":22,"autoConnect":true,"fullscreenOnConnect":true,"smartSizing":false,"height":600,
+        "width":800,"colorDepth":16,"group":"g","remark":"r","password":"NUNW","domain":"d","user":"u",
+        "port":3390,"host":"h","id":"i"}]})");
+    EXPECT_EQ(Saved(reversed), Saved(inOrder));
+    EXPECT_EQ(inOrder.servers.at(0).password, "abc");
+    EXPECT_EQ(inOrder.security.hint, "提示");
+    EXPECT_NE(Saved(inOrder), Saved(AppConfig()));
 }
 
 TEST(ConfigFromJson, PasswordProtectionNeedsAHash) {
     EXPECT_FALSE(FromText(R"({"security":{"enabled":true,"hash":""}})").security.enabled);
     EXPECT_FALSE(FromText(R"({"security":{"enabled":true}})").security.enabled);
-    const AppConfig on = FromText(R"({"security":{"enabled":true,"salt":"s","hash":"h","hint":"提示"}})");
-    EXPECT_TRUE(on.security.enabled);
-    EXPECT_EQ(on.security.hint, "提示");
-}
-
-TEST(ConfigFromJson, LoadingReplacesEverythingButThePath) {
-    AppConfig config;
-    config.path = "p";
-    config.servers.push_back(ServerRecord());
-    config.ui.darkTheme = true;
-    JsonValue empty = JsonValue::MakeObject();
-    ConfigFromJson(empty, config);
-    EXPECT_TRUE(config.servers.empty());
-    EXPECT_FALSE(config.ui.darkTheme);
-    EXPECT_EQ(config.path, "p");
+    EXPECT_TRUE(FromText(R"({"security":{"enabled":true,"hash":"h"}})").security.enabled);
 }
 
 TEST(ConfigToJson, MembersInFileOrderAndPasswordOnlyWhenSet) {

@@ -69,3 +69,29 @@ std::string ReadRawFile(const std::string& path) {
     std::ifstream in(fs::u8path(native), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::string DescribeServer(const ServerRecord& s) {
+    const auto flag = [](bool value) { return value ? "1" : "0"; };
+    return "host=" + s.host + " port=" + std::to_string(s.port) + " user=" + s.user + " domain=" + s.domain +
+           " password=" + s.password + " remark=" + s.remark + " group=" + s.group +
+           " depth=" + std::to_string(s.colorDepth) + " size=" + std::to_string(s.width) + "x" +
+           std::to_string(s.height) + " smart=" + flag(s.smartSizing) +
+           " fullscreen=" + flag(s.fullscreenOnConnect) + " auto=" + flag(s.autoConnect) +
+           " pingPort=" + std::to_string(s.pingPort);
+}
+
+std::string DescribeSettings(const AppConfig& c) {
+    return Format("ping=%d,%d,%d security=%d,%s,%s,%s ui=%d,%d,%d,%d,%d,%d defaults=%s,%s,%d,%d display=%d",
+                  c.ping.intervalSec, c.ping.timeoutMs, c.ping.threads, c.security.enabled,
+                  c.security.salt.c_str(), c.security.hash.c_str(), c.security.hint.c_str(), c.ui.darkTheme,
+                  c.ui.x, c.ui.y, c.ui.w, c.ui.h, c.ui.maximized, c.defaults.user.c_str(),
+                  c.defaults.domain.c_str(), c.defaults.colorDepth, c.defaults.smartSizing,
+                  c.display.changeRemoteResolution);
+}
+
+::testing::AssertionResult SameServer(const ServerRecord& got, const ServerRecord& want) {
+    const std::string a = DescribeServer(got);
+    const std::string b = DescribeServer(want);
+    if (a == b) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\n got: " << a << "\nwant: " << b;
+}

@@ -1,10 +1,14 @@
 // Helpers shared by the test programs (native and under Wine).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "config/app_config.h"
 
 // A fresh, empty folder for one test, removed with everything in it when the
 // object goes away. path() is UTF-8 and ends without a separator.
@@ -47,3 +51,11 @@ bool IsServerId(const std::string& id);
 
 // Reads a file's raw bytes (no byte order mark handling), "" when missing.
 std::string ReadRawFile(const std::string& path);
+
+// Every field of a server record but its id, in one line.
+std::string DescribeServer(const ServerRecord& server);
+// Every setting of the store outside the server list, in one line.
+std::string DescribeSettings(const AppConfig& config);
+// Success when the two records agree in every field but the id; a failure
+// shows both records whole.
+::testing::AssertionResult SameServer(const ServerRecord& got, const ServerRecord& want);
