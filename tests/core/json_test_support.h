@@ -13,7 +13,7 @@ namespace json_test {
 const double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Parses text that must be valid; a failure shows the parser's message.
+// Parses text that must be valid; a success leaves the error text alone.
 inline JsonValue MustParse(const std::string& text) {
     JsonValue value;
     std::string error = "untouched";
@@ -22,7 +22,7 @@ inline JsonValue MustParse(const std::string& text) {
     return value;
 }
 
-// The message of a parse that must fail.
+// The message of a parse that must fail; a failure leaves the output alone.
 inline std::string ParseError(const std::string& text) {
     JsonValue value("kept");
     std::string error;
@@ -31,17 +31,14 @@ inline std::string ParseError(const std::string& text) {
     return error;
 }
 
+inline std::string Compact(const std::string& text) {
+    return ToJson(MustParse(text), -1);
+}
+
 inline std::string Repeat(const std::string& piece, int count) {
     std::string text;
     for (int i = 0; i < count; ++i) text += piece;
     return text;
-}
-
-inline std::string NestedArrays(int depth) {
-    return Repeat("[", depth) + Repeat("]", depth);
-}
-inline std::string NestedObjects(int depth) {
-    return Repeat("{\"a\":", depth) + "1" + Repeat("}", depth);
 }
 
 // A JSON text and the bytes its string stands for.
