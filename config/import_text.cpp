@@ -164,7 +164,8 @@ private:
         return text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n' ? i + 2 : i + 1;
     }
     unsigned StopAt(std::size_t i) const {
-        return i < text_.size() ? stops_[static_cast<unsigned char>(text_[i])] : kBreak;
+        return i < text_.size() ? stops_[static_cast<unsigned char>(text_[i])]
+                                : static_cast<unsigned>(kBreak);
     }
     bool TabSeparates() const { return stops_['\t'] != kText; }
 
@@ -295,24 +296,21 @@ constexpr ColumnMap kFixedColumns = {0, kNoColumn, 1,         kNoColumn, 2,     
                                      4, kNoColumn, kNoColumn, kNoColumn, kNoColumn};
 
 // Each property takes the leftmost cell that names it; returns how many
-// properties were named.
-int ReadHeader(const std::vector<std::string_view>& cells, ColumnMap* map) {
-    std::vector<std::string> names;
-    names.reserve(cells.size());
-    for (std::string_view cell : cells) names.push_back(NormaliseHeader(cell));
+// cells are column names.
+std::size_t ReadHeader(const std::vector<std::string_view>& cells, ColumnMap* map) {
     map->fill(kNoColumn);
-    int named = 0;
-    for (int property = 0; property < kPropertyCount; ++property) {
-        const Aliases& aliases = kAliases[property];
-        for (std::size_t col = 0; col < names.size() && (*map)[property] == kNoColumn; ++col) {
-            if (names[col].empty()) continue;
-            if (std::find(aliases.begin(), aliases.end(), names[col]) != aliases.end()) {
-                (*map)[property] = static_cast<int>(col);
-                ++named;
-            }
+    std::size_t names = 0;
+    for (std::size_t col = 0; col < cells.size(); ++col) {
+        const std::string name = NormaliseHeader(cells[col]);
+        for (int property = 0; property < kPropertyCount && !name.empty(); ++property) {
+            const Aliases& aliases = kAliases[property];
+            if (std::find(aliases.begin(), aliases.end(), name) == aliases.end()) continue;
+            if ((*map)[property] == kNoColumn) (*map)[property] = static_cast<int>(col);
+            ++names;
+            break;
         }
     }
-    return named;
+    return names;
 }
 
 // ---- cell values ----
@@ -470,9 +468,10 @@ bool LooksLikeHost(std::string_view host) {
            std::any_of(host.begin(), host.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The header is the first row, or a row with at least two column names
-// above which there are only comments and lines that are no server lines
-// (titles); those are skipped. The first server line ends the search.
+// The header is the first row that names the host column, when it is the
+// first row or names two columns; above it stand only comments and lines
+// that are no server lines (titles), which are skipped. The first server
+// line ends the search.
 Layout FindLayout(std::string_view text) {
     Layout layout;
     RowReader reader(text, 0);
@@ -487,8 +486,11 @@ Layout FindLayout(std::string_view text) {
         const bool delimited = reader.SplitDelimited(kAnyDelimiter);
         if (!delimited) reader.ResplitOnBlanks();
         ColumnMap map;
-        const int named = ReadHeader(reader.cells(), &map);
-        if (map[kHost] != kNoColumn && (first || named >= 2)) {
+        // Words between blanks make a header only when each is a column
+        // name: a title such as "Server list" is none.
+        const std::size_t names = ReadHeader(reader.cells(), &map);
+        if (map[kHost] != kNoColumn && (first || names >= 2) &&
+            (delimited || names == reader.cells().size())) {
             layout.map = map;
             layout.delimiter = delimited ? SingleDelimiter(reader.delimiterKinds()) : kAnyDelimiter;
             layout.dataStart = reader.pos();

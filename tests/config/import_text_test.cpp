@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -94,20 +93,6 @@ TEST(ImportShortForm, HostAndPort) {
     });
 }
 
-TEST(ImportShortForm, RecordsStartFromDefaultsWithNewIds) {
-    const ImportedServers got = ImportServersFromText("a\nb\nc");
-    ASSERT_EQ(got.servers.size(), 3u);
-    std::set<std::string> ids;
-    for (const ServerRecord& r : got.servers) {
-        EXPECT_TRUE(IsServerId(r.id)) << r.id;
-        ids.insert(r.id);
-        ServerRecord want;
-        want.host = r.host;
-        EXPECT_TRUE(SameServer(r, want));
-    }
-    EXPECT_EQ(ids.size(), 3u);
-}
-
 TEST(ImportQuoting, QuotesOpenCellsOnlyAtTheirStart) {
     ExpectImports({
         {"comma inside quotes", "h,\"Smith, John\",pw", "h|3389|Smith, John|pw"},
@@ -186,6 +171,7 @@ TEST(ImportHeader, TitleLinesAboveTheHeaderAreSkipped) {
         {"title", "服务器清单（2024年3月）\nIP地址,端口,用户名\n10.0.0.1,3390,admin", "10.0.0.1|3390|admin",
          1},
         {"title with a date, comment", "Exported 2024-03-01\n# c\nHost,User\nh,u", "h|3389|u", 2},
+        {"title with a column name", "Server list\nHost,User\nh,u", "h|3389|u", 1},
         {"one column name below a title is data", "列表\nserver\nweb", "列表|3389 / server|3389 / web|3389"},
     });
 }
