@@ -31,7 +31,10 @@ public:
     // The process-wide read-only Null that every failed lookup returns.
     static const JsonValue& SharedNull();
 
-    JsonType type() const { return static_cast<JsonType>(payload_.index()); }
+    JsonType type() const {
+        return payload_.index() == kShortTextIndex ? JsonType::String
+                                                   : static_cast<JsonType>(payload_.index());
+    }
     bool isNull() const { return type() == JsonType::Null; }
     bool isBool() const { return type() == JsonType::Bool; }
     bool isNumber() const { return type() == JsonType::Number; }
@@ -52,7 +55,10 @@ public:
     bool erase(std::string_view key);
 
     // The payloads as stored; empty for a value of another type.
-    const std::string& text() const { return Payload<std::string>(); }
+    std::string_view text() const {
+        if (const ShortText* held = std::get_if<ShortText>(&payload_)) return held->view();
+        return Payload<std::string>();
+    }
     const std::vector<JsonValue>& items() const { return Payload<std::vector<JsonValue>>(); }
     const std::vector<Member>& members() const { return Payload<std::vector<Member>>(); }
 
@@ -80,12 +86,29 @@ private:
         return *empty;
     }
 
-    // Only the payload of the current type is held, in the order of JsonType,
-    // so the type is the alternative's index. That keeps a node at 40 bytes:
-    // a document of thousands of objects is mostly nodes, and the memory they
-    // take is most of what reading, writing and freeing it costs.
-    std::variant<std::monostate, bool, double, std::string, std::vector<JsonValue>, std::vector<Member>>
+    // Text of up to 31 bytes, held inside the node: most strings of a
+    // document are that short, and each one held here is an allocation and
+    // a free fewer.
+    struct ShortText {
+        static constexpr std::size_t kCapacity = 31;
+        char bytes[kCapacity] = {};
+        unsigned char size = 0;
+        std::string_view view() const { return std::string_view(bytes, size); }
+        bool operator==(const ShortText& other) const { return view() == other.view(); }
+    };
+    // Sets a String payload of the form that suits the text's length.
+    void SetText(std::string_view text);
+    void SetText(std::string&& text);
+
+    // Only the payload of the current type is held, in the order of JsonType
+    // (short texts last, as a second form of String), so the type is the
+    // alternative's index. That keeps a node at 40 bytes: a document of
+    // thousands of objects is mostly nodes, and the memory they take is most
+    // of what reading, writing and freeing it costs.
+    std::variant<std::monostate, bool, double, std::string, std::vector<JsonValue>, std::vector<Member>,
+                 ShortText>
         payload_;
+    static constexpr std::size_t kShortTextIndex = 6;
 };
 
 // Deepest nesting of arrays and objects the parser accepts; deeper input is

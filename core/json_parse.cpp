@@ -316,8 +316,13 @@ bool JsonParser::ParseValue(JsonValue* out, int depth) {
             return ParseArray(out, depth);
         case '"': {
             std::string_view plain;
-            if (!PlainString(&plain)) return ParseString(&out->payload_.emplace<std::string>());
-            out->payload_.emplace<std::string>(plain);
+            if (PlainString(&plain)) {
+                out->SetText(plain);
+                return true;
+            }
+            std::string text;
+            if (!ParseString(&text)) return false;
+            out->SetText(std::move(text));
             return true;
         }
         case 't':

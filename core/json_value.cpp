@@ -1,4 +1,5 @@
 // JsonValue: construction, container access and the lenient conversions.
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -15,7 +16,7 @@ namespace {
 
 // Reads text the way strtod would from its start: leading white space is
 // skipped, then the longest decimal prefix. False when nothing can be read.
-bool ReadLenientNumber(const std::string& text, double* value) {
+bool ReadLenientNumber(std::string_view text, double* value) {
     const char* p = text.data();
     const char* end = p + text.size();
     while (p != end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) ++p;
@@ -57,10 +58,36 @@ bool SameKey(const std::string& key, std::string_view wanted) {
 JsonValue::JsonValue(bool flag) : payload_(flag) {}
 JsonValue::JsonValue(int number) : payload_(static_cast<double>(number)) {}
 JsonValue::JsonValue(double number) : payload_(number) {}
-JsonValue::JsonValue(const char* text) : payload_(std::string(text != nullptr ? text : "")) {}
-JsonValue::JsonValue(const std::string& text) : payload_(text) {}
-JsonValue::JsonValue(std::string&& text) : payload_(std::move(text)) {}
-JsonValue::JsonValue(std::string_view text) : payload_(std::string(text)) {}
+JsonValue::JsonValue(const char* text) {
+    SetText(text != nullptr ? std::string_view(text) : std::string_view());
+}
+JsonValue::JsonValue(const std::string& text) {
+    SetText(std::string_view(text));
+}
+JsonValue::JsonValue(std::string&& text) {
+    SetText(std::move(text));
+}
+JsonValue::JsonValue(std::string_view text) {
+    SetText(text);
+}
+
+void JsonValue::SetText(std::string_view text) {
+    if (text.size() > ShortText::kCapacity) {
+        payload_.emplace<std::string>(text);
+        return;
+    }
+    ShortText& held = payload_.emplace<ShortText>();
+    std::copy(text.begin(), text.end(), held.bytes);
+    held.size = static_cast<unsigned char>(text.size());
+}
+
+void JsonValue::SetText(std::string&& text) {
+    if (text.size() > ShortText::kCapacity) {
+        payload_.emplace<std::string>(std::move(text));
+    } else {
+        SetText(std::string_view(text));
+    }
+}
 
 JsonValue JsonValue::MakeArray() {
     JsonValue value;
@@ -155,8 +182,8 @@ bool JsonValue::asBool(bool fallback) const {
         case JsonType::Number:
             return std::get<double>(payload_) != 0;
         case JsonType::String: {
-            const std::string& text = std::get<std::string>(payload_);
-            return !(text.empty() || text == "false" || text == "0");
+            const std::string_view held = text();
+            return !(held.empty() || held == "false" || held == "0");
         }
         default:
             return fallback;
@@ -171,8 +198,7 @@ int JsonValue::asInt(int fallback) const {
             return TruncateToInt(std::get<double>(payload_), fallback);
         case JsonType::String: {
             double value = 0.0;
-            return ReadLenientNumber(std::get<std::string>(payload_), &value) ? TruncateToInt(value, fallback)
-                                                                              : fallback;
+            return ReadLenientNumber(text(), &value) ? TruncateToInt(value, fallback) : fallback;
         }
         default:
             return fallback;
@@ -187,7 +213,7 @@ double JsonValue::asNumber(double fallback) const {
             return std::get<double>(payload_);
         case JsonType::String: {
             double value = 0.0;
-            return ReadLenientNumber(std::get<std::string>(payload_), &value) ? value : fallback;
+            return ReadLenientNumber(text(), &value) ? value : fallback;
         }
         default:
             return fallback;
@@ -201,7 +227,7 @@ std::string JsonValue::asString(const std::string& fallback) const {
         case JsonType::Number:
             return ShortNumberText(std::get<double>(payload_));
         case JsonType::String:
-            return std::get<std::string>(payload_);
+            return std::string(text());
         default:
             return fallback;
     }
@@ -219,7 +245,9 @@ std::string JsonValue::getString(std::string_view key, const std::string& fallba
 }
 
 // Members compare in order: the order is part of the document. Numbers
-// compare as doubles (NaN equals nothing, -0 equals 0).
+// compare as doubles (NaN equals nothing, -0 equals 0); texts by their bytes,
+// whichever form holds them.
 bool operator==(const JsonValue& a, const JsonValue& b) {
+    if (a.type() == JsonType::String && b.type() == JsonType::String) return a.text() == b.text();
     return a.payload_ == b.payload_;
 }

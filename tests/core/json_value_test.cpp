@@ -20,6 +20,24 @@ TEST(JsonValue, ConstructionFromText) {
     EXPECT_EQ(JsonValue(std::string("abc")).type(), JsonType::String);
 }
 
+// Short texts are held inside the node, longer ones apart; both forms must
+// behave as one.
+TEST(JsonValue, TextsAroundTheInlineLength) {
+    for (std::size_t length : {0, 1, 30, 31, 32, 33, 100}) {
+        const std::string text(length, 'x');
+        const std::string escaped = length == 0 ? "\"\"" : "\"\\u0078" + text.substr(1) + "\"";
+        const JsonValue value(text);
+        for (const JsonValue& same : {JsonValue(std::string(text)), JsonValue(text.c_str()),
+                                      MustParse(escaped), MustParse("\"" + text + "\""), JsonValue(value)}) {
+            EXPECT_EQ(same, value) << length;
+            EXPECT_EQ(same.text(), text) << length;
+            EXPECT_EQ(same.asString(""), text) << length;
+        }
+        EXPECT_NE(JsonValue(text + "y"), value) << length;
+        EXPECT_EQ(ToJson(value, -1), "\"" + text + "\"") << length;
+    }
+}
+
 TEST(JsonValue, Containers) {
     const JsonValue list = MustParse("[1,2]");
     JsonValue object = MustParse("{\"a\":null,\"b\":2,\"c\":3}");
