@@ -13,7 +13,9 @@ set(TAVOLIN_PORTABLE_SOURCES
   config/export_csv.cpp
   net/net_state.cpp
   rdp/disconnect_reason.cpp
+  rdp/display_sizing_rules.cpp
   rdp/external_client_command.cpp
+  rdp/session_state.cpp
 )
 
 set(TAVOLIN_WIN32_SOURCES
@@ -36,6 +38,7 @@ set(TAVOLIN_WIN32_SOURCES
   rdp/session_site.cpp
   rdp/rdp_frame.cpp
   rdp/external_client.cpp
+  rdp/client_reaper.cpp
 )
 
 set(TAVOLIN_POSIX_SOURCES

@@ -30,6 +30,13 @@ public:
         return result;
     }
 
+    // Takes a reference of its own, for a caller that must keep the object
+    // alive across a call that may let go of every other reference.
+    static ComPtr Retain(T* ptr) {
+        if (ptr != nullptr) ptr->AddRef();
+        return Adopt(ptr);
+    }
+
     T* get() const { return ptr_; }
     T* operator->() const { return ptr_; }
     explicit operator bool() const { return ptr_ != nullptr; }

@@ -1,4 +1,5 @@
 #include <windows.h>
+// bcrypt.h needs the types of windows.h first.
 #include <bcrypt.h>
 
 #include "core/random.h"

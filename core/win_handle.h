@@ -29,6 +29,8 @@ public:
         if (valid()) CloseHandle(handle_);
         handle_ = nullptr;
     }
+    // Gives the handle up without closing it.
+    HANDLE release() { return std::exchange(handle_, nullptr); }
 
 private:
     HANDLE handle_ = nullptr;

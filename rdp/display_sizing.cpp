@@ -1,9 +1,6 @@
 // Keeping the control as large as its tab, and the remote resolution in step
-// with it: sends are throttled to one per 70 ms, changes under 8 pixels are
-// ignored, and a server that is not ready yet is asked again, at most three
-// times.
-#include <cstdlib>
-
+// with it: the windows and the control's calls; the rules themselves are in
+// display_sizing_rules.
 #include "core/log.h"
 #include "core/text.h"
 #include "core/unicode.h"
@@ -12,10 +9,6 @@
 
 namespace {
 
-constexpr DWORD kThrottleMs = 70;
-constexpr DWORD kRetryDelayMs = 700;
-constexpr int kRetries = 3;
-constexpr int kHysteresis = 8;
 constexpr UINT kRedrawAll = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW;
 
 bool IsNotReadyYet(HRESULT hr) {
@@ -24,12 +17,12 @@ bool IsNotReadyYet(HRESULT hr) {
 
 }  // namespace
 
-bool RdpSession::HasFixedSize() const {
-    return server_.width >= 1 && server_.height > 0;
+SizingMode RdpSession::CurrentSizingMode() const {
+    return SizingMode{changeRemoteResolution_, HasFixedSize(server_.width, server_.height)};
 }
 
 bool RdpSession::SmartSizingValue() const {
-    return !changeRemoteResolution_ || server_.smartSizing;
+    return SmartSizingFor(changeRemoteResolution_, server_.smartSizing);
 }
 
 void RdpSession::ArmResizeTimer(UINT ms) {
@@ -69,44 +62,39 @@ void RdpSession::SyncControlRect(int width, int height) {
 }
 
 void RdpSession::OnHostResized(int width, int height) {
-    if (width <= 0 || height <= 0 || !resizeEnabled_ || !changeRemoteResolution_) return;
-    if (HasFixedSize()) return;
-    pendingWidth_ = width;
-    pendingHeight_ = height;
-    if (remoteWidth_ > 0 && std::abs(width - remoteWidth_) < kHysteresis &&
-        std::abs(height - remoteHeight_) < kHysteresis) {
-        return;
+    switch (::OnHostResized(sizing_, CurrentSizingMode(), PixelSize{width, height}, SessionTicks())) {
+        case ResizeStep::Ignore:
+            return;
+        case ResizeStep::SendNow:
+            FlushPendingSize();
+            return;
+        case ResizeStep::WaitForTimer:
+            if (hostWindow_ == nullptr) {
+                FlushPendingSize();
+            } else if (!resizeTimerPending_) {
+                ArmResizeTimer(sizing::kThrottleMs);
+            }
+            return;
     }
-    // A size already sent is not news: it must not refill the retry budget
-    // of a send that is failing (every resize reports the size twice, once
-    // from the window and once from whoever moved it).
-    if (width == lastSentWidth_ && height == lastSentHeight_) return;
-    if (remoteWidth_ > 0) resizeRetriesLeft_ = kRetries;
-    if (hostWindow_ == nullptr || lastSendTick_ == 0 || SessionTicks() - lastSendTick_ >= kThrottleMs) {
-        FlushPendingSize();
-        return;
-    }
-    if (!resizeTimerPending_) ArmResizeTimer(kThrottleMs);
 }
 
 void RdpSession::FlushPendingSize() {
     if (hostWindow_ != nullptr) KillResizeTimer();
-    if (!changeRemoteResolution_ || HasFixedSize() || pendingWidth_ < 1 || pendingHeight_ < 1) return;
     const DWORD now = SessionTicks();
-    LogF(kLogDebug, "下发远端尺寸 %dx%d（距上一次 %lu 毫秒）", pendingWidth_, pendingHeight_,
-         static_cast<unsigned long>(lastSendTick_ == 0 ? 0 : now - lastSendTick_));
-    lastSendTick_ = now;
-    lastSentWidth_ = pendingWidth_;
-    lastSentHeight_ = pendingHeight_;
-    SendRemoteSize(pendingWidth_, pendingHeight_);
+    const DWORD lastSend = sizing_.lastSendTick;
+    PixelSize size;
+    if (!TakePendingSize(sizing_, CurrentSizingMode(), now, &size)) return;
+    LogF(kLogDebug, "下发远端尺寸 %dx%d（距上一次 %lu 毫秒）", size.width, size.height,
+         static_cast<unsigned long>(lastSend == 0 ? 0 : now - lastSend));
+    SendRemoteSize(size.width, size.height);
 }
 
 void RdpSession::SendRemoteSize(int width, int height) {
     if (width <= 0 || height <= 0) return;
-    if (width == remoteWidth_ && height == remoteHeight_) return;
-    if (mode_ == "mstsc") {
-        remoteWidth_ = width;
-        remoteHeight_ = height;
+    if (width == sizing_.remoteWidth && height == sizing_.remoteHeight) return;
+    if (mode_ == SessionMode::Mstsc) {
+        sizing_.remoteWidth = width;
+        sizing_.remoteHeight = height;
         LogF(kLogInfo, "mstsc 模式：画面按窗口尺寸 %dx%d 拉伸显示", width, height);
         return;
     }
@@ -117,22 +105,22 @@ void RdpSession::SendRemoteSize(int width, int height) {
     }
     Variant args[] = {Variant::Int(width), Variant::Int(height), Variant::Int(width), Variant::Int(height),
                       Variant::Int(0),     Variant::Int(100),    Variant::Int(100)};
+    const ComPtr<IDispatch> control = ComPtr<IDispatch>::Retain(dispatch_.get());
+    const CallGuard guard = Guard();
     const HRESULT hr =
-        DispatchInvoke(dispatch_.get(), L"UpdateSessionDisplaySettings", DISPATCH_METHOD, args, 7, nullptr);
+        DispatchInvoke(control.get(), L"UpdateSessionDisplaySettings", DISPATCH_METHOD, args, 7, nullptr);
+    if (!guard.Intact()) return;
     if (SUCCEEDED(hr)) {
-        remoteWidth_ = width;
-        remoteHeight_ = height;
-        resizeRetriesLeft_ = kRetries;
+        OnSizeAccepted(sizing_, PixelSize{width, height});
         LogF(kLogInfo, "远端分辨率已跟随窗口切换为 %dx%d", width, height);
         return;
     }
     LogF(kLogDebug, "切换远端分辨率到 %dx%d 失败 0x%08lX（远端不支持时正常）", width, height,
          static_cast<unsigned long>(hr));
-    if (IsNotReadyYet(hr) && resizeRetriesLeft_ >= 1 && hostWindow_ != nullptr) {
-        --resizeRetriesLeft_;
+    if (hostWindow_ != nullptr && TakeRetry(sizing_, IsNotReadyYet(hr))) {
         LogF(kLogDebug, "远端还没准备好，%lu 毫秒后重试（还剩 %d 次）",
-             static_cast<unsigned long>(kRetryDelayMs), resizeRetriesLeft_);
-        ArmResizeTimer(kRetryDelayMs);
+             static_cast<unsigned long>(sizing::kRetryDelayMs), sizing_.resizeRetriesLeft);
+        ArmResizeTimer(sizing::kRetryDelayMs);
     }
 }
 
@@ -152,8 +140,8 @@ bool RdpSession::SetSmartSizing(bool on) {
     }
     if (on && !changeRemoteResolution_) {
         LogF(kLogInfo, "画面缩放已打开（SmartSizing=1，远端分辨率保持 %dx%d 不动）",
-             server_.width > 0 ? server_.width : remoteWidth_,
-             server_.height > 0 ? server_.height : remoteHeight_);
+             server_.width > 0 ? server_.width : sizing_.remoteWidth,
+             server_.height > 0 ? server_.height : sizing_.remoteHeight);
     }
     return true;
 }
@@ -166,19 +154,16 @@ void RdpSession::SetChangeRemoteResolution(bool on) {
     const SIZE client = HostClientSize();
     if (hostWindow_ != nullptr && controlWindow_ != nullptr) SyncControlRect(client.cx, client.cy);
     if (on) {
-        remoteWidth_ = remoteHeight_ = 0;
-        lastSendTick_ = 0;
-        resizeRetriesLeft_ = kRetries;
-        lastSentWidth_ = lastSentHeight_ = 0;
+        StartFollowing(sizing_);
         // A record with its own size keeps it in every mode.
-        if (hostWindow_ != nullptr && client.cx > 0 && client.cy > 0 && !HasFixedSize()) {
-            pendingWidth_ = client.cx;
-            pendingHeight_ = client.cy;
+        if (hostWindow_ != nullptr && client.cx > 0 && client.cy > 0 && CurrentSizingMode().follows()) {
+            sizing_.pendingWidth = client.cx;
+            sizing_.pendingHeight = client.cy;
             SendRemoteSize(client.cx, client.cy);
         }
         Log(kLogInfo, "显示方式已切换为「更改分辨率」（当场生效，不需要重连）");
     } else {
-        pendingWidth_ = pendingHeight_ = lastSentWidth_ = lastSentHeight_ = 0;
+        StopFollowing(sizing_);
         KillResizeTimer();
         Log(kLogInfo, "显示方式已切换为「跟随拉伸」（远端分辨率保持不变）");
     }
@@ -187,8 +172,8 @@ void RdpSession::SetChangeRemoteResolution(bool on) {
 void RdpSession::OnExitSizeMove() {
     if (hostWindow_ == nullptr) return;
     const SIZE client = HostClientSize();
-    pendingWidth_ = client.cx;
-    pendingHeight_ = client.cy;
+    sizing_.pendingWidth = client.cx;
+    sizing_.pendingHeight = client.cy;
     if (client.cx <= 0 || client.cy <= 0) return;
     if (!changeRemoteResolution_) {
         SyncControlRect(client.cx, client.cy);
@@ -210,12 +195,14 @@ void RdpSession::RefreshStretch() {
 
 void RdpSession::OnConnected() {
     everConnected_ = true;
+    // Whoever hears of the connection may close the session at once.
+    const CallGuard guard = Guard();
     SetState(SessionState::Connected, 0, "已连接");
+    if (!guard.Intact()) return;
     SetSmartSizing(SmartSizingValue());
-    lastSendTick_ = 0;
-    resizeRetriesLeft_ = kRetries;
-    if (pendingWidth_ >= 1 && (pendingWidth_ != remoteWidth_ || pendingHeight_ != remoteHeight_)) {
-        LogF(kLogInfo, "连接完成，按当前窗口尺寸下发远端分辨率 %dx%d", pendingWidth_, pendingHeight_);
+    if (OnConnectedSizing(sizing_)) {
+        LogF(kLogInfo, "连接完成，按当前窗口尺寸下发远端分辨率 %dx%d", sizing_.pendingWidth,
+             sizing_.pendingHeight);
         FlushPendingSize();
     }
 }
@@ -232,6 +219,9 @@ HRESULT RdpSession::OnPosRectChange(LPCRECT requested) {
                  static_cast<int>(client.cx), static_cast<int>(client.cy));
         }
     }
+    // The control may have moved or sized its own window: whatever the
+    // last size sent to it, it is put back over the whole tab.
+    controlRectWidth_ = controlRectHeight_ = 0;
     SyncControlRect(client.cx, client.cy);
     return S_OK;
 }

@@ -1,13 +1,19 @@
 // The fallback when no RDP control can be used: the system's own client,
 // started for the server, with its main window re-parented into the tab.
+//
+// Nothing here waits on the interface thread: the client's window is looked
+// for on a timer of the host window, and a client asked to close is given
+// its grace time by a timer (Disconnect) or by the reaper (Close).
 #include <cstdint>
 
 #include "core/error_text.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "rdp/client_reaper.h"
 #include "rdp/external_client_command.h"
 #include "rdp/rdp_session.h"
+#include "rdp/session_clock.h"
 
 namespace {
 
@@ -16,6 +22,9 @@ constexpr int kNarrowestMainWindow = 101;
 // minimise/maximise boxes go; the window becomes a visible child.
 constexpr LONG_PTR kKeptStyles = 0x2F30FFFF;
 constexpr LONG_PTR kChildStyles = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kDisconnectGraceMs = 3000;
+constexpr DWORD kCloseGraceMs = 2000;
+constexpr UINT kClientEndPollMs = 50;
 
 struct WindowSearch {
     DWORD processId;
@@ -33,6 +42,10 @@ BOOL CALLBACK TakeMainWindow(HWND window, LPARAM context) {
     if (!GetWindowRect(window, &rect) || rect.right - rect.left < kNarrowestMainWindow) return TRUE;
     search->found = window;
     return FALSE;
+}
+
+bool HasEnded(HANDLE process) {
+    return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
 }
 
 }  // namespace
@@ -56,29 +69,49 @@ bool RdpSession::LaunchExternalClient(const ServerRecord& server) {
     process_ = UniqueHandle(info.hProcess);
     processId_ = info.dwProcessId;
     CloseHandle(info.hThread);
-
-    const HWND window = FindClientWindow();
-    if (window == nullptr) {
-        Log(kLogError, "等待 mstsc.exe 窗口超时");
-        TerminateProcess(process_.get(), 0);
-        process_.reset();
-        return false;
-    }
-    EmbedClientWindow(window);
-    SetState(SessionState::Connecting, 0, "已用系统 mstsc 打开会话");
-    LogF(kLogInfo, "mstsc.exe 窗口已内嵌，pid=%lu hwnd=%s", static_cast<unsigned long>(processId_),
-         PointerHex(reinterpret_cast<std::uintptr_t>(window)).c_str());
+    // The client runs from here on: a Close must end it, whether or not its
+    // window has been found.
+    mode_ = SessionMode::Mstsc;
+    clientSearchesLeft_ = clientSearchAttempts_;
+    SearchClientWindow();
     return true;
 }
 
+void RdpSession::SetClientWindowSearch(int attempts, DWORD pauseMs) {
+    clientSearchAttempts_ = attempts;
+    clientSearchPauseMs_ = pauseMs;
+}
+
 HWND RdpSession::FindClientWindow() const {
-    for (int attempt = 0; attempt < clientSearchAttempts_; ++attempt) {
-        WindowSearch search = {processId_, nullptr};
-        EnumWindows(&TakeMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
-        Sleep(clientSearchPauseMs_);
+    WindowSearch search = {processId_, nullptr};
+    EnumWindows(&TakeMainWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// One attempt; the timer brings the next one after the pause.
+void RdpSession::SearchClientWindow() {
+    if (clientSearchesLeft_ <= 0 || !process_.valid()) return;
+    --clientSearchesLeft_;
+    const HWND window = FindClientWindow();
+    if (window != nullptr) {
+        clientSearchesLeft_ = 0;
+        KillHostTimer(kClientSearchTimer);
+        EmbedClientWindow(window);
+        LogF(kLogInfo, "mstsc.exe 窗口已内嵌，pid=%lu hwnd=%s", static_cast<unsigned long>(processId_),
+             PointerHex(reinterpret_cast<std::uintptr_t>(window)).c_str());
+        SetState(SessionState::Connecting, 0, "已用系统 mstsc 打开会话");
+        return;
     }
-    return nullptr;
+    if (clientSearchesLeft_ > 0) {
+        SetTimer(hostWindow_, kClientSearchTimer, clientSearchPauseMs_, nullptr);
+        return;
+    }
+    KillHostTimer(kClientSearchTimer);
+    Log(kLogError, "等待 mstsc.exe 窗口超时");
+    TerminateProcess(process_.get(), 0);
+    process_.reset();
+    mode_ = SessionMode::None;
+    SetState(SessionState::Failed, -1, "无法创建远程桌面会话（控件与 mstsc 都不可用）");
 }
 
 void RdpSession::EmbedClientWindow(HWND window) {
@@ -92,14 +125,59 @@ void RdpSession::EmbedClientWindow(HWND window) {
         SyncControlRect(client.cx, client.cy);
     }
     ShowWindow(window, SW_SHOW);
-    mode_ = "mstsc";
 }
 
-// Asks the client to close, waits for it, and ends it when it does not.
-void RdpSession::EndExternalClient(DWORD waitMs) {
-    if (controlWindow_ != nullptr && IsWindow(controlWindow_)) PostMessageW(controlWindow_, WM_CLOSE, 0, 0);
+// Disconnect: the client is asked to close and watched on a timer; the
+// state moves when it has gone, or when it was ended after its grace time.
+void RdpSession::AskClientToClose() {
+    if (clientEndDeadline_ != 0) return;  // already on its way out
+    clientSearchesLeft_ = 0;
+    KillHostTimer(kClientSearchTimer);
+    const bool asked = controlWindow_ != nullptr && IsWindow(controlWindow_) &&
+                       PostMessageW(controlWindow_, WM_CLOSE, 0, 0);
     controlWindow_ = nullptr;
-    if (!process_.valid()) return;
-    if (WaitForSingleObject(process_.get(), waitMs) != WAIT_OBJECT_0) TerminateProcess(process_.get(), 0);
+    if (!process_.valid() || HasEnded(process_.get()) || !asked) {
+        if (process_.valid()) TerminateProcess(process_.get(), 0);  // no window to ask
+        FinishClientEnd();
+        return;
+    }
+    // Never 0, which means "not waiting".
+    clientEndDeadline_ = (SessionTicks() + kDisconnectGraceMs) | 1;
+    SetTimer(hostWindow_, kClientEndTimer, kClientEndPollMs, nullptr);
+}
+
+void RdpSession::OnClientEndTick() {
+    if (clientEndDeadline_ == 0) return;
+    const bool late = static_cast<std::int32_t>(SessionTicks() - clientEndDeadline_) >= 0;
+    if (!HasEnded(process_.get()) && !late) return;
+    if (late) TerminateProcess(process_.get(), 0);
+    FinishClientEnd();
+}
+
+void RdpSession::FinishClientEnd() {
+    KillHostTimer(kClientEndTimer);
+    clientEndDeadline_ = 0;
     process_.reset();
+    SetState(SessionState::Disconnected, 1, "已断开");
+}
+
+// Close: whatever still runs is asked to close and left to the reaper,
+// which ends it after its grace time. A client whose window was never
+// found cannot be asked and is ended at once.
+void RdpSession::ReleaseExternalClient() {
+    const bool askedBefore = clientEndDeadline_ != 0;  // by a Disconnect still waiting
+    clientSearchesLeft_ = 0;
+    clientEndDeadline_ = 0;
+    KillHostTimer(kClientSearchTimer);
+    KillHostTimer(kClientEndTimer);
+    const bool asked = askedBefore || (mode_ == SessionMode::Mstsc && controlWindow_ != nullptr &&
+                                       IsWindow(controlWindow_) && PostMessageW(controlWindow_, WM_CLOSE, 0, 0));
+    if (mode_ == SessionMode::Mstsc) controlWindow_ = nullptr;
+    if (!process_.valid()) return;
+    if (!asked) TerminateProcess(process_.get(), 0);
+    ReapClientProcess(std::move(process_), kCloseGraceMs);
+}
+
+void RdpSession::KillHostTimer(UINT_PTR id) {
+    if (hostWindow_ != nullptr) KillTimer(hostWindow_, id);
 }

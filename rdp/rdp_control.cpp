@@ -20,7 +20,6 @@ constexpr const wchar_t* kProgIds[] = {
 
 constexpr int kDefaultRdpPort = 3389;
 constexpr int kDefaultColorDepth = 32;
-constexpr int kSmallestUsableClient = 200;
 
 struct FoundControl {
     CLSID clsid = {};
@@ -42,14 +41,6 @@ HRESULT CreateControlObject(const CLSID& clsid, ComPtr<IOleObject>* object) {
         CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object->put_void());
     if (SUCCEEDED(hr) && !*object) return E_NOINTERFACE;
     return hr;
-}
-
-// The desktop size given to the control: the record's, or the host's
-// client area when the record has none.
-SIZE DesktopSize(const ServerRecord& server, SIZE client) {
-    if (server.width >= 1 && server.height >= 1) return SIZE{server.width, server.height};
-    return SIZE{client.cx < kSmallestUsableClient ? 1024 : client.cx,
-                client.cy < kSmallestUsableClient ? 768 : client.cy};
 }
 
 void LogSettingResult(const wchar_t* name, HRESULT hr) {
@@ -116,7 +107,7 @@ bool RdpSession::CreateControl(const ServerRecord& server) {
         SyncControlRect(size.cx, size.cy);
     }
     ShowWindow(controlWindow_, SW_SHOW);
-    mode_ = "activex";
+    mode_ = SessionMode::ActiveX;
     return true;
 }
 
@@ -138,12 +129,13 @@ void RdpSession::ApplySettings(const ServerRecord& server) {
     if (!server.user.empty()) PutStringProperty(L"UserName", server.user);
     if (!server.domain.empty()) PutStringProperty(L"Domain", server.domain);
     PutBoolProperty(L"FullScreen", false);
-    const SIZE desktop = DesktopSize(server, HostClientSize());
-    PutIntProperty(L"DesktopWidth", desktop.cx);
-    PutIntProperty(L"DesktopHeight", desktop.cy);
+    const SIZE client = HostClientSize();
+    const PixelSize desktop = DesktopSizeFor(server.width, server.height, PixelSize{client.cx, client.cy});
+    PutIntProperty(L"DesktopWidth", desktop.width);
+    PutIntProperty(L"DesktopHeight", desktop.height);
     PutIntProperty(L"ColorDepth", server.colorDepth < 1 ? kDefaultColorDepth : server.colorDepth);
-    remoteWidth_ = desktop.cx;
-    remoteHeight_ = desktop.cy;
+    sizing_.remoteWidth = desktop.width;
+    sizing_.remoteHeight = desktop.height;
 
     if (ComPtr<IDispatch> advanced = GetDispatchProperty(L"AdvancedSettings2")) {
         ApplyAdvancedSettings(advanced.get(), server);
@@ -221,8 +213,11 @@ ComPtr<IDispatch> RdpSession::GetDispatchProperty(const wchar_t* name) {
 }
 
 HRESULT RdpSession::InvokeMethod(const wchar_t* name) {
-    if (!dispatch_) return E_POINTER;
-    return DispatchInvoke(dispatch_.get(), name, DISPATCH_METHOD, nullptr, 0, nullptr);
+    // The caller's own reference for the call: the session may be closed,
+    // and let go of the control, inside it.
+    const ComPtr<IDispatch> control = ComPtr<IDispatch>::Retain(dispatch_.get());
+    if (!control) return E_POINTER;
+    return DispatchInvoke(control.get(), name, DISPATCH_METHOD, nullptr, 0, nullptr);
 }
 
 void RdpSession::InvokeLogged(const wchar_t* name) {

@@ -1,6 +1,8 @@
 // Receives the RDP control's events (the dispatch interface IMsTscAxEvents)
-// and hands each to its session. Owned by the session; reference counts
-// never free it.
+// and hands each to its session. Counted for real: a control that holds it
+// across an event (to call it, then release it) may do so after the
+// session has closed inside that very event, so the session lets go of it
+// with Detach and its last reference, not with delete.
 #pragma once
 
 #include <oaidl.h>
@@ -12,12 +14,17 @@ extern const IID kIidMsTscAxEvents;
 
 class RdpEventSink : public IDispatch {
 public:
+    // Starts with one reference, the session's.
     explicit RdpEventSink(RdpSession* session) : session_(session) {}
-    virtual ~RdpEventSink() = default;
+    RdpEventSink(const RdpEventSink&) = delete;
+    RdpEventSink& operator=(const RdpEventSink&) = delete;
+
+    // Events that arrive later reach nobody.
+    void Detach() { session_ = nullptr; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override;
@@ -28,7 +35,10 @@ public:
                                      UINT*) override;
 
 private:
+    virtual ~RdpEventSink() = default;
+
     RdpSession* session_;
+    ULONG references_ = 1;  // one apartment: no other thread counts
 };
 
 // The event argument as a number: integers, reals (truncated), decimal

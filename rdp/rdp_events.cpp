@@ -2,9 +2,11 @@
 // for the session.
 #include <cwchar>
 
+#include "core/com_ptr.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "rdp/control_events.h"
 #include "rdp/disconnect_reason.h"
 #include "rdp/rdp_event_sink.h"
 #include "rdp/rdp_session.h"
@@ -12,18 +14,6 @@
 const IID kIidMsTscAxEvents = {0x336D5562, 0xEFA8, 0x482E, {0x8C, 0xB3, 0xC5, 0xC0, 0xFC, 0x7A, 0x7D, 0xB6}};
 
 namespace {
-
-enum ControlEvent : DISPID {
-    kOnConnecting = 1,
-    kOnConnected = 2,
-    kOnLoginComplete = 3,
-    kOnDisconnected = 4,
-    kOnFatalError = 10,
-    kOnWarning = 11,
-    kOnRemoteDesktopSizeChange = 12,
-    kOnAutoReconnecting = 17,
-    kOnLogonError = 23,
-};
 
 // Arguments arrive last-declared first; arg(0) is the first array element.
 const VARIANT* Arg(const DISPPARAMS* args, unsigned index) {
@@ -63,10 +53,17 @@ HRESULT RdpEventSink::QueryInterface(REFIID iid, void** out) {
     if (out == nullptr) return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidMsTscAxEvents) {
         *out = static_cast<IDispatch*>(this);
+        AddRef();
         return S_OK;
     }
     *out = nullptr;
     return E_NOINTERFACE;
+}
+
+ULONG RdpEventSink::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
 }
 
 HRESULT RdpEventSink::GetTypeInfoCount(UINT* count) {
@@ -80,6 +77,8 @@ HRESULT RdpEventSink::GetTypeInfo(UINT, LCID, ITypeInfo** out) {
 }
 
 HRESULT RdpEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* args, VARIANT*, EXCEPINFO*, UINT*) {
+    // The session may let go of this sink while it handles the event.
+    const ComPtr<RdpEventSink> self = ComPtr<RdpEventSink>::Retain(this);
     if (session_ != nullptr) session_->OnControlEvent(id, args);
     return S_OK;
 }

@@ -15,8 +15,6 @@ namespace {
 
 constexpr wchar_t kHostClass[] = L"TavolinSessionHost";
 constexpr DWORD kConnectDeadlineMs = 25000;
-constexpr DWORD kDisconnectWaitMs = 3000;
-constexpr DWORD kCloseWaitMs = 2000;
 
 bool RegisterHostClass(WNDPROC procedure) {
     static bool registered = false;
@@ -39,9 +37,16 @@ RdpSession::RdpSession() = default;
 
 RdpSession::~RdpSession() {
     Close();
+    life_->alive = false;
 }
 
 bool RdpSession::Create(HWND parent, const RECT& rect, const std::string& id) {
+    // A second host window would leave the first one, and whatever runs
+    // in it, without an owner.
+    if (created_) {
+        Log(kLogError, "会话 " + id_ + " 已经创建过，不能再次 Create");
+        return false;
+    }
     if (!RegisterHostClass(&RdpSession::HostWindowProc)) {
         Log(kLogError, "注册会话窗口类失败");
         return false;
@@ -54,24 +59,36 @@ bool RdpSession::Create(HWND parent, const RECT& rect, const std::string& id) {
         Log(kLogError, "创建会话窗口失败：" + ErrorText(0));
         return false;
     }
+    created_ = true;
     frame_ = std::make_unique<RdpFrame>(hostWindow_);
-    eventSink_ = std::make_unique<RdpEventSink>(this);
+    eventSink_ = ComPtr<RdpEventSink>::Adopt(new RdpEventSink(this));
     return true;
 }
 
 bool RdpSession::Connect(const ServerRecord& server, IRdpObserver* observer, bool changeRemoteResolution) {
+    // A second connection would leave the first control connected and
+    // sending events, or a second client running, behind the tab's back.
+    if (connectStarted_) {
+        Log(kLogError, "会话 " + id_ + " 已经连接过，不能再次 Connect（重新连接请新建会话）");
+        return false;
+    }
     observer_ = observer;
     server_ = server;
     changeRemoteResolution_ = changeRemoteResolution;
-    resizeEnabled_ = true;
-    lastSentWidth_ = lastSentHeight_ = 0;
+    sizing_.resizeEnabled = true;
+    sizing_.lastSentWidth = sizing_.lastSentHeight = 0;
     if (hostWindow_ == nullptr) {
         Log(kLogError, "Connect 之前必须先 Create");
         return false;
     }
+    connectStarted_ = true;
+    const CallGuard guard = Guard();
     SetState(SessionState::Connecting, 0, "正在连接 " + server_.host + " ...");
+    if (!guard.Intact()) return false;
     if (CreateControl(server_)) {
         // Every setting is in place before the control starts connecting.
+        // Its events may arrive inside the call: nothing of the session is
+        // touched after it.
         InvokeLogged(L"Connect");
         return true;
     }
@@ -83,16 +100,31 @@ bool RdpSession::Connect(const ServerRecord& server, IRdpObserver* observer, boo
 }
 
 void RdpSession::Disconnect() {
-    if (mode_ == "mstsc") {
-        EndExternalClient(kDisconnectWaitMs);
-    } else if (dispatch_) {
+    if (mode_ == SessionMode::Mstsc) {
+        // The report follows once the client has gone.
+        AskClientToClose();
+        return;
+    }
+    if (dispatch_) {
+        // The control may report its own disconnect inside the call, and
+        // whoever hears it may close the session.
+        const CallGuard guard = Guard();
         InvokeLogged(L"Disconnect");
+        if (!guard.Intact()) return;
     }
     SetState(SessionState::Disconnected, 1, "已断开");
 }
 
+bool RdpSession::ConnectOverdue() const {
+    // Compared as a signed distance so that the tick count's wrap after
+    // 49.7 days does not fail a connection that has only just begun.
+    return state_ == SessionState::Connecting && connectDeadline_ != 0 &&
+           static_cast<std::int32_t>(SessionTicks() - connectDeadline_) > 0;
+}
+
 void RdpSession::Close() {
-    if (mode_ == "activex" && oleObject_) {
+    ++life_->closes;
+    if (mode_ == SessionMode::ActiveX && oleObject_) {
         // Stop the events first: the control may fire while it is being
         // taken down, and nobody should hear of it any more.
         if (connectionPoint_) {
@@ -103,23 +135,26 @@ void RdpSession::Close() {
         if (dispatch_ && (state_ == SessionState::Connecting || state_ == SessionState::Connected)) {
             InvokeLogged(L"Disconnect");
         }
-        oleObject_->Close(OLECLOSE_NOSAVE);
-        oleObject_->SetClientSite(nullptr);
+        // Held across the calls: the control may let go of the session's
+        // site (and the session of its reference) inside them.
+        const ComPtr<IOleObject> object = std::move(oleObject_);
+        object->Close(OLECLOSE_NOSAVE);
+        object->SetClientSite(nullptr);
         inPlaceObject_.reset();
-        oleObject_.reset();
         controlWindow_ = nullptr;
     }
     dispatch_.reset();
-    if (mode_ == "mstsc") EndExternalClient(kCloseWaitMs);
+    ReleaseExternalClient();
     if (hostWindow_ != nullptr) {
         KillResizeTimer();
         DestroyWindow(hostWindow_);
         hostWindow_ = nullptr;
     }
     frame_.reset();
+    if (eventSink_) eventSink_->Detach();
     eventSink_.reset();
     state_ = SessionState::Idle;
-    mode_ = "none";
+    mode_ = SessionMode::None;
 }
 
 void RdpSession::SetBounds(const RECT& rect) {
@@ -139,16 +174,11 @@ void RdpSession::Focus() {
     if (controlWindow_ != nullptr) SetFocus(controlWindow_);
 }
 
-void RdpSession::SetClientWindowSearch(int attempts, DWORD pauseMs) {
-    clientSearchAttempts_ = attempts;
-    clientSearchPauseMs_ = pauseMs;
-}
-
 void RdpSession::SetState(SessionState state, std::int32_t code, const std::string& detail) {
     if (state == SessionState::Connecting) {
         // An embedded external client reports nothing and so never leaves
         // this state; a deadline would only close a working tab.
-        connectDeadline_ = mode_ == "mstsc" ? 0 : SessionTicks() + kConnectDeadlineMs;
+        connectDeadline_ = mode_ == SessionMode::Mstsc ? 0 : SessionTicks() + kConnectDeadlineMs;
     } else if (state != SessionState::Idle) {
         connectDeadline_ = 0;
     }
@@ -200,9 +230,24 @@ LRESULT RdpSession::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 1;
         }
         case WM_TIMER:
-            if (wParam != kResizeTimer) break;
-            FlushPendingSize();
+            if (wParam == kResizeTimer) {
+                FlushPendingSize();
+            } else if (wParam == kClientSearchTimer) {
+                SearchClientWindow();
+            } else if (wParam == kClientEndTimer) {
+                OnClientEndTick();
+            } else {
+                break;
+            }
             return 0;
+        case WM_PARENTNOTIFY:
+            // The embedded client closed its window by itself: the handle
+            // must not be used again once another window may carry it.
+            if (LOWORD(wParam) == WM_DESTROY && reinterpret_cast<HWND>(lParam) == controlWindow_ &&
+                mode_ == SessionMode::Mstsc) {
+                controlWindow_ = nullptr;
+            }
+            break;
         case WM_EXITSIZEMOVE:
             OnExitSizeMove();
             if (controlWindow_ != nullptr && !changeRemoteResolution_) {

@@ -21,6 +21,7 @@
 #include "core/com_ptr.h"
 #include "core/win_handle.h"
 #include "rdp/dispatch_calls.h"
+#include "rdp/display_sizing_rules.h"
 #include "rdp/session_state.h"
 
 class RdpFrame;
@@ -42,8 +43,16 @@ public:
     RdpSession& operator=(const RdpSession&) = delete;
 
     // rect is in client coordinates of parent. The host window starts hidden.
+    // A session is created once: a second Create is refused.
     bool Create(HWND parent, const RECT& rect, const std::string& id);
+    // True once the control or the external client has been started; the
+    // external client's window is looked for afterwards, without blocking,
+    // and a client that shows none is reported as failed. A session is
+    // connected once: a second Connect is refused (reconnecting is a new
+    // session).
     bool Connect(const ServerRecord& server, IRdpObserver* observer, bool changeRemoteResolution);
+    // In mode "mstsc" the client is asked to close and the state moves to
+    // disconnected once it has gone (or was ended after its grace time).
     void Disconnect();
     // Ends everything without a report; safe to call again.
     void Close();
@@ -59,18 +68,23 @@ public:
     void OnControlEvent(DISPID id, const DISPPARAMS* args);
 
     const std::string& id() const { return id_; }
-    const std::string& mode() const { return mode_; }
+    SessionMode mode() const { return mode_; }
     SessionState state() const { return state_; }
     DWORD connectDeadline() const { return connectDeadline_; }
+    // Still connecting after its deadline, by the sessions' clock.
+    bool ConnectOverdue() const;
     bool everConnected() const { return everConnected_; }
     HWND hostWindow() const { return hostWindow_; }
     HWND controlWindow() const { return controlWindow_; }
-    int remoteWidth() const { return remoteWidth_; }
-    int remoteHeight() const { return remoteHeight_; }
+    int remoteWidth() const { return sizing_.remoteWidth; }
+    int remoteHeight() const { return sizing_.remoteHeight; }
 
     // The external client's window search: attempts, and the pause after
     // each unsuccessful one. 200 and 100 ms unless changed.
     void SetClientWindowSearch(int attempts, DWORD pauseMs);
+    // True while the external client's window is still looked for, or the
+    // client is being waited for after Disconnect.
+    bool WaitingForClient() const { return clientSearchesLeft_ > 0 || clientEndDeadline_ != 0; }
 
     // IUnknown, shared by every face.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
@@ -118,8 +132,30 @@ public:
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** out) override;
 
 private:
-    // The host window's one timer, shared by the throttle and the retries.
+    // The host window's timers: the resize throttle and its retries share
+    // one; the external client's window search and the wait for it to end
+    // after Disconnect have one each.
     static constexpr UINT_PTR kResizeTimer = 1;
+    static constexpr UINT_PTR kClientSearchTimer = 2;
+    static constexpr UINT_PTR kClientEndTimer = 3;
+
+    // Whatever the session calls out to (its observer, the control) may
+    // close it, or even delete it, before the call returns. Code that goes
+    // on after such a call asks Intact() first.
+    struct Life {
+        bool alive = true;
+        unsigned closes = 0;
+    };
+    class CallGuard {
+    public:
+        explicit CallGuard(const std::shared_ptr<Life>& life) : life_(life), closes_(life->closes) {}
+        bool Intact() const { return life_->alive && life_->closes == closes_; }
+
+    private:
+        std::shared_ptr<Life> life_;
+        unsigned closes_;
+    };
+    CallGuard Guard() const { return CallGuard(life_); }
 
     static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -153,7 +189,7 @@ private:
     void SendRemoteSize(int width, int height);
     bool SetSmartSizing(bool on);
     bool SmartSizingValue() const;
-    bool HasFixedSize() const;
+    SizingMode CurrentSizingMode() const;
     void ArmResizeTimer(UINT ms);
     void KillResizeTimer();
     void RedrawControl();
@@ -162,13 +198,18 @@ private:
     // The external client.
     bool LaunchExternalClient(const ServerRecord& server);
     HWND FindClientWindow() const;
+    void SearchClientWindow();
     void EmbedClientWindow(HWND window);
-    void EndExternalClient(DWORD waitMs);  // also forgets its window
+    void AskClientToClose();
+    void OnClientEndTick();
+    void FinishClientEnd();
+    void ReleaseExternalClient();
+    void KillHostTimer(UINT_PTR id);
 
     HWND hostWindow_ = nullptr;
     HWND controlWindow_ = nullptr;
     std::string id_;
-    std::string mode_ = "none";
+    SessionMode mode_ = SessionMode::None;
     SessionState state_ = SessionState::Idle;
     bool everConnected_ = false;
     DWORD connectDeadline_ = 0;
@@ -180,23 +221,21 @@ private:
     ComPtr<IConnectionPoint> connectionPoint_;
     DWORD adviseCookie_ = 0;
     std::unique_ptr<RdpFrame> frame_;
-    std::unique_ptr<RdpEventSink> eventSink_;
+    ComPtr<RdpEventSink> eventSink_;
     UniqueHandle process_;
     DWORD processId_ = 0;
-    int remoteWidth_ = 0;
-    int remoteHeight_ = 0;
-    int pendingWidth_ = 0;
-    int pendingHeight_ = 0;
-    int lastSentWidth_ = 0;
-    int lastSentHeight_ = 0;
-    bool resizeEnabled_ = false;
+    RemoteSizing sizing_;
     bool resizeTimerPending_ = false;
-    DWORD lastSendTick_ = 0;
-    int resizeRetriesLeft_ = 3;
     int controlRectWidth_ = 0;
     int controlRectHeight_ = 0;
     bool changeRemoteResolution_ = true;
 
     int clientSearchAttempts_ = 200;
     DWORD clientSearchPauseMs_ = 100;
+    int clientSearchesLeft_ = 0;
+    DWORD clientEndDeadline_ = 0;  // 0: not waiting for the client to end
+
+    bool created_ = false;
+    bool connectStarted_ = false;
+    std::shared_ptr<Life> life_ = std::make_shared<Life>();
 };

@@ -13,6 +13,15 @@ enum class SessionState : std::int32_t {
     Failed = 4,        // nothing could start, or a fatal or logon error
 };
 
+// What runs in a tab. The page knows each by its name.
+enum class SessionMode : std::int32_t {
+    None,     // "none": nothing running
+    ActiveX,  // "activex": the RDP control in place
+    Mstsc,    // "mstsc": the external client's window embedded
+};
+
+const char* SessionModeName(SessionMode mode);
+
 class RdpSession;
 
 // Implemented by the controller; called on the user-interface thread.

@@ -7,7 +7,8 @@
 //   narrow-only   only a 100-pixel-wide window, never a main window
 //   narrow-first  a 100-pixel-wide window first, the main window 500 ms later
 //   owned         an owned dialog on top of the main window
-//   ignore-close  WM_CLOSE does not end the program
+//   ignore-close  WM_CLOSE is ignored and the program does not end, even
+//                 when its window is destroyed
 //   no-window     no window at all
 #include <windows.h>
 
@@ -85,8 +86,9 @@ void ShowMainWindow() {
         MakeWindow(L"Windows 安全中心", WS_POPUP | WS_CAPTION | WS_SYSMENU, 360, 200, g_main);
 }
 
-// A re-parented window of another process is not destroyed by the default
-// handling of WM_CLOSE under every system, so the program ends its own loop.
+// Asked to close, a real client destroys its window (so whoever holds it
+// as a child hears of it) and exits once its main window has gone; one
+// stuck on a confirmation ("ignore-close") does neither.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT:
@@ -99,7 +101,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             }
             return 0;
         case WM_CLOSE:
-            if (!g_options.ignoreClose) PostQuitMessage(0);
+            if (!g_options.ignoreClose) DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            // Also when its parent took the window down; one stuck on a
+            // confirmation stays in that dialog's loop and never gets here.
+            if (window == g_main && !g_options.ignoreClose) PostQuitMessage(0);
             return 0;
         default:
             return DefWindowProcW(window, message, wParam, lParam);

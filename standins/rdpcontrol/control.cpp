@@ -221,7 +221,27 @@ HRESULT RdpControl::Connect() {
         queue_.Post(std::move(failed));
     }
     Repaint();
+    DeliverInsideCall();
     return S_OK;
+}
+
+// The platform's control may fire inside the call that caused an event, and
+// may run a message loop of its own there (its credential and certificate
+// prompts do): what the container posted to itself is then handled before
+// the call returns.
+void RdpControl::DeliverInsideCall() {
+    if (Option("pump_in_calls") != 0) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (Option("sync_events") != 0) DeliverEvents();
 }
 
 void RdpControl::Disconnect() {
@@ -234,6 +254,7 @@ void RdpControl::Disconnect() {
     disconnected.arguments = {kReasonLocal};
     queue_.Post(std::move(disconnected));
     Repaint();
+    DeliverInsideCall();
 }
 
 void RdpControl::DropConnection() {

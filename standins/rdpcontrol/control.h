@@ -26,6 +26,18 @@
 
 enum class SessionState { kNotConnected, kConnecting, kConnected, kDisconnected };
 
+// Holds one reference to an object for the life of a scope.
+class SelfReference {
+public:
+    explicit SelfReference(IUnknown* object) : object_(object) { object_->AddRef(); }
+    ~SelfReference() { object_->Release(); }
+    SelfReference(const SelfReference&) = delete;
+    SelfReference& operator=(const SelfReference&) = delete;
+
+private:
+    IUnknown* object_;
+};
+
 class RdpControl final : public IOleObject,
                          public IOleInPlaceObject,
                          public IDispatch,
@@ -119,6 +131,7 @@ private:
     void Disconnect();
     void DropConnection();
     void Fire(const PendingEvent& event);
+    void DeliverInsideCall();
     void Apply(const PendingEvent& event);
     std::wstring StateText() const;
 

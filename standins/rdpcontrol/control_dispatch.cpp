@@ -54,6 +54,9 @@ HRESULT RdpControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
 
 HRESULT RdpControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                            EXCEPINFO* exception, UINT* argErr) {
+    // A call may fire events whose handlers let go of every reference the
+    // caller had: the control lives until the call is over.
+    SelfReference self(static_cast<IOleObject*>(this));
     return Guarded([&] {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         if (params == nullptr) return E_INVALIDARG;

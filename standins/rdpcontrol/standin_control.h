@@ -62,6 +62,12 @@ constexpr wchar_t kStandinDllName[] = L"tavolin_rdp_standin.dll";
 //       2 the property get gives VT_EMPTY; 3 both fail; 4 both give VT_I4 0
 //   "connect_timeout_ms"        how long "Connect" waits for the TCP
 //                               connection (0 means 5000)
+//   "sync_events"               "Connect" and "Disconnect" fire what they
+//                               queued (OnConnecting, OnDisconnected) before
+//                               they return, inside the caller's call
+//   "pump_in_calls"             "Connect" and "Disconnect" dispatch the
+//                               thread's waiting messages before they return,
+//                               as a control showing a prompt would
 extern "C" {
 typedef void(__stdcall* StandinResetFn)();
 typedef void(__stdcall* StandinSetOptionFn)(const char* name, long value);
@@ -130,8 +136,9 @@ typedef long(__stdcall* StandinRegisterFn)(const wchar_t* progIds);
 //     and gets are checked strictly: VT_BSTR, VT_BOOL or VT_I4 exactly, no
 //     coercion. "ClearTextPassword" is write-only, as on the platform.
 //   - OnConnecting and the OnDisconnected(1) of "Disconnect" are queued like
-//     the worker's events: they fire when the thread pumps messages, never
-//     inside the call. A read error counts as the peer closing (2); an
+//     the worker's events: they fire when the thread pumps messages, and
+//     inside the call only with "sync_events". Every IDispatch call holds a
+//     reference to the control until it returns. A read error counts as the peer closing (2); an
 //     empty "Server" as a name that does not resolve (260).
 //   - Close while connecting or connected closes the connection without an
 //     event; nothing queued before Close fires after it.

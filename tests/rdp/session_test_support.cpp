@@ -110,7 +110,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
 
 void RecordingObserver::OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
                                        const std::string& detail) {
-    reports.push_back(StateReport{state, code, detail, session->mode()});
+    reports.push_back(StateReport{state, code, detail, SessionModeName(session->mode())});
 }
 
 bool RecordingObserver::saw(SessionState state) const {
