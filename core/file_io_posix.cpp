@@ -82,7 +82,9 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     return false;
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(NativePath(path).c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+    return ::unlink(NativePath(path).c_str()) == 0;
+}
 
 bool IsFile(const std::string& path) {
     struct stat info;

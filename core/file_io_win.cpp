@@ -49,14 +49,17 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     const std::string temp = path + ".tmp";
     if (!WriteWholeFile(temp, bytes)) return false;
-    if (MoveFileExW(ToWide(temp).c_str(), ToWide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (MoveFileExW(ToWide(temp).c_str(), ToWide(path).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
     }
     RemoveFile(temp);
     return false;
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileW(ToWide(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) {
+    return DeleteFileW(ToWide(path).c_str()) != 0;
+}
 
 bool IsFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
