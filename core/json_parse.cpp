@@ -1,13 +1,10 @@
 // JSON parser: a recursive descent over UTF-8 bytes that accepts comments,
 // keeps the first error it meets and refuses nesting beyond kJsonMaxDepth.
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <tuple>
 #include <unordered_map>
 #include <utility>
@@ -22,107 +19,6 @@ namespace {
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
-
-// The pieces of a decimal number as strtod would accept them.
-struct DecimalText {
-    bool negative = false;
-    const char* intFirst = nullptr;  // integer digits
-    const char* intLast = nullptr;
-    const char* fracFirst = nullptr;  // fraction digits (empty without a point)
-    const char* fracLast = nullptr;
-    bool hasPointOrExponent = false;
-    long long exponent = 0;  // clamped; only its size relative to the digits matters
-    const char* end = nullptr;
-};
-
-// Reads the exponent at p when "e"/"E" is followed by an optional sign and at
-// least one digit; otherwise the exponent is not part of the number.
-const char* ScanExponent(const char* p, const char* last, long long* exponent) {
-    if (p == last || (*p != 'e' && *p != 'E')) return p;
-    const char* q = p + 1;
-    bool negative = false;
-    if (q != last && (*q == '+' || *q == '-')) negative = *q++ == '-';
-    if (q == last || !IsDigit(*q)) return p;
-    long long value = 0;
-    for (; q != last && IsDigit(*q); ++q) {
-        // Beyond this any exponent is out of range anyway; clamping keeps the
-        // arithmetic defined for texts like 1e99999999999999999999.
-        if (value < 100000000) value = value * 10 + (*q - '0');
-    }
-    *exponent = negative ? -value : value;
-    return q;
-}
-
-bool ScanDecimal(const char* first, const char* last, DecimalText* text) {
-    const char* p = first;
-    if (p != last && (*p == '+' || *p == '-')) text->negative = *p++ == '-';
-    text->intFirst = p;
-    while (p != last && IsDigit(*p)) ++p;
-    text->intLast = p;
-    text->fracFirst = text->fracLast = p;
-    if (p != last && *p == '.') {
-        const char* q = p + 1;
-        while (q != last && IsDigit(*q)) ++q;
-        text->fracFirst = p + 1;
-        text->fracLast = q;
-        p = q;
-        text->hasPointOrExponent = true;
-    }
-    if (text->intFirst == text->intLast && text->fracFirst == text->fracLast) return false;
-    const char* afterExponent = ScanExponent(p, last, &text->exponent);
-    if (afterExponent != p) text->hasPointOrExponent = true;
-    text->end = afterExponent;
-    return true;
-}
-
-// from_chars leaves the value alone when it is out of range; decide between
-// overflow and underflow from where the first significant digit stands.
-double OutOfRangeMagnitude(const DecimalText& text) {
-    const char* d = text.intFirst;
-    while (d != text.intLast && *d == '0') ++d;
-    long long leading;
-    if (d != text.intLast) {
-        leading = static_cast<long long>(text.intLast - d);
-    } else {
-        const char* f = text.fracFirst;
-        while (f != text.fracLast && *f == '0') ++f;
-        if (f == text.fracLast) return 0.0;
-        leading = -static_cast<long long>(f - text.fracFirst);
-    }
-    return leading + text.exponent > 0 ? HUGE_VAL : 0.0;
-}
-
-double DecimalMagnitude(const DecimalText& text) {
-    std::size_t digits = static_cast<std::size_t>(text.intLast - text.intFirst);
-    if (!text.hasPointOrExponent && digits <= 18) {
-        // Plain integers (ports, sizes) are the common case; up to 18 digits
-        // fit exactly and the conversion to double rounds correctly.
-        unsigned long long value = 0;
-        for (const char* p = text.intFirst; p != text.intLast; ++p) value = value * 10 + (*p - '0');
-        return static_cast<double>(value);
-    }
-    double value = 0.0;
-    // from_chars takes no sign; it starts at the first digit or the point.
-    std::from_chars_result result = std::from_chars(text.intFirst, text.end, value);
-    if (result.ec == std::errc::result_out_of_range) return OutOfRangeMagnitude(text);
-    if (result.ec != std::errc()) return 0.0;
-    return value;
-}
-
-}  // namespace
-
-std::size_t ReadJsonDecimal(const char* first, const char* last, double* value) {
-    DecimalText text;
-    if (!ScanDecimal(first, last, &text)) {
-        *value = 0.0;
-        return 0;
-    }
-    double magnitude = DecimalMagnitude(text);
-    *value = text.negative ? -magnitude : magnitude;
-    return static_cast<std::size_t>(text.end - first);
-}
-
-namespace {
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
