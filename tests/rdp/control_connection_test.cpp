@@ -10,24 +10,10 @@
 
 namespace {
 
-class ControlConnection : public ::testing::Test {
+class ControlConnection : public PeerSession {
 protected:
-    void SetUp() override { ASSERT_TRUE(control.ok()); }
-    void TearDown() override {
-        session.Close();
-        EXPECT_EQ(control.LiveObjects(), 0);  // everything the session took, it gave back
-    }
-
-    void Start(const std::string& host, int port) {
-        ASSERT_TRUE(session.Create(parent.get(), RECT{0, 0, 1000, 600}, "e2e"));
-        session.Show(true);
-        ASSERT_TRUE(session.Connect(TestServer(host, port), &observer, true));
-    }
-    void StartConnected() {
-        Start("127.0.0.1", peer.port());
-        ASSERT_TRUE(PumpUntil([&] { return observer.reports.size() >= 4; }));
-        ASSERT_TRUE(peer.WaitForConnection(2000));
-    }
+    void Start(const std::string& host, int port) { PeerSession::Start(1000, 600, true, TestServer(host, port)); }
+    using PeerSession::StartConnected;
     // Sends a line and waits for the report it causes.
     const StateReport& After(const std::string& line) {
         const std::size_t before = observer.reports.size();
@@ -35,13 +21,6 @@ protected:
         EXPECT_TRUE(PumpUntil([&] { return observer.reports.size() > before; })) << line;
         return observer.last();
     }
-
-    ParentWindow parent;
-    StandinControl control;
-    RdpTestPeer peer;
-    RecordingObserver observer;
-    LogCapture log;
-    RdpSession session;
 };
 
 }  // namespace
@@ -76,7 +55,7 @@ TEST_F(ControlConnection, ARefusedPortAndAnUnknownNameEndTheSession) {
     EXPECT_EQ(observer.last().detail, "连不上远程计算机：未开启远程桌面、机器关机或网络不可达");
     EXPECT_FALSE(session.everConnected());
     EXPECT_TRUE(
-        log.has("INFO", "[会话 e2e] 断开原因码 516：连不上远程计算机：未开启远程桌面、机器关机或网络不可达"));
+        log.has("INFO", "[会话 peer] 断开原因码 516：连不上远程计算机：未开启远程桌面、机器关机或网络不可达"));
     session.Close();
 
     // A label longer than 63 bytes fails inside the resolver: no query

@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include <ocidl.h>
+
 #include "rdp/dispatch_calls.h"
 #include "rdp/rdp_event_sink.h"
 

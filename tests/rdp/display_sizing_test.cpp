@@ -19,28 +19,19 @@ std::string UpdateCall(int width, int height) {
     return Format("call UpdateSessionDisplaySettings %d %d %d %d 0 100 100", width, height, width, height);
 }
 
-class DisplaySizing : public ::testing::Test {
+class DisplaySizing : public PeerSession {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(control.ok());
+        PeerSession::SetUp();
         g_now = 100000;
         SetSessionTickSource(&FakeTicks);
     }
     void TearDown() override {
-        session.Close();
+        PeerSession::TearDown();
         SetSessionTickSource(nullptr);
     }
-
-    // Connects to the peer with the host at width x height and waits until
-    // the logon completed.
     void ConnectAt(int width, int height, bool changeRemoteResolution, ServerRecord server = ServerRecord()) {
-        ASSERT_TRUE(session.Create(parent.get(), RECT{0, 0, width, height}, "size"));
-        session.Show(true);
-        if (server.host.empty()) server = TestServer("127.0.0.1", peer.port());
-        ASSERT_TRUE(session.Connect(server, &observer, changeRemoteResolution));
-        ASSERT_TRUE(
-            PumpUntil([&] { return observer.saw(SessionState::Connected) && observer.reports.size() >= 4; }));
-        ASSERT_EQ(session.state(), SessionState::Connected);
+        StartConnected(width, height, changeRemoteResolution, std::move(server));
         control.ClearJournal();
     }
     int Sends() const {
@@ -52,13 +43,6 @@ protected:
         GetWindowRect(session.controlWindow(), &rect);
         return SIZE{rect.right - rect.left, rect.bottom - rect.top};
     }
-
-    ParentWindow parent{1300, 800};
-    StandinControl control;
-    RdpTestPeer peer;
-    RecordingObserver observer;
-    LogCapture log;
-    RdpSession session;
 };
 
 }  // namespace
@@ -112,8 +96,7 @@ TEST_F(DisplaySizing, AFixedSizeRecordNeverChangesTheRemoteResolution) {
 }
 
 TEST_F(DisplaySizing, SizesWaitUntilTheSessionIsConnected) {
-    ASSERT_TRUE(session.Create(parent.get(), RECT{0, 0, 1000, 600}, "size"));
-    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", peer.port()), &observer, true));
+    Start();
     // The control's events are posted; none has been delivered yet.
     ASSERT_EQ(session.state(), SessionState::Connecting);
     Resize(1100, 650);

@@ -15,20 +15,16 @@ DWORD FakeTicks() {
     return g_now;
 }
 
-class SessionGuards : public ::testing::Test {
+class SessionGuards : public PeerSession {
 protected:
-    void SetUp() override { ASSERT_TRUE(session.Create(parent.get(), RECT{0, 0, 900, 500}, "g")); }
+    void SetUp() override {
+        PeerSession::SetUp();
+        ASSERT_TRUE(session.Create(parent.get(), RECT{0, 0, 900, 500}, "g"));
+    }
     void TearDown() override {
-        session.Close();
+        PeerSession::TearDown();
         SetSessionTickSource(nullptr);
     }
-
-    ParentWindow parent;
-    StandinControl control;
-    RdpTestPeer peer;
-    RecordingObserver observer;
-    LogCapture log;
-    RdpSession session;
 };
 
 }  // namespace

@@ -256,3 +256,16 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
     ReleaseDC(nullptr, screen);
     return saved;
 }
+
+void PeerSession::Start(int width, int height, bool changeRemoteResolution, ServerRecord server) {
+    ASSERT_TRUE(session.Create(parent.get(), RECT{0, 0, width, height}, "peer"));
+    session.Show(true);
+    if (server.host.empty()) server = TestServer("127.0.0.1", peer.port());
+    ASSERT_TRUE(session.Connect(server, &observer, changeRemoteResolution));
+}
+
+void PeerSession::StartConnected(int width, int height, bool changeRemoteResolution, ServerRecord server) {
+    Start(width, height, changeRemoteResolution, std::move(server));
+    ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Connected) && observer.reports.size() >= 4; }));
+    ASSERT_TRUE(peer.WaitForConnection(2000));
+}

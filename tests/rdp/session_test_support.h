@@ -3,6 +3,7 @@
 // stand-in RDP control, registered for the test and reached directly.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "rdp/rdp_session.h"
+#include "standins/rdp_test_peer.h"
+#include "support/test_support.h"
 
 // A visible window whose client area is width x height, in a top-level
 // window shared by every test of the run.
@@ -100,3 +103,28 @@ ServerRecord TestServer(const std::string& host, int port);
 
 // Writes the window's picture as a 24-bit BMP; false when it cannot.
 bool SaveWindowPicture(HWND window, const std::string& path);
+
+// A session in a visible window against the stand-in control and a peer on
+// loopback; when it is closed, everything it took from the control must
+// have been given back.
+class PeerSession : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(control.ok()); }
+    void TearDown() override {
+        session.Close();
+        EXPECT_EQ(control.LiveObjects(), 0);
+    }
+    // The host at width x height; the peer's server when none is given.
+    void Start(int width = 1000, int height = 600, bool changeRemoteResolution = true,
+               ServerRecord server = ServerRecord());
+    // The same, then waits until the logon has completed.
+    void StartConnected(int width = 1000, int height = 600, bool changeRemoteResolution = true,
+                        ServerRecord server = ServerRecord());
+
+    ParentWindow parent{1300, 800};
+    StandinControl control;
+    RdpTestPeer peer;
+    RecordingObserver observer;
+    LogCapture log;
+    RdpSession session;
+};
