@@ -1,0 +1,270 @@
+// What the stand-in RDP control demands of its caller and what it survives,
+// where the session tests never take it: they drive it the one right way.
+// A stand-in that let a wrong call through would hide that call from them.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <ocidl.h>
+#include <olectl.h>
+#include <oleidl.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/com_ptr.h"
+#include "rdp/rdp_event_sink.h"
+#include "rdp/session_test_support.h"
+#include "standins/rdp_test_peer.h"
+#include "standins/rdpcontrol/standin_control.h"
+
+namespace {
+
+constexpr DISPID kOnConnecting = 1;
+constexpr DISPID kOnConnected = 2;
+
+// Counts its references without deleting itself, so one the control keeps
+// or drops twice shows in refs.
+class CountingSink final : public IDispatch {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != kIidMsTscAxEvents) return E_NOINTERFACE;
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        fired.push_back(dispid);
+        if (onEvent) onEvent(dispid);
+        return S_OK;
+    }
+
+    ULONG refs = 1;  // the test's own
+    std::vector<DISPID> fired;
+    std::function<void(DISPID)> onEvent;
+};
+
+HRESULT Invoke(IDispatch* object, const wchar_t* name, WORD flags, DISPPARAMS params,
+               VARIANT* result = nullptr, UINT* argErr = nullptr) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = DISPID_UNKNOWN;
+    object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (result != nullptr) VariantInit(result);
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, argErr);
+}
+
+// A put the way automation clients make it, or without the named
+// DISPID_PROPERTYPUT argument; value is cleared afterwards.
+HRESULT Put(IDispatch* object, const wchar_t* name, VARIANT value, bool named = true,
+            UINT* argErr = nullptr) {
+    DISPID put = DISPID_PROPERTYPUT;
+    const HRESULT hr =
+        Invoke(object, name, DISPATCH_PROPERTYPUT,
+               DISPPARAMS{&value, named ? &put : nullptr, 1, named ? 1u : 0u}, nullptr, argErr);
+    VariantClear(&value);
+    return hr;
+}
+
+HRESULT Get(IDispatch* object, const wchar_t* name, VARIANT* result) {
+    return Invoke(object, name, DISPATCH_PROPERTYGET, DISPPARAMS{}, result);
+}
+
+// A method with VT_I4 arguments in declared order.
+HRESULT Call(IDispatch* object, const wchar_t* name, std::vector<long> arguments = {}) {
+    std::vector<VARIANT> reversed(arguments.size());
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        reversed[arguments.size() - 1 - i].vt = VT_I4;
+        reversed[arguments.size() - 1 - i].lVal = arguments[i];
+    }
+    return Invoke(object, name, DISPATCH_METHOD,
+                  DISPPARAMS{reversed.empty() ? nullptr : reversed.data(), nullptr,
+                             static_cast<UINT>(reversed.size()), 0});
+}
+
+VARIANT Value(VARTYPE type, long number, const wchar_t* text) {
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = type;
+    if (type == VT_BSTR) value.bstrVal = SysAllocString(text);
+    if (type == VT_I4) value.lVal = number;
+    if (type == VT_BOOL) value.boolVal = number != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+    return value;
+}
+
+bool Resolves(const wchar_t* progId) {
+    CLSID clsid = {};
+    return SUCCEEDED(CLSIDFromProgID(progId, &clsid)) && clsid == kStandinControlClsid;
+}
+
+// The control and its AdvancedSettings2 object, created through COM from
+// the DLL registered under every ProgID.
+class RdpStandin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        ASSERT_TRUE(dll.ok());
+        ASSERT_EQ(CoCreateInstance(kStandinControlClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                   control.put_void()),
+                  S_OK);
+        VARIANT settings;
+        ASSERT_EQ(Get(control.get(), L"AdvancedSettings2", &settings), S_OK);
+        ASSERT_EQ(settings.vt, VT_DISPATCH);
+        advanced = ComPtr<IDispatch>::Adopt(settings.pdispVal);
+    }
+    void TearDown() override {
+        advanced.reset();
+        control.reset();
+        EXPECT_EQ(dll.LiveObjects(), 0);
+        EXPECT_EQ(sink.refs, 1u);  // every reference the control took, it gave back
+        CoUninitialize();
+    }
+
+    void Target(int port) {
+        ASSERT_EQ(Put(control.get(), L"Server", Value(VT_BSTR, 0, L"127.0.0.1")), S_OK);
+        ASSERT_EQ(Put(advanced.get(), L"RDPPort", Value(VT_I4, port, nullptr)), S_OK);
+    }
+
+    CountingSink sink;  // outlives the control, whatever it holds
+    StandinControl dll;
+    ComPtr<IDispatch> control;
+    ComPtr<IDispatch> advanced;
+};
+
+}  // namespace
+
+TEST_F(RdpStandin, PutsTakeOnlyTheDeclaredTypeAndPasswordsCannotBeRead) {
+    const struct {
+        bool settings;  // on AdvancedSettings2, else on the control
+        const wchar_t* name;
+        VARTYPE type;
+        long number;
+        const wchar_t* text;
+        bool named;
+        HRESULT result;
+    } puts[] = {
+        {false, L"Server", VT_BSTR, 0, L"host-a", true, S_OK},
+        {false, L"Server", VT_I4, 5, nullptr, true, DISP_E_TYPEMISMATCH},
+        {false, L"Server", VT_BSTR, 0, L"host-b", false, DISP_E_PARAMNOTOPTIONAL},
+        {false, L"DesktopWidth", VT_BSTR, 0, L"1280", true, DISP_E_TYPEMISMATCH},
+        {false, L"FullScreen", VT_I4, 1, nullptr, true, DISP_E_TYPEMISMATCH},
+        {false, L"FullScreen", VT_BOOL, 1, nullptr, true, S_OK},
+        {true, L"RDPPort", VT_I4, 3390, nullptr, true, S_OK},
+        {true, L"RDPPort", VT_BSTR, 0, L"3391", true, DISP_E_TYPEMISMATCH},
+        {true, L"SmartSizing", VT_I4, 1, nullptr, true, DISP_E_TYPEMISMATCH},
+        {true, L"ClearTextPassword", VT_BSTR, 0, L"s3cret", true, S_OK},
+    };
+    for (const auto& p : puts) {
+        UINT argErr = 99;
+        IDispatch* object = p.settings ? advanced.get() : control.get();
+        EXPECT_EQ(Put(object, p.name, Value(p.type, p.number, p.text), p.named, &argErr), p.result) << p.name;
+        EXPECT_EQ(argErr, p.result == DISP_E_TYPEMISMATCH ? 0u : 99u) << p.name;
+    }
+    // A refused put changes nothing.
+    VARIANT value;
+    ASSERT_EQ(Get(control.get(), L"Server", &value), S_OK);
+    ASSERT_EQ(value.vt, VT_BSTR);
+    EXPECT_STREQ(value.bstrVal, L"host-a");
+    VariantClear(&value);
+    ASSERT_EQ(Get(advanced.get(), L"RDPPort", &value), S_OK);
+    EXPECT_EQ(value.vt, VT_I4);
+    EXPECT_EQ(value.lVal, 3390);
+    EXPECT_EQ(Get(advanced.get(), L"ClearTextPassword", &value), DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(RdpStandin, ConnectAndDisplayChangesOnlyInTheirState) {
+    RdpTestPeer peer;
+    EXPECT_EQ(Call(control.get(), L"UpdateSessionDisplaySettings", {1600, 900, 0, 0, 0, 100, 100}),
+              E_UNEXPECTED);
+    Target(peer.port());
+    ASSERT_EQ(Call(control.get(), L"Connect"), S_OK);
+    EXPECT_EQ(Call(control.get(), L"Connect"), E_UNEXPECTED);  // while connecting
+    ASSERT_TRUE(PumpUntil([&] { return !dll.Journal("event 2").empty(); }, 8000));
+    EXPECT_EQ(Call(control.get(), L"Connect"), E_UNEXPECTED);  // while connected
+    EXPECT_EQ(Call(control.get(), L"UpdateSessionDisplaySettings", {1600, 900, 0, 0, 0, 100, 100}), S_OK);
+    ASSERT_EQ(Call(control.get(), L"Disconnect"), S_OK);
+    EXPECT_EQ(Call(control.get(), L"Connect"), S_OK);  // once that session has ended
+    EXPECT_EQ(Call(control.get(), L"Disconnect"), S_OK);
+}
+
+TEST_F(RdpStandin, ACookieUnadvisesThroughAnyConnectionPointObject) {
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(control.As(IID_IConnectionPointContainer, &container), S_OK);
+    ComPtr<IConnectionPoint> found;
+    ASSERT_EQ(container->FindConnectionPoint(kIidMsTscAxEvents, found.put()), S_OK);
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(container->EnumConnectionPoints(points.put()), S_OK);
+    ComPtr<IConnectionPoint> enumerated;
+    ASSERT_EQ(points->Next(1, enumerated.put(), nullptr), S_OK);
+
+    DWORD cookie = 0;
+    ASSERT_EQ(found->Advise(static_cast<IDispatch*>(&sink), &cookie), S_OK);
+    EXPECT_EQ(sink.refs, 2u);
+    EXPECT_EQ(enumerated->Unadvise(cookie), S_OK);
+    EXPECT_EQ(sink.refs, 1u);
+    EXPECT_EQ(found->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+}
+
+TEST_F(RdpStandin, AHandlerMayCloseAndReleaseTheControl) {
+    RdpTestPeer peer;
+    ComPtr<IOleObject> ole;
+    ASSERT_EQ(control.As(IID_IOleObject, &ole), S_OK);
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(control.As(IID_IConnectionPointContainer, &container), S_OK);
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(container->FindConnectionPoint(kIidMsTscAxEvents, point.put()), S_OK);
+    container.reset();
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(static_cast<IDispatch*>(&sink), &cookie), S_OK);
+    // On OnConnected the host tears everything down, as a program does when
+    // the user closes the tab at that moment.
+    long liveInHandler = -1;
+    sink.onEvent = [&](DISPID dispid) {
+        if (dispid != kOnConnected) return;
+        point->Unadvise(cookie);
+        point.reset();
+        advanced.reset();
+        control.reset();
+        ole->Close(OLECLOSE_NOSAVE);
+        ole.reset();
+        liveInHandler = dll.LiveObjects();
+    };
+    Target(peer.port());
+    ASSERT_EQ(Call(control.get(), L"Connect"), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return liveInHandler != -1; }, 8000));
+    PumpFor(300);
+    EXPECT_EQ(sink.fired, (std::vector<DISPID>{kOnConnecting, kOnConnected}));
+    EXPECT_EQ(liveInHandler, 1);  // the control outlives the handler that dropped it
+    EXPECT_EQ(dll.LiveObjects(), 0);
+    EXPECT_TRUE(peer.WaitForClientClose(3000));
+}
+
+TEST_F(RdpStandin, UnloadsOnlyWithNoObjectLeftAndUnregistersWhole) {
+    control.reset();
+    EXPECT_EQ(dll.LiveObjects(), 2);  // the settings object holds the control
+    EXPECT_EQ(dll.CanUnloadNow(), S_FALSE);
+    advanced.reset();
+    EXPECT_EQ(dll.LiveObjects(), 0);
+    EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+
+    const wchar_t* const progIds[] = {L"MsTscAx.MsTscAx.12", L"MsTscAx.MsTscAx.11", L"MsTscAx.MsTscAx.10",
+                                      L"MsRdpClient.9",      L"MsRdpClient.8",      L"MsTscAx.MsTscAx"};
+    for (const wchar_t* progId : progIds) ASSERT_TRUE(Resolves(progId)) << progId;
+    ASSERT_EQ(dll.Unregister(), S_OK);
+    for (const wchar_t* progId : progIds) EXPECT_FALSE(Resolves(progId)) << progId;
+    ComPtr<IUnknown> object;
+    EXPECT_EQ(CoCreateInstance(kStandinControlClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               object.put_void()),
+              REGDB_E_CLASSNOTREG);
+}
