@@ -4,7 +4,6 @@
 #include <sstream>
 #include <utility>
 
-#include "net/probe.h"
 #include "net/socket_handles.h"
 #include "standins/rdpcontrol/rdp_interfaces.h"
 
@@ -14,6 +13,16 @@ namespace {
 constexpr long kSliceMicroseconds = 20000;
 // A peer that never ends a line gets no more room than this.
 constexpr std::size_t kLongestLine = 64 * 1024;
+
+// The control starts Winsock for itself, as the platform's does: it must not
+// rely on the program having done so, nor on the program's code.
+bool EnsureWinsock() {
+    static const bool ready = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return ready;
+}
 
 // Waits up to one slice for the socket; >0 ready, 0 not yet, <0 failed.
 int WaitSlice(SOCKET socket, bool forWrite) {
