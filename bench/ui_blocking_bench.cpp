@@ -81,8 +81,8 @@ int main() {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"TavolinBlockingBench";
     RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  1200, 800, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                  0, 1200, 800, nullptr, nullptr, windowClass.hInstance, nullptr);
 
     // No RDP control is registered here, so every tab runs the client. Its
     // main window comes half a second late, as a real one's does.

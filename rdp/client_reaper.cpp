@@ -1,10 +1,10 @@
 #include "rdp/client_reaper.h"
 
 #include <list>
+#include <mutex>
 
 #include "core/error_text.h"
 #include "core/log.h"
-#include <mutex>
 
 namespace {
 

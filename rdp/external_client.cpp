@@ -133,8 +133,8 @@ void RdpSession::AskClientToClose() {
     if (clientEndDeadline_ != 0) return;  // already on its way out
     clientSearchesLeft_ = 0;
     KillHostTimer(kClientSearchTimer);
-    const bool asked = controlWindow_ != nullptr && IsWindow(controlWindow_) &&
-                       PostMessageW(controlWindow_, WM_CLOSE, 0, 0);
+    const bool asked =
+        controlWindow_ != nullptr && IsWindow(controlWindow_) && PostMessageW(controlWindow_, WM_CLOSE, 0, 0);
     controlWindow_ = nullptr;
     if (!process_.valid() || HasEnded(process_.get()) || !asked) {
         if (process_.valid()) TerminateProcess(process_.get(), 0);  // no window to ask
@@ -170,8 +170,9 @@ void RdpSession::ReleaseExternalClient() {
     clientEndDeadline_ = 0;
     KillHostTimer(kClientSearchTimer);
     KillHostTimer(kClientEndTimer);
-    const bool asked = askedBefore || (mode_ == SessionMode::Mstsc && controlWindow_ != nullptr &&
-                                       IsWindow(controlWindow_) && PostMessageW(controlWindow_, WM_CLOSE, 0, 0));
+    const bool asked =
+        askedBefore || (mode_ == SessionMode::Mstsc && controlWindow_ != nullptr &&
+                        IsWindow(controlWindow_) && PostMessageW(controlWindow_, WM_CLOSE, 0, 0));
     if (mode_ == SessionMode::Mstsc) controlWindow_ = nullptr;
     if (!process_.valid()) return;
     if (!asked) TerminateProcess(process_.get(), 0);

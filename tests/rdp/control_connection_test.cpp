@@ -12,7 +12,9 @@ namespace {
 
 class ControlConnection : public PeerSession {
 protected:
-    void Start(const std::string& host, int port) { PeerSession::Start(1000, 600, true, TestServer(host, port)); }
+    void Start(const std::string& host, int port) {
+        PeerSession::Start(1000, 600, true, TestServer(host, port));
+    }
     using PeerSession::StartConnected;
     // Sends a line and waits for the report it causes.
     const StateReport& After(const std::string& line) {
@@ -54,8 +56,8 @@ TEST_F(ControlConnection, ARefusedPortAndAnUnknownNameEndTheSession) {
     EXPECT_EQ(observer.last().code, 516);
     EXPECT_EQ(observer.last().detail, "连不上远程计算机：未开启远程桌面、机器关机或网络不可达");
     EXPECT_FALSE(session.everConnected());
-    EXPECT_TRUE(
-        log.has("INFO", "[会话 peer] 断开原因码 516：连不上远程计算机：未开启远程桌面、机器关机或网络不可达"));
+    EXPECT_TRUE(log.has(
+        "INFO", "[会话 peer] 断开原因码 516：连不上远程计算机：未开启远程桌面、机器关机或网络不可达"));
     session.Close();
 
     // A label longer than 63 bytes fails inside the resolver: no query

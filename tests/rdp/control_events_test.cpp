@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
+#include <ocidl.h>
 
 #include <utility>
 #include <vector>
-
-#include <ocidl.h>
 
 #include "rdp/dispatch_calls.h"
 #include "rdp/rdp_event_sink.h"

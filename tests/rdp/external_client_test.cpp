@@ -41,7 +41,8 @@ protected:
     void TearDown() override {
         session.Close();
         // Every client started by a test is gone once its session closed.
-        EXPECT_TRUE(PumpUntil([] { return ClientWindowsOnScreen() == 0 && PendingClientReaps() == 0; }, 5000));
+        EXPECT_TRUE(
+            PumpUntil([] { return ClientWindowsOnScreen() == 0 && PendingClientReaps() == 0; }, 5000));
     }
     // Connects and waits until the client's window is embedded.
     void ConnectEmbedded(const ServerRecord& server) {

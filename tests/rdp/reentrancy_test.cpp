@@ -138,7 +138,8 @@ TEST(Reentrancy, ASessionDeletedByWhatItHearsIsNeverTouchedAgain) {
         ASSERT_TRUE(session->Create(parent.get(), RECT{0, 0, 800, 600}, "re"));
         session->Connect(TestServer("127.0.0.1", peer.port()), &observer, true);
         if (c.disconnect && !guarded.destroyed()) {
-            ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Connected) && observer.reports.size() >= 4; }));
+            ASSERT_TRUE(PumpUntil(
+                [&] { return observer.saw(SessionState::Connected) && observer.reports.size() >= 4; }));
             session->Disconnect();
         }
         EXPECT_TRUE(PumpUntil([&] { return guarded.destroyed(); }));

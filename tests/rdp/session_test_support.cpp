@@ -266,6 +266,7 @@ void PeerSession::Start(int width, int height, bool changeRemoteResolution, Serv
 
 void PeerSession::StartConnected(int width, int height, bool changeRemoteResolution, ServerRecord server) {
     Start(width, height, changeRemoteResolution, std::move(server));
-    ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Connected) && observer.reports.size() >= 4; }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return observer.saw(SessionState::Connected) && observer.reports.size() >= 4; }));
     ASSERT_TRUE(peer.WaitForConnection(2000));
 }
