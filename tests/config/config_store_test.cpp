@@ -54,7 +54,6 @@ const char kDefaultFile[] = R"({
 }
 )";
 
-// Every case gets its own data folder.
 class ConfigStoreTest : public ::testing::Test {
 protected:
     void SetUp() override { SetDataDirOverride(dir_.path()); }
@@ -285,7 +284,6 @@ TEST(ConfigLookup, FindsTheFirstServerWithExactlyThatId) {
     config.servers[1].id = "bb";
     config.servers[2].id = "bb";
     config.servers[2].host = "second";
-    ASSERT_NE(FindServerById(config, "bb"), nullptr);
     EXPECT_EQ(FindServerById(config, "bb"), &config.servers[1]);
     EXPECT_EQ(FindServerById(config, "BB"), nullptr);
     EXPECT_EQ(FindServerById(config, ""), nullptr);

@@ -156,20 +156,4 @@ TEST(ExportRoundTrip, EveryKindOfTextImportsBackUnchanged) {
     }
 }
 
-TEST(ExportRoundTrip, ValuesOutsideTheImportRulesFallBack) {
-    ServerRecord s = Server("h");
-    s.remark = " note ";
-    s.colorDepth = 15;
-    s.width = 100;
-    s.height = 100;
-    AppConfig config;
-    config.servers.push_back(s);
-    const ImportedServers back = ImportServersFromText(ExportServersCsv(config));
-    ASSERT_EQ(back.servers.size(), 1u);
-    s.remark = "note";
-    s.colorDepth = 32;
-    s.width = s.height = 0;
-    EXPECT_TRUE(SameServer(back.servers[0], s));
-}
-
 }  // namespace

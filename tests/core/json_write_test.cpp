@@ -11,42 +11,24 @@ using namespace json_test;
 
 namespace {
 
-struct NumberCase {
-    const char* name;
-    double number;
-    const char* text;
-};
-
 TEST(JsonWrite, Numbers) {
-    const std::vector<NumberCase> cases = {
-        {"integer", 3, "3"},
-        {"negative integer", -42, "-42"},
-        {"fraction", 2.5, "2.5"},
-        {"one third", 1.0 / 3, "0.3333333333"},
-        {"tenth", 0.1, "0.1"},
-        {"small", 1e-7, "1e-07"},
-        {"negative zero", -0.0, "0"},
-        {"largest plain integer", 999999999999999.0, "999999999999999"},
-        {"largest plain negative integer", -999999999999999.0, "-999999999999999"},
-        {"1e15 switches to exponent", 1e15, "1e+15"},
-        {"2^53", 9007199254740992.0, "9.007199255e+15"},
-        {"ten significant digits", 12345678901.5, "1.23456789e+10"},
-        {"fraction rounded", 2.00000000001, "2"},
-        {"smallest subnormal", 5e-324, "4.940656458e-324"},
-        // Rounded to ten digits this lies past the double range, so it reads
-        // back as infinity; the text is still what "%.10g" gives.
-        {"largest double", 1.7976931348623157e308, "1.797693135e+308"},
-        {"NaN", kNaN, "null"},
-        {"infinity", kInf, "1e999"},
-        {"negative infinity", -kInf, "-1e999"},
-    };
-    for (const NumberCase& c : cases) EXPECT_EQ(ToJson(JsonValue(c.number), -1), c.text) << c.name;
+    // Ten significant digits, exponent from 1e15 on. Rounded to ten digits
+    // the largest double lies past the double range, so it reads back as
+    // infinity; the text is still what "%.10g" gives.
+    // clang-format off
+    const std::vector<std::pair<double, const char*>> cases = {
+        {3, "3"}, {-42, "-42"}, {2.5, "2.5"}, {1.0 / 3, "0.3333333333"}, {0.1, "0.1"}, {1e-7, "1e-07"},
+        {-0.0, "0"}, {999999999999999.0, "999999999999999"}, {-999999999999999.0, "-999999999999999"},
+        {1e15, "1e+15"}, {9007199254740992.0, "9.007199255e+15"}, {12345678901.5, "1.23456789e+10"},
+        {2.00000000001, "2"}, {5e-324, "4.940656458e-324"}, {1.7976931348623157e308, "1.797693135e+308"},
+        {kNaN, "null"}, {kInf, "1e999"}, {-kInf, "-1e999"}};
+    // clang-format on
+    for (const auto& c : cases) EXPECT_EQ(ToJson(JsonValue(c.first), -1), c.second) << c.second;
     EXPECT_EQ(MustParse("[1e999,-1e999]"), MustParse(ToJson(MustParse("[1e999,-1e999]"), 2)));
 }
 
 TEST(JsonWrite, StringEscaping) {
     const std::vector<StringCase> cases = {
-        {"control byte 0x01", "\\u0001", "\x01"},
         {"control byte 0x1F in lower-case hex", "\\u001f", "\x1F"},
         {"zero byte", "\\u0000", "\0"s},
         {"named escapes", "\\b\\f\\n\\r\\t", "\b\f\n\r\t"},

@@ -20,13 +20,10 @@ TEST(TextHex, LowerCaseHighNibbleFirst) {
 }
 
 TEST(TextBase64, EncodesStandardVectorsAndEveryByteRoundTrips) {
-    const char* const cases[][2] = {{"", ""},
-                                    {"a", "YQ=="},
-                                    {"ab", "YWI="},
-                                    {"abc", "YWJj"},
-                                    {"foob", "Zm9vYg=="},
-                                    {"fooba", "Zm9vYmE="},
-                                    {"foobar", "Zm9vYmFy"}};
+    // clang-format off
+    const char* const cases[][2] = {{"", ""}, {"a", "YQ=="}, {"ab", "YWI="}, {"abc", "YWJj"}, {"foob", "Zm9vYg=="},
+                                    {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}};
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(Base64Encode(c[0]), c[1]) << c[0];
         EXPECT_EQ(Base64Decode(c[1]), c[0]) << c[1];
