@@ -15,11 +15,19 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kYes = "是";
 constexpr std::string_view kNo = "否";
 
-// Quoted only for a comma, a double quote, CR or LF; tabs and semicolons
-// are written bare, as other programs reading the file expect.
-void AppendTextField(std::string* out, std::string_view value) {
+// A line whose first text starts like this is a comment to the import.
+bool StartsLikeComment(std::string_view value) {
+    const std::size_t i = value.find_first_not_of(" \t");
+    return i != std::string_view::npos && (value[i] == '#' || value.compare(i, 2, "//") == 0);
+}
+
+// Quoted only for a comma, a double quote, CR or LF, or, at the start of a
+// line, for what the import would skip as a comment; tabs and semicolons are
+// written bare, as other programs reading the file expect.
+void AppendTextField(std::string* out, std::string_view value, bool startsLine = false) {
     const bool guard = StartsLikeFormula(value);  // gets one "'" in front
-    const bool quote = value.find_first_of(",\"\r\n") != std::string_view::npos;
+    const bool quote =
+        value.find_first_of(",\"\r\n") != std::string_view::npos || (startsLine && StartsLikeComment(value));
     if (quote) out->push_back('"');
     if (guard) out->push_back('\'');
     if (!quote) {
@@ -38,7 +46,7 @@ void AppendInt(std::string* out, int value) {
 }
 
 void AppendServerLine(std::string* out, const ServerRecord& s) {
-    AppendTextField(out, s.host);
+    AppendTextField(out, s.host, true);
     out->push_back(',');
     AppendInt(out, s.port);
     out->push_back(',');

@@ -157,3 +157,13 @@ TEST(ExportRoundTrip, EveryKindOfTextImportsBackUnchanged) {
 }
 
 }  // namespace
+
+// Found by the fuzzer: a host starting like a comment was written bare and
+// the import skipped its line.
+TEST(ExportRoundTrip, AHostThatStartsLikeACommentStaysAServer) {
+    AppConfig config;
+    for (const char* host : {"//h", "#1", "/"}) config.servers.push_back(Server(host));
+    const std::vector<ServerRecord> back = ImportServersFromText(ExportServersCsv(config)).servers;
+    ASSERT_EQ(back.size(), 3u);
+    for (std::size_t i = 0; i < back.size(); ++i) EXPECT_EQ(back[i].host, config.servers[i].host);
+}
