@@ -94,8 +94,7 @@ void RdpSession::SearchClientWindow() {
     --clientSearchesLeft_;
     const HWND window = FindClientWindow();
     if (window != nullptr) {
-        clientSearchesLeft_ = 0;
-        KillHostTimer(kClientSearchTimer);
+        StopClientSearch();
         EmbedClientWindow(window);
         LogF(kLogInfo, "mstsc.exe 窗口已内嵌，pid=%lu hwnd=%s", static_cast<unsigned long>(processId_),
              PointerHex(reinterpret_cast<std::uintptr_t>(window)).c_str());
@@ -106,12 +105,17 @@ void RdpSession::SearchClientWindow() {
         SetTimer(hostWindow_, kClientSearchTimer, clientSearchPauseMs_, nullptr);
         return;
     }
-    KillHostTimer(kClientSearchTimer);
+    StopClientSearch();
     Log(kLogError, "等待 mstsc.exe 窗口超时");
     TerminateProcess(process_.get(), 0);
     process_.reset();
     mode_ = SessionMode::None;
     SetState(SessionState::Failed, -1, "无法创建远程桌面会话（控件与 mstsc 都不可用）");
+}
+
+void RdpSession::StopClientSearch() {
+    clientSearchesLeft_ = 0;
+    KillHostTimer(kClientSearchTimer);
 }
 
 void RdpSession::EmbedClientWindow(HWND window) {
@@ -131,11 +135,8 @@ void RdpSession::EmbedClientWindow(HWND window) {
 // state moves when it has gone, or when it was ended after its grace time.
 void RdpSession::AskClientToClose() {
     if (clientEndDeadline_ != 0) return;  // already on its way out
-    clientSearchesLeft_ = 0;
-    KillHostTimer(kClientSearchTimer);
-    const bool asked =
-        controlWindow_ != nullptr && IsWindow(controlWindow_) && PostMessageW(controlWindow_, WM_CLOSE, 0, 0);
-    controlWindow_ = nullptr;
+    StopClientSearch();
+    const bool asked = PostCloseToClientWindow();
     if (!process_.valid() || HasEnded(process_.get()) || !asked) {
         if (process_.valid()) TerminateProcess(process_.get(), 0);  // no window to ask
         FinishClientEnd();
@@ -165,18 +166,23 @@ void RdpSession::FinishClientEnd() {
 // which ends it after its grace time. A client whose window was never
 // found cannot be asked and is ended at once.
 void RdpSession::ReleaseExternalClient() {
+    if (mode_ != SessionMode::Mstsc) return;
     const bool askedBefore = clientEndDeadline_ != 0;  // by a Disconnect still waiting
-    clientSearchesLeft_ = 0;
     clientEndDeadline_ = 0;
-    KillHostTimer(kClientSearchTimer);
+    StopClientSearch();
     KillHostTimer(kClientEndTimer);
-    const bool asked =
-        askedBefore || (mode_ == SessionMode::Mstsc && controlWindow_ != nullptr &&
-                        IsWindow(controlWindow_) && PostMessageW(controlWindow_, WM_CLOSE, 0, 0));
-    if (mode_ == SessionMode::Mstsc) controlWindow_ = nullptr;
+    const bool asked = PostCloseToClientWindow() || askedBefore;
     if (!process_.valid()) return;
     if (!asked) TerminateProcess(process_.get(), 0);
     ReapClientProcess(std::move(process_), kCloseGraceMs);
+}
+
+// Asks the embedded window, while it is still one, to close, and forgets it.
+bool RdpSession::PostCloseToClientWindow() {
+    const bool posted =
+        controlWindow_ != nullptr && IsWindow(controlWindow_) && PostMessageW(controlWindow_, WM_CLOSE, 0, 0);
+    controlWindow_ = nullptr;
+    return posted;
 }
 
 void RdpSession::KillHostTimer(UINT_PTR id) {

@@ -199,8 +199,10 @@ private:
     bool LaunchExternalClient(const ServerRecord& server);
     HWND FindClientWindow() const;
     void SearchClientWindow();
+    void StopClientSearch();
     void EmbedClientWindow(HWND window);
     void AskClientToClose();
+    bool PostCloseToClientWindow();
     void OnClientEndTick();
     void FinishClientEnd();
     void ReleaseExternalClient();
