@@ -140,7 +140,7 @@ HRESULT RdpControl::RemoveSink(DWORD cookie) {
 // here), Close it or drop the last reference to it: the control keeps itself
 // alive until the loop is over, and a Close empties the queue.
 void RdpControl::DeliverEvents() {
-    AddRef();
+    SelfReference self(static_cast<IOleObject*>(this));
     try {
         PendingEvent event;
         while (queue_.Take(&event)) {
@@ -149,7 +149,6 @@ void RdpControl::DeliverEvents() {
         }
     } catch (...) {
     }
-    Release();
 }
 
 void RdpControl::Fire(const PendingEvent& event) {
