@@ -36,7 +36,9 @@ TEST_F(SessionGuards, ASecondCreateOrConnectIsRefused) {
     EXPECT_EQ(session.hostWindow(), host);
 
     ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", peer.port()), &observer, true));
-    ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Connected); }));
+    // Wait for the logon too, so no report of the first connection is still on its way.
+    ASSERT_TRUE(PumpUntil([&] { return observer.reports.size() >= 4; }));
+    ASSERT_EQ(observer.last().detail, "已连接（登录完成）");
     const std::size_t reports = observer.reports.size();
     EXPECT_FALSE(session.Connect(TestServer("127.0.0.1", peer.port()), &observer, true));
     EXPECT_TRUE(log.has("ERROR", "会话 g 已经连接过，不能再次 Connect（重新连接请新建会话）"));
