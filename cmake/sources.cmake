@@ -16,6 +16,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   rdp/display_sizing_rules.cpp
   rdp/external_client_command.cpp
   rdp/session_state.cpp
+  app/resource_fingerprint.cpp
 )
 
 set(TAVOLIN_WIN32_SOURCES
