@@ -17,6 +17,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   rdp/external_client_command.cpp
   rdp/session_state.cpp
   app/resource_fingerprint.cpp
+  webhost/webview_text.cpp
 )
 
 set(TAVOLIN_WIN32_SOURCES
@@ -40,6 +41,9 @@ set(TAVOLIN_WIN32_SOURCES
   rdp/rdp_frame.cpp
   rdp/external_client.cpp
   rdp/client_reaper.cpp
+  webhost/webview_loader.cpp
+  webhost/webview_handlers.cpp
+  webhost/webview_host.cpp
 )
 
 set(TAVOLIN_POSIX_SOURCES

@@ -1,0 +1,63 @@
+// The texts the web host sends to the page and writes to the log.
+#include "webhost/webview_text.h"
+
+#include <gtest/gtest.h>
+
+TEST(WebViewText, EnvelopeSendsEmptyDataAsNull) {
+    EXPECT_EQ(PostEnvelope("ping", ""), R"({"cmd":"ping","data":null})");
+    EXPECT_EQ(PostEnvelope("servers", R"([{"id":"a"}])"), R"({"cmd":"servers","data":[{"id":"a"}]})");
+}
+
+TEST(WebViewText, EvalParametersEscapeTheExpression) {
+    EXPECT_EQ(EvalParameters("document.title + \"\\n\""),
+              R"({"expression":"document.title + \"\\n\"","returnByValue":true,"awaitPromise":true})");
+}
+
+TEST(WebViewText, CutForLogEndsOnAWholeCharacter) {
+    struct Case {
+        std::string text;
+        std::size_t limit;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"abc", 3, "abc"},
+        {"abcd", 3, "abc..."},
+        // "中" is three bytes: a cut inside it keeps the character out.
+        {"ab中", 3, "ab..."},
+        {"ab中", 4, "ab..."},
+        {"ab中x", 5, "ab中..."},
+        {std::string(700, 'x'), 600, std::string(600, 'x') + "..."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CutForLog(c.text, c.limit), c.want) << c.text.size();
+}
+
+TEST(WebViewText, EvalResultsInTheDevToolsShape) {
+    struct Case {
+        const char* json;
+        bool threw;
+        const char* text;
+    };
+    const Case cases[] = {
+        {R"({"result":{"type":"number","value":3,"description":"3"}})", false, "3"},
+        {R"({"result":{"type":"object","value":{"a":[1,"x\ny"]}}})", false, R"({"a":[1,"x\ny"]})"},
+        {R"({"result":{"type":"object","value":null}})", false, "null"},
+        // No value (undefined): the raw text, on one line.
+        {"{\"result\":{\"type\":\"undefined\"}}\r\n", false, "{\"result\":{\"type\":\"undefined\"}}  "},
+        {R"({"result":{"type":"object"},"exceptionDetails":{"text":"Uncaught","lineNumber":0}})", true,
+         "Uncaught"},
+        {R"({"exceptionDetails":{}})", true, "?"},
+        {"not json\nat all", false, "not json at all"},
+        {"", false, ""},
+    };
+    for (const Case& c : cases) {
+        const EvalOutcome got = DescribeEvalResult(c.json);
+        EXPECT_EQ(got.threw, c.threw) << c.json;
+        EXPECT_EQ(got.text, c.text) << c.json;
+    }
+}
+
+TEST(WebViewText, FileUrlEncodesWhatAUrlPathCannotHold) {
+    EXPECT_EQ(FileUrl(R"(C:\Tavolin\web\index.html)"), "file:///C:/Tavolin/web/index.html");
+    EXPECT_EQ(FileUrl(R"(C:\My Files\#1 100%\张\index.html)"),
+              "file:///C:/My%20Files/%231%20100%25/%E5%BC%A0/index.html");
+}

@@ -1,0 +1,87 @@
+// The one place where the program talks to the browser runtime: shows the
+// page in the main window, hands every message the page posts to the
+// listener, posts messages to the page and evaluates expressions in it.
+// Everything here runs on the user-interface thread; the runtime calls back
+// on that thread too, always later than the call that asked.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "core/com_ptr.h"
+#include "webhost/webview2_abi.h"
+
+class WebViewLoader;
+
+// What the handlers given to the runtime reach the host through; the host
+// clears it when it closes or goes away, so a completion that arrives later
+// does nothing.
+struct WebViewHostLink;
+
+class WebViewHost {
+public:
+    class IListener {
+    public:
+        virtual ~IListener() = default;
+        // The page has been navigated to.
+        virtual void onReady() = 0;
+        // One message the page posted, as UTF-8 text.
+        virtual void onMessage(const std::string& text) = 0;
+        // Start-up of the browser failed; text says how, for the user.
+        virtual void onError(const std::string& text) = 0;
+    };
+
+    explicit WebViewHost(WebViewLoader& loader);
+    WebViewHost();  // with the process-wide loader
+    ~WebViewHost();
+    WebViewHost(const WebViewHost&) = delete;
+    WebViewHost& operator=(const WebViewHost&) = delete;
+
+    // Starts the asynchronous creation; true once the environment has been
+    // asked for.
+    bool create(HWND parent, const std::string& uiFolder, const std::string& userDataFolder,
+                IListener* listener, const std::string& loaderFolder);
+    void resize(const RECT& rect);
+    void post(const std::string& cmd, const std::string& dataJson);
+    void eval(const std::string& expression, const std::string& tag);
+    void reload();
+    void openDevTools();
+    // Tears everything down; completions that arrive later change nothing.
+    void close();
+
+    bool isLoaderReady() const { return loaderReady_; }
+    const std::string& lastError() const { return lastError_; }
+
+    // The completion steps; the handlers call them, nothing else does.
+    void OnEnvironmentCreated(HRESULT code, ICoreWebView2Environment* environment);
+    void OnControllerCreated(HRESULT code, ICoreWebView2Controller* controller);
+    void OnMessageReceived(ICoreWebView2WebMessageReceivedEventArgs* args);
+    void OnEvalCompleted(HRESULT code, LPCWSTR resultJson, const std::string& tag);
+
+private:
+    void Fail(const std::string& text);
+    void ApplySettings();
+    void ApplyBackground();
+    // True when the page folder is served under the page's host name.
+    bool MapPageFolder();
+    void ApplyBounds();
+
+    WebViewLoader& loader_;
+    std::shared_ptr<WebViewHostLink> link_;
+    HWND parent_ = nullptr;
+    std::string uiFolder_;
+    std::string userDataFolder_;
+    IListener* listener_ = nullptr;
+    ComPtr<ICoreWebView2Environment> environment_;
+    ComPtr<ICoreWebView2Controller> controller_;
+    ComPtr<ICoreWebView2> webview_;
+    EventRegistrationToken messageToken_ = {};
+    std::string lastError_;
+    bool loaderReady_ = false;
+    bool created_ = false;
+    bool closed_ = false;
+    RECT bounds_ = {};
+    bool boundsSet_ = false;
+};

@@ -1,0 +1,31 @@
+// Finds the browser runtime's loader library and its one entry point. The
+// program uses one loader for its whole life (the process-wide one); tests
+// make their own to try each way the search can end.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "webhost/webview2_abi.h"
+
+class WebViewLoader {
+public:
+    WebViewLoader() = default;
+    WebViewLoader(const WebViewLoader&) = delete;
+    WebViewLoader& operator=(const WebViewLoader&) = delete;
+
+    // Loads the library on first success and keeps it (it is never
+    // unloaded); later calls return the entry point found then. loaderFolder
+    // may be empty. On failure *error holds the text for the user.
+    CreateWebViewEnvironmentFunction Load(const std::string& loaderFolder, std::string* error);
+
+private:
+    HMODULE module_ = nullptr;
+    CreateWebViewEnvironmentFunction entry_ = nullptr;
+};
+
+WebViewLoader& ProcessWebViewLoader();
+
+extern const char* const kLoaderMissingText;
+extern const char* const kLoaderExportMissingText;
