@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/com_ptr.h"
+#include "webhost/page_channel.h"
 #include "webhost/webview2_abi.h"
 
 class WebViewLoader;
@@ -20,7 +21,7 @@ class WebViewLoader;
 // does nothing.
 struct WebViewHostLink;
 
-class WebViewHost {
+class WebViewHost : public IPageChannel {
 public:
     class IListener {
     public:
@@ -35,7 +36,7 @@ public:
 
     explicit WebViewHost(WebViewLoader& loader);
     WebViewHost();  // with the process-wide loader
-    ~WebViewHost();
+    ~WebViewHost() override;
     WebViewHost(const WebViewHost&) = delete;
     WebViewHost& operator=(const WebViewHost&) = delete;
 
@@ -44,15 +45,15 @@ public:
     bool create(HWND parent, const std::string& uiFolder, const std::string& userDataFolder,
                 IListener* listener, const std::string& loaderFolder);
     void resize(const RECT& rect);
-    void post(const std::string& cmd, const std::string& dataJson);
+    void post(const std::string& cmd, const std::string& dataJson) override;
     void eval(const std::string& expression, const std::string& tag);
-    void reload();
-    void openDevTools();
+    void reload() override;
+    void openDevTools() override;
     // Tears everything down; completions that arrive later change nothing.
     void close();
 
-    bool isLoaderReady() const { return loaderReady_; }
-    const std::string& lastError() const { return lastError_; }
+    bool isLoaderReady() const override { return loaderReady_; }
+    std::string lastError() const override { return lastError_; }
 
     // The completion steps; the handlers call them, nothing else does.
     void OnEnvironmentCreated(HRESULT code, ICoreWebView2Environment* environment);
