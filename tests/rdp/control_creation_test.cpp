@@ -12,7 +12,7 @@ namespace {
 
 constexpr RECT kHostRect = {0, 0, 1000, 600};
 
-class ControlCreation : public ::testing::Test {
+class ControlCreation : public SessionTest {
 protected:
     // The calls from SetClientSite up to "Connect", events left out: those
     // arrive through posted messages, in their own time.
@@ -25,11 +25,12 @@ protected:
         }
         return calls;
     }
+    bool Called(const std::string& line) const {
+        const std::vector<std::string> calls = SettingsCalls();
+        return std::find(calls.begin(), calls.end(), line) != calls.end();
+    }
 
-    ParentWindow parent;
     StandinControl control;
-    RecordingObserver observer;
-    LogCapture log;
 };
 
 }  // namespace
@@ -101,12 +102,10 @@ TEST_F(ControlCreation, RecordValuesAndDefaults) {
     const struct {
         int width, height, port, colorDepth;
         int hostWidth, hostHeight;
-        const char* desktop;  // "W H"
-        int rdpPort, depth;
+        int desktopWidth, desktopHeight, rdpPort, depth;
     } cases[] = {
-        {1600, 900, 3390, 16, 1000, 600, "1600 900", 3390, 16},
-        {1280, 0, 0, 0, 1000, 600, "1000 600", 3389, 32},  // one missing dimension: both from the host
-        {0, 0, -1, -5, 150, 500, "1024 500", 3389, 32},
+        {1600, 900, 3390, 16, 1000, 600, 1600, 900, 3390, 16},
+        {0, 0, -1, -5, 150, 500, 1024, 500, 3389, 32},  // the size from the host, by the sizing rules
     };
     for (const auto& c : cases) {
         control.ClearJournal();
@@ -117,17 +116,11 @@ TEST_F(ControlCreation, RecordValuesAndDefaults) {
         server.height = c.height;
         server.colorDepth = c.colorDepth;
         ASSERT_TRUE(session.Connect(server, &observer, true));
-        const std::vector<std::string> calls = SettingsCalls();
-        auto has = [&](const std::string& line) {
-            return std::find(calls.begin(), calls.end(), line) != calls.end();
-        };
-        const std::string desktop = c.desktop;
-        const std::string width = desktop.substr(0, desktop.find(' '));
-        const std::string height = desktop.substr(desktop.find(' ') + 1);
-        EXPECT_TRUE(has("put DesktopWidth=i4:" + width)) << c.desktop;
-        EXPECT_TRUE(has("put DesktopHeight=i4:" + height)) << c.desktop;
-        EXPECT_TRUE(has(Format("put AdvancedSettings2.RDPPort=i4:%d", c.rdpPort))) << c.desktop;
-        EXPECT_TRUE(has(Format("put ColorDepth=i4:%d", c.depth))) << c.desktop;
+        for (const std::string& line : {Format("put DesktopWidth=i4:%d", c.desktopWidth),
+                                        Format("put DesktopHeight=i4:%d", c.desktopHeight),
+                                        Format("put AdvancedSettings2.RDPPort=i4:%d", c.rdpPort),
+                                        Format("put ColorDepth=i4:%d", c.depth)})
+            EXPECT_TRUE(Called(line)) << line;
         session.Close();
     }
 }
@@ -136,36 +129,29 @@ TEST_F(ControlCreation, EmptyCredentialsAreNotPut) {
     RdpSession session;
     ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
     ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
-    const std::vector<std::string> calls = SettingsCalls();
-    for (const std::string& line : calls) {
+    for (const std::string& line : SettingsCalls()) {
         EXPECT_EQ(line.find("UserName"), std::string::npos);
         EXPECT_EQ(line.find("Domain"), std::string::npos);
         EXPECT_EQ(line.find("ClearTextPassword"), std::string::npos);
     }
-    EXPECT_NE(std::find(calls.begin(), calls.end(), "put AdvancedSettings2.PromptForCredentials=bool:0"),
-              calls.end());
+    EXPECT_TRUE(Called("put AdvancedSettings2.PromptForCredentials=bool:0"));
     EXPECT_TRUE(log.has("WARN", "这台服务器没有保存密码，NLA 认证可能失败（会退回让系统弹凭据框）"));
 }
 
+// Stretching always scales; following the tab scales as the record says.
 TEST_F(ControlCreation, StretchModeTurnsSmartSizingOnWhateverTheRecordSays) {
-    RdpSession session;
-    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
     ServerRecord server = TestServer("127.0.0.1", 1);
     server.smartSizing = false;
-    ASSERT_TRUE(session.Connect(server, &observer, false));
-    const std::vector<std::string> calls = SettingsCalls();
-    EXPECT_NE(std::find(calls.begin(), calls.end(), "put AdvancedSettings2.SmartSizing=bool:-1"),
-              calls.end());
+    for (const bool changeRemoteResolution : {false, true}) {
+        control.ClearJournal();
+        RdpSession session;
+        ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+        ASSERT_TRUE(session.Connect(server, &observer, changeRemoteResolution));
+        EXPECT_TRUE(Called(changeRemoteResolution ? "put AdvancedSettings2.SmartSizing=bool:0"
+                                                  : "put AdvancedSettings2.SmartSizing=bool:-1"));
+        session.Close();
+    }
     EXPECT_TRUE(log.has("INFO", "画面缩放已打开（SmartSizing=1，远端分辨率保持 1000x600 不动）"));
-    session.Close();
-
-    control.ClearJournal();
-    RdpSession resizing;
-    ASSERT_TRUE(resizing.Create(parent.get(), kHostRect, "s2"));
-    ASSERT_TRUE(resizing.Connect(server, &observer, true));
-    const std::vector<std::string> second = SettingsCalls();
-    EXPECT_NE(std::find(second.begin(), second.end(), "put AdvancedSettings2.SmartSizing=bool:0"),
-              second.end());
 }
 
 // A control missing a part, or failing a call, still gets everything else

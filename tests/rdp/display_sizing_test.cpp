@@ -188,6 +188,8 @@ TEST_F(DisplaySizing, TheEndOfADragSendsAtOnceOrRestretches) {
 
 TEST_F(DisplaySizing, TheControlAlwaysFillsTheHost) {
     ConnectAt(1200, 700, true);
+    // A control that sized itself is put back over the tab.
+    SetWindowPos(session.controlWindow(), nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT asked = {0, 0, 800, 600};
     EXPECT_EQ(session.OnPosRectChange(&asked), S_OK);
     EXPECT_TRUE(log.has("DEBUG", "控件请求把自己改成 800x600，按内容区 1200x700 铺满"));

@@ -32,7 +32,7 @@ std::wstring Title(HWND window) {
     return text;
 }
 
-class ExternalClient : public ::testing::Test {
+class ExternalClient : public SessionTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(control.ok());
@@ -55,10 +55,7 @@ protected:
         return id;
     }
 
-    ParentWindow parent;
     StandinControl control{L""};  // no ProgID: the control is never found
-    RecordingObserver observer;
-    LogCapture log;
     RdpSession session;
 };
 

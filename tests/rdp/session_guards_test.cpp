@@ -1,11 +1,10 @@
 // A session is created and connected once; its connect deadline is read by
-// the sessions' clock; a control that sizes itself is put back.
+// the sessions' clock.
 #include <gtest/gtest.h>
 
 #include "net/loopback_peers.h"
 #include "rdp/session_clock.h"
 #include "rdp/session_test_support.h"
-#include "standins/rdp_test_peer.h"
 #include "support/test_support.h"
 
 namespace {
@@ -62,16 +61,4 @@ TEST_F(SessionGuards, TheConnectDeadlineIsReadByTheSessionsClock) {
     // Once the control has answered, no deadline is left.
     ASSERT_TRUE(PumpUntil([&] { return session.state() != SessionState::Connecting; }));
     EXPECT_FALSE(session.ConnectOverdue());
-}
-
-TEST_F(SessionGuards, AControlThatSizedItselfIsPutBackOverTheTab) {
-    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", peer.port()), &observer, true));
-    HWND controlWindow = session.controlWindow();
-    SetWindowPos(controlWindow, nullptr, 0, 0, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT asked = {0, 0, 300, 200};
-    EXPECT_EQ(session.OnPosRectChange(&asked), S_OK);
-    RECT rect;
-    GetWindowRect(controlWindow, &rect);
-    EXPECT_EQ(rect.right - rect.left, 900);
-    EXPECT_EQ(rect.bottom - rect.top, 500);
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <ocidl.h>
 
-#include "rdp/rdp_frame.h"
 #include "rdp/session_test_support.h"
 
 namespace {
@@ -19,7 +18,7 @@ T* Face(RdpSession& session, REFIID iid) {
 
 }  // namespace
 
-TEST(SessionSite, EachInterfaceComesFromItsFaceWithoutCounting) {
+TEST(SessionSite, EachInterfaceAndServiceComesFromItsFaceWithoutCounting) {
     RdpSession session;
     auto* clientSite = Face<IOleClientSite>(session, IID_IOleClientSite);
     auto* inPlaceSite = Face<IOleInPlaceSite>(session, IID_IOleInPlaceSite);
@@ -47,6 +46,14 @@ TEST(SessionSite, EachInterfaceComesFromItsFaceWithoutCounting) {
         EXPECT_EQ(out, nullptr);
     }
     EXPECT_EQ(session.QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+
+    // The control asks its site for services; the site offers only itself.
+    const GUID anyService = {0x12345678, 0x1, 0x2, {3, 4, 5, 6, 7, 8, 9, 10}};
+    EXPECT_EQ(session.QueryService(anyService, IID_IServiceProvider, &out), S_OK);
+    EXPECT_EQ(out, static_cast<IServiceProvider*>(&session));
+    out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(session.QueryService(IID_IServiceProvider, IID_IOleClientSite, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
 }
 
 TEST(SessionSite, WindowAndContextComeFromTheHostWindow) {
@@ -73,6 +80,14 @@ TEST(SessionSite, WindowAndContextComeFromTheHostWindow) {
     ASSERT_EQ(session.GetWindowContext(&frame, &document, &position, &clip, &info), S_OK);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(static_cast<IOleInPlaceUIWindow*>(frame), document);  // the frame is the document window too
+    for (const IID* iid : {&IID_IUnknown, &IID_IOleWindow, &IID_IOleInPlaceUIWindow, &IID_IOleInPlaceFrame}) {
+        void* out = nullptr;
+        EXPECT_EQ(frame->QueryInterface(*iid, &out), S_OK);
+        EXPECT_EQ(out, frame);
+    }
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(frame->QueryInterface(IID_IOleInPlaceSite, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
     HWND frameWindow = nullptr;
     EXPECT_EQ(frame->GetWindow(&frameWindow), S_OK);
     EXPECT_EQ(frameWindow, session.hostWindow());
@@ -86,32 +101,4 @@ TEST(SessionSite, WindowAndContextComeFromTheHostWindow) {
     EXPECT_EQ(info.hwndFrame, SharedTopLevel());
     EXPECT_EQ(info.haccel, nullptr);
     EXPECT_EQ(info.cAccelEntries, 0u);
-}
-
-// The control asks its site for services; the site offers only itself.
-TEST(SessionSite, TheServiceProviderOffersOnlyItself) {
-    RdpSession session;
-    const GUID anyService = {0x12345678, 0x1, 0x2, {3, 4, 5, 6, 7, 8, 9, 10}};
-    void* out = nullptr;
-    EXPECT_EQ(session.QueryService(anyService, IID_IServiceProvider, &out), S_OK);
-    EXPECT_EQ(out, static_cast<IServiceProvider*>(&session));
-    out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(session.QueryService(IID_IServiceProvider, IID_IOleClientSite, &out), E_NOINTERFACE);
-    EXPECT_EQ(out, nullptr);
-}
-
-TEST(SessionFrame, AnswersAsFrameAndWindowOfTheHost) {
-    HWND host = reinterpret_cast<HWND>(0x1234);
-    RdpFrame frame(host);
-    for (const IID* iid : {&IID_IUnknown, &IID_IOleWindow, &IID_IOleInPlaceUIWindow, &IID_IOleInPlaceFrame}) {
-        void* out = nullptr;
-        EXPECT_EQ(frame.QueryInterface(*iid, &out), S_OK);
-        EXPECT_EQ(out, static_cast<IOleInPlaceFrame*>(&frame));
-    }
-    void* out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(frame.QueryInterface(IID_IOleInPlaceSite, &out), E_NOINTERFACE);
-    EXPECT_EQ(out, nullptr);
-    HWND window = nullptr;
-    EXPECT_EQ(frame.GetWindow(&window), S_OK);
-    EXPECT_EQ(window, host);
 }

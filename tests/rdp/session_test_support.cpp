@@ -84,12 +84,6 @@ ParentWindow::~ParentWindow() {
     PumpFor(0);
 }
 
-RECT ParentWindow::client() const {
-    RECT rect = {};
-    GetClientRect(window_, &rect);
-    return rect;
-}
-
 void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
@@ -133,7 +127,7 @@ StandinControl::StandinControl(const wchar_t* progIds) {
 StandinControl::~StandinControl() {
     if (module_ == nullptr) return;
     Unregister();
-    Reset();
+    if (auto reset = Export<StandinResetFn>(module_, "StandinReset")) reset();
     FreeLibrary(module_);
 }
 
@@ -177,25 +171,9 @@ long StandinControl::LiveObjects() const {
     return live != nullptr ? live() : -1;
 }
 
-bool StandinControl::Journaled(const std::string& line) const {
-    for (const std::string& entry : Journal()) {
-        if (entry == line) return true;
-    }
-    return false;
-}
-
-HRESULT StandinControl::Register(const wchar_t* progIds) {
-    auto registerFn = Export<StandinRegisterFn>(module_, "StandinRegister");
-    return registerFn != nullptr ? registerFn(progIds) : E_NOTIMPL;
-}
-
 HRESULT StandinControl::Unregister() {
     auto unregister = Export<HRESULT(__stdcall*)()>(module_, "DllUnregisterServer");
     return unregister != nullptr ? unregister() : E_NOTIMPL;
-}
-
-void StandinControl::Reset() {
-    if (auto reset = Export<StandinResetFn>(module_, "StandinReset")) reset();
 }
 
 HRESULT StandinControl::CanUnloadNow() const {

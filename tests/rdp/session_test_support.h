@@ -24,8 +24,6 @@ public:
     ParentWindow& operator=(const ParentWindow&) = delete;
 
     HWND get() const { return window_; }
-    // The whole client area as a rectangle.
-    RECT client() const;
 
 private:
     HWND window_ = nullptr;
@@ -73,14 +71,9 @@ public:
     std::vector<std::string> Journal(const std::string& prefix) const;
     void ClearJournal();
     long LiveObjects() const;
-    // True when one journal line is exactly line.
-    bool Journaled(const std::string& line) const;
 
     // The DLL's own entry points, for tests of the DLL itself.
-    HMODULE module() const { return module_; }
-    HRESULT Register(const wchar_t* progIds);
     HRESULT Unregister();
-    void Reset();
     HRESULT CanUnloadNow() const;
 
 private:
@@ -104,10 +97,18 @@ ServerRecord TestServer(const std::string& host, int port);
 // Writes the window's picture as a 24-bit BMP; false when it cannot.
 bool SaveWindowPicture(HWND window, const std::string& path);
 
+// A window to hold sessions, an observer for their reports, and the log.
+class SessionTest : public ::testing::Test {
+protected:
+    ParentWindow parent{1300, 800};
+    RecordingObserver observer;
+    LogCapture log;
+};
+
 // A session in a visible window against the stand-in control and a peer on
 // loopback; when it is closed, everything it took from the control must
 // have been given back.
-class PeerSession : public ::testing::Test {
+class PeerSession : public SessionTest {
 protected:
     void SetUp() override { ASSERT_TRUE(control.ok()); }
     void TearDown() override {
@@ -121,10 +122,7 @@ protected:
     void StartConnected(int width = 1000, int height = 600, bool changeRemoteResolution = true,
                         ServerRecord server = ServerRecord());
 
-    ParentWindow parent{1300, 800};
     StandinControl control;
     RdpTestPeer peer;
-    RecordingObserver observer;
-    LogCapture log;
     RdpSession session;
 };
