@@ -14,9 +14,9 @@ sockaddr_in Loopback(int port) {
     return address;
 }
 
-// A socket bound to a loopback port (0: any free one); *port receives the
-// port, or 0 when the bind failed.
-SOCKET BoundSocket(int* port) {
+}  // namespace
+
+SOCKET BindLoopback(int* port) {
     EnsureWinsock();
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = Loopback(*port);
@@ -30,10 +30,16 @@ SOCKET BoundSocket(int* port) {
     return s;
 }
 
-}  // namespace
+bool WaitReadable(SOCKET socket, int ms) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket, &readable);
+    timeval wait = {ms / 1000, (ms % 1000) * 1000};
+    return select(0, &readable, nullptr, nullptr, &wait) > 0;
+}
 
 LoopbackListener::LoopbackListener(int port) : port_(port) {
-    socket_ = BoundSocket(&port_);
+    socket_ = BindLoopback(&port_);
     ok_ = port_ != 0 && listen(socket_, SOMAXCONN) == 0;
     acceptor_ = std::thread(&LoopbackListener::AcceptLoop, this);
 }
@@ -48,18 +54,14 @@ LoopbackListener::~LoopbackListener() {
 // returning when its socket is closed.
 void LoopbackListener::AcceptLoop() {
     while (!stop_) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(socket_, &readable);
-        timeval wait = {0, 20000};
-        if (select(0, &readable, nullptr, nullptr, &wait) <= 0) continue;
+        if (!WaitReadable(socket_, 20)) continue;
         SOCKET client = accept(socket_, nullptr, nullptr);
         if (client != INVALID_SOCKET) closesocket(client);
     }
 }
 
 BlackHoleListener::BlackHoleListener() {
-    socket_ = BoundSocket(&port_);
+    socket_ = BindLoopback(&port_);
     listen(socket_, 0);
     // More completed connections than the smallest accept queue holds.
     for (int i = 0; i < 4; ++i) {
@@ -85,7 +87,7 @@ BlackHoleListener::~BlackHoleListener() {
 
 int ClosedLoopbackPort() {
     int port = 0;
-    SOCKET s = BoundSocket(&port);
+    SOCKET s = BindLoopback(&port);
     closesocket(s);
     return port;
 }

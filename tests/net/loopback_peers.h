@@ -49,3 +49,9 @@ private:
 
 // A loopback port that nothing listens on: connections to it are refused.
 int ClosedLoopbackPort();
+
+// A socket bound to a loopback port (0: any free one); *port receives the
+// port, or 0 when the bind failed.
+SOCKET BindLoopback(int* port);
+// True once the socket has something to read or accept, waiting up to ms.
+bool WaitReadable(SOCKET socket, int ms);

@@ -1,20 +1,11 @@
 #include "standins/rdp_test_peer.h"
 
-#include "net/probe.h"
+#include "net/loopback_peers.h"
 
 RdpTestPeer::RdpTestPeer() {
     accepted_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    EnsureWinsock();
-    listener_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof address;
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        listen(listener_, 1) == 0 &&
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port_ = ntohs(address.sin_port);
-    }
+    listener_ = BindLoopback(&port_);
+    if (port_ != 0 && listen(listener_, 1) != 0) port_ = 0;
     acceptor_ = std::thread(&RdpTestPeer::AcceptLoop, this);
 }
 
@@ -30,11 +21,7 @@ RdpTestPeer::~RdpTestPeer() {
 // returning when its socket is closed.
 void RdpTestPeer::AcceptLoop() {
     while (!stop_ && port_ != 0) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(listener_, &readable);
-        timeval wait = {0, 20000};
-        if (select(0, &readable, nullptr, nullptr, &wait) <= 0) continue;
+        if (!WaitReadable(listener_, 20)) continue;
         const SOCKET client = accept(listener_, nullptr, nullptr);
         if (client == INVALID_SOCKET) continue;
         connection_ = client;
@@ -70,11 +57,7 @@ bool RdpTestPeer::WaitForClientClose(DWORD ms) {
     if (!WaitForConnection(0) || connection_ == INVALID_SOCKET) return false;
     const ULONGLONG deadline = GetTickCount64() + ms;
     for (;;) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(connection_, &readable);
-        timeval wait = {0, 20000};
-        if (select(0, &readable, nullptr, nullptr, &wait) > 0) {
+        if (WaitReadable(connection_, 20)) {
             char byte;
             const int n = recv(connection_, &byte, 1, 0);
             if (n <= 0) return true;  // end of stream or reset: closed
