@@ -290,10 +290,3 @@ TEST(ConfigLookup, FindsTheFirstServerWithExactlyThatId) {
     const AppConfig& constant = config;
     EXPECT_EQ(FindServerById(constant, "aa"), &config.servers[0]);
 }
-
-TEST(ConfigLookup, NewIdsAreSixteenLowerHexDigits) {
-    const std::string a = NewServerId();
-    const std::string b = NewServerId();
-    EXPECT_TRUE(IsServerId(a)) << a;
-    EXPECT_NE(a, b);
-}

@@ -289,10 +289,11 @@ TEST(ImportFormulaGuard, OneLeadingQuoteBeforeAFormulaCharacterIsDropped) {
     ExpectImports({
         {"guarded host", "'=h\n'-h:3390\n\" '@h :3391\"", "=h|3389 / -h|3390 / @h|3391"},
         {"unguarded formula host", "=h", "=h|3389"},
+        {"hosts under a header", "地址,端口\n-h,3390\n'=h,1", "-h|3390 / =h|1"},
     });
 }
 
-TEST(ImportPastes, SpreadsheetAndExportedFiles) {
+TEST(ImportPastes, ASpreadsheetSelection) {
     const std::string excel =
         "地址\t端口\t用户名\t密码\t备注\t分组\t分辨率\r\n"
         "10.0.0.1\t3389\tadmin\t=cmd\t\"一楼\r\n机房\"\t\t1920x1080\r\n"
@@ -305,18 +306,6 @@ TEST(ImportPastes, SpreadsheetAndExportedFiles) {
     EXPECT_EQ(got.servers[0].height, 1080);
     EXPECT_EQ(got.servers[1].width, 0);
     EXPECT_EQ(got.skippedLines, 0);
-
-    got = ImportServersFromText(
-        "\xEF\xBB\xBF地址,端口,用户名,密码,备注,分组,色彩深度,分辨率,智能缩放,自动连接\r\n"
-        "10.0.0.5,3390,admin,\"p,\"\"w\",'=1+1,组A,24,1920x1080,否,是\r\n"
-        "-h,3389,=cmd,+pw,@note,'plain,16,,是,否\r\n");  // written before the export guarded formulas
-    ASSERT_EQ(got.servers.size(), 2u);
-    // clang-format off
-    const ServerRecord want{"", "10.0.0.5", 3390, "admin", "", "p,\"w", "=1+1", "组A", 24, 1920, 1080, false, false, true, 0};
-    // clang-format on
-    EXPECT_TRUE(SameServer(got.servers[0], want));
-    EXPECT_EQ(Summary({got.servers[1]}), "-h|3389|=cmd|+pw|@note|'plain");
-    EXPECT_EQ(got.servers[1].colorDepth, 16);
 }
 
 }  // namespace
