@@ -110,12 +110,3 @@ TEST(FileIo, ReaderNeverSeesAHalfWrittenFile) {
     EXPECT_EQ(final, *last);
     EXPECT_FALSE(IsFile(path + ".tmp"));
 }
-
-TEST(FileIo, TimestampHasTheFileNameForm) {
-    const std::string stamp = FileTimestamp();
-    const std::string form = "dddd-dd-dd_dd-dd-dd";
-    ASSERT_EQ(stamp.size(), form.size());
-    for (std::size_t i = 0; i < form.size(); ++i) {
-        EXPECT_TRUE(form[i] == 'd' ? stamp[i] >= '0' && stamp[i] <= '9' : stamp[i] == form[i]) << stamp;
-    }
-}
