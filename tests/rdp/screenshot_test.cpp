@@ -7,7 +7,6 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "rdp/session_test_support.h"
-#include "standins/rdp_test_peer.h"
 
 namespace {
 
@@ -28,20 +27,13 @@ void ExpectPicture(const std::string& path) {
 
 }  // namespace
 
-TEST(Screenshots, AControlConnectedInPlace) {
-    StandinControl control;
-    ASSERT_TRUE(control.ok());
-    ParentWindow parent(1300, 800);
-    RdpTestPeer peer;
-    RecordingObserver observer;
-    RdpSession session;
-    ASSERT_TRUE(session.Create(parent.get(), RECT{10, 10, 1290, 790}, "shot"));
-    session.Show(true);
+class Screenshots : public PeerSession {};
+
+TEST_F(Screenshots, AControlConnectedInPlace) {
     ServerRecord server = TestServer("127.0.0.1", peer.port());
     server.user = "administrator";
     server.domain = "CORP";
-    ASSERT_TRUE(session.Connect(server, &observer, true));
-    ASSERT_TRUE(PumpUntil([&] { return observer.reports.size() >= 4; }));
+    StartConnected(1280, 780, true, server);
     session.SetBounds(RECT{10, 10, 1210, 760});  // the remote resolution follows the tab
     PumpFor(300);
     const std::string path = PicturePath("session-control.bmp");
@@ -49,14 +41,9 @@ TEST(Screenshots, AControlConnectedInPlace) {
     ExpectPicture(path);
 }
 
-TEST(Screenshots, AnEmbeddedExternalClient) {
-    StandinControl control(L"");
-    ParentWindow parent(1300, 800);
-    RecordingObserver observer;
-    RdpSession session;
-    ASSERT_TRUE(session.Create(parent.get(), RECT{10, 10, 1290, 790}, "shot"));
-    session.Show(true);
-    ASSERT_TRUE(session.Connect(TestServer("db01.example", 3390), &observer, true));
+TEST_F(Screenshots, AnEmbeddedExternalClient) {
+    ASSERT_EQ(control.Unregister(), S_OK);  // no control: the external client is started
+    Start(1280, 780, true, TestServer("db01.example", 3390));
     ASSERT_TRUE(PumpUntil([&] { return session.controlWindow() != nullptr; }));
     // Under Wine 8 a window of another process drawn inside this one's
     // window never reaches the screen (not even the X server's own frame
@@ -65,5 +52,4 @@ TEST(Screenshots, AnEmbeddedExternalClient) {
     const std::string path = PicturePath("session-external-client.bmp");
     ASSERT_TRUE(SaveWindowPicture(SharedTopLevel(), path));
     ExpectPicture(path);
-    session.Close();
 }
