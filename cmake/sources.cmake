@@ -41,6 +41,7 @@ set(TAVOLIN_WIN32_SOURCES
   rdp/rdp_frame.cpp
   rdp/external_client.cpp
   rdp/client_reaper.cpp
+  app/ui_resources.cpp
   webhost/webview_loader.cpp
   webhost/webview_handlers.cpp
   webhost/webview_host.cpp

@@ -1,0 +1,186 @@
+#include "app/ui_resources.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <type_traits>
+
+#include "core/file_io.h"
+#include "core/log.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "core/unicode.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kPageFiles[] = {"index.html", "style.css", "app.js"};
+const std::string kUnpacked = "已展开内嵌资源到 %s（web 界面 + WebView2Loader.dll）";
+
+// The page as the build made it, from which the resources were compiled.
+std::string BuiltPage(const char* name) {
+    return ReadRawFile(JoinPath(JoinPath(ExeDir(), "..\\page"), name));
+}
+
+std::string InWeb(const std::string& root, const char* name) {
+    return JoinPath(JoinPath(root, "web"), name);
+}
+
+// A resource-only module built beside the test program, loaded as data.
+using DataModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)>;
+DataModule LoadBeside(const char* name) {
+    const std::wstring path = ToWide(JoinPath(ExeDir(), name));
+    return DataModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), &FreeLibrary);
+}
+
+class UiResourcesTest : public ::testing::Test {
+protected:
+    // A first unpack of the test program's own resources.
+    std::string Unpack() {
+        UiResources first(GetModuleHandleW(nullptr), base.path());
+        const std::string root = first.UnpackedRoot();
+        EXPECT_FALSE(root.empty());
+        return root;
+    }
+    void ExpectExeWebFolder(const UiFolders& folders) {
+        EXPECT_EQ(folders.webDir, JoinPath(ExeDir(), "web"));
+        EXPECT_EQ(folders.loaderDir, "");
+        EXPECT_TRUE(log.has(kLogInfo, "内嵌界面不可用，改用 exe 同目录的 web 目录：" + folders.webDir));
+    }
+
+    TempDir base;
+    LogCapture log;
+};
+
+}  // namespace
+
+TEST_F(UiResourcesTest, UnpacksTheProgramsOwnPageAndLoader) {
+    UiResources resources(GetModuleHandleW(nullptr), base.path());
+    EXPECT_TRUE(resources.HasEmbeddedUi());
+    const std::string root = resources.UnpackedRoot();
+    const std::string name = root.substr(root.find_last_of('\\') + 1);
+    EXPECT_EQ(root, JoinPath(base.path(), name));
+    EXPECT_EQ(name.size(), 16u);
+    EXPECT_EQ(name.find_first_not_of("0123456789ABCDEF"), std::string::npos) << name;
+    for (const char* file : kPageFiles) EXPECT_EQ(ReadRawFile(InWeb(root, file)), BuiltPage(file)) << file;
+    EXPECT_EQ(ReadRawFile(JoinPath(root, ".ready")), root);
+    EXPECT_TRUE(log.has(kLogInfo, Format(kUnpacked.c_str(), root.c_str())));
+    const UiFolders folders = resources.ChooseFolders();
+    EXPECT_EQ(folders.webDir, JoinPath(root, "web"));
+    EXPECT_EQ(folders.loaderDir, root);
+}
+
+// The marker alone decides: a ready folder is neither rewritten nor repaired,
+// and a page without its index.html is not taken, loader or not.
+TEST_F(UiResourcesTest, ReadyFolderIsTakenAsItIs) {
+    const std::string root = Unpack();
+    ASSERT_TRUE(WriteWholeFile(InWeb(root, "style.css"), "sentinel"));
+    ASSERT_TRUE(RemoveFile(InWeb(root, "index.html")));
+    UiResources again(GetModuleHandleW(nullptr), base.path());
+    EXPECT_EQ(again.UnpackedRoot(), root);
+    EXPECT_TRUE(log.has(kLogInfo, "内嵌资源已就绪：" + root));
+    EXPECT_EQ(again.UnpackedLoaderDir(), root);
+    ExpectExeWebFolder(again.ChooseFolders());
+    EXPECT_EQ(ReadRawFile(InWeb(root, "style.css")), "sentinel");
+    EXPECT_FALSE(IsFile(InWeb(root, "index.html")));
+    ASSERT_TRUE(RemoveFile(JoinPath(root, "WebView2Loader.dll")));
+    EXPECT_EQ(again.UnpackedLoaderDir(), "");
+}
+
+TEST_F(UiResourcesTest, FolderWithoutMarkerIsRefilledWhole) {
+    const std::string root = Unpack();
+    ASSERT_TRUE(RemoveFile(JoinPath(root, ".ready")));
+    ASSERT_TRUE(RemoveFile(InWeb(root, "app.js")));
+    ASSERT_TRUE(WriteWholeFile(InWeb(root, "style.css"), "half written"));
+    UiResources again(GetModuleHandleW(nullptr), base.path());
+    EXPECT_EQ(again.UnpackedRoot(), root);
+    for (const char* file : kPageFiles) EXPECT_EQ(ReadRawFile(InWeb(root, file)), BuiltPage(file)) << file;
+    EXPECT_EQ(ReadRawFile(JoinPath(root, ".ready")), root);
+}
+
+TEST_F(UiResourcesTest, OtherContentGetsItsOwnFolder) {
+    const std::string root = Unpack();
+    const DataModule swapped = LoadBeside("swapped_page.dll");
+    ASSERT_TRUE(swapped);
+    UiResources other(swapped.get(), base.path());
+    const std::string otherRoot = other.UnpackedRoot();
+    EXPECT_NE(otherRoot, root);
+    EXPECT_EQ(otherRoot.substr(0, base.path().size()), base.path());
+    EXPECT_EQ(ReadRawFile(InWeb(otherRoot, "style.css")), BuiltPage("app.js"));
+}
+
+// A file where a folder of the base should be makes every write fail.
+TEST_F(UiResourcesTest, UnwritableBaseIsTriedOnceAndFallsBackToTheExeWebFolder) {
+    ASSERT_TRUE(WriteWholeFile(base.file("blocker"), "x"));
+    const std::string blocked = JoinPath(base.file("blocker"), "res");
+    UiResources resources(GetModuleHandleW(nullptr), blocked);
+    ExpectExeWebFolder(resources.ChooseFolders());
+    ASSERT_TRUE(RemoveFile(base.file("blocker")));
+    EXPECT_EQ(resources.UnpackedRoot(), "");
+    const auto records = log.records();
+    ASSERT_EQ(records.size(), 2u);  // the failed write and the fallback
+    const std::string prefix = "展开内嵌资源失败：" + blocked + "\\";
+    EXPECT_EQ(records[0].first, kLogWarn);
+    EXPECT_EQ(records[0].second.substr(0, prefix.size()), prefix);
+    EXPECT_EQ(records[0].second.substr(prefix.size() + 16), "\\web\\index.html");
+}
+
+TEST_F(UiResourcesTest, MissingOrEmptyResourceUnpacksNothing) {
+    const DataModule emptyLoader = LoadBeside("empty_loader.dll");
+    ASSERT_TRUE(emptyLoader);
+    const struct {
+        HMODULE module;
+        bool hasUi;
+        int id;
+    } cases[] = {{GetModuleHandleW(L"kernel32.dll"), false, 1001}, {emptyLoader.get(), true, 1004}};
+    for (const auto& c : cases) {
+        const std::size_t before = log.records().size();
+        UiResources resources(c.module, base.path());
+        EXPECT_EQ(resources.HasEmbeddedUi(), c.hasUi) << c.id;
+        ExpectExeWebFolder(resources.ChooseFolders());
+        EXPECT_EQ(resources.UnpackedRoot(), "");
+        // Without a page the choice does not even try; the direct call does.
+        EXPECT_EQ(log.records().size(), before + 2) << c.id;
+        EXPECT_TRUE(log.has(kLogWarn, Format("内嵌资源 #%d 不存在，改从 exe 同目录查找界面文件", c.id)));
+        EXPECT_TRUE(fs::is_empty(fs::u8path(base.path())));
+    }
+}
+
+TEST(ResourceBaseDir, LocalAppDataUnlessMissingOrTooLong) {
+    const std::wstring saved = [] {
+        wchar_t buffer[32768];
+        const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, 32768);
+        return std::wstring(buffer, length < 32768 ? length : 0);
+    }();
+    const std::string fits = "C:\\" + std::string(256, 'x');  // 259 characters
+    const struct {
+        bool set;
+        std::string value;
+        std::string expected;
+    } cases[] = {
+        {false, "", JoinPath(ExeDir(), "res")},
+        {true, "C:\\本地", "C:\\本地\\Tavolin\\res"},
+        {true, fits, fits + "\\Tavolin\\res"},
+        {true, fits + "x", JoinPath(ExeDir(), "res")},
+    };
+    for (const auto& c : cases) {
+        SetEnvironmentVariableW(L"LOCALAPPDATA", c.set ? ToWide(c.value).c_str() : nullptr);
+        EXPECT_EQ(ResourceBaseDir(), c.expected) << c.value;
+    }
+    SetEnvironmentVariableW(L"LOCALAPPDATA", saved.empty() ? nullptr : saved.c_str());
+}
+
+// The program's own choice: the executable's resources below the base.
+TEST(ProcessUiResources, ChoiceIsTheExecutablesUnpackedPage) {
+    EXPECT_TRUE(HasEmbeddedUi());
+    EXPECT_STREQ(UiSourceName(), "exe 内嵌资源（单文件）");
+    const UiFolders folders = ChooseUiFolders();
+    EXPECT_EQ(folders.webDir, UnpackedWebDir());
+    EXPECT_EQ(folders.loaderDir, UnpackedLoaderDir());
+    EXPECT_EQ(UnpackedRoot().substr(0, ResourceBaseDir().size() + 1), ResourceBaseDir() + "\\");
+    EXPECT_EQ(ChosenUiFolder(), folders.webDir);
+}
