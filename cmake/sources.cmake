@@ -18,6 +18,17 @@ set(TAVOLIN_PORTABLE_SOURCES
   rdp/session_state.cpp
   app/resource_fingerprint.cpp
   webhost/webview_text.cpp
+  controller/page_documents.cpp
+  controller/page_events.cpp
+  controller/command_members.cpp
+  controller/export_path.cpp
+  controller/controller.cpp
+  controller/command_table.cpp
+  controller/server_commands.cpp
+  controller/session_commands.cpp
+  controller/settings_commands.cpp
+  controller/transfer_commands.cpp
+  controller/window_commands.cpp
 )
 
 set(TAVOLIN_WIN32_SOURCES

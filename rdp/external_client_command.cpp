@@ -2,14 +2,39 @@
 
 #include "core/text.h"
 
+namespace {
+
+bool IsHostByte(unsigned char byte) {
+    if (byte >= 0x80) return true;  // part of a multi-byte (international) name
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9'))
+        return true;
+    switch (byte) {
+        case '.':
+        case '-':
+        case '_':
+        case ':':
+        case '[':
+        case ']':
+        case '%':
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 bool IsSafeClientHost(std::string_view host) {
     for (char c : host) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte == 0x7F || c == '"') return false;
+        if (!IsHostByte(static_cast<unsigned char>(c))) return false;
     }
     return true;
 }
 
+std::string ExternalClientArguments(std::string_view host, int port) {
+    return Format("/v:%.*s:%d", static_cast<int>(host.size()), host.data(), port < 1 ? 3389 : port);
+}
+
 std::string ExternalClientCommandLine(std::string_view host, int port) {
-    return Format("mstsc.exe /v:%.*s:%d", static_cast<int>(host.size()), host.data(), port < 1 ? 3389 : port);
+    return "mstsc.exe " + ExternalClientArguments(host, port);
 }

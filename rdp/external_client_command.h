@@ -4,11 +4,15 @@
 #include <string>
 #include <string_view>
 
-// False for a host that would not stay one argument of the command line:
-// one holding a blank, a control character or a double quote. No host
-// name or address contains them, so such a host is refused rather than
-// quoted.
+// True only for a host made of what host names and addresses consist of:
+// ASCII letters and digits, ".", "-", "_", the ":", "[", "]" and "%" of
+// IPv6 addresses with zones, and the bytes of non-ASCII (international)
+// names. Anything else (a blank, a quote, a slash, a control character)
+// could end the argument or start an option of its own, so such a host is
+// refused rather than quoted.
 bool IsSafeClientHost(std::string_view host);
 
-// "mstsc.exe /v:<host>:<port>", port 3389 when below 1.
+// "/v:<host>:<port>", port 3389 when below 1.
+std::string ExternalClientArguments(std::string_view host, int port);
+// "mstsc.exe " followed by the arguments above.
 std::string ExternalClientCommandLine(std::string_view host, int port);

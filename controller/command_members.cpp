@@ -1,0 +1,108 @@
+#include "controller/command_members.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "core/text.h"
+
+namespace {
+
+template <typename T, typename Read>
+std::optional<T> ReadIfPresent(const JsonValue& data, const char* name, Read read) {
+    if (!data.contains(name)) return std::nullopt;
+    return read(data, name);
+}
+
+std::optional<int> OptionalInt(const JsonValue& data, const char* name, int fallback) {
+    return ReadIfPresent<int>(data, name,
+                              [&](const JsonValue& d, const char* n) { return d.getInt(n, fallback); });
+}
+
+std::optional<bool> OptionalBool(const JsonValue& data, const char* name, bool fallback) {
+    return ReadIfPresent<bool>(data, name,
+                               [&](const JsonValue& d, const char* n) { return d.getBool(n, fallback); });
+}
+
+std::optional<std::string> OptionalTrimmed(const JsonValue& data, const char* name) {
+    return ReadIfPresent<std::string>(
+        data, name, [](const JsonValue& d, const char* n) { return Trim(d.getString(n, "")); });
+}
+
+}  // namespace
+
+std::string ReadId(const JsonValue& data) {
+    return data.getString("id", "");
+}
+
+ReorderRequest ReadReorder(const JsonValue& data) {
+    return ReorderRequest{data.getString("id", ""), data.getString("before", "")};
+}
+
+ContentRectRequest ReadContentRect(const JsonValue& data) {
+    ContentRectRequest request;
+    request.hidden = data.getBool("hidden", false);
+    request.x = data.getInt("x", 0);
+    request.y = data.getInt("y", 0);
+    request.w = data.getInt("w", 0);
+    request.h = data.getInt("h", 0);
+    return request;
+}
+
+// Sums in 64 bits: a page may send sizes near the int limit.
+std::optional<PixelRect> ClampContentRect(const ContentRectRequest& request, int width, int height) {
+    if (request.w < 1 || request.h < 1) return std::nullopt;
+    const std::int64_t x = std::clamp<std::int64_t>(request.x, 0, std::max(width, 0));
+    const std::int64_t y = std::clamp<std::int64_t>(request.y, 0, std::max(height, 0));
+    const std::int64_t w = x + request.w > width ? width - x : request.w;
+    const std::int64_t h = y + request.h > height ? height - y : request.h;
+    if (w < 1 || h < 1) return std::nullopt;
+    return PixelRect{static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w),
+                     static_cast<int>(y + h)};
+}
+
+PasswordRequest ReadPasswordRequest(const JsonValue& data) {
+    return PasswordRequest{data.getString("old", ""), data.getString("new", ""), data.getString("hint", "")};
+}
+
+SettingsRequest ReadSettingsRequest(const JsonValue& data) {
+    SettingsRequest request;
+    request.pingIntervalSec = OptionalInt(data, "pingIntervalSec", 10);
+    request.pingTimeoutMs = OptionalInt(data, "pingTimeoutMs", 2000);
+    request.pingThreads = OptionalInt(data, "pingThreads", 6);
+    request.defaultUser = OptionalTrimmed(data, "defaultUser");
+    request.defaultDomain = OptionalTrimmed(data, "defaultDomain");
+    request.defaultColorDepth = OptionalInt(data, "defaultColorDepth", 32);
+    request.defaultSmartSizing = OptionalBool(data, "defaultSmartSizing", true);
+    request.changeRemoteResolution = OptionalBool(data, "changeRemoteResolution", true);
+    request.darkTheme = OptionalBool(data, "darkTheme", true);
+    return request;
+}
+
+unsigned ProbeTimerPeriodMs(int intervalSec) {
+    // Multiplied in 64 bits: in 32 bits a large interval would wrap to a
+    // short period and probe the servers many times a second. Window timers
+    // take at most 0x7FFFFFFF ms.
+    constexpr std::int64_t kLongest = 0x7FFFFFFF;
+    if (intervalSec <= 0) return 0;
+    return static_cast<unsigned>(std::min<std::int64_t>(std::int64_t{intervalSec} * 1000, kLongest));
+}
+
+std::string ReadImportText(const JsonValue& data) {
+    return data.getString("text", "");
+}
+
+std::string ReadExportPath(const JsonValue& data) {
+    return data.contains("path") ? Trim(data.getString("path", "")) : std::string();
+}
+
+std::string ReadWindowAction(const JsonValue& data) {
+    return data.getString("action", "");
+}
+
+int ReadSwitchDelta(const JsonValue& data) {
+    return data.getInt("delta", 1);
+}
+
+bool ReadConfirmOk(const JsonValue& data) {
+    return data.getBool("ok", false);
+}

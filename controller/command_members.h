@@ -1,0 +1,65 @@
+// The members each page command reads from its "data", as plain values.
+// Every member is read leniently: missing, null or unreadable members take
+// their default, so no input is ever an error here.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "controller/controller_ports.h"
+#include "core/json.h"
+
+// "id" of most commands (default empty).
+std::string ReadId(const JsonValue& data);
+
+struct ReorderRequest {
+    std::string id;
+    std::string before;
+};
+ReorderRequest ReadReorder(const JsonValue& data);
+
+struct ContentRectRequest {
+    bool hidden = false;
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
+};
+ContentRectRequest ReadContentRect(const JsonValue& data);
+// The request's rectangle kept inside a client area of width x height; none
+// when it has no size before or after.
+std::optional<PixelRect> ClampContentRect(const ContentRectRequest& request, int width, int height);
+
+struct PasswordRequest {
+    std::string oldPassword;
+    std::string newPassword;
+    std::string hint;
+};
+PasswordRequest ReadPasswordRequest(const JsonValue& data);
+
+// Only the members the page sent are set.
+struct SettingsRequest {
+    std::optional<int> pingIntervalSec;
+    std::optional<int> pingTimeoutMs;
+    std::optional<int> pingThreads;
+    std::optional<std::string> defaultUser;  // trimmed
+    std::optional<std::string> defaultDomain;
+    std::optional<int> defaultColorDepth;
+    std::optional<bool> defaultSmartSizing;
+    std::optional<bool> changeRemoteResolution;
+    std::optional<bool> darkTheme;
+};
+SettingsRequest ReadSettingsRequest(const JsonValue& data);
+
+// The probe timer's period for an interval in seconds; 0 (off) for an
+// interval of 0 or less, at most the longest period a window timer takes.
+unsigned ProbeTimerPeriodMs(int intervalSec);
+
+std::string ReadImportText(const JsonValue& data);
+// "path" trimmed; empty when absent.
+std::string ReadExportPath(const JsonValue& data);
+std::string ReadWindowAction(const JsonValue& data);
+// "delta" (default 1).
+int ReadSwitchDelta(const JsonValue& data);
+// "ok" (default false).
+bool ReadConfirmOk(const JsonValue& data);

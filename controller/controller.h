@@ -1,0 +1,73 @@
+// The program's controller: turns each page command into changes of the
+// store, the tabs, the monitor and the main window, and tells the page
+// about them. Runs on the user-interface thread only; it locks nothing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "config/app_config.h"
+#include "controller/controller_ports.h"
+#include "controller/page_documents.h"
+#include "webhost/page_channel.h"
+
+struct ControllerPorts {
+    IPageChannel& page;
+    ITabs& tabs;
+    IMainWindow& window;
+    IProbes& probes;
+    IStartupPassword& password;
+    const IHostEnvironment& environment;
+};
+
+// Asking the page before the program closes.
+struct CloseHandshake {
+    bool awaitingConfirm = false;
+    bool confirmed = false;
+};
+
+class Controller {
+public:
+    Controller(AppConfig& config, const ControllerPorts& ports) : config_(config), ports_(ports) {}
+    Controller(const Controller&) = delete;
+    Controller& operator=(const Controller&) = delete;
+
+    // The one entry for page messages: any text, valid or not.
+    void HandlePageMessage(std::string_view text);
+
+    void SendEnv();
+    void SendSettings();
+    void SendServers();
+    void SendToast(const char* kind, const std::string& text);
+    // One sweep over every server with a host.
+    void ProbeAll();
+    // A probe result, on the user-interface thread: kept for the server
+    // list and posted as "ping".
+    void OnProbeResult(const ProbeResult& result);
+
+    // The first step of the main window's close handling: false while the
+    // page is being asked (the window stays open), true once it may close.
+    bool CloseRequested();
+    // The system is ending the user's session: closing does not wait.
+    void MarkCloseConfirmed() { close_.confirmed = true; }
+
+    AppConfig& config() { return config_; }
+    IPageChannel& page() { return ports_.page; }
+    ITabs& tabs() { return ports_.tabs; }
+    IMainWindow& window() { return ports_.window; }
+    IProbes& probes() { return ports_.probes; }
+    IStartupPassword& password() { return ports_.password; }
+    const IHostEnvironment& environment() const { return ports_.environment; }
+    ProbeResults& probeResults() { return probeResults_; }
+    CloseHandshake& closeHandshake() { return close_; }
+    const CloseHandshake& closeHandshake() const { return close_; }
+    // Auto-connect runs on the first "ready" only.
+    bool TakeAutoConnect();
+
+private:
+    AppConfig& config_;
+    ControllerPorts ports_;
+    ProbeResults probeResults_;
+    CloseHandshake close_;
+    bool autoConnectDone_ = false;
+};

@@ -1,0 +1,22 @@
+// The data of the events the native side posts to the page, as compact
+// JSON texts.
+#pragma once
+
+#include <string>
+
+#include "config/app_config.h"
+
+// Toast kinds.
+constexpr const char* kToastOk = "ok";
+constexpr const char* kToastError = "error";
+constexpr const char* kToastInfo = "info";
+
+std::string ToastJson(const std::string& kind, const std::string& text);
+// {"id": id}: "tabActivated" and "tabClosed".
+std::string TabIdJson(const std::string& id);
+// {"id", "host", "port", "remark"} of the server: "tabOpened".
+std::string TabOpenedJson(const ServerRecord& server);
+std::string SessionStateJson(const std::string& id, int state, int code, const std::string& detail,
+                             const std::string& mode);
+std::string ConfirmCloseJson(int tabs, int connected);
+std::string FullscreenJson(bool on);
