@@ -39,12 +39,13 @@ DataModule LoadBeside(const char* name) {
 
 class UiResourcesTest : public ::testing::Test {
 protected:
-    // A first unpack of the test program's own resources.
-    std::string Unpack() {
+    // A first unpack of the test program's own resources. When it fails the
+    // caller must stop: an empty root would make every path below it relative
+    // to the working folder, the source tree.
+    void Unpack(std::string* root) {
         UiResources first(GetModuleHandleW(nullptr), base.path());
-        const std::string root = first.UnpackedRoot();
-        EXPECT_FALSE(root.empty());
-        return root;
+        *root = first.UnpackedRoot();
+        ASSERT_FALSE(root->empty());
     }
     void ExpectExeWebFolder(const UiFolders& folders) {
         EXPECT_EQ(folders.webDir, JoinPath(ExeDir(), "web"));
@@ -62,6 +63,7 @@ TEST_F(UiResourcesTest, UnpacksTheProgramsOwnPageAndLoader) {
     UiResources resources(GetModuleHandleW(nullptr), base.path());
     EXPECT_TRUE(resources.HasEmbeddedUi());
     const std::string root = resources.UnpackedRoot();
+    ASSERT_FALSE(root.empty());
     const std::string name = root.substr(root.find_last_of('\\') + 1);
     EXPECT_EQ(root, JoinPath(base.path(), name));
     EXPECT_EQ(name.size(), 16u);
@@ -77,7 +79,8 @@ TEST_F(UiResourcesTest, UnpacksTheProgramsOwnPageAndLoader) {
 // The marker alone decides: a ready folder is neither rewritten nor repaired,
 // and a page without its index.html is not taken, loader or not.
 TEST_F(UiResourcesTest, ReadyFolderIsTakenAsItIs) {
-    const std::string root = Unpack();
+    std::string root;
+    ASSERT_NO_FATAL_FAILURE(Unpack(&root));
     ASSERT_TRUE(WriteWholeFile(InWeb(root, "style.css"), "sentinel"));
     ASSERT_TRUE(RemoveFile(InWeb(root, "index.html")));
     UiResources again(GetModuleHandleW(nullptr), base.path());
@@ -92,7 +95,8 @@ TEST_F(UiResourcesTest, ReadyFolderIsTakenAsItIs) {
 }
 
 TEST_F(UiResourcesTest, FolderWithoutMarkerIsRefilledWhole) {
-    const std::string root = Unpack();
+    std::string root;
+    ASSERT_NO_FATAL_FAILURE(Unpack(&root));
     ASSERT_TRUE(RemoveFile(JoinPath(root, ".ready")));
     ASSERT_TRUE(RemoveFile(InWeb(root, "app.js")));
     ASSERT_TRUE(WriteWholeFile(InWeb(root, "style.css"), "half written"));
@@ -103,7 +107,8 @@ TEST_F(UiResourcesTest, FolderWithoutMarkerIsRefilledWhole) {
 }
 
 TEST_F(UiResourcesTest, OtherContentGetsItsOwnFolder) {
-    const std::string root = Unpack();
+    std::string root;
+    ASSERT_NO_FATAL_FAILURE(Unpack(&root));
     const DataModule swapped = LoadBeside("swapped_page.dll");
     ASSERT_TRUE(swapped);
     UiResources other(swapped.get(), base.path());
