@@ -56,6 +56,12 @@ set(TAVOLIN_WIN32_SOURCES
   webhost/webview_loader.cpp
   webhost/webview_handlers.cpp
   webhost/webview_host.cpp
+  controller/tab_registry_win.cpp
+  controller/host_environment_win.cpp
+  controller/probe_results_win.cpp
+  controller/startup_password_win.cpp
+  controller/main_web_listener_win.cpp
+  controller/main_window_actions_win.cpp
 )
 
 set(TAVOLIN_POSIX_SOURCES

@@ -20,7 +20,9 @@ std::vector<std::string> RecordingPage::data(const std::string& cmd) const {
 JsonValue RecordingPage::last(const std::string& cmd) const {
     const std::vector<std::string> all = data(cmd);
     JsonValue value;
-    if (!all.empty()) EXPECT_TRUE(ParseJson(all.back(), &value, nullptr)) << all.back();
+    if (!all.empty()) {
+        EXPECT_TRUE(ParseJson(all.back(), &value, nullptr)) << all.back();
+    }
     return value;
 }
 

@@ -65,12 +65,13 @@ TEST_F(SettingsCommands, PasswordCommandsCheckTheOldPasswordOnlyWhenOneIsSet) {
         Send(step.cmd, step.data);
         EXPECT_EQ(page.toasts(), (std::vector<std::string>{step.toast})) << step.cmd << " " << step.data;
         EXPECT_EQ(OnDisk().security.enabled, step.enabledAfter) << step.cmd << " " << step.data;
-        // The page learns the new state, and never the digest.
+        // The page learns the new state.
         const bool changed = std::string(step.toast).rfind("ok", 0) == 0;
         EXPECT_EQ(page.data("settings").size(), changed ? 1u : 0u) << step.data;
-        if (changed)
+        if (changed) {
             EXPECT_EQ(page.last("settings").getBool("passwordEnabled", !step.enabledAfter),
                       step.enabledAfter);
+        }
     }
     password.failSet = true;
     Send("setPassword", "{\"new\":\"p3\"}");

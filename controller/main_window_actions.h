@@ -1,0 +1,30 @@
+// The main window's part in the page's commands, for everything that is a
+// plain call on the window. Full screen, the title bar's theme and the
+// command-line expression belong to the main window itself, which derives
+// from this and supplies them.
+#pragma once
+
+#include <windows.h>
+
+#include "controller/controller_ports.h"
+
+class MainWindowActions : public IMainWindow {
+public:
+    explicit MainWindowActions(HWND window = nullptr) : window_(window) {}
+    // Set once the window exists; every action does nothing before.
+    void SetWindow(HWND window) { window_ = window; }
+    HWND window() const { return window_; }
+
+    void PostClose() override;
+    void PostExportDialog() override;
+    void Minimize() override;
+    void ToggleMaximize() override;
+    void RestartProbeTimer(unsigned periodMs) override;
+    void ArmEvalTimer() override;
+    // "mstsc.exe" through the shell, with the normal show command; the
+    // outcome is not followed.
+    void OpenExternalClient(const std::string& arguments) override;
+
+private:
+    HWND window_;
+};

@@ -1,0 +1,27 @@
+// The main window's own messages and timers. Other threads, the keyboard
+// hook and callbacks reach the window only through these messages; heap
+// objects that travel with them belong to the receiver (core/posted_object.h).
+#pragma once
+
+#include <windows.h>
+
+// lParam: a ProbeResult.
+constexpr UINT WM_APP_PROBE_RESULT = WM_APP + 1;  // 0x8001
+// No parameters: run the export with its save dialog outside the browser's
+// callback.
+constexpr UINT WM_APP_EXPORT_CSV = WM_APP + 3;  // 0x8003
+// lParam: a CloseTabRequest (controller/tab_registry.h).
+constexpr UINT WM_APP_CLOSE_TAB = WM_APP + 4;           // 0x8004
+constexpr UINT WM_APP_TOGGLE_FULLSCREEN = WM_APP + 10;  // 0x800A
+// wParam: +1 or -1 as a signed value.
+constexpr UINT WM_APP_SWITCH_TAB = WM_APP + 11;  // 0x800B
+
+constexpr UINT_PTR TIMER_PROBE = 1;
+constexpr UINT_PTR TIMER_EVAL = 3;
+constexpr UINT_PTR TIMER_CONNECT_TIMEOUT = 4;
+constexpr UINT_PTR TIMER_FSBAR = 5;
+
+constexpr UINT kEvalTimerMs = 800;
+constexpr UINT kConnectTimeoutSweepMs = 1000;
+// How long a session may stay connecting, as the session itself counts it.
+constexpr int kConnectTimeoutMs = 25000;

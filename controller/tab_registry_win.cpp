@@ -1,0 +1,218 @@
+#include <algorithm>
+#include <cstdint>
+
+#include "controller/main_window_messages.h"
+#include "controller/page_events.h"
+#include "controller/tab_registry.h"
+#include "core/log.h"
+#include "core/posted_object.h"
+
+namespace {
+
+RECT ToRect(const PixelRect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace
+
+void MainObserver::OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
+                                  const std::string& detail) {
+    if (session == nullptr) return;
+    registry_.Post("sessionState", SessionStateJson(session->id(), static_cast<int>(state), code, detail,
+                                                    SessionModeName(session->mode())));
+    // A session that was connected once and then ended keeps its tab, which
+    // can be reconnected; one that never came up is closed. Not here: the
+    // session is inside its own event handling.
+    const bool neverCameUp = state == SessionState::Disconnected && !session->everConnected();
+    if (state != SessionState::Failed && !neverCameUp) return;
+    if (const TabEntry* tab = registry_.FindTabOf(session)) registry_.PostCloseRequest(*tab);
+}
+
+TabRegistry::TabRegistry(HWND mainWindow, IPageChannel& page, const AppConfig& config)
+    : mainWindow_(mainWindow), page_(page), config_(config) {}
+
+TabRegistry::~TabRegistry() {
+    CloseAllQuietly();
+}
+
+TabEntry* TabRegistry::FindTab(const std::string& id) {
+    for (TabEntry& tab : tabs_) {
+        if (tab.id == id) return &tab;
+    }
+    return nullptr;
+}
+
+const TabEntry* TabRegistry::FindTabOf(const RdpSession* session) const {
+    for (const TabEntry& tab : tabs_) {
+        if (tab.session.get() == session) return &tab;
+    }
+    return nullptr;
+}
+
+RdpSession* TabRegistry::ActiveSession() {
+    TabEntry* tab = FindTab(activeTabId_);
+    return tab != nullptr ? tab->session.get() : nullptr;
+}
+
+void TabRegistry::OpenTab(const ServerRecord& server) {
+    if (FindTab(server.id) != nullptr) {
+        // The session is left as it is: "reconnect" starts a new one.
+        activeTabId_ = server.id;
+        LayoutSessions();
+        Post("tabActivated", TabIdJson(server.id));
+        return;
+    }
+    auto session = std::make_unique<RdpSession>();
+    const PixelRect rect = contentRect_.empty() ? ClientRect() : contentRect_;
+    if (!session->Create(mainWindow_, ToRect(rect), server.id)) {
+        Post("toast", ToastJson(kToastError, "创建远程桌面窗口失败"));
+        return;
+    }
+    RdpSession* opened = session.get();
+    tabs_.push_back(TabEntry{server.id, std::move(session), ++lastSerial_});
+    activeTabId_ = server.id;
+    // The page hears of the tab before the session's first report.
+    Post("tabOpened", TabOpenedJson(server));
+    // Whatever happens inside Connect (reports, even the tab's closing) is
+    // handled by the session; nothing of it is touched afterwards.
+    opened->Connect(server, &observer_, config_.display.changeRemoteResolution);
+    SetTimer(mainWindow_, TIMER_CONNECT_TIMEOUT, kConnectTimeoutSweepMs, nullptr);
+    LayoutSessions();
+}
+
+void TabRegistry::CloseTab(const std::string& id) {
+    const auto found =
+        std::find_if(tabs_.begin(), tabs_.end(), [&](const TabEntry& t) { return t.id == id; });
+    if (found != tabs_.end()) {
+        // Out of the list first, so that nothing the teardown sets off can
+        // find the tab half closed.
+        std::unique_ptr<RdpSession> session = std::move(found->session);
+        tabs_.erase(found);
+        if (session) session->Close();
+    }
+    if (activeTabId_ == id) {
+        activeTabId_.clear();
+        if (!tabs_.empty()) {
+            activeTabId_ = tabs_.back().id;
+            Post("tabActivated", TabIdJson(activeTabId_));
+        }
+    }
+    Post("tabClosed", TabIdJson(id));
+    LayoutSessions();
+}
+
+void TabRegistry::SwitchTab(int delta) {
+    if (tabs_.empty()) return;
+    const auto n = static_cast<std::int64_t>(tabs_.size());
+    std::int64_t i = 0;
+    for (std::int64_t k = 0; k < n; ++k) {
+        if (tabs_[static_cast<std::size_t>(k)].id == activeTabId_) i = k;
+    }
+    // In 64 bits: any int delta, either way round.
+    const std::int64_t j = ((i + delta) % n + n) % n;
+    activeTabId_ = tabs_[static_cast<std::size_t>(j)].id;
+    LogF(kLogInfo, "切换标签 -> %s", activeTabId_.c_str());
+    LayoutSessions();
+    Post("tabActivated", TabIdJson(activeTabId_));
+}
+
+bool TabRegistry::ActivateTab(const std::string& id) {
+    if (FindTab(id) == nullptr) return false;
+    activeTabId_ = id;
+    LayoutSessions();
+    return true;
+}
+
+void TabRegistry::Disconnect(const std::string& id) {
+    TabEntry* tab = FindTab(id);
+    if (tab != nullptr && tab->session) tab->session->Disconnect();
+}
+
+PixelRect TabRegistry::ClientRect() const {
+    RECT client = {};
+    if (mainWindow_ == nullptr || !GetClientRect(mainWindow_, &client)) return PixelRect{};
+    return PixelRect{0, 0, client.right - client.left, client.bottom - client.top};
+}
+
+void TabRegistry::LayoutSessions() {
+    PixelRect r = contentRect_;
+    if (isFullscreen_ && isFullscreen_()) r = ClientRect();
+    if (r.empty()) {
+        contentRect_ = ClientRect();
+        r = contentRect_;
+    }
+    // By index: showing or sizing a session may run its control's code.
+    for (std::size_t i = 0; i < tabs_.size(); ++i) {
+        RdpSession* session = tabs_[i].session.get();
+        if (session == nullptr) continue;
+        if (contentHidden_ || tabs_[i].id != activeTabId_) {
+            session->Show(false);
+            continue;
+        }
+        session->SetBounds(ToRect(r));
+        session->Show(true);
+        if (session->hostWindow() != nullptr) {
+            SetWindowPos(session->hostWindow(), HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
+}
+
+int TabRegistry::ConnectedCount() const {
+    return static_cast<int>(std::count_if(tabs_.begin(), tabs_.end(), [](const TabEntry& t) {
+        return t.session && t.session->state() == SessionState::Connected;
+    }));
+}
+
+void TabRegistry::SetChangeRemoteResolution(bool on) {
+    for (std::size_t i = 0; i < tabs_.size(); ++i) {
+        if (tabs_[i].session) tabs_[i].session->SetChangeRemoteResolution(on);
+    }
+}
+
+void TabRegistry::SweepConnectTimeouts() {
+    bool timedOut = false;
+    for (const TabEntry& tab : tabs_) {
+        if (!tab.session || !tab.session->ConnectOverdue()) continue;
+        LogF(kLogInfo, "[会话 %s] 连接建立超时（超过 %dms 仍处于连接中），强制失败并关闭标签", tab.id.c_str(),
+             kConnectTimeoutMs);
+        PostCloseRequest(tab);
+        timedOut = true;
+    }
+    if (timedOut) {
+        KillTimer(mainWindow_, TIMER_CONNECT_TIMEOUT);
+        SetTimer(mainWindow_, TIMER_CONNECT_TIMEOUT, kConnectTimeoutSweepMs, nullptr);
+    }
+}
+
+bool TabRegistry::PostCloseRequest(const TabEntry& tab) {
+    if (PostOwned(mainWindow_, WM_APP_CLOSE_TAB,
+                  std::make_unique<CloseTabRequest>(CloseTabRequest{tab.id, tab.serial}))) {
+        return true;
+    }
+    Log(kLogWarn, "关闭标签的请求未能投递，标签保持打开：" + tab.id);
+    return false;
+}
+
+void TabRegistry::OnCloseTabMessage(LPARAM lParam) {
+    const std::unique_ptr<CloseTabRequest> request = AdoptPosted<CloseTabRequest>(lParam);
+    if (!request) return;
+    // Only the tab that asked: once it was closed, or replaced by a new tab
+    // of the same server, the request is out of date.
+    const TabEntry* tab = FindTab(request->id);
+    if (tab == nullptr || tab->serial != request->serial) return;
+    CloseTab(request->id);
+}
+
+void TabRegistry::OnSwitchTabMessage(WPARAM wParam) {
+    SwitchTab(static_cast<int>(static_cast<INT_PTR>(wParam)));
+}
+
+void TabRegistry::CloseAllQuietly() {
+    std::vector<TabEntry> closing;
+    closing.swap(tabs_);
+    activeTabId_.clear();
+    for (TabEntry& tab : closing) {
+        if (tab.session) tab.session->Close();
+    }
+}
