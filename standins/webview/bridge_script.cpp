@@ -1,0 +1,194 @@
+#include "standins/webview/bridge_script.h"
+
+#include <cctype>
+
+// The page side. Page -> host goes through the worker in order; host -> page
+// arrives from the worker as "message", "eval", "reload" and "navigate".
+const char kBridgeScript[] = R"JS((() => {
+  'use strict';
+  if (window.chrome && window.chrome.webview) return;
+  const worker = new Worker('/__webview/worker.js?page=' + encodeURIComponent(location.pathname + location.search));
+  const evalName = '__tavolinWebviewEval';
+
+  class WebView extends EventTarget {
+    postMessage(value) {
+      if (arguments.length === 0) throw new TypeError("Failed to execute 'postMessage': 1 argument required.");
+      if (typeof value === 'string') {
+        worker.postMessage({ type: 'message', kind: 'string', text: value });
+        return;
+      }
+      const text = JSON.stringify(value);
+      if (text === undefined) throw new TypeError("Failed to execute 'postMessage': the value cannot be serialized to JSON.");
+      worker.postMessage({ type: 'message', kind: 'json', text });
+    }
+  }
+  const webview = new WebView();
+  window.chrome = window.chrome || {};
+  Object.defineProperty(window.chrome, 'webview', { value: webview, enumerable: true });
+
+  // Evaluation, in the shape of the DevTools protocol's Runtime.evaluate.
+  let exceptionCount = 0;
+  const jobs = new Map();  // script URL -> job
+  function remote(v) {
+    switch (typeof v) {
+      case 'undefined': return { type: 'undefined' };
+      case 'boolean': case 'string': return { type: typeof v, value: v };
+      case 'number':
+        if (Number.isFinite(v) && !Object.is(v, -0)) return { type: 'number', value: v, description: String(v) };
+        return { type: 'number', unserializableValue: Object.is(v, -0) ? '-0' : String(v), description: Object.is(v, -0) ? '-0' : String(v) };
+      case 'bigint': return { type: 'bigint', unserializableValue: v + 'n', description: v + 'n' };
+      case 'symbol': return { type: 'symbol', description: v.toString() };
+      case 'function': return { type: 'function', className: 'Function', description: String(v) };
+      default:
+        if (v === null) return { type: 'object', subtype: 'null', value: null };
+        return Array.isArray(v) ? { type: 'object', subtype: 'array', value: JSON.parse(JSON.stringify(v)) }
+                                : { type: 'object', value: JSON.parse(JSON.stringify(v)) };
+    }
+  }
+  function thrownObject(e) {
+    if (e instanceof Error) {
+      return { type: 'object', subtype: 'error', className: (e.constructor && e.constructor.name) || 'Error', description: e.stack || String(e) };
+    }
+    try { return remote(e); } catch (_) { return { type: 'object', description: String(e) }; }
+  }
+  function finish(job, make) {
+    if (job.done) return;
+    job.done = true;
+    let body, failed = false;
+    try { body = JSON.stringify(make()); } catch (_) {
+      failed = true;
+      body = JSON.stringify({ code: -32000, message: "Object couldn't be returned by value" });
+    }
+    worker.postMessage({ type: 'result', id: job.id, failed, body });
+  }
+  const returned = (job, v) => finish(job, () => ({ result: remote(v) }));
+  const thrown = (job, e, text) => finish(job, () => {
+    const exception = thrownObject(e);
+    return { result: exception, exceptionDetails: { exceptionId: ++exceptionCount, text, lineNumber: 0, columnNumber: 0, exception } };
+  });
+  Object.defineProperty(window, evalName, { value: (id, body) => {
+    const job = [...jobs.values()].find((j) => j.id === id);
+    if (!job || job.done) return;
+    let value;
+    try { value = body.call(window); } catch (e) { thrown(job, e, 'Uncaught'); return; }
+    if (job.awaitPromise && value instanceof Promise) {
+      value.then((v) => returned(job, v), (e) => thrown(job, e, 'Uncaught (in promise)'));
+    } else {
+      returned(job, value);
+    }
+  } });
+  function load(job, mode) {
+    const script = document.createElement('script');
+    script.src = '/__webview/eval?id=' + job.id + '&mode=' + mode;
+    script.async = false;  // evaluations run in the order they were asked for
+    job.mode = mode;
+    jobs.set(script.src, job);
+    const done = () => {
+      script.remove();
+      jobs.delete(script.src);
+      if (job.mode === mode && !job.done) returned(job, undefined);
+    };
+    script.onload = done;
+    script.onerror = () => { job.done = true; script.remove(); jobs.delete(script.src); worker.postMessage({ type: 'result', id: job.id, failed: true, body: '{"code":-32000,"message":"Evaluation was lost"}' }); };
+    document.documentElement.appendChild(script);
+  }
+  // An evaluation's errors are its own result, never the page's.
+  window.addEventListener('error', (event) => {
+    const job = jobs.get(event.filename);
+    if (!job) return;
+    event.stopImmediatePropagation();
+    event.preventDefault();
+    if (job.mode === 'expression' && event.error instanceof SyntaxError) load(job, 'statements');
+    else thrown(job, event.error, 'Uncaught');
+  }, true);
+
+  worker.onmessage = ({ data: { type, data } }) => {
+    if (type === 'message') webview.dispatchEvent(new MessageEvent('message', { data: JSON.parse(data) }));
+    else if (type === 'eval') { const job = JSON.parse(data); job.done = false; load(job, 'expression'); }
+    else if (type === 'reload') location.reload();
+    else if (type === 'navigate') location.href = data;
+  };
+})();
+)JS";
+
+// The worker: one event stream from the loader, and requests sent one after
+// the other, so the loader receives them in the order the page made them.
+// Nothing is sent before the stream is open: the loader then knows the page
+// and can answer it.
+const char kWorkerScript[] = R"JS('use strict';
+const events = new EventSource('/__webview/events' + self.location.search);
+let chain = new Promise((resolve) => events.addEventListener('open', resolve, { once: true }));
+function send(url, body, headers) {
+  chain = chain.then(() => fetch(url, { method: 'POST', body, headers }).catch(() => {}));
+}
+self.onmessage = ({ data }) => {
+  if (data.type === 'message') send('/__webview/message', data.text, { 'X-Webview-Kind': data.kind });
+  else if (data.type === 'result') send('/__webview/result?id=' + data.id + (data.failed ? '&failed=1' : ''), data.body, {});
+};
+for (const type of ['message', 'eval', 'reload', 'navigate']) {
+  events.addEventListener(type, (event) => self.postMessage({ type, data: event.data }));
+}
+)JS";
+
+namespace {
+
+constexpr std::string_view kBridgeElement = "<script src=\"/__webview/bridge.js\"></script>";
+
+// The offset just after the opening tag named name ("<head" followed by a
+// space or '>'), or npos.
+size_t AfterOpeningTag(std::string_view html, std::string_view name) {
+    for (size_t at = 0; at + name.size() + 1 < html.size(); ++at) {
+        if (html[at] != '<') continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i) {
+            same = std::tolower(static_cast<unsigned char>(html[at + 1 + i])) == name[i];
+        }
+        const char next = html[at + 1 + name.size()];
+        if (!same || !(next == '>' || next == ' ' || next == '\t' || next == '\n' || next == '\r')) continue;
+        const size_t close = html.find('>', at);
+        return close == std::string_view::npos ? std::string_view::npos : close + 1;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+std::string InjectBridge(std::string_view html) {
+    size_t at = AfterOpeningTag(html, "head");
+    if (at == std::string_view::npos) at = AfterOpeningTag(html, "html");
+    // Before everything, but never before the doctype: that would switch
+    // the page into quirks mode.
+    if (at == std::string_view::npos) at = AfterOpeningTag(html, "!doctype");
+    if (at == std::string_view::npos) at = 0;
+    std::string out;
+    out.reserve(html.size() + kBridgeElement.size());
+    out.append(html.substr(0, at));
+    out.append(kBridgeElement);
+    out.append(html.substr(at));
+    return out;
+}
+
+std::string EvaluationScript(int id, std::string_view expression, bool asStatements) {
+    const std::string call = "__tavolinWebviewEval(" + std::to_string(id) + ", function () { return ";
+    // The line breaks keep a trailing line comment from swallowing the rest.
+    if (asStatements) return std::string(expression) + "\n;" + call + "undefined; });\n";
+    return call + "(\n" + std::string(expression) + "\n); });\n";
+}
+
+std::string EventText(std::string_view kind, std::string_view data) {
+    std::string out = "event: ";
+    out.append(kind);
+    out += '\n';
+    // Each line of data is one "data:" line; the page joins them with "\n".
+    size_t start = 0;
+    while (true) {
+        const size_t end = data.find_first_of("\r\n", start);
+        out += "data: ";
+        out.append(data.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        out += '\n';
+        if (end == std::string_view::npos) break;
+        start = end + (data.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    out += '\n';
+    return out;
+}

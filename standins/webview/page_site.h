@@ -1,0 +1,95 @@
+// What one webview serves on its loopback server, and the channel to the page
+// it shows. The server's threads and the UI thread share it; what reaches
+// the webview goes to the UI thread as a queued task.
+//
+// Routes: "/__webview/..." the bridge, its worker, the event stream, page
+// messages, evaluation scripts and results; "/__file/<n>/..." the folder of a
+// file URL that was navigated to; anything else the folder mapped to the
+// virtual host navigated to last.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "standins/webview/dispatcher.h"
+#include "standins/webview/http_server.h"
+
+// The webview's side, called on the UI thread.
+class PageSink {
+public:
+    virtual void OnPageMessage(bool isString, const std::string& text) = 0;
+    virtual void OnEvaluated(int id, HRESULT result, const std::string& json) = 0;
+
+protected:
+    ~PageSink() = default;
+};
+
+class PageSite final : public HttpHandler, public std::enable_shared_from_this<PageSite> {
+public:
+    explicit PageSite(Dispatcher* ui) : ui_(ui), server_(this) {}
+    ~PageSite() { Stop(); }
+    PageSite(const PageSite&) = delete;
+    PageSite& operator=(const PageSite&) = delete;
+
+    HRESULT Start() { return server_.Start(); }
+    // Nothing is served after this; every server thread has ended.
+    void Stop();
+    unsigned short port() const { return server_.port(); }
+
+    // UI thread only.
+    void SetSink(PageSink* sink) { sink_ = sink; }
+    void MapHost(const std::string& host, const std::wstring& folder);
+    void UnmapHost(const std::string& host);
+    bool IsMapped(const std::string& host);
+    void ServeAtRoot(const std::string& host);
+    // The path prefix ("/__file/<n>/") under which a folder is served.
+    std::string ServeFolder(const std::wstring& folder);
+    // Sends the page to target (a path on this server): at once when a page
+    // is there, else to the next page that comes and is not target already.
+    void Navigate(const std::string& target);
+    // Dropped when no page is there, as the runtime drops messages to a
+    // document that is not there.
+    void SendEvent(const char* kind, const std::string& data);
+    void QueueEvaluation(int id, const std::string& expression, bool awaitPromise);
+    void ForgetEvaluation(int id);
+    // Runs work with the sink on the UI thread later, if a sink is still set.
+    void PostToSink(std::function<void(PageSink*)> work);
+    // The same, now (UI thread only).
+    void WithSink(const std::function<void(PageSink*)>& work) {
+        if (sink_ != nullptr) work(sink_);
+    }
+
+    // HttpHandler, on the server's threads.
+    void Handle(const HttpRequest& request, HttpResponse* response) override;
+    void StreamEnded(const std::shared_ptr<EventStream>& stream) override;
+
+private:
+    struct Evaluation {
+        std::string expression;
+        bool awaitPromise = false;
+        bool sent = false;
+    };
+
+    void HandleBridge(const std::string& name, const HttpRequest& request, HttpResponse* response);
+    void OpenEvents(const HttpRequest& request, HttpResponse* response);
+    void ServeEvaluation(const HttpRequest& request, HttpResponse* response);
+    void TakeMessage(const HttpRequest& request, HttpResponse* response);
+    void TakeResult(const HttpRequest& request, HttpResponse* response);
+    void ServeFile(const std::wstring& folder, const std::string& encodedPath, HttpResponse* response);
+    void SendEvaluationLocked(int id, Evaluation* evaluation);
+
+    Dispatcher* ui_;
+    PageSink* sink_ = nullptr;  // UI thread only
+    HttpServer server_;
+    std::mutex lock_;                            // everything below
+    std::map<std::string, std::wstring> hosts_;  // lower-case name -> folder
+    std::vector<std::wstring> folders_;          // index <n> of "/__file/<n>/"
+    std::string rootHost_;                       // served at "/"
+    std::string pendingTarget_;
+    std::shared_ptr<EventStream> page_;
+    std::map<int, Evaluation> evaluations_;
+};

@@ -1,0 +1,264 @@
+#include "standins/webview/webview.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "standins/webview/journal.h"
+#include "standins/webview/json_text.h"
+#include "standins/webview/navigation.h"
+#include "standins/webview/text.h"
+
+namespace {
+
+constexpr size_t kJournalTextBytes = 200;
+
+std::string Shortened(const std::string& text) {
+    return text.size() <= kJournalTextBytes ? text : text.substr(0, kJournalTextBytes) + "...";
+}
+
+bool IsAbsoluteFolder(const std::wstring& folder) {
+    const bool drive = folder.size() >= 3 && iswalpha(folder[0]) && folder[1] == L':' &&
+                       (folder[2] == L'\\' || folder[2] == L'/');
+    const bool share = folder.size() >= 3 && folder[0] == L'\\' && folder[1] == L'\\';
+    return drive || share;
+}
+
+// Replaces the file whole, so a test that watches it never reads half.
+void WriteFileWhole(const std::wstring& path, const std::string& content) {
+    const std::wstring temporary = path + L".tmp";
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+    if (ok && written == content.size()) {
+        MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    } else {
+        DeleteFileW(temporary.c_str());
+    }
+}
+
+}  // namespace
+
+WebView::WebView(ICoreWebView2Environment* environment, Dispatcher* ui, const std::wstring& userData)
+    : environment_(Ref<ICoreWebView2Environment>::Retain(environment)),
+      ui_(ui),
+      userData_(userData),
+      site_(std::make_shared<PageSite>(ui)),
+      settings_(Ref<Settings>::Adopt(new Settings())) {}
+
+WebView::~WebView() {
+    Shutdown();
+}
+
+WebView* WebView::Create(ICoreWebView2Environment* environment, Dispatcher* ui, const std::wstring& userData,
+                         HRESULT* result) {
+    WebView* webview = new WebView(environment, ui, userData);
+    *result = webview->site_->Start();
+    if (FAILED(*result)) {
+        webview->Release();
+        return nullptr;
+    }
+    webview->site_->SetSink(webview);
+    return webview;
+}
+
+void WebView::SetPlacement(HWND parent, const RECT& bounds) {
+    parent_ = parent;
+    bounds_ = bounds;
+}
+
+void WebView::Shutdown() {
+    if (closed_) return;
+    closed_ = true;
+    site_->SetSink(nullptr);
+    site_->Stop();
+    browser_.reset();
+    messageHandlers_.clear();
+    // Evaluations still waiting are answered, later, as failed: the caller may
+    // be gone by then, as it may with the runtime.
+    for (auto& entry : evaluations_) {
+        Ref<ICoreWebView2CallDevToolsProtocolMethodCompletedHandler> handler = std::move(entry.second);
+        ui_->Post([handler]() { handler->Invoke(E_ABORT, nullptr); });
+    }
+    evaluations_.clear();
+}
+
+HRESULT WebView::Usable() const {
+    if (!ui_->IsOwnerThread()) return RPC_E_WRONG_THREAD;
+    return closed_ ? kClosedError : S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::QueryInterface(REFIID iid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    const bool third = iid == kIidWebView3 && !FailureRequested("webview3");
+    if (iid != IID_IUnknown && iid != kIidWebView && iid != kIidWebView2 && !third) return E_NOINTERFACE;
+    *object = static_cast<ICoreWebView2_3*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE WebView::Release() {
+    const ULONG left = references_.Drop();
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::get_Settings(ICoreWebView2Settings** settings) {
+    if (settings == nullptr) return E_POINTER;
+    *settings = nullptr;
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    if (FailureRequested("settings")) return E_FAIL;
+    settings_->AddRef();
+    *settings = settings_.get();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::get_Source(LPWSTR* uri) {
+    if (uri == nullptr) return E_POINTER;
+    *uri = nullptr;
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    return Guarded([&] { return CopyOut(source_, uri); });
+}
+
+std::string WebView::ServedPath(const std::string& uri) {
+    std::string host;
+    std::string path;
+    if (ParseHttpsUri(uri, &host, &path)) {
+        if (!site_->IsMapped(host)) return std::string();
+        site_->ServeAtRoot(host);
+        return path;
+    }
+    std::string folder;
+    if (!ParseFileUri(uri, &folder, &path)) return std::string();
+    return site_->ServeFolder(Wide(folder)) + path;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::Navigate(LPCWSTR uri) {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    if (uri == nullptr) return E_INVALIDARG;
+    return Guarded([&] {
+        const std::string text = Utf8(uri);
+        Journal("Navigate " + text);
+        const std::string path = ServedPath(text);
+        if (path.empty()) return E_INVALIDARG;
+        source_ = uri;
+        ShowPage("http://127.0.0.1:" + std::to_string(site_->port()) + path);
+        return S_OK;
+    });
+}
+
+void WebView::ShowPage(const std::string& address) {
+    WriteFileWhole(userData_ + L"\\standin-page-address.txt", address);
+    if (browser_) {
+        site_->Navigate(address.substr(address.find('/', strlen("http://"))));
+        return;
+    }
+    const BrowserMode mode = BrowserModeFromEnvironment();
+    if (mode == BrowserMode::kHeadless) {
+        std::printf("%s\n", address.c_str());
+        std::fflush(stdout);
+    }
+    browser_ = BrowserProcess::Launch(mode, address, userData_, ScreenPlacement());
+}
+
+// The parent's client area on the screen, moved and sized by the bounds.
+RECT WebView::ScreenPlacement() const {
+    RECT client = {0, 0, 1024, 768};
+    if (parent_ != nullptr) GetClientRect(parent_, &client);
+    POINT origin = {bounds_.left, bounds_.top};
+    if (parent_ != nullptr) ClientToScreen(parent_, &origin);
+    LONG width = bounds_.right - bounds_.left;
+    LONG height = bounds_.bottom - bounds_.top;
+    if (width <= 0 || height <= 0) {
+        width = client.right - client.left > 0 ? client.right - client.left : 1024;
+        height = client.bottom - client.top > 0 ? client.bottom - client.top : 768;
+    }
+    return RECT{origin.x, origin.y, origin.x + width, origin.y + height};
+}
+
+HRESULT STDMETHODCALLTYPE WebView::Reload() {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    Journal("Reload");
+    return Guarded([&] {
+        site_->SendEvent("reload", "1");
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE WebView::OpenDevToolsWindow() {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    Journal("OpenDevToolsWindow");
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::PostWebMessageAsJson(LPCWSTR webMessageAsJson) {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    if (webMessageAsJson == nullptr) return E_INVALIDARG;
+    return Guarded([&] {
+        const std::string json = Utf8(webMessageAsJson);
+        Journal("PostWebMessageAsJson " + Shortened(json));
+        if (!IsJsonText(json)) return E_INVALIDARG;
+        site_->SendEvent("message", json);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE WebView::PostWebMessageAsString(LPCWSTR webMessageAsString) {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    if (webMessageAsString == nullptr) return E_INVALIDARG;
+    return Guarded([&] {
+        const std::string text = Utf8(webMessageAsString);
+        Journal("PostWebMessageAsString " + Shortened(text));
+        site_->SendEvent("message", QuoteJson(text));
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE WebView::add_WebMessageReceived(
+    ICoreWebView2WebMessageReceivedEventHandler* handler, EventRegistrationToken* token) {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    if (handler == nullptr || token == nullptr) return E_POINTER;
+    return Guarded([&] {
+        token->value = nextToken_;
+        messageHandlers_[nextToken_++] = Ref<ICoreWebView2WebMessageReceivedEventHandler>::Retain(handler);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE WebView::remove_WebMessageReceived(EventRegistrationToken token) {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    messageHandlers_.erase(token.value);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::SetVirtualHostNameToFolderMapping(
+    LPCWSTR hostName, LPCWSTR folderPath, COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND kind) {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    if (hostName == nullptr || folderPath == nullptr) return E_INVALIDARG;
+    return Guarded([&] {
+        const std::string host = Utf8(hostName);
+        Journal("SetVirtualHostNameToFolderMapping " + host + " " + Utf8(folderPath) + " " +
+                std::to_string(static_cast<int>(kind)));
+        if (FailureRequested("mapping")) return E_FAIL;
+        if (!IsHostName(host) || !IsAbsoluteFolder(folderPath) ||
+            kind < COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY ||
+            kind > COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY_CORS) {
+            return E_INVALIDARG;
+        }
+        site_->MapHost(host, folderPath);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE WebView::ClearVirtualHostNameToFolderMapping(LPCWSTR hostName) {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    if (hostName == nullptr) return E_INVALIDARG;
+    return Guarded([&] {
+        Journal("ClearVirtualHostNameToFolderMapping " + Utf8(hostName));
+        site_->UnmapHost(Utf8(hostName));
+        return S_OK;
+    });
+}
