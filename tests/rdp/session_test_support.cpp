@@ -84,24 +84,6 @@ ParentWindow::~ParentWindow() {
     PumpFor(0);
 }
 
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (done()) return true;
-        if (GetTickCount() - start >= ms) return done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
 void RecordingObserver::OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
                                        const std::string& detail) {
     reports.push_back(StateReport{state, code, detail, SessionModeName(session->mode())});

@@ -12,6 +12,7 @@
 
 #include "rdp/rdp_session.h"
 #include "standins/rdp_test_peer.h"
+#include "support/message_pump.h"
 #include "support/test_support.h"
 
 // A visible window whose client area is width x height, in a top-level
@@ -31,10 +32,6 @@ private:
 
 HWND SharedTopLevel();
 
-// Dispatches this thread's messages for ms milliseconds.
-void PumpFor(DWORD ms);
-// Dispatches messages until done() holds or ms pass; returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000);
 
 struct StateReport {
     SessionState state;
