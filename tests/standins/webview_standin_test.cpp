@@ -1,0 +1,285 @@
+// What the stand-in browser runtime guarantees where the program's own web
+// host tests never look: its loopback server keeps to the served folder and
+// the page's own address, completions never arrive inside the requesting
+// call, its COM objects count references and answer only for what they are,
+// and a real (headless) Chromium shows the page with a working bridge.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <windows.h>
+#include <winsock2.h>
+
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/unicode.h"
+#include "standins/webview/standin_webview.h"
+#include "standins/webview/webview2_abi.h"
+#include "support/test_support.h"
+
+namespace {
+
+typedef HRESULT(__stdcall* CreateEnvironmentFn)(PCWSTR, PCWSTR, ICoreWebView2EnvironmentOptions*,
+                                                ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*);
+
+// A completion handler owned by the test; it counts calls and references.
+template <typename I, const IID* iid, typename A, typename B>
+class Recorder final : public I {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID wanted, void** object) override {
+        *object = wanted == IID_IUnknown || wanted == *iid ? this : nullptr;
+        if (*object == nullptr) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE Invoke(A a, B b) override {
+        ++calls;
+        if (then) then(a, b);
+        return S_OK;
+    }
+    ULONG refs = 1;
+    int calls = 0;
+    std::function<void(A, B)> then;
+};
+using EnvDone = Recorder<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
+                         &kIidEnvironmentCompleted, HRESULT, ICoreWebView2Environment*>;
+using CtrlDone = Recorder<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler, &kIidControllerCompleted,
+                          HRESULT, ICoreWebView2Controller*>;
+using EvalDone = Recorder<ICoreWebView2CallDevToolsProtocolMethodCompletedHandler, &kIidDevToolsCompleted,
+                          HRESULT, LPCWSTR>;
+using MessageSeen = Recorder<ICoreWebView2WebMessageReceivedEventHandler, &kIidWebMessageReceived,
+                             ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs*>;
+
+// Sends one raw request to the loopback server; the whole answer.
+std::string Exchange(unsigned short port, const std::string& request) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    std::string answer;
+    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        send(s, request.data(), static_cast<int>(request.size()), 0) == static_cast<int>(request.size())) {
+        char chunk[4096];
+        for (int got; (got = recv(s, chunk, sizeof chunk, 0)) > 0;) answer.append(chunk, got);
+    }
+    closesocket(s);
+    return answer;
+}
+
+class WebViewStandin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_BROWSER", L"none");
+        wchar_t exe[MAX_PATH];
+        std::wstring dll(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+        dll = dll.substr(0, dll.find_last_of(L'\\') + 1) + ToWide(WEBVIEW_STANDIN_RELATIVE_DIR) + L"/" +
+              kWebViewStandinDllName;
+        for (wchar_t& c : dll) c = c == L'/' ? L'\\' : c;
+        module_ = LoadLibraryW(dll.c_str());
+        ASSERT_NE(module_, nullptr);
+        const auto find = [&](const char* name) {
+            return reinterpret_cast<void*>(GetProcAddress(module_, name));
+        };
+        create_ = reinterpret_cast<CreateEnvironmentFn>(find("CreateCoreWebView2EnvironmentWithOptions"));
+        live_ = reinterpret_cast<StandinLiveObjectsFn>(find("StandinLiveObjects"));
+        window_ = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
+                                  nullptr, nullptr);
+        envDone_.then = [this](HRESULT, ICoreWebView2Environment* e) { (env_ = e)->AddRef(); };
+        ctrlDone_.then = [this](HRESULT, ICoreWebView2Controller* c) { (controller_ = c)->AddRef(); };
+    }
+    void TearDown() override {
+        if (webview_ != nullptr) webview_->Release();
+        if (env_ != nullptr) env_->Release();
+        if (controller_ != nullptr) controller_->Close(), controller_->Release();
+        Pump([] { return false; }, 100);
+        EXPECT_TRUE(live_ == nullptr || live_() == 0) << "objects left alive or released once too often";
+        DestroyWindow(window_);
+        CoUninitialize();
+        WSACleanup();
+    }
+    // Delivers the thread's messages until done() or the time is up.
+    static bool Pump(const std::function<bool()>& done, DWORD milliseconds = 5000) {
+        const ULONGLONG end = GetTickCount64() + milliseconds;
+        while (!done()) {
+            if (GetTickCount64() >= end) return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+        }
+        return true;
+    }
+    // Environment, controller and webview, the site mapped and navigated to;
+    // the page's loopback port.
+    unsigned short Open() {
+        EXPECT_EQ(create_(nullptr, ToWide(data_.file("user")).c_str(), nullptr, &envDone_), S_OK);
+        EXPECT_EQ(envDone_.calls, 0) << "completed inside the call";
+        EXPECT_TRUE(Pump([&] { return env_ != nullptr; }));
+        EXPECT_EQ(env_->CreateCoreWebView2Controller(window_, &ctrlDone_), S_OK);
+        EXPECT_EQ(ctrlDone_.calls, 0) << "completed inside the call";
+        EXPECT_TRUE(Pump([&] { return controller_ != nullptr; }));
+        ICoreWebView2* webview = nullptr;
+        controller_->get_CoreWebView2(&webview);
+        webview->QueryInterface(kIidWebView3, reinterpret_cast<void**>(&webview_));
+        webview->Release();
+        CreateDirectoryW(ToWide(data_.file("site")).c_str(), nullptr);
+        std::ofstream(data_.file("secret.txt")) << "top secret";
+        // The page forbids itself every connection and string evaluation, as the program's page does.
+        std::ofstream(data_.file("site\\index.html"))
+            << "<!DOCTYPE html><html><head><meta http-equiv=\"Content-Security-Policy\" content=\"default-src"
+               " 'none'; script-src 'self'; connect-src 'none'\"><script "
+               "src=\"page.js\"></script></head></html>";
+        std::ofstream(data_.file("site\\page.js"))
+            << "chrome.webview.postMessage('loaded ' + location.pathname);";
+        EXPECT_EQ(webview_->SetVirtualHostNameToFolderMapping(L"app.test", ToWide(data_.file("site")).c_str(),
+                                                              COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_ALLOW),
+                  S_OK);
+        EXPECT_EQ(webview_->Navigate(L"https://app.test/index.html"), S_OK);
+        const std::string address = ReadRawFile(data_.file("user\\standin-page-address.txt"));
+        return static_cast<unsigned short>(std::stoi(address.substr(address.rfind(':') + 1)));
+    }
+
+    TempDir data_;
+    HMODULE module_ = nullptr;
+    CreateEnvironmentFn create_ = nullptr;
+    StandinLiveObjectsFn live_ = nullptr;
+    HWND window_ = nullptr;
+    EnvDone envDone_;
+    CtrlDone ctrlDone_;
+    ICoreWebView2Environment* env_ = nullptr;
+    ICoreWebView2Controller* controller_ = nullptr;
+    ICoreWebView2_3* webview_ = nullptr;
+};
+
+TEST_F(WebViewStandin, ServesOnlyTheFolderAndOnlyAtItsOwnAddress) {
+    const unsigned short port = Open();
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
+    std::string absolute = data_.file("secret.txt");
+    for (char& c : absolute) c = c == '\\' ? '/' : c;
+    const std::string outside[] = {
+        "/../secret.txt",         "/%2e%2e/secret.txt", "/%2E%2E/secret.txt", "/..%2Fsecret.txt",
+        "/..%5csecret.txt",       "/..\\secret.txt",    "/" + absolute,       absolute,
+        "//" + absolute.substr(3)};
+    const std::string foreignHosts[] = {"Host: localhost:" + std::to_string(port) + "\r\n",
+                                        "Host: app.test\r\n", ""};
+    std::vector<std::pair<std::string, std::string>> refused;
+    for (const std::string& target : outside) refused.emplace_back(target, host);
+    for (const std::string& other : foreignHosts) refused.emplace_back("/index.html", other);
+    for (const auto& [target, hostLine] : refused) {
+        const std::string answer = Exchange(port, "GET " + target + " HTTP/1.1\r\n" + hostLine + "\r\n");
+        EXPECT_TRUE(answer.rfind("HTTP/1.1 403 ", 0) == 0 || answer.rfind("HTTP/1.1 404 ", 0) == 0)
+            << target << " " << hostLine << "\n"
+            << answer;
+        EXPECT_EQ(answer.find("top secret"), std::string::npos) << target;
+    }
+    const std::string page = Exchange(port, "GET /index.html HTTP/1.1\r\n" + host + "\r\n");
+    EXPECT_EQ(page.rfind("HTTP/1.1 200 ", 0), 0u) << page;
+    EXPECT_NE(page.find("Content-Type: text/html; charset=utf-8\r\n"), std::string::npos);
+    EXPECT_NE(page.find("Cache-Control: no-store\r\n"), std::string::npos);
+    EXPECT_NE(page.find("<head><script src=\"/__webview/bridge.js\"></script><meta"), std::string::npos)
+        << page;
+}
+
+TEST_F(WebViewStandin, CompletionsArriveLaterThroughTheQueueEvenAfterEverythingWasReleased) {
+    Open();
+    EvalDone evalDone;
+    EXPECT_EQ(webview_->CallDevToolsProtocolMethod(L"Browser.getVersion", L"{}", &evalDone), S_OK);
+    EXPECT_EQ(evalDone.calls, 0) << "completed inside the call";
+    EXPECT_EQ(webview_->CallDevToolsProtocolMethod(L"Runtime.evaluate", L"[1]", &evalDone), E_INVALIDARG);
+    HRESULT evalResult = S_OK;
+    evalDone.then = [&](HRESULT hr, LPCWSTR) { evalResult = hr; };
+    ASSERT_TRUE(Pump([&] { return evalDone.calls == 1; }));
+    EXPECT_EQ(evalResult, E_NOTIMPL);
+
+    CtrlDone late;
+    ASSERT_EQ(env_->CreateCoreWebView2Controller(window_, &late), S_OK);
+    EXPECT_EQ(late.calls, 0) << "completed inside the call";
+    env_->Release(), env_ = nullptr;
+    ASSERT_TRUE(Pump([&] { return late.calls == 1; })) << "a released environment still completes";
+    EXPECT_EQ(late.refs, 1u) << "the handler's reference is given back once it was called";
+    EXPECT_EQ(evalDone.refs, 1u);
+}
+
+TEST_F(WebViewStandin, ObjectsCountReferencesAndAnswerOnlyForTheirInterfaces) {
+    Open();
+    ICoreWebView2Settings* settings = nullptr;
+    ASSERT_EQ(webview_->get_Settings(&settings), S_OK);
+    struct Case {
+        IUnknown* object;
+        std::vector<IID> iids;
+        std::function<HRESULT()> unusedSlot;
+    } const cases[] = {
+        {env_, {kIidEnvironment}, [&] { return env_->get_BrowserVersionString(nullptr); }},
+        {controller_,
+         {kIidController, kIidController2, kIidController3},
+         [&] { return static_cast<ICoreWebView2Controller3*>(controller_)->get_ZoomFactor(nullptr); }},
+        {settings, {kIidSettings}, [&] { return settings->get_IsWebMessageEnabled(nullptr); }},
+        {webview_,
+         {kIidWebView, kIidWebView2, kIidWebView3},
+         [&] { return webview_->NavigateToString(L"x"); }},
+    };
+    for (const Case& c : cases) {
+        void* out = &out;
+        EXPECT_EQ(c.object->QueryInterface(IID_IDispatch, &out), E_NOINTERFACE);
+        EXPECT_EQ(out, nullptr);
+        EXPECT_EQ(c.object->QueryInterface(kIidWebMessageArgs, &out), E_NOINTERFACE);
+        EXPECT_EQ(c.object->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+        for (const IID& iid : c.iids) {
+            ASSERT_EQ(c.object->QueryInterface(iid, &out), S_OK);
+            static_cast<IUnknown*>(out)->Release();
+        }
+        const ULONG before = c.object->AddRef();
+        EXPECT_EQ(c.object->Release(), before - 1);
+        EXPECT_EQ(c.unusedSlot(), E_NOTIMPL);
+    }
+    settings->Release();
+}
+
+TEST_F(WebViewStandin, HeadlessChromiumShowsThePageAndItsBridgeWorks) {
+    SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_BROWSER", L"headless");
+    MessageSeen seen;
+    std::string message = "(none)";
+    seen.then = [&](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
+        LPWSTR text = nullptr;
+        if (args->TryGetWebMessageAsString(&text) == S_OK && text != nullptr) message = ToUtf8(text);
+        CoTaskMemFree(text);
+    };
+    Open();
+    EventRegistrationToken token;
+    ASSERT_EQ(webview_->add_WebMessageReceived(&seen, &token), S_OK);
+    ASSERT_TRUE(Pump([&] { return seen.calls > 0; }, 60000)) << "the page never posted";
+    EXPECT_EQ(message, "loaded /index.html");
+    // The result as the DevTools protocol gives it, a thrown error included.
+    const std::pair<const char*, std::vector<std::string>> evaluations[] = {
+        {"1+2", {"{\"result\":{\"type\":\"number\",\"value\":3,\"description\":\"3\"}}"}},
+        {"x.y",
+         {"{\"result\":{\"type\":\"object\",\"subtype\":\"error\",\"className\":\"ReferenceError\","
+          "\"description\":\"ReferenceError: x is not defined\\n    at ",
+          "\"exceptionDetails\":{\"exceptionId\":1,\"text\":\"Uncaught\",\"lineNumber\":0,\"columnNumber\":0,"
+          "\"exception\":{\"type\":\"object\",\"subtype\":\"error\""}},
+    };
+    for (const auto& [expression, fragments] : evaluations) {
+        EvalDone done;
+        std::string result;
+        done.then = [&](HRESULT hr, LPCWSTR json) {
+            result = std::to_string(hr) + " " + (json ? ToUtf8(json) : "(null)");
+        };
+        const std::string params = std::string("{\"expression\":\"") + expression +
+                                   "\",\"returnByValue\":true,\"awaitPromise\":true}";
+        ASSERT_EQ(webview_->CallDevToolsProtocolMethod(L"Runtime.evaluate", ToWide(params).c_str(), &done),
+                  S_OK);
+        ASSERT_TRUE(Pump([&] { return done.calls > 0; }, 20000));
+        EXPECT_EQ(result.rfind("0 {", 0), 0u) << result;
+        for (const std::string& fragment : fragments)
+            EXPECT_NE(result.find(fragment), std::string::npos) << result;
+    }
+    EXPECT_EQ(webview_->remove_WebMessageReceived(token), S_OK);
+    EXPECT_EQ(seen.refs, 1u);
+}
+
+}  // namespace
