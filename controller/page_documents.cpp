@@ -4,29 +4,65 @@
 
 namespace {
 
-JsonValue ServerItem(const ServerRecord& s, const ProbeEntry& probe) {
-    JsonValue item = JsonValue::MakeObject();
-    item.reserve(19);
-    item.set("id", s.id);
-    item.set("host", s.host);
-    item.set("port", s.port);
-    item.set("user", s.user);
-    item.set("domain", s.domain);
-    item.set("remark", s.remark);
-    item.set("group", s.group);
-    item.set("colorDepth", s.colorDepth);
-    item.set("width", s.width);
-    item.set("height", s.height);
-    item.set("smartSizing", s.smartSizing);
-    item.set("fullscreenOnConnect", s.fullscreenOnConnect);
-    item.set("autoConnect", s.autoConnect);
-    item.set("pingPort", s.pingPort);
-    item.set("hasPassword", !s.password.empty());
-    item.set("netState", probe.netState);
-    item.set("rtt", probe.rtt);
-    item.set("resolvedIp", probe.resolvedIp);
-    item.set("netDetail", probe.netDetail);
-    return item;
+// The item is written straight as text: the list is the largest document,
+// sent after every change, and building a tree of it first would double the
+// work. The result is what the writer makes of the same object, compact.
+class ItemWriter {
+public:
+    explicit ItemWriter(std::string& out) : out_(out) {}
+    void Text(const char* name, const std::string& value) {
+        Name(name);
+        out_ += '"';
+        EscapeJsonString(value, out_);
+        out_ += '"';
+    }
+    void Int(const char* name, int value) {
+        Name(name);
+        out_ += std::to_string(value);
+    }
+    void Bool(const char* name, bool value) {
+        Name(name);
+        out_ += value ? "true" : "false";
+    }
+    void Number(const char* name, double value) {
+        Name(name);
+        out_ += ToJson(JsonValue(value), -1);
+    }
+    void End() { out_ += '}'; }
+
+private:
+    void Name(const char* name) {
+        out_ += first_ ? "{\"" : ",\"";
+        first_ = false;
+        out_ += name;
+        out_ += "\":";
+    }
+    std::string& out_;
+    bool first_ = true;
+};
+
+void AppendServerItem(std::string& out, const ServerRecord& s, const ProbeEntry& probe) {
+    ItemWriter item(out);
+    item.Text("id", s.id);
+    item.Text("host", s.host);
+    item.Int("port", s.port);
+    item.Text("user", s.user);
+    item.Text("domain", s.domain);
+    item.Text("remark", s.remark);
+    item.Text("group", s.group);
+    item.Int("colorDepth", s.colorDepth);
+    item.Int("width", s.width);
+    item.Int("height", s.height);
+    item.Bool("smartSizing", s.smartSizing);
+    item.Bool("fullscreenOnConnect", s.fullscreenOnConnect);
+    item.Bool("autoConnect", s.autoConnect);
+    item.Int("pingPort", s.pingPort);
+    item.Bool("hasPassword", !s.password.empty());
+    item.Int("netState", probe.netState);
+    item.Number("rtt", probe.rtt);
+    item.Text("resolvedIp", probe.resolvedIp);
+    item.Text("netDetail", probe.netDetail);
+    item.End();
 }
 
 }  // namespace
@@ -58,17 +94,15 @@ std::string SettingsDocumentJson(const AppConfig& config) {
     return ToJson(doc, -1);
 }
 
-// Assembled item by item rather than as one array value: the list is the
-// largest document and is never needed as a tree.
 std::string ServersDocumentJson(const std::vector<ServerRecord>& servers, ProbeResults& results) {
     std::string out;
-    out.reserve(2 + servers.size() * 320);
+    out.reserve(2 + servers.size() * 400);
     out += '[';
     for (std::size_t i = 0; i < servers.size(); ++i) {
         if (i > 0) out += ',';
         const ServerRecord& server = servers[i];
         const ProbeEntry& probe = results.try_emplace(server.id).first->second;
-        out += ToJson(ServerItem(server, probe), -1);
+        AppendServerItem(out, server, probe);
     }
     out += ']';
     return out;

@@ -4,8 +4,8 @@
 // never leave: the page learns whether a password is set, never its text.
 #pragma once
 
-#include <functional>
-#include <map>
+#include <string>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -20,8 +20,9 @@ struct ProbeEntry {
     std::string resolvedIp;
     std::string netDetail;
 };
-// By server id; entries are not saved.
-using ProbeResults = std::map<std::string, ProbeEntry, std::less<>>;
+// By server id; entries are not saved. Looked up once per server for every
+// list sent, and never walked in order, so hashed.
+using ProbeResults = std::unordered_map<std::string, ProbeEntry>;
 
 struct EnvInputs {
     bool activex = false;
