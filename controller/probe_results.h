@@ -12,8 +12,9 @@
 #include "net/probe_scheduler.h"
 
 // Where the workers post: the main window, once it exists (the scheduler
-// starts before the window is made). Results that find no window are
-// dropped.
+// starts before the window is made). Results that find no window, or a
+// window already gone, are dropped. Must outlive the scheduler's workers:
+// stop the scheduler first.
 struct ProbeResultTarget {
     std::atomic<HWND> window{nullptr};
 };

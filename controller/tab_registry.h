@@ -53,6 +53,9 @@ public:
     TabRegistry(const TabRegistry&) = delete;
     TabRegistry& operator=(const TabRegistry&) = delete;
 
+    // For a registry made before its window: sessions are children of it.
+    void SetMainWindow(HWND mainWindow) { mainWindow_ = mainWindow; }
+
     TabEntry* FindTab(const std::string& id);
 
     void OpenTab(const ServerRecord& server) override;
