@@ -17,6 +17,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   rdp/external_client_command.cpp
   rdp/session_state.cpp
   app/resource_fingerprint.cpp
+  app/fullscreen_geometry.cpp
   webhost/webview_text.cpp
   controller/page_documents.cpp
   controller/page_events.cpp
