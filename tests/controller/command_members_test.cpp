@@ -46,19 +46,6 @@ TEST(CommandMembers, ProbePeriodNeverWrapsToAShortOne) {
     EXPECT_EQ(ProbeTimerPeriodMs(INT_MAX), 0x7FFFFFFFu);
 }
 
-TEST(CommandMembers, SettingsMembersCountOnlyWhenSent) {
-    JsonValue data;
-    ASSERT_TRUE(
-        ParseJson("{\"darkTheme\":null,\"defaultUser\":\"  ops \",\"pingThreads\":\"8\"}", &data, nullptr));
-    const SettingsRequest request = ReadSettingsRequest(data);
-    EXPECT_EQ(request.darkTheme, std::optional<bool>(true));  // present but unreadable: the default
-    EXPECT_EQ(request.defaultUser, std::optional<std::string>("ops"));
-    EXPECT_EQ(request.pingThreads, std::optional<int>(8));
-    EXPECT_FALSE(request.pingIntervalSec);
-    EXPECT_FALSE(request.changeRemoteResolution);
-    EXPECT_FALSE(ReadSettingsRequest(JsonValue("text")).darkTheme);
-}
-
 TEST(ExportPath, FullWindowsPaths) {
     for (const char* path : {"C:\\backup\\s.csv", "d:/s.csv", "\\\\nas\\share\\s.csv", "//nas/share/s.csv",
                              "\\\\?\\C:\\long\\s.csv", "\\\\?\\UNC\\nas\\share\\s.csv"}) {

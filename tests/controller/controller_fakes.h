@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "config/app_config.h"
+#include "config/config_store.h"
 #include "controller/controller.h"
 #include "core/json.h"
+#include "core/paths.h"
 #include "support/test_support.h"
 
 struct PageEvent {
@@ -29,14 +29,29 @@ public:
     bool isLoaderReady() const override { return loaderReady; }
     std::string lastError() const override { return error; }
 
-    // Event names in posting order.
-    std::vector<std::string> names() const;
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const PageEvent& event : events) out.push_back(event.cmd);
+        return out;
+    }
     // The data of every event of that name, in order.
-    std::vector<std::string> data(const std::string& cmd) const;
-    // The data of the last event of that name, parsed (Null when none).
-    JsonValue last(const std::string& cmd) const;
+    std::vector<std::string> data(const std::string& cmd) const {
+        std::vector<std::string> out;
+        for (const PageEvent& event : events) {
+            if (event.cmd == cmd) out.push_back(event.data);
+        }
+        return out;
+    }
     // "type: text" of every toast.
-    std::vector<std::string> toasts() const;
+    std::vector<std::string> toasts() const {
+        std::vector<std::string> out;
+        for (const std::string& text : data("toast")) {
+            JsonValue toast;
+            EXPECT_TRUE(ParseJson(text, &toast, nullptr)) << text;
+            out.push_back(toast.getString("type", "?") + ": " + toast.getString("text", "?"));
+        }
+        return out;
+    }
 
     std::vector<PageEvent> events;
     std::vector<std::string> actions;
@@ -44,7 +59,7 @@ public:
     std::string error;
 };
 
-// Records every call as one line ("open s1", "rect 0 5 1200 305", ...).
+// Records every call as one line ("open s1 host", "rect 0 5 1200 305", ...).
 class FakeTabs : public ITabs {
 public:
     void OpenTab(const ServerRecord& server) override {
@@ -57,9 +72,12 @@ public:
         return true;
     }
     void Disconnect(const std::string& id) override { calls.push_back("disconnect " + id); }
-    PixelRect ClientRect() const override { return client; }
+    PixelRect ClientRect() const override { return PixelRect{0, 0, 1200, 800}; }
     void SetContentHidden(bool hidden) override { calls.push_back(hidden ? "hidden" : "shown"); }
-    void SetContentRect(const PixelRect& r) override;
+    void SetContentRect(const PixelRect& r) override {
+        calls.push_back("rect " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                        std::to_string(r.right) + " " + std::to_string(r.bottom));
+    }
     void LayoutSessions() override { calls.push_back("layout"); }
     int TabCount() const override { return tabCount; }
     int ConnectedCount() const override { return connectedCount; }
@@ -68,7 +86,6 @@ public:
     }
 
     std::vector<std::string> calls;
-    PixelRect client{0, 0, 1200, 800};
     int tabCount = 0;
     int connectedCount = 0;
 };
@@ -105,9 +122,18 @@ public:
 // Keeps the password's text as its "digest"; saves like the real one.
 class FakePassword : public IStartupPassword {
 public:
-    bool Verify(const AppConfig& config, const std::string& password) override;
-    bool Set(AppConfig& config, const std::string& password, const std::string& hint) override;
-    void Clear(AppConfig& config) override;
+    bool Verify(const AppConfig& config, const std::string& text) override {
+        return !config.security.enabled || config.security.hash == "fake:" + text;
+    }
+    bool Set(AppConfig& config, const std::string& text, const std::string& hint) override {
+        if (failSet) return false;
+        config.security = SecuritySettings{true, "salt", "fake:" + text, hint};
+        return SaveConfig(config);
+    }
+    void Clear(AppConfig& config) override {
+        config.security = SecuritySettings();
+        SaveConfig(config);
+    }
     bool failSet = false;
 };
 
@@ -120,20 +146,43 @@ public:
 
 class ControllerTest : public ::testing::Test {
 protected:
-    ControllerTest();
-    ~ControllerTest() override;
+    ControllerTest() {
+        SetDataDirOverride(dir.path());
+        SaveConfig(config);
+    }
+    ~ControllerTest() override { SetDataDirOverride(""); }
 
     // text as a JSON string, quotes included.
-    static std::string Quoted(const std::string& text);
-    // Posts {"cmd": cmd, "data": dataJson} to the controller.
-    void Send(const std::string& cmd, const std::string& dataJson = "null");
+    static std::string Quoted(const std::string& text) {
+        std::string out = "\"";
+        EscapeJsonString(text, out);
+        return out + "\"";
+    }
+    void Send(const std::string& cmd, const std::string& dataJson = "null") {
+        controller.HandlePageMessage("{\"cmd\":" + Quoted(cmd) + ",\"data\":" + dataJson + "}");
+    }
+    void SendId(const std::string& cmd, const std::string& id) { Send(cmd, "{\"id\":" + Quoted(id) + "}"); }
     // Adds a server to the store and saves it; returns its id.
-    std::string Stored(const std::string& host, const std::string& password = "");
+    std::string Stored(const std::string& host, const std::string& secret = "") {
+        ServerRecord record;
+        record.id = NewServerId();
+        record.host = host;
+        record.password = secret;
+        config.servers.push_back(record);
+        SaveConfig(config);
+        return record.id;
+    }
     // The store as config.json holds it now.
-    AppConfig OnDisk() const;
-    std::vector<std::string> DiskHosts() const;
-    // Forgets what the fakes recorded so far.
-    void ClearRecords();
+    AppConfig OnDisk() const {
+        AppConfig loaded;
+        EXPECT_TRUE(LoadConfig(loaded)) << "config.json no longer loads";
+        return loaded;
+    }
+    std::vector<std::string> DiskHosts() const {
+        std::vector<std::string> hosts;
+        for (const ServerRecord& server : OnDisk().servers) hosts.push_back(server.host);
+        return hosts;
+    }
 
     TempDir dir;
     LogCapture log;

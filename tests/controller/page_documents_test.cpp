@@ -4,31 +4,21 @@
 
 namespace {
 
-ServerRecord SampleServer() {
-    ServerRecord s;
-    s.id = "00000000000000a1";
-    s.host = "10.0.0.5";
-    s.port = 3390;
-    s.user = "admin";
-    s.domain = "CORP";
-    s.password = "secret";
-    s.remark = "数据库";
-    s.group = "prod";
-    s.colorDepth = 24;
-    s.width = 1920;
-    s.height = 1080;
-    s.smartSizing = false;
-    s.fullscreenOnConnect = true;
-    s.autoConnect = true;
-    s.pingPort = 22;
-    return s;
-}
-
-JsonValue Parsed(const std::string& text) {
-    JsonValue value;
-    EXPECT_TRUE(ParseJson(text, &value, nullptr)) << text;
-    return value;
-}
+const ServerRecord kSample{"00000000000000a1",
+                           "10.0.0.5",
+                           3390,
+                           "admin",
+                           "CORP",
+                           "secret",
+                           "数据库",
+                           "prod",
+                           24,
+                           1920,
+                           1080,
+                           false,
+                           true,
+                           true,
+                           22};
 
 }  // namespace
 
@@ -36,22 +26,21 @@ TEST(PageDocuments, ServerListItemsInOrderWithoutSecrets) {
     ProbeResults results;
     EXPECT_EQ(ServersDocumentJson({}, results), "[]");
 
-    ServerRecord unprobed = SampleServer();
-    ServerRecord probed = SampleServer();
+    ServerRecord probed = kSample;
     probed.id = "00000000000000b2";
     probed.password.clear();
     results["00000000000000b2"] = ProbeEntry{1, 12.5, "10.0.0.5", "在线"};
-    EXPECT_EQ(ServersDocumentJson({unprobed, probed}, results),
-              "[{\"id\":\"00000000000000a1\",\"host\":\"10.0.0.5\",\"port\":3390,\"user\":\"admin\","
-              "\"domain\":\"CORP\",\"remark\":\"数据库\",\"group\":\"prod\",\"colorDepth\":24,\"width\":1920,"
-              "\"height\":1080,\"smartSizing\":false,\"fullscreenOnConnect\":true,\"autoConnect\":true,"
-              "\"pingPort\":22,\"hasPassword\":true,\"netState\":0,\"rtt\":-1,\"resolvedIp\":\"\","
-              "\"netDetail\":\"\"},"
-              "{\"id\":\"00000000000000b2\",\"host\":\"10.0.0.5\",\"port\":3390,\"user\":\"admin\","
-              "\"domain\":\"CORP\",\"remark\":\"数据库\",\"group\":\"prod\",\"colorDepth\":24,\"width\":1920,"
-              "\"height\":1080,\"smartSizing\":false,\"fullscreenOnConnect\":true,\"autoConnect\":true,"
-              "\"pingPort\":22,\"hasPassword\":false,\"netState\":1,\"rtt\":12.5,\"resolvedIp\":\"10.0.0.5\","
-              "\"netDetail\":\"在线\"}]");
+    const std::string fields =
+        "\"host\":\"10.0.0.5\",\"port\":3390,\"user\":\"admin\",\"domain\":\"CORP\",\"remark\":\"数据库\","
+        "\"group\":\"prod\",\"colorDepth\":24,\"width\":1920,\"height\":1080,\"smartSizing\":false,"
+        "\"fullscreenOnConnect\":true,\"autoConnect\":true,\"pingPort\":22,";
+    EXPECT_EQ(ServersDocumentJson({kSample, probed}, results),
+              "[{\"id\":\"00000000000000a1\"," + fields +
+                  "\"hasPassword\":true,\"netState\":0,\"rtt\":-1,\"resolvedIp\":\"\",\"netDetail\":\"\"},"
+                  "{\"id\":\"00000000000000b2\"," +
+                  fields +
+                  "\"hasPassword\":false,\"netState\":1,\"rtt\":12.5,\"resolvedIp\":\"10.0.0.5\","
+                  "\"netDetail\":\"在线\"}]");
     // The server never probed now has its own entry.
     ASSERT_EQ(results.count("00000000000000a1"), 1u);
     EXPECT_EQ(results["00000000000000a1"].rtt, -1.0);
@@ -80,7 +69,7 @@ TEST(PageDocuments, SettingsAndEnvironmentMembersInOrder) {
 TEST(PageDocuments, ApplyServerFieldsReadsOnlyWhatIsSent) {
     struct Case {
         const char* data;
-        const char* want;  // DescribeServer-like summary of the fields that matter here
+        const char* want;  // the fields that matter here
     };
     const auto summary = [](const ServerRecord& r) {
         return r.id + "|" + r.host + "|" + std::to_string(r.port) + "|" + r.user + "|" + r.domain + "|" +
@@ -104,30 +93,10 @@ TEST(PageDocuments, ApplyServerFieldsReadsOnlyWhatIsSent) {
         {"{\"host\":[\"x\"],\"user\":{}}", "id1||3389||d|r|g|smart|0|32|pw"},
     };
     for (const Case& c : cases) {
-        ServerRecord record;
-        record.id = "id1";
-        record.host = "h";
-        record.user = "u";
-        record.domain = "d";
-        record.remark = "r";
-        record.group = "g";
-        record.password = "pw";
-        ApplyServerFields(record, Parsed(c.data));
+        ServerRecord record{"id1", "h", 3389, "u", "d", "pw", "r", "g", 32, 0, 0, true, false, false, 0};
+        JsonValue data;
+        ASSERT_TRUE(ParseJson(c.data, &data, nullptr)) << c.data;
+        ApplyServerFields(record, data);
         EXPECT_EQ(summary(record), c.want) << c.data;
     }
-}
-
-TEST(PageDocuments, ProbeResultReplacesTheEntryAndMakesThePing) {
-    ProbeResults results;
-    results["s1"] = ProbeEntry{1, 3.0, "old", "old"};
-    ProbeResult result;
-    result.id = "s1";
-    result.netState = NetState::Timeout;
-    result.rtt = -1.0;
-    result.resolvedIp = "10.0.0.9";
-    result.netDetail = "连接超时";
-    EXPECT_EQ(StoreProbeResult(results, result),
-              "{\"id\":\"s1\",\"state\":3,\"rtt\":-1,\"ip\":\"10.0.0.9\",\"detail\":\"连接超时\"}");
-    EXPECT_EQ(results["s1"].netState, 3);
-    EXPECT_EQ(results["s1"].resolvedIp, "10.0.0.9");
 }

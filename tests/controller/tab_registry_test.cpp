@@ -1,11 +1,25 @@
-// The tab registry with real sessions against the stand-in control.
+// The controller's Windows side: the tab registry with real sessions against
+// the stand-in control and peers on loopback, results from worker threads
+// reaching the page through the main window's queue, objects posted with a
+// message, and the host environment.
+#include "controller/tab_registry.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <functional>
+#include <memory>
+#include <thread>
 
+#include "controller/controller_fakes.h"
+#include "controller/export_path.h"
+#include "controller/host_environment.h"
 #include "controller/main_window_messages.h"
-#include "controller/tab_test_support.h"
+#include "controller/probe_results.h"
+#include "core/posted_object.h"
 #include "rdp/session_clock.h"
+#include "rdp/session_test_support.h"
 
 namespace {
 
@@ -14,6 +28,88 @@ DWORD g_now = 0;
 DWORD FakeTicks() {
     return g_now;
 }
+
+// A window with the main window's size whose messages go to handler first
+// (true: handled).
+class TestMainWindow : public ParentWindow {
+public:
+    TestMainWindow() : ParentWindow(1200, 700) {
+        SetWindowLongPtrW(get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrW(get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
+    }
+    ~TestMainWindow() { SetWindowLongPtrW(get(), GWLP_USERDATA, 0); }
+    std::function<bool(UINT message, WPARAM wParam, LPARAM lParam)> handler;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<TestMainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self != nullptr && self->handler && self->handler(message, wParam, lParam)) return 0;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+};
+
+class TabRegistryTest : public ::testing::Test {
+protected:
+    // The registry's requests to close a tab come back through the queue.
+    TabRegistryTest() {
+        window.handler = [this](UINT message, WPARAM, LPARAM lParam) {
+            if (message != WM_APP_CLOSE_TAB) return false;
+            registry->OnCloseTabMessage(lParam);
+            return true;
+        };
+    }
+    void SetUp() override { ASSERT_TRUE(control.ok()); }
+    void TearDown() override {
+        SetSessionTickSource(nullptr);
+        registry.reset();
+        PumpFor(0);
+        EXPECT_EQ(control.LiveObjects(), 0);
+    }
+
+    // A server on the loopback address at port; at kRefusedPort nothing
+    // listens, and the stand-in control reports the connection refused.
+    static constexpr int kRefusedPort = 1;
+    static ServerRecord Server(const std::string& id, int port) {
+        ServerRecord server = TestServer("127.0.0.1", port);
+        server.id = id;
+        server.remark = "备注 " + id;
+        return server;
+    }
+    void OpenConnected(const ServerRecord& server) {
+        registry->OpenTab(server);
+        TabEntry* tab = registry->FindTab(server.id);
+        ASSERT_NE(tab, nullptr);
+        ASSERT_TRUE(PumpUntil([&] { return tab->session->state() == SessionState::Connected; })) << server.id;
+    }
+    // The events posted to the page since the last call, as "name data".
+    std::vector<std::string> TakeEvents() {
+        std::vector<std::string> out;
+        for (; taken_ < page.events.size(); ++taken_)
+            out.push_back(page.events[taken_].cmd + " " + page.events[taken_].data);
+        return out;
+    }
+    bool Posted(const std::string& cmd, const std::string& data) const {
+        return std::any_of(page.events.begin(), page.events.end(),
+                           [&](const PageEvent& e) { return e.cmd == cmd && e.data == data; });
+    }
+    // Where the session sits in the main window, "" when hidden.
+    static std::string Placed(const RdpSession& session) {
+        RECT r = {};
+        GetWindowRect(session.hostWindow(), &r);
+        MapWindowPoints(nullptr, GetParent(session.hostWindow()), reinterpret_cast<POINT*>(&r), 2);
+        if (!IsWindowVisible(session.hostWindow())) return "";
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+               std::to_string(r.bottom);
+    }
+
+    StandinControl control;
+    TestMainWindow window;
+    LogCapture log;
+    RecordingPage page;
+    AppConfig config;
+    std::unique_ptr<TabRegistry> registry = std::make_unique<TabRegistry>(window.get(), page, config);
+    std::size_t taken_ = 0;
+};
 
 }  // namespace
 
@@ -38,54 +134,52 @@ TEST_F(TabRegistryTest, OpeningTellsThePageBeforeTheSessionReportsAndOnlyOnce) {
     EXPECT_EQ(session->state(), SessionState::Connected);
 }
 
-TEST_F(TabRegistryTest, TheActiveSessionCoversTheContentAreaAndTheOthersHide) {
+TEST_F(TabRegistryTest, TheActiveTabCoversTheContentAreaAndMovesOnSwitchAndClose) {
+    registry->SwitchTab(1);  // no tabs: nothing
+    EXPECT_TRUE(TakeEvents().empty());
     registry->OpenTab(Server("a", kRefusedPort));
-    registry->OpenTab(Server("b", kRefusedPort));
+    TakeEvents();
+    registry->SwitchTab(1);
+    EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"tabActivated {\"id\":\"a\"}"}));
+    for (const char* id : {"b", "c"}) registry->OpenTab(Server(id, kRefusedPort));
     const RdpSession& a = *registry->FindTab("a")->session;
-    const RdpSession& b = *registry->FindTab("b")->session;
+    const RdpSession& c = *registry->FindTab("c")->session;
     // Nothing reported yet: the whole client area stands in for it.
     EXPECT_EQ(registry->contentRect(), (PixelRect{0, 0, 1200, 700}));
     registry->SetContentRect(PixelRect{10, 40, 810, 640});
     registry->LayoutSessions();
-    const RECT placed = HostRect(b);
-    EXPECT_EQ(placed.left, 10);
-    EXPECT_EQ(placed.top, 40);
-    EXPECT_EQ(placed.right, 810);
-    EXPECT_EQ(placed.bottom, 640);
-    EXPECT_TRUE(HostVisible(b));
-    EXPECT_FALSE(HostVisible(a));
-
+    EXPECT_EQ(Placed(c) + "|" + Placed(a), "10,40,810,640|");
     registry->SetContentHidden(true);  // a dialog covers the page
     registry->LayoutSessions();
-    EXPECT_FALSE(HostVisible(a) || HostVisible(b));
+    EXPECT_EQ(Placed(c) + "|" + Placed(a), "|");
     registry->SetContentHidden(false);
     ASSERT_TRUE(registry->ActivateTab("a"));
-    EXPECT_TRUE(HostVisible(a));
-    EXPECT_FALSE(HostVisible(b));
+    EXPECT_EQ(Placed(c) + "|" + Placed(a), "|10,40,810,640");
     EXPECT_FALSE(registry->ActivateTab("nobody"));
-
-    bool fullscreen = true;
-    registry->SetFullscreenQuery([&] { return fullscreen; });
+    registry->SetFullscreenQuery([] { return true; });
     registry->LayoutSessions();
-    EXPECT_EQ(HostRect(a).right, 1200);
-    EXPECT_EQ(HostRect(a).top, 0);
-}
+    EXPECT_EQ(Placed(a), "0,0,1200,700");
 
-TEST_F(TabRegistryTest, ClosingTheActiveTabActivatesTheLastOne) {
-    for (const char* id : {"a", "b", "c"}) registry->OpenTab(Server(id, kRefusedPort));
+    const std::pair<int, const char*> switches[] = {{1, "b"}, {-1, "a"},      {-1, "c"},
+                                                    {5, "b"}, {INT_MAX, "c"}, {INT_MIN, "a"}};
+    for (const auto& [delta, active] : switches) {
+        registry->OnSwitchTabMessage(static_cast<WPARAM>(static_cast<INT_PTR>(delta)));
+        EXPECT_EQ(registry->activeTabId(), active) << delta;
+    }
+    EXPECT_TRUE(log.has("INFO", "切换标签 -> c"));
+
     TakeEvents();
-    struct Step {
+    const struct {
         const char* close;
         std::vector<std::string> events;
         const char* active;
+    } closes[] = {
+        {"a", {"tabActivated {\"id\":\"c\"}", "tabClosed {\"id\":\"a\"}"}, "c"},  // the last one takes over
+        {"b", {"tabClosed {\"id\":\"b\"}"}, "c"},  // inactive: the active one stays
+        {"nobody", {"tabClosed {\"id\":\"nobody\"}"}, "c"},
+        {"c", {"tabClosed {\"id\":\"c\"}"}, ""},
     };
-    const Step steps[] = {
-        {"a", {"tabClosed {\"id\":\"a\"}"}, "c"},  // inactive: the active one stays
-        {"c", {"tabActivated {\"id\":\"b\"}", "tabClosed {\"id\":\"c\"}"}, "b"},
-        {"nobody", {"tabClosed {\"id\":\"nobody\"}"}, "b"},
-        {"b", {"tabClosed {\"id\":\"b\"}"}, ""},
-    };
-    for (const Step& step : steps) {
+    for (const auto& step : closes) {
         registry->CloseTab(step.close);
         EXPECT_EQ(TakeEvents(), step.events) << step.close;
         EXPECT_EQ(registry->activeTabId(), step.active) << step.close;
@@ -93,89 +187,10 @@ TEST_F(TabRegistryTest, ClosingTheActiveTabActivatesTheLastOne) {
     EXPECT_EQ(registry->TabCount(), 0);
 }
 
-TEST_F(TabRegistryTest, SwitchingGoesRoundInBothDirections) {
-    registry->SwitchTab(1);  // no tabs: nothing
-    EXPECT_TRUE(TakeEvents().empty());
-    registry->OpenTab(Server("only", kRefusedPort));
-    TakeEvents();
-    registry->SwitchTab(1);
-    EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"tabActivated {\"id\":\"only\"}"}));
-    for (const char* id : {"b", "c"}) registry->OpenTab(Server(id, kRefusedPort));
-    struct Step {
-        int delta;
-        const char* active;
-    };
-    const Step steps[] = {{1, "only"}, {-1, "c"}, {-1, "b"}, {5, "only"}, {INT_MAX, "b"}, {INT_MIN, "c"}};
-    for (const Step& step : steps) {
-        registry->OnSwitchTabMessage(static_cast<WPARAM>(static_cast<INT_PTR>(step.delta)));
-        EXPECT_EQ(registry->activeTabId(), step.active) << step.delta;
-    }
-    EXPECT_TRUE(log.has("INFO", "切换标签 -> c"));
-}
-
-TEST_F(TabRegistryTest, AFirstConnectionThatFailsClosesItsTab) {
-    registry->OpenTab(Server("down", kRefusedPort));
-    ASSERT_TRUE(PumpUntil([&] { return Posted("tabClosed", "{\"id\":\"down\"}"); }));
-    EXPECT_EQ(registry->TabCount(), 0);
-    EXPECT_EQ(registry->activeTabId(), "");
-    // The page saw why before the tab went.
-    bool sawEnd = false;
-    for (const PageEvent& event : page.events) {
-        if (event.cmd == "tabClosed") break;
-        sawEnd = sawEnd || event.data.find("\"state\":3") != std::string::npos;
-    }
-    EXPECT_TRUE(sawEnd);
-}
-
-TEST_F(TabRegistryTest, ASessionThatWasConnectedKeepsItsTabWhenItEnds) {
-    RdpTestPeer peer;
-    OpenConnected(Server("up", peer.port()));
-    ASSERT_TRUE(peer.WaitForConnection(2000));
-    peer.CloseConnection();
-    RdpSession* session = registry->FindTab("up")->session.get();
-    ASSERT_TRUE(PumpUntil([&] { return session->state() == SessionState::Disconnected; }));
-    PumpFor(100);
-    ASSERT_NE(registry->FindTab("up"), nullptr);
-    EXPECT_FALSE(Posted("tabClosed", "{\"id\":\"up\"}"));
-}
-
-TEST_F(TabRegistryTest, TheSweepClosesSessionsStillConnectingAfterTheirDeadline) {
-    RdpTestPeer peer;
-    OpenConnected(Server("up", peer.port()));
-    g_now = GetTickCount();
-    SetSessionTickSource(&FakeTicks);
-    registry->OpenTab(Server("slow", kRefusedPort));  // connecting until its events arrive
-    registry->SweepConnectTimeouts();
-    EXPECT_FALSE(log.hasPrefix("INFO", "[会话 slow] 连接建立超时"));
-    g_now += 25001;
-    registry->SweepConnectTimeouts();
-    SetSessionTickSource(nullptr);
-    EXPECT_TRUE(log.has("INFO", "[会话 slow] 连接建立超时（超过 25000ms 仍处于连接中），强制失败并关闭标签"));
-    EXPECT_FALSE(log.hasPrefix("INFO", "[会话 up] 连接建立超时"));
-    ASSERT_TRUE(PumpUntil([&] { return Posted("tabClosed", "{\"id\":\"slow\"}"); }));
-    EXPECT_NE(registry->FindTab("up"), nullptr);
-}
-
-// A request posted for a tab that the page then reconnected must not close
-// the new tab: it names the old one.
-TEST_F(TabRegistryTest, ACloseRequestForAReplacedTabClosesNothing) {
-    g_now = GetTickCount();
-    SetSessionTickSource(&FakeTicks);
-    registry->OpenTab(Server("s", kRefusedPort));
-    g_now += 25001;
-    registry->SweepConnectTimeouts();  // posts the request; not handled yet
-    SetSessionTickSource(nullptr);
-    RdpTestPeer peer;
-    registry->CloseTab("s");
-    registry->OpenTab(Server("s", peer.port()));
-    TakeEvents();
-    PumpFor(300);
-    ASSERT_NE(registry->FindTab("s"), nullptr);
-    for (const std::string& event : TakeEvents())
-        EXPECT_EQ(event.rfind("tabClosed", 0), std::string::npos) << event;
-}
-
-TEST_F(TabRegistryTest, TheCloseQuestionCountsOpenAndConnectedTabs) {
+// A failed first connection closes its tab, after the page saw why; a
+// session that was connected keeps its tab when it ends; the close question
+// counts the tabs; the window's end closes them all without events.
+TEST_F(TabRegistryTest, OnlyAFailedFirstConnectionClosesItsTab) {
     RdpTestPeer peer;
     OpenConnected(Server("up", peer.port()));
     registry->OpenTab(Server("down", kRefusedPort));
@@ -187,15 +202,123 @@ TEST_F(TabRegistryTest, TheCloseQuestionCountsOpenAndConnectedTabs) {
                           ControllerPorts{page, *registry, mainWindow, probes, password, environment});
     EXPECT_FALSE(controller.CloseRequested());
     EXPECT_TRUE(Posted("confirmClose", "{\"tabs\":2,\"connected\":1}"));
-}
 
-TEST_F(TabRegistryTest, TheWindowsEndClosesEverySessionWithoutEvents) {
-    RdpTestPeer peer;
-    OpenConnected(Server("up", peer.port()));
-    registry->OpenTab(Server("down", kRefusedPort));
+    ASSERT_TRUE(PumpUntil([&] { return Posted("tabClosed", "{\"id\":\"down\"}"); }));
+    EXPECT_EQ(registry->activeTabId(), "up");
+    bool sawEnd = false;
+    for (const PageEvent& event : page.events) {
+        if (event.cmd == "tabClosed") break;
+        sawEnd = sawEnd || event.data.rfind("{\"id\":\"down\",\"state\":3,", 0) == 0;
+    }
+    EXPECT_TRUE(sawEnd);
+
+    ASSERT_TRUE(peer.WaitForConnection(2000));
+    peer.CloseConnection();
+    RdpSession* session = registry->FindTab("up")->session.get();
+    ASSERT_TRUE(PumpUntil([&] { return session->state() == SessionState::Disconnected; }));
+    PumpFor(100);
+    EXPECT_EQ(registry->TabCount(), 1);
+    EXPECT_FALSE(Posted("tabClosed", "{\"id\":\"up\"}"));
+
     TakeEvents();
     registry->CloseAllQuietly();
     EXPECT_EQ(registry->TabCount(), 0);
     EXPECT_TRUE(TakeEvents().empty());
     EXPECT_EQ(control.LiveObjects(), 0);
+}
+
+// The sweep fails sessions still connecting after their deadline and asks
+// for their tabs to close; a request for a tab that the page reconnected
+// before it arrived names the old tab, and closes nothing.
+TEST_F(TabRegistryTest, TheSweepClosesTabsStillConnectingAfterTheirDeadline) {
+    RdpTestPeer peer, second;
+    OpenConnected(Server("up", peer.port()));
+    g_now = GetTickCount();
+    SetSessionTickSource(&FakeTicks);
+    // Connecting until their events arrive.
+    for (const char* id : {"slow", "again"}) registry->OpenTab(Server(id, kRefusedPort));
+    registry->SweepConnectTimeouts();
+    EXPECT_FALSE(log.hasPrefix("INFO", "[会话 slow] 连接建立超时"));
+    g_now += 25001;
+    registry->SweepConnectTimeouts();  // posts the requests; not handled yet
+    SetSessionTickSource(nullptr);
+    EXPECT_TRUE(log.has("INFO", "[会话 slow] 连接建立超时（超过 25000ms 仍处于连接中），强制失败并关闭标签"));
+    EXPECT_FALSE(log.hasPrefix("INFO", "[会话 up] 连接建立超时"));
+    registry->CloseTab("again");
+    registry->OpenTab(Server("again", second.port()));
+    TakeEvents();
+    ASSERT_TRUE(PumpUntil([&] { return Posted("tabClosed", "{\"id\":\"slow\"}"); }));
+    PumpFor(300);
+    EXPECT_NE(registry->FindTab("up"), nullptr);
+    EXPECT_NE(registry->FindTab("again"), nullptr);
+    for (const std::string& event : TakeEvents()) EXPECT_NE(event, "tabClosed {\"id\":\"again\"}");
+}
+
+using ProbePath = ControllerTest;
+
+TEST_F(ProbePath, AWorkersResultBecomesAPingOnTheInterfaceThread) {
+    TestMainWindow mainWindow;
+    mainWindow.handler = [&](UINT message, WPARAM, LPARAM lParam) {
+        if (message != WM_APP_PROBE_RESULT) return false;
+        OnProbeResultMessage(controller, lParam);
+        return true;
+    };
+    ProbeResultTarget target;
+    ProbeResult result;
+    result.id = "s1";
+    result.netState = NetState::Refused;
+    result.netDetail = "端口拒绝连接";
+    // Before the window exists the result is dropped.
+    std::thread([&] { PostProbeResult(result, &target); }).join();
+    target.window = mainWindow.get();
+    std::thread([&] { PostProbeResult(result, &target); }).join();
+    ASSERT_TRUE(PumpUntil([&] { return !page.data("ping").empty(); }));
+    PumpFor(50);
+    EXPECT_EQ(page.data("ping"),
+              (std::vector<std::string>{
+                  "{\"id\":\"s1\",\"state\":2,\"rtt\":-1,\"ip\":\"\",\"detail\":\"端口拒绝连接\"}"}));
+    EXPECT_EQ(controller.probeResults().at("s1").netState, 2);
+    OnProbeResultMessage(controller, 0);  // a null result is ignored
+    EXPECT_EQ(page.data("ping").size(), 1u);
+}
+
+TEST(PostedObject, TheReceiverOrTheSenderFreesItExactlyOnce) {
+    struct Counted {
+        explicit Counted(int* alive) : alive_(alive) { ++*alive_; }
+        ~Counted() { --*alive_; }
+        int* alive_;
+    };
+    int alive = 0;
+    EXPECT_FALSE(PostOwned(nullptr, WM_APP_CLOSE_TAB, std::make_unique<Counted>(&alive)));
+    EXPECT_EQ(alive, 0);
+    TestMainWindow window;
+    LPARAM received = 0;
+    window.handler = [&](UINT message, WPARAM, LPARAM lParam) {
+        if (message != WM_APP + 20) return false;
+        received = lParam;
+        AdoptPosted<Counted>(lParam);
+        return true;
+    };
+    ASSERT_TRUE(PostOwned(window.get(), WM_APP + 20, std::make_unique<Counted>(&alive)));
+    EXPECT_EQ(alive, 1);  // in flight: owned by the queue's message
+    ASSERT_TRUE(PumpUntil([&] { return received != 0; }));
+    EXPECT_EQ(alive, 0);
+    const HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 1, 1, SharedTopLevel(), nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+    DestroyWindow(gone);
+    EXPECT_FALSE(PostOwned(gone, WM_APP + 20, std::make_unique<Counted>(&alive)));
+    EXPECT_EQ(alive, 0);
+}
+
+TEST(HostEnvironmentTest, DetectionResultAndFullPaths) {
+    HostEnvironment environment;
+    EXPECT_FALSE(environment.RdpControl().available);
+    std::thread([&] { environment.SetRdpControl(true, "MsTscAx.MsTscAx.10"); }).join();
+    EXPECT_TRUE(environment.RdpControl().available);
+    EXPECT_EQ(environment.RdpControl().progId, "MsTscAx.MsTscAx.10");
+
+    TempDir dir;
+    const std::string want = PathCompareKey(dir.file("x.csv"));
+    EXPECT_EQ(PathCompareKey(environment.FullPath(dir.path() + "\\sub\\..\\x.csv. ")), want);
+    EXPECT_EQ(PathCompareKey(environment.FullPath(dir.path() + "/./x.csv")), want);
 }
