@@ -13,15 +13,14 @@
 #include <vector>
 
 #include "core/com_ptr.h"
+#include "rdp/control_events.h"
+#include "rdp/dispatch_calls.h"
 #include "rdp/rdp_event_sink.h"
 #include "rdp/session_test_support.h"
 #include "standins/rdp_test_peer.h"
 #include "standins/rdpcontrol/standin_control.h"
 
 namespace {
-
-constexpr DISPID kOnConnecting = 1;
-constexpr DISPID kOnConnected = 2;
 
 // Counts its references without deleting itself, so one the control keeps
 // or drops twice shows in refs.
@@ -66,15 +65,13 @@ HRESULT Invoke(IDispatch* object, const wchar_t* name, WORD flags, DISPPARAMS pa
 }
 
 // A put the way automation clients make it, or without the named
-// DISPID_PROPERTYPUT argument; value is cleared afterwards.
-HRESULT Put(IDispatch* object, const wchar_t* name, VARIANT value, bool named = true,
+// DISPID_PROPERTYPUT argument.
+HRESULT Put(IDispatch* object, const wchar_t* name, const Variant& value, bool named = true,
             UINT* argErr = nullptr) {
+    VARIANT argument = value.value();
     DISPID put = DISPID_PROPERTYPUT;
-    const HRESULT hr =
-        Invoke(object, name, DISPATCH_PROPERTYPUT,
-               DISPPARAMS{&value, named ? &put : nullptr, 1, named ? 1u : 0u}, nullptr, argErr);
-    VariantClear(&value);
-    return hr;
+    return Invoke(object, name, DISPATCH_PROPERTYPUT,
+                  DISPPARAMS{&argument, named ? &put : nullptr, 1, named ? 1u : 0u}, nullptr, argErr);
 }
 
 HRESULT Get(IDispatch* object, const wchar_t* name, VARIANT* result) {
@@ -82,25 +79,11 @@ HRESULT Get(IDispatch* object, const wchar_t* name, VARIANT* result) {
 }
 
 // A method with VT_I4 arguments in declared order.
-HRESULT Call(IDispatch* object, const wchar_t* name, std::vector<long> arguments = {}) {
-    std::vector<VARIANT> reversed(arguments.size());
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        reversed[arguments.size() - 1 - i].vt = VT_I4;
-        reversed[arguments.size() - 1 - i].lVal = arguments[i];
-    }
-    return Invoke(object, name, DISPATCH_METHOD,
-                  DISPPARAMS{reversed.empty() ? nullptr : reversed.data(), nullptr,
-                             static_cast<UINT>(reversed.size()), 0});
-}
-
-VARIANT Value(VARTYPE type, long number, const wchar_t* text) {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = type;
-    if (type == VT_BSTR) value.bstrVal = SysAllocString(text);
-    if (type == VT_I4) value.lVal = number;
-    if (type == VT_BOOL) value.boolVal = number != 0 ? VARIANT_TRUE : VARIANT_FALSE;
-    return value;
+HRESULT Call(IDispatch* object, const wchar_t* name, const std::vector<long>& arguments = {}) {
+    std::vector<Variant> args;
+    for (long argument : arguments) args.push_back(Variant::Int(argument));
+    return DispatchInvoke(object, name, DISPATCH_METHOD, args.data(), static_cast<unsigned>(args.size()),
+                          nullptr);
 }
 
 bool Resolves(const wchar_t* progId) {
@@ -118,10 +101,8 @@ protected:
         ASSERT_EQ(CoCreateInstance(kStandinControlClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                    control.put_void()),
                   S_OK);
-        VARIANT settings;
-        ASSERT_EQ(Get(control.get(), L"AdvancedSettings2", &settings), S_OK);
-        ASSERT_EQ(settings.vt, VT_DISPATCH);
-        advanced = ComPtr<IDispatch>::Adopt(settings.pdispVal);
+        advanced = DispatchGetObject(control.get(), L"AdvancedSettings2");
+        ASSERT_TRUE(advanced);
     }
     void TearDown() override {
         advanced.reset();
@@ -132,8 +113,8 @@ protected:
     }
 
     void Target(int port) {
-        ASSERT_EQ(Put(control.get(), L"Server", Value(VT_BSTR, 0, L"127.0.0.1")), S_OK);
-        ASSERT_EQ(Put(advanced.get(), L"RDPPort", Value(VT_I4, port, nullptr)), S_OK);
+        ASSERT_EQ(Put(control.get(), L"Server", Variant::String("127.0.0.1")), S_OK);
+        ASSERT_EQ(Put(advanced.get(), L"RDPPort", Variant::Int(port)), S_OK);
     }
 
     CountingSink sink;  // outlives the control, whatever it holds
@@ -148,27 +129,25 @@ TEST_F(RdpStandin, PutsTakeOnlyTheDeclaredTypeAndPasswordsCannotBeRead) {
     const struct {
         bool settings;  // on AdvancedSettings2, else on the control
         const wchar_t* name;
-        VARTYPE type;
-        long number;
-        const wchar_t* text;
+        Variant value;
         bool named;
         HRESULT result;
     } puts[] = {
-        {false, L"Server", VT_BSTR, 0, L"host-a", true, S_OK},
-        {false, L"Server", VT_I4, 5, nullptr, true, DISP_E_TYPEMISMATCH},
-        {false, L"Server", VT_BSTR, 0, L"host-b", false, DISP_E_PARAMNOTOPTIONAL},
-        {false, L"DesktopWidth", VT_BSTR, 0, L"1280", true, DISP_E_TYPEMISMATCH},
-        {false, L"FullScreen", VT_I4, 1, nullptr, true, DISP_E_TYPEMISMATCH},
-        {false, L"FullScreen", VT_BOOL, 1, nullptr, true, S_OK},
-        {true, L"RDPPort", VT_I4, 3390, nullptr, true, S_OK},
-        {true, L"RDPPort", VT_BSTR, 0, L"3391", true, DISP_E_TYPEMISMATCH},
-        {true, L"SmartSizing", VT_I4, 1, nullptr, true, DISP_E_TYPEMISMATCH},
-        {true, L"ClearTextPassword", VT_BSTR, 0, L"s3cret", true, S_OK},
+        {false, L"Server", Variant::String("host-a"), true, S_OK},
+        {false, L"Server", Variant::Int(5), true, DISP_E_TYPEMISMATCH},
+        {false, L"Server", Variant::String("host-b"), false, DISP_E_PARAMNOTOPTIONAL},
+        {false, L"DesktopWidth", Variant::String("1280"), true, DISP_E_TYPEMISMATCH},
+        {false, L"FullScreen", Variant::Int(1), true, DISP_E_TYPEMISMATCH},
+        {false, L"FullScreen", Variant::Bool(true), true, S_OK},
+        {true, L"RDPPort", Variant::Int(3390), true, S_OK},
+        {true, L"RDPPort", Variant::String("3391"), true, DISP_E_TYPEMISMATCH},
+        {true, L"SmartSizing", Variant::Int(1), true, DISP_E_TYPEMISMATCH},
+        {true, L"ClearTextPassword", Variant::String("s3cret"), true, S_OK},
     };
     for (const auto& p : puts) {
         UINT argErr = 99;
         IDispatch* object = p.settings ? advanced.get() : control.get();
-        EXPECT_EQ(Put(object, p.name, Value(p.type, p.number, p.text), p.named, &argErr), p.result) << p.name;
+        EXPECT_EQ(Put(object, p.name, p.value, p.named, &argErr), p.result) << p.name;
         EXPECT_EQ(argErr, p.result == DISP_E_TYPEMISMATCH ? 0u : 99u) << p.name;
     }
     // A refused put changes nothing.
@@ -198,35 +177,30 @@ TEST_F(RdpStandin, ConnectAndDisplayChangesOnlyInTheirState) {
     EXPECT_EQ(Call(control.get(), L"Disconnect"), S_OK);
 }
 
-TEST_F(RdpStandin, ACookieUnadvisesThroughAnyConnectionPointObject) {
-    ComPtr<IConnectionPointContainer> container;
-    ASSERT_EQ(control.As(IID_IConnectionPointContainer, &container), S_OK);
-    ComPtr<IConnectionPoint> found;
-    ASSERT_EQ(container->FindConnectionPoint(kIidMsTscAxEvents, found.put()), S_OK);
-    ComPtr<IEnumConnectionPoints> points;
-    ASSERT_EQ(container->EnumConnectionPoints(points.put()), S_OK);
-    ComPtr<IConnectionPoint> enumerated;
-    ASSERT_EQ(points->Next(1, enumerated.put(), nullptr), S_OK);
-
-    DWORD cookie = 0;
-    ASSERT_EQ(found->Advise(static_cast<IDispatch*>(&sink), &cookie), S_OK);
-    EXPECT_EQ(sink.refs, 2u);
-    EXPECT_EQ(enumerated->Unadvise(cookie), S_OK);
-    EXPECT_EQ(sink.refs, 1u);
-    EXPECT_EQ(found->Unadvise(cookie), CONNECT_E_NOCONNECTION);
-}
-
-TEST_F(RdpStandin, AHandlerMayCloseAndReleaseTheControl) {
+// A cookie unadvises through any of the control's connection points; a
+// handler may tear everything down, and the control outlives it.
+TEST_F(RdpStandin, ACookieServesAnyConnectionPointAndAHandlerMayReleaseAll) {
     RdpTestPeer peer;
     ComPtr<IOleObject> ole;
     ASSERT_EQ(control.As(IID_IOleObject, &ole), S_OK);
     ComPtr<IConnectionPointContainer> container;
     ASSERT_EQ(control.As(IID_IConnectionPointContainer, &container), S_OK);
-    ComPtr<IConnectionPoint> point;
+    ComPtr<IConnectionPoint> point, enumerated;
     ASSERT_EQ(container->FindConnectionPoint(kIidMsTscAxEvents, point.put()), S_OK);
-    container.reset();
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(container->EnumConnectionPoints(points.put()), S_OK);
+    ASSERT_EQ(points->Next(1, enumerated.put(), nullptr), S_OK);
     DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(static_cast<IDispatch*>(&sink), &cookie), S_OK);
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    EXPECT_EQ(sink.refs, 2u);
+    EXPECT_EQ(enumerated->Unadvise(cookie), S_OK);
+    EXPECT_EQ(sink.refs, 1u);
+    EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+    points.reset();
+    enumerated.reset();
+    container.reset();
+
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
     // On OnConnected the host tears everything down, as a program does when
     // the user closes the tab at that moment.
     long liveInHandler = -1;
