@@ -1,0 +1,134 @@
+#include <windows.h>
+
+#include "app/fullscreen.h"
+#include "app/fullscreen_bar.h"
+#include "controller/main_window_messages.h"
+#include "controller/page_events.h"
+#include "core/log.h"
+
+namespace {
+
+constexpr UINT kBarPollMs = 200;
+// What full screen takes from the window's style; WS_POPUP is then added
+// back on its own.
+constexpr LONG kFrameStyles =
+    static_cast<LONG>(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+constexpr UINT kPlaceFlags = SWP_FRAMECHANGED | SWP_NOACTIVATE;
+
+struct FullscreenState {
+    FullscreenHost host{};
+    bool on = false;
+    LONG savedStyle = 0;
+    bool savedMaximized = false;
+    RECT savedRect{};
+    FullscreenBar bar;
+};
+
+FullscreenState& State() {
+    static FullscreenState state;
+    return state;
+}
+
+// The whole monitor the window is on, or false when it can't be asked.
+bool QueryMonitor(HWND window, BarRect* out) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) return false;
+    *out = BarRect{info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
+    return true;
+}
+
+void Place(HWND window, const RECT& r, UINT flags) {
+    SetWindowPos(window, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
+}
+
+// The page hears of the change, then the active session takes the new area.
+void Announce(const FullscreenState& s) {
+    if (s.host.page != nullptr) s.host.page->post("fullscreen", FullscreenJson(s.on));
+    if (s.host.tabs != nullptr) s.host.tabs->LayoutSessions();
+}
+
+void ShowBarFor(FullscreenState& s, const BarRect* monitor) {
+    if (s.bar.exists()) return;
+    if (!s.bar.Create(s.host, BarWindowRect(monitor))) {
+        Log(kLogWarn, "全屏工具条创建失败");
+        return;
+    }
+    SetTimer(s.host.mainWindow, TIMER_FSBAR, kBarPollMs, nullptr);
+}
+
+void Enter(FullscreenState& s) {
+    const HWND window = s.host.mainWindow;
+    // The flag first: the window's own sizing below already lays out for
+    // full screen.
+    s.on = true;
+    s.savedStyle = GetWindowLongW(window, GWL_STYLE);
+    s.savedMaximized = IsZoomed(window) != FALSE;
+    GetWindowRect(window, &s.savedRect);
+    SetWindowLongW(window, GWL_STYLE, (s.savedStyle & ~kFrameStyles) | static_cast<LONG>(WS_POPUP));
+    BarRect monitor;
+    const bool found = QueryMonitor(window, &monitor);
+    if (found) {
+        Place(window, RECT{monitor.left, monitor.top, monitor.right, monitor.bottom}, kPlaceFlags);
+    } else {
+        // Where it is, but without the frame.
+        SetWindowPos(window, nullptr, 0, 0, 0, 0, kPlaceFlags | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    }
+    Announce(s);
+    ShowBarFor(s, found ? &monitor : nullptr);
+}
+
+void Leave(FullscreenState& s) {
+    const HWND window = s.host.mainWindow;
+    s.on = false;
+    SetWindowLongW(window, GWL_STYLE, s.savedStyle);
+    Place(window, s.savedRect, kPlaceFlags);
+    if (s.savedMaximized) ShowWindow(window, SW_MAXIMIZE);
+    Announce(s);
+    // Last: the exit button's click that got here runs inside the bar.
+    s.bar.Destroy();
+    KillTimer(window, TIMER_FSBAR);
+}
+
+}  // namespace
+
+void InitFullscreen(const FullscreenHost& host) {
+    FullscreenState& s = State();
+    EndFullscreenQuietly();
+    s.host = host;
+    if (host.tabs != nullptr) host.tabs->SetFullscreenQuery(&IsFullscreen);
+}
+
+void SetFullscreen(bool on) {
+    FullscreenState& s = State();
+    if (s.on == on || s.host.mainWindow == nullptr) return;
+    if (on) {
+        Enter(s);
+    } else {
+        Leave(s);
+    }
+}
+
+void ToggleFullscreen() {
+    SetFullscreen(!IsFullscreen());
+}
+
+bool IsFullscreen() {
+    return State().on;
+}
+
+void OnFullscreenBarTimer() {
+    FullscreenState& s = State();
+    if (s.on) s.bar.Poll();
+}
+
+void InvalidateFullscreenBar() {
+    State().bar.Invalidate();
+}
+
+void EndFullscreenQuietly() {
+    FullscreenState& s = State();
+    s.bar.Destroy();
+    if (s.host.mainWindow != nullptr) KillTimer(s.host.mainWindow, TIMER_FSBAR);
+    s.on = false;
+}
