@@ -88,8 +88,9 @@ function wrap(page) {
   page.deliverRaw = (msg) => page.evaluate((m) => window.__deliver(m), msg);
   page.sent = (cmd) => page.evaluate((c) => window.__sent.filter((m) => !c || m.cmd === c), cmd || null);
   page.clearSent = () => page.evaluate(() => { window.__sent.length = 0; });
-  // Commands other than the content-area reports, which come on their own timers.
-  page.actions = () => page.evaluate(() => window.__sent.filter((m) => m.cmd !== 'contentRect' && m.cmd !== 'ready'));
+  // Commands other than those the page sends on its own timers: the start-up's
+  // and the content-area reports, and the later question for the environment.
+  page.actions = () => page.evaluate(() => window.__sent.filter((m) => !['contentRect', 'ready', 'getEnv'].includes(m.cmd)));
   // What one step sends, content-area reports aside.
   page.sentBy = async (step) => { await page.clearSent(); await step(); return page.actions(); };
   // The last content-area report after the given wait (null when none was sent).

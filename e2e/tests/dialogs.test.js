@@ -9,19 +9,20 @@ const { server, item, listed, SETTINGS } = require('../fixtures');
 const test = browserTests();
 
 // A server with every field away from its default, and an odd resolution.
-const P1 = server('p1', { host: 'pw.example', port: 3391, user: 'ops', remark: '第一行\n第二行', group: 'G', colorDepth: 16,
-  width: 1600, height: 900, smartSizing: false, autoConnect: true, hasPassword: true });
+const P1 = server('p1', { host: 'pw.example', port: 3391, user: 'ops', domain: 'CORP', remark: '第一行\n第二行', group: 'G', colorDepth: 16,
+  width: 1600, height: 900, smartSizing: false, fullscreenOnConnect: true, autoConnect: true, pingPort: 3390, hasPassword: true });
 const toasts = (page) => page.$$eval('#toasts .toast', (ts) => ts.map((t) => t.className.replace('toast ', '') + ':' + t.textContent));
 const focused = (page, id) => page.waitForFunction((i) => document.activeElement.id === i, id);
 const fill = async (page, fields) => { for (const [sel, text] of Object.entries(fields)) await page.fill(sel, text); };
 
 test('new server: defaults from the settings, validation of the address, and the data sent', async (open) => {
-  const page = await open(listed({ defaultUser: 'deploy', defaultColorDepth: 24, defaultSmartSizing: false }));
+  const page = await open(listed({ defaultUser: 'deploy', defaultDomain: 'CORP', defaultColorDepth: 24, defaultSmartSizing: false }));
   await page.click('#btnAdd');
   assert.deepEqual([await page.textContent('#serverTitle'), await page.getAttribute('#f_password', 'placeholder')], ['新增服务器', '可留空']);
-  assert.deepEqual(await page.values('#f_user', '#f_port', '#f_colorDepth', '#f_resolution'), ['deploy', '3389', '24', '0']);
-  assert.deepEqual([await page.isChecked('#f_smartSizing'), await page.isChecked('#f_autoConnect'), await page.isVisible('#btnDeleteServer')],
-    [false, false, false]);
+  assert.deepEqual(await page.values('#f_user', '#f_domain', '#f_port', '#f_pingPort', '#f_colorDepth', '#f_resolution'),
+    ['deploy', 'CORP', '3389', '0', '24', '0']);
+  assert.deepEqual([await page.isChecked('#f_smartSizing'), await page.isChecked('#f_autoConnect'),
+    await page.isChecked('#f_fullscreenOnConnect'), await page.isVisible('#btnDeleteServer')], [false, false, false, false]);
   await focused(page, 'f_host');
 
   await page.keyboard.type('   ');
@@ -29,13 +30,15 @@ test('new server: defaults from the settings, validation of the address, and the
   assert.deepEqual(await toasts(page), ['error:请填写服务器地址']);
   assert.deepEqual([await page.evaluate(() => document.activeElement.id), await page.isVisible('#serverModal')], ['f_host', true]);
 
-  await fill(page, { '#f_host': '  10.9.8.7 ', '#f_port': '', '#f_user': ' admin ', '#f_remark': ' 备注 ', '#f_group': ' 组 ' });
+  await fill(page, { '#f_host': '  10.9.8.7 ', '#f_port': '', '#f_user': ' admin ', '#f_domain': ' ad.example ',
+    '#f_remark': ' 备注 ', '#f_group': ' 组 ' });
   await page.selectOption('#f_resolution', '1920x1080');
   await page.check('#f_autoConnect');
+  await page.check('#f_fullscreenOnConnect');
   await page.focus('#f_group');
   assert.deepEqual(await page.sentBy(() => page.keyboard.press('Enter')), [{ cmd: 'addServer', data: {
-    host: '10.9.8.7', port: 3389, user: 'admin', remark: '备注', group: '组', colorDepth: 24,
-    width: 1920, height: 1080, smartSizing: false, autoConnect: true } }]);
+    host: '10.9.8.7', port: 3389, user: 'admin', domain: 'ad.example', remark: '备注', group: '组', colorDepth: 24,
+    width: 1920, height: 1080, smartSizing: false, fullscreenOnConnect: true, autoConnect: true, pingPort: 0 } }]);
   assert.equal(await page.isVisible('#serverModal'), false);
 });
 
@@ -45,10 +48,12 @@ test('editing a server: its values, the saved-password hint, an odd resolution k
   await page.click(item('p1', '.edit'));
   assert.deepEqual([await page.textContent('#serverTitle'), await page.getAttribute('#f_password', 'placeholder'), await page.isVisible('#btnDeleteServer')],
     ['编辑服务器', '已保存密码（留空表示不修改）', true]);
-  assert.deepEqual(await page.values('#f_remark', '#f_resolution', '#f_colorDepth'), ['第一行\n第二行', '1600x900', '16']);
+  assert.deepEqual(await page.values('#f_remark', '#f_resolution', '#f_colorDepth', '#f_domain', '#f_pingPort'),
+    ['第一行\n第二行', '1600x900', '16', 'CORP', '3390']);
+  assert.equal(await page.isChecked('#f_fullscreenOnConnect'), true);
   assert.deepEqual(await page.sentBy(() => page.click('#btnSaveServer')), [{ cmd: 'updateServer', data: {
-    host: 'pw.example', port: 3391, user: 'ops', remark: '第一行\n第二行', group: 'G', colorDepth: 16,
-    width: 1600, height: 900, smartSizing: false, autoConnect: true, id: 'p1' } }]);
+    host: 'pw.example', port: 3391, user: 'ops', domain: 'CORP', remark: '第一行\n第二行', group: 'G', colorDepth: 16,
+    width: 1600, height: 900, smartSizing: false, fullscreenOnConnect: true, autoConnect: true, pingPort: 3390, id: 'p1' } }]);
 
   await page.dblclick(item('c3', '.name')); // opens a tab; the editor must still work
   await page.menu(item('c3'), '编辑 / 备注');
@@ -57,6 +62,16 @@ test('editing a server: its values, the saved-password hint, an odd resolution k
   await page.fill('#f_password', 'n3w pass');
   const [upd] = await page.sentBy(() => page.click('#btnSaveServer'));
   assert.deepEqual([upd.cmd, upd.data.id, upd.data.password], ['updateServer', 'c3', 'n3w pass']);
+});
+
+test('probe port field: a whole number from 0 to 65535 is sent as it is, anything else as 0', async (open) => {
+  const page = await open(listed());
+  for (const [typed, sent] of [['443', 443], ['65535', 65535], ['', 0], ['65536', 0], ['-1', 0], ['2.5', 0]]) {
+    await page.click('#btnAdd');
+    await fill(page, { '#f_host': 'h', '#f_pingPort': typed });
+    const [add] = await page.sentBy(() => page.click('#btnSaveServer'));
+    assert.equal(add.data.pingPort, sent, typed);
+  }
 });
 
 test('deleting from the editor asks first; the mask closes the editor and answers the confirmation with no', async (open) => {

@@ -14,21 +14,29 @@ const items = (page) => page.$$eval('#serverList li.srv', (lis) => lis.map((li) 
     latClass: lat.className, dotClass: dot.className, title: li.title };
 }));
 
-test('latency classes and texts at their boundaries, and the summary that counts them', async (open) => {
+test('one threshold table: latency text, dot, the legend\'s word for the dot and the summary agree at every boundary', async (open) => {
   const page = await open();
-  const cases = [ // netState, rtt, text, class: each threshold from just below it
-    [1, 49.4, '49 ms', 'st-ok'], [1, 49.6, '50 ms', 'st-ok'], [1, 50, '50 ms', 'st-mid'],
-    [1, 119.9, '120 ms', 'st-mid'], [1, 120, '120 ms', 'st-warn'],
-    [1, 249, '249 ms', 'st-warn'], [1, 250, '250 ms', 'st-bad'],
-    [1, -1, '可达', 'st-unknown'], [2, -1, '端口被拒', 'st-port'], [3, -1, '超时', 'st-bad'],
-    [4, -1, '解析失败', 'st-bad'], [5, -1, '不可达', 'st-bad'], [0, -1, '未探测', 'st-unknown'], [9, -1, '未探测', 'st-unknown'],
+  const cases = [ // netState, rtt, text, class, the legend's word for that dot (none: not in the legend)
+    [1, 49.4, '49 ms', 'st-ok', '正常'], [1, 49.6, '50 ms', 'st-ok', '正常'], [1, 50, '50 ms', 'st-mid', '正常'],
+    [1, 119.9, '120 ms', 'st-mid', '正常'], [1, 120, '120 ms', 'st-warn', '较慢'], [1, 212, '212 ms', 'st-warn', '较慢'],
+    [1, 310, '310 ms', 'st-warn', '较慢'], [1, -1, '可达', 'st-ok', '正常'], [2, -1, '端口被拒', 'st-port', '异常'],
+    [3, -1, '超时', 'st-bad', '异常'], [4, -1, '解析失败', 'st-bad', '异常'], [5, -1, '不可达', 'st-bad', '异常'],
+    [0, -1, '未探测', 'st-unknown', null], [9, -1, '未探测', 'st-unknown', null],
   ];
   await page.deliver('servers', cases.map(([netState, rtt], i) => server('s' + i, { host: 'h' + i, netState, rtt })));
-  assert.deepEqual((await items(page)).map((x) => [x.lat, x.latClass, x.dotClass]),
-    cases.map(([, , text, cls]) => [text, 'lat ' + cls, 'dot ' + cls]));
-  // 8 reachable (the one at 250 counts as slow, the unmeasured one as normal),
-  // 5 abnormal (an unknown state 9 included), 1 never probed.
-  assert.deepEqual(await page.texts('#netSummary', '#listCount'), ['14 台 · 7 正常 · 1 慢 · 5 异常 · 1 未知', '14 台服务器']);
+  const legend = await page.$$eval('#legend > span', (es) => es.map((e) => [e.textContent, [...e.children].map((d) => d.className)]));
+  const word = (cls) => (legend.find(([, dots]) => dots.includes('dot ' + cls)) || [null])[0];
+  assert.deepEqual((await items(page)).map((x) => [x.lat, x.latClass, x.dotClass, word(x.dotClass.slice(4))]),
+    cases.map(([, , text, cls, w]) => [text, 'lat ' + cls, 'dot ' + cls, w]));
+  assert.deepEqual(await page.texts('#netSummary', '#listCount'), ['14 台 · 5 正常 · 3 慢 · 4 异常 · 2 未知', '14 台服务器']);
+  assert.equal(await page.getAttribute('#netSummary', 'title'), '14 台服务器\n正常 5\n较慢 3\n异常 4\n未知 2');
+});
+
+test('5,000 servers: the summary is shown whole', async (open) => {
+  const page = await open();
+  await page.deliver('servers', Array.from({ length: 5000 }, (_, i) => server('m' + i, { netState: i % 4, rtt: 300 })));
+  assert.equal(await page.textContent('#netSummary'), '5000 台 · 0 正常 · 1250 慢 · 2500 异常 · 1250 未知');
+  assert.equal(await page.$eval('#netSummary', (e) => e.scrollWidth <= e.clientWidth && e.scrollHeight <= e.clientHeight), true);
 });
 
 test('search matches host, remark, group and user case-insensitively and shows the match count', async (open) => {
@@ -48,6 +56,8 @@ test('search matches host, remark, group and user case-insensitively and shows t
   assert.deepEqual(await search('backup'), ['r']);
   assert.deepEqual(await search('zzz'), []);
   assert.deepEqual(await page.texts('#emptyTip > :first-child', '#listCount'), ['没有匹配的服务器', '5 台服务器（匹配 0）']);
+  assert.equal(await page.isVisible('#emptyTip .empty-add'), false); // no hint to add servers while searching
+  assert.deepEqual([(await search('   ')).length, await page.textContent('#listCount')], [5, '5 台服务器']);
   assert.deepEqual([(await search('')).length, await page.textContent('#listCount')], [5, '5 台服务器']);
 });
 
@@ -57,11 +67,13 @@ test('items: texts, tooltip and group headings (none for one empty group, else i
     server('a', { host: 'srv.example', port: 3390, remark: '主库', group: '生产', netState: 1, rtt: 23.4, resolvedIp: '10.1.1.1' }),
     server('b', { host: '10.1.1.2', port: 3389, netState: 3, netDetail: '连接超时', resolvedIp: '10.1.1.2' }),
     server('c', { host: '10.1.1.3' }),
+    server('d', { host: '10.1.1.4', netState: 1, rtt: -1 }),
   ]);
   assert.deepEqual((await items(page)).map((i) => [i.name, i.sub, i.title]), [
     ['srv.example:3390', '生产主库', 'srv.example:3390\n解析到 10.1.1.1\nRDP 端口可达，延迟约 23 ms\n备注：主库\n双击发起连接'],
     ['10.1.1.2', '（无备注，点右侧铅笔可填写）', '10.1.1.2\n连接超时\n双击发起连接'],
     ['10.1.1.3', '（无备注，点右侧铅笔可填写）', '10.1.1.3\n尚未探测\n双击发起连接'],
+    ['10.1.1.4', '（无备注，点右侧铅笔可填写）', '10.1.1.4\nRDP 端口可达，未测到延迟\n双击发起连接'],
   ]);
   const rows = async (list) => {
     await page.deliver('servers', list);
@@ -89,7 +101,7 @@ test('a ping updates only its own item, the summary and the tab dot; unknown ids
   assert.match(c3.title, /解析到 10\.0\.9\.70/);
   assert.equal(await page.classOf('#tabs .tab[data-id="c3"] .dot'), 'dot st-warn');
   assert.equal(await page.$$eval('#serverList li.srv', (lis) => lis.every((li) => li.__mark === 1)), true);
-  assert.equal(await page.textContent('#netSummary'), '8 台 · 4 正常 · 1 慢 · 3 异常');
+  assert.equal(await page.textContent('#netSummary'), '8 台 · 2 正常 · 3 慢 · 3 异常');
 });
 
 test('hostile texts render as text and run nothing', async (open) => {
@@ -115,6 +127,32 @@ test('hostile texts render as text and run nothing', async (open) => {
     ['<b>h</b>"\'&：<img src=y onerror="window.__pwned=3">', '<svg onload="window.__pwned=4">']);
   // A very long host must not push the sidebar wider than it is.
   assert.equal(await page.$eval('#sidebar', (s) => s.getBoundingClientRect().width), 336);
+});
+
+test('user text with bidirectional controls cannot reorder the fixed text around it', async (open) => {
+  const page = await open();
+  const tricky = 'x\u2069\u202egnp.exe'; // an override behind a stray end of isolation
+  await page.deliver('servers', [server('r', { host: tricky, remark: tricky })]);
+  await page.deliver('tabOpened', { id: 'r' });
+  await page.deliver('sessionState', { id: 'r', state: 4, code: 0, detail: '连接失败了', mode: 'activex' });
+  await page.click('#serverList li.srv', { button: 'right' });
+  await page.click('#ctxMenu >> text=删除');
+  // The last character of the line is still drawn at its end.
+  const lastAtEnd = (sel) => page.$eval(sel, (p) => {
+    const texts = document.createTreeWalker(p, NodeFilter.SHOW_TEXT);
+    let last = null;
+    for (let n = texts.nextNode(); n; n = texts.nextNode()) if (n.data) last = n;
+    const ch = document.createRange();
+    ch.setStart(last, last.data.length - 1);
+    ch.setEnd(last, last.data.length);
+    const all = document.createRange();
+    all.selectNodeContents(p);
+    return Math.abs(ch.getBoundingClientRect().right - all.getBoundingClientRect().right) < 1;
+  });
+  assert.deepEqual([await lastAtEnd('#toasts .toast.error'), await lastAtEnd('#confirmText')], [true, true]);
+  const iso = '\u2068x\u202egnp.exe\u2069';
+  assert.deepEqual([await page.getAttribute('#tabs .tab', 'title'), (await items(page))[0].title],
+    [iso + ' — 连接失败\n连接失败了', iso + '\n尚未探测\n备注：' + iso + '\n双击发起连接']);
 });
 
 test('the bridge posts JSON text, takes parsed objects and strings, and drops the rest', async (open) => {

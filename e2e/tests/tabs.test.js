@@ -170,10 +170,10 @@ test('keyboard: F12 asks for the developer tools, Ctrl+R for a reload by the nat
   assert.equal((await page.sent('ready')).length, 0); // the page itself did not reload
 });
 
-test('settings event applies theme, display mode and the password badge; the page starts light', async (open) => {
+test('settings event applies theme, display mode and the password badge; the page starts in the default dark theme', async (open) => {
   const page = await open();
   const theme = () => page.getAttribute('html', 'data-theme');
-  assert.equal(await theme(), 'light');
+  assert.equal(await theme(), 'dark');
   await page.deliver('settings', Object.assign({}, SETTINGS, { darkTheme: true, passwordEnabled: true, changeRemoteResolution: false }));
   assert.equal(await page.$eval('body', (b) => getComputedStyle(b).backgroundColor), 'rgb(13, 17, 26)');
   await page.click('#btnSettings');
@@ -185,6 +185,26 @@ test('settings event applies theme, display mode and the password badge; the pag
   await page.deliver('settings', { darkTheme: false });
   assert.equal(await theme(), 'light');
   assert.equal(await page.$eval('#stage', (s) => getComputedStyle(s).backgroundColor), 'rgb(223, 230, 241)');
+});
+
+test('environment notice: a browser error said at once, the missing control only after the page asked again, each once', async (open) => {
+  const page = await open(listed());
+  const env = (d) => page.deliver('env', Object.assign({ activex: false, activexName: '', webview: true, webviewError: '',
+    version: '1.0.0', dataDir: 'D:\\Tavolin\\data' }, d));
+  const lines = () => page.$$eval('#envNotice:not([hidden]) #envNoticeText > div', (ds) => ds.map((d) => d.textContent));
+  const ERROR = '内置浏览器报告了错误：<b>0x80070005</b>';
+  const MISSING = '没有找到可用的远程桌面控件，连接时会改用系统自带的远程桌面客户端（mstsc）。';
+  await env({ webviewError: '<b>0x80070005</b>' });
+  assert.deepEqual(await lines(), [ERROR]); // "activex" false here may only mean the detection has not finished
+  await page.waitForFunction(() => window.__sent.some((m) => m.cmd === 'getEnv'));
+  await env({ activex: true, activexName: 'MsTscAx.MsTscAx' });
+  assert.deepEqual(await lines(), [ERROR]);
+  await env({});
+  await env({ webviewError: 'again' });
+  assert.deepEqual(await lines(), [ERROR, MISSING]);
+  await page.click('#btnEnvNoticeClose');
+  await env({ webviewError: 'another' });
+  assert.deepEqual(await lines(), []);
 });
 
 test('start-up: "ready" twice, the second followed by a content-area report', async (open) => {

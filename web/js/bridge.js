@@ -21,7 +21,7 @@ const state = {
   editingId: null,
   search: '',
   overlay: 0,
-  theme: 'light',
+  theme: 'dark',
   resizeMode: 'resolution',
   fullscreen: false,
 };
@@ -93,6 +93,21 @@ function icon(paths) {
 const ICON_PENCIL = ['M4 20h4L19 9l-4-4L4 16v4z', 'M13.5 6.5l4 4'];
 const ICON_CLOSE = ['M6 6l12 12', 'M18 6L6 18'];
 
+// User text that shares a line with fixed text is isolated, so that
+// bidirectional controls in it (an override such as U+202E) cannot reorder
+// the text around it. Its own isolate controls are dropped: a stray U+2069
+// would end the isolation early (the browser honours it even inside <bdi>).
+const ISOLATE_CONTROLS = /[\u2066-\u2069]/g;
+const BIDI_SENSITIVE = /[\u0590-\u08ff\u200e\u200f\u202a-\u202e\u2066-\u2069\ufb1d-\ufdff\ufe70-\ufefc]/;
+function iso(text) { return el('bdi', null, str(text).replace(ISOLATE_CONTROLS, '')); }
+// The same for tooltips, which are plain strings: first-strong isolate and
+// pop isolate around the text, only where it holds right-to-left letters or
+// controls, so that plain text stays as it is.
+function isoText(text) {
+  const t = str(text);
+  return BIDI_SENSITIVE.test(t) ? '\u2068' + t.replace(ISOLATE_CONTROLS, '') + '\u2069' : t;
+}
+
 function findServer(id) { return serverIndex.get(id) || null; }
 function sessionState(id) {
   const s = state.sessions[id];
@@ -103,11 +118,14 @@ function hasTab(id) { return state.tabs.indexOf(id) >= 0; }
 // Toasts
 // ---------------------------------------------------------------------------
 
-function showToast(type, text) {
-  const t = el('div', 'toast ' + (str(type) || 'info'), str(text));
+// parts: texts, and nodes such as iso() of user text.
+function showToast(type, ...parts) {
+  const t = el('div', 'toast ' + (str(type) || 'info'));
+  t.replaceChildren(...parts.map((p) => (p instanceof Node ? p : str(p))));
   $('toasts').appendChild(t);
+  floatingChanged();
   setTimeout(() => {
     t.classList.add('fade');
-    setTimeout(() => t.remove(), 260);
+    setTimeout(() => { t.remove(); floatingChanged(); }, 260);
   }, 3200);
 }

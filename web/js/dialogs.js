@@ -5,6 +5,10 @@
 // Dialogs: shared opening and closing
 // ---------------------------------------------------------------------------
 
+// The open dialogs, the last on top, each with the element that had the
+// focus before it opened.
+const dialogStack = [];
+
 // Every open dialog hides the native remote desktop, which would otherwise be
 // drawn above the page and cover the dialog.
 function openDialog(id) {
@@ -12,15 +16,35 @@ function openDialog(id) {
   if (!d.hidden) return;
   d.hidden = false;
   state.overlay++;
-  reportContentRect();
+  dialogStack.push({ id: id, back: document.activeElement });
+  floatingChanged();
 }
 
+// The focus goes back where it was before the dialog, when it was inside.
 function closeDialog(id) {
   const d = $(id);
   if (d.hidden) return;
+  const hadFocus = d.contains(document.activeElement);
   d.hidden = true;
   state.overlay = Math.max(0, state.overlay - 1);
-  reportContentRect();
+  const i = dialogStack.findIndex((e) => e.id === id);
+  const back = i >= 0 ? dialogStack.splice(i, 1)[0].back : null;
+  if (hadFocus && back && back.isConnected && back.getClientRects().length) back.focus();
+  floatingChanged();
+}
+
+// Tab and Shift+Tab go round the controls of the top dialog and never leave
+// it, because what lies behind the mask cannot be used.
+function keepFocusInDialog(ev) {
+  const top = dialogStack.length ? $(dialogStack[dialogStack.length - 1].id) : null;
+  if (!top) return;
+  const list = [...top.querySelectorAll('button, input, select, textarea, [tabindex]')].filter((e) =>
+    e.tabIndex >= 0 && !e.disabled && e.getClientRects().length && getComputedStyle(e).visibility === 'visible');
+  const a = document.activeElement;
+  const edge = ev.shiftKey ? list[0] : list[list.length - 1];
+  if (list.length && top.contains(a) && a !== edge) return;
+  ev.preventDefault();
+  if (list.length) (ev.shiftKey ? list[list.length - 1] : list[0]).focus();
 }
 
 function isOpen(id) { return !$(id).hidden; }
@@ -72,17 +96,17 @@ function serverFormValues(s) {
   if (s) {
     const w = num(s.width, 0), h = num(s.height, 0);
     return {
-      host: str(s.host), port: num(s.port, 3389) || 3389,
-      user: str(s.user) || str(set.defaultUser) || 'Administrator',
+      host: str(s.host), port: num(s.port, 3389) || 3389, pingPort: num(s.pingPort, 0),
+      user: str(s.user) || str(set.defaultUser) || 'Administrator', domain: str(s.domain),
       remark: str(s.remark), group: str(s.group), depth: num(s.colorDepth, 32) || 32,
       res: w && h ? w + 'x' + h : '0', smart: s.smartSizing !== false, auto: !!s.autoConnect,
-      hasPassword: !!s.hasPassword,
+      full: !!s.fullscreenOnConnect, hasPassword: !!s.hasPassword,
     };
   }
   return {
-    host: '', port: 3389, user: str(set.defaultUser) || 'Administrator', remark: '', group: '',
-    depth: num(set.defaultColorDepth, 32) || 32, res: '0', smart: set.defaultSmartSizing !== false,
-    auto: false, hasPassword: false,
+    host: '', port: 3389, pingPort: 0, user: str(set.defaultUser) || 'Administrator', domain: str(set.defaultDomain),
+    remark: '', group: '', depth: num(set.defaultColorDepth, 32) || 32, res: '0', smart: set.defaultSmartSizing !== false,
+    auto: false, full: false, hasPassword: false,
   };
 }
 
@@ -95,7 +119,9 @@ function openServerDialog(id) {
   $('btnDeleteServer').hidden = !s;
   $('f_host').value = v.host;
   $('f_port').value = String(v.port);
+  $('f_pingPort').value = String(v.pingPort);
   $('f_user').value = v.user;
+  $('f_domain').value = v.domain;
   $('f_password').value = '';
   $('f_password').placeholder = v.hasPassword ? '已保存密码（留空表示不修改）' : '可留空';
   $('f_remark').value = v.remark;
@@ -104,8 +130,16 @@ function openServerDialog(id) {
   selectValue($('f_resolution'), v.res, v.res);
   $('f_smartSizing').checked = v.smart;
   $('f_autoConnect').checked = v.auto;
+  $('f_fullscreenOnConnect').checked = v.full;
   openDialog('serverModal');
   focusLater('f_host');
+}
+
+// The probe port field: a whole number from 0 to 65535; anything else is 0,
+// which probes the RDP port itself.
+function probePort(text) {
+  const n = Number(text);
+  return Number.isInteger(n) && n >= 0 && n <= 65535 ? n : 0;
 }
 
 function saveServerDialog() {
@@ -121,13 +155,16 @@ function saveServerDialog() {
     host: host,
     port: intOr($('f_port').value, 3389),
     user: $('f_user').value.trim(),
+    domain: $('f_domain').value.trim(),
     remark: $('f_remark').value.trim(),
     group: $('f_group').value.trim(),
     colorDepth: intOr($('f_colorDepth').value, 32),
     width: intOr(wh[0], 0),
     height: intOr(wh[1], 0),
     smartSizing: $('f_smartSizing').checked,
+    fullscreenOnConnect: $('f_fullscreenOnConnect').checked,
     autoConnect: $('f_autoConnect').checked,
+    pingPort: probePort($('f_pingPort').value),
   };
   if ($('f_password').value !== '') data.password = $('f_password').value;
   if (state.editingId !== null) {
@@ -163,7 +200,8 @@ let confirmAction = null;
 
 function showConfirm(opts) {
   $('confirmTitle').textContent = opts.title || '确认操作';
-  $('confirmText').textContent = str(opts.text);
+  // The text may be a list of texts and nodes (user text isolated by iso()).
+  $('confirmText').replaceChildren(...[].concat(opts.text).map((p) => (p instanceof Node ? p : str(p))));
   const ok = $('confirmOk');
   ok.textContent = opts.ok || '确定';
   ok.className = opts.safe ? 'btn primary' : 'btn danger';

@@ -11,19 +11,38 @@ function hostLabel(s) {
   return port && port !== 3389 ? host + ':' + port : host;
 }
 
+// One table decides a server's colour, the summary count it goes into and
+// the legend's word for it, so that the three cannot disagree. A reachable
+// server takes the first band above its time (one with no measured time
+// counts as answering quickly); red is kept for servers that do not answer.
+const RTT_BANDS = [[50, 'st-ok'], [120, 'st-mid'], [Infinity, 'st-warn']];
+const STATE_CLASSES = { 2: 'st-port', 3: 'st-bad', 4: 'st-bad', 5: 'st-bad' };
+// In the summary's order; `name` is the legend's and the tooltip's word,
+// `short` the summary's, `legend` whether the sidebar's legend shows it.
+const NET_BUCKETS = [
+  { classes: ['st-ok', 'st-mid'], name: '正常', short: '正常', legend: true },
+  { classes: ['st-warn'], name: '较慢', short: '慢', legend: true },
+  { classes: ['st-bad', 'st-port'], name: '异常', short: '异常', legend: true },
+  { classes: ['st-unknown'], name: '未知', short: '未知', legend: false },
+];
+
 function netClass(s) {
   const st = num(s.netState, 0);
+  if (st !== 1) return STATE_CLASSES[st] || 'st-unknown';
   const rtt = num(s.rtt, -1);
-  if (st === 1) {
-    if (rtt < 0) return 'st-unknown';
-    if (rtt < 50) return 'st-ok';
-    if (rtt < 120) return 'st-mid';
-    if (rtt < 250) return 'st-warn';
-    return 'st-bad';
-  }
-  if (st === 2) return 'st-port';
-  if (st === 3 || st === 4 || st === 5) return 'st-bad';
-  return 'st-unknown';
+  return rtt < 0 ? 'st-ok' : RTT_BANDS.find((b) => rtt < b[0])[1];
+}
+
+function bucketOf(cls) { return NET_BUCKETS.findIndex((b) => b.classes.indexOf(cls) >= 0); }
+
+function drawLegend() {
+  const parts = NET_BUCKETS.filter((b) => b.legend).map((b) => {
+    const entry = el('span');
+    for (const c of b.classes) entry.appendChild(el('i', 'dot ' + c));
+    entry.appendChild(document.createTextNode(b.name));
+    return entry;
+  });
+  $('legend').replaceChildren(...parts);
 }
 
 const NET_TEXTS = { 2: '端口被拒', 3: '超时', 4: '解析失败', 5: '不可达' };
@@ -34,14 +53,19 @@ function netText(s) {
   return NET_TEXTS[st] || '未探测';
 }
 
+function reachText(s) {
+  const rtt = num(s.rtt, -1);
+  return rtt >= 0 ? 'RDP 端口可达，延迟约 ' + Math.round(rtt) + ' ms' : 'RDP 端口可达，未测到延迟';
+}
+
 function itemTooltip(s) {
-  const lines = [hostLabel(s)];
+  const lines = [isoText(hostLabel(s))];
   const ip = str(s.resolvedIp);
-  if (ip && ip !== str(s.host)) lines.push('解析到 ' + ip);
-  if (num(s.netState, 0) === 1) lines.push('RDP 端口可达，延迟约 ' + Math.round(num(s.rtt, -1)) + ' ms');
-  else if (str(s.netDetail)) lines.push(str(s.netDetail));
+  if (ip && ip !== str(s.host)) lines.push('解析到 ' + isoText(ip));
+  if (num(s.netState, 0) === 1) lines.push(reachText(s));
+  else if (str(s.netDetail)) lines.push(isoText(s.netDetail));
   else lines.push('尚未探测');
-  if (str(s.remark)) lines.push('备注：' + str(s.remark));
+  if (str(s.remark)) lines.push('备注：' + isoText(s.remark));
   lines.push('双击发起连接');
   return lines.join('\n');
 }
@@ -49,22 +73,22 @@ function itemTooltip(s) {
 const SESSION_DOT = { 1: 'st-warn', 2: 'st-ok', 3: 'st-bad', 4: 'st-bad' };
 function dotClass(s) { return SESSION_DOT[sessionState(s.id)] || netClass(s); }
 
-function summaryText() {
-  let normal = 0, slow = 0, bad = 0, unknown = 0;
-  for (const s of state.servers) {
-    const st = num(s.netState, 0);
-    if (st === 1) { if (num(s.rtt, -1) >= 250) slow++; else normal++; }
-    else if (st === 0) unknown++;
-    else bad++;
-  }
-  let t = state.servers.length + ' 台 · ' + normal + ' 正常';
-  if (slow) t += ' · ' + slow + ' 慢';
-  if (bad) t += ' · ' + bad + ' 异常';
-  if (unknown) t += ' · ' + unknown + ' 未知';
-  return t;
+function bucketCounts() {
+  const counts = NET_BUCKETS.map(() => 0);
+  for (const s of state.servers) counts[bucketOf(netClass(s))]++;
+  return counts;
 }
 
-function updateSummary() { $('netSummary').textContent = summaryText(); }
+// The first count is always named, the others only when not zero; the
+// tooltip names every count.
+function updateSummary() {
+  const counts = bucketCounts(), total = state.servers.length;
+  let t = total + ' 台';
+  NET_BUCKETS.forEach((b, i) => { if (i === 0 || counts[i]) t += ' · ' + counts[i] + ' ' + b.short; });
+  const box = $('netSummary');
+  box.textContent = t;
+  box.title = [total + ' 台服务器'].concat(NET_BUCKETS.map((b, i) => b.name + ' ' + counts[i])).join('\n');
+}
 
 // ---------------------------------------------------------------------------
 // Server list
@@ -97,6 +121,9 @@ let itemProto = null;
 function itemPrototype() {
   if (itemProto) return itemProto;
   const li = el('li', 'srv');
+  li.tabIndex = -1;
+  li.draggable = true;
+  li.setAttribute('role', 'option');
   li.appendChild(el('span', 'dot'));
   const info = el('div', 'info');
   info.appendChild(el('div', 'name'));
@@ -115,7 +142,7 @@ function itemPrototype() {
 function fillSubLine(sub, s) {
   sub.textContent = '';
   if (str(s.group)) sub.appendChild(el('span', 'tag', str(s.group)));
-  if (str(s.remark)) sub.appendChild(document.createTextNode(str(s.remark)));
+  if (str(s.remark)) sub.appendChild(iso(s.remark));
   else sub.appendChild(el('span', 'dim', '（无备注，点右侧铅笔可填写）'));
 }
 
@@ -130,6 +157,7 @@ function buildItem(s) {
   const li = itemPrototype().cloneNode(true);
   const parts = { li: li, dot: li.firstChild, lat: li.children[2] };
   li.className = itemClass(s);
+  li.setAttribute('aria-selected', String(s.id === state.selectedId));
   li.dataset.id = str(s.id);
   li.title = itemTooltip(s);
   parts.dot.className = 'dot ' + dotClass(s);
@@ -141,9 +169,11 @@ function buildItem(s) {
   return li;
 }
 
+function searching() { return state.search.trim() !== ''; }
+
 function drawListCount(shown) {
   let t = state.servers.length + ' 台服务器';
-  if (state.search) t += '（匹配 ' + shown + '）';
+  if (searching()) t += '（匹配 ' + shown + '）';
   $('listCount').textContent = t;
 }
 
@@ -189,7 +219,14 @@ function spacer(height) {
   return li;
 }
 
+// A redraw replaces the items; the one that had the keyboard focus gets it back.
+function focusedItemId(ul) {
+  const a = document.activeElement;
+  return a && a.matches('li.srv') && ul.contains(a) ? a.dataset.id : null;
+}
+
 function drawRows(ul, range) {
+  const focusId = focusedItemId(ul);
   drawnRange = range;
   listItems = new Map();
   const frag = document.createDocumentFragment();
@@ -200,6 +237,15 @@ function drawRows(ul, range) {
   }
   frag.appendChild(spacer(rowTops[rows.length] - rowTops[range[1]]));
   ul.replaceChildren(frag);
+  updateTabStop();
+  if (focusId && listItems.has(focusId)) listItems.get(focusId).li.focus({ preventScroll: true });
+}
+
+// Tab reaches the list at one item: the selected one when it is drawn, else
+// the first; the arrows move from there.
+function updateTabStop() {
+  const stop = listItems.has(state.selectedId) ? state.selectedId : listItems.keys().next().value;
+  for (const [id, parts] of listItems) parts.li.tabIndex = id === stop ? 0 : -1;
 }
 
 function onListScroll() {
@@ -224,7 +270,8 @@ function drawList() {
     listItems = new Map();
     ul.replaceChildren();
     tip.hidden = false;
-    tip.firstElementChild.textContent = state.search ? '没有匹配的服务器' : '还没有服务器';
+    tip.firstElementChild.textContent = searching() ? '没有匹配的服务器' : '还没有服务器';
+    for (const line of tip.querySelectorAll('.empty-add')) line.hidden = searching();
     return;
   }
   tip.hidden = true;
@@ -237,7 +284,9 @@ function refreshItemClasses() {
   for (const [id, parts] of listItems) {
     const s = findServer(id);
     if (s) parts.li.className = itemClass(s);
+    parts.li.setAttribute('aria-selected', String(id === state.selectedId));
   }
+  updateTabStop();
 }
 
 function refreshItem(id) {
@@ -285,11 +334,16 @@ function onListDblClick(ev) {
   connect(li.dataset.id);
 }
 
+// The menu key and Shift+F10 raise the same event on the focused item, with
+// no pointer behind it (the browser gives button -1 then): the menu opens at
+// the item instead, keyboard-ready.
 function onListContextMenu(ev) {
   const li = itemFromEvent(ev);
   if (!li) return;
   ev.preventDefault();
-  openContextMenu(li.dataset.id, ev.clientX, ev.clientY);
+  if (ev.button >= 0) { openContextMenu(li.dataset.id, ev.clientX, ev.clientY); return; }
+  const r = li.getBoundingClientRect();
+  openContextMenu(li.dataset.id, r.left + 24, r.bottom, li);
 }
 
 function connect(id) {

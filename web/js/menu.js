@@ -25,24 +25,55 @@ function buildMenuItem(entry) {
   return b;
 }
 
-function openContextMenu(id, x, y) {
+// The element to give the focus back to when a menu opened by keyboard closes.
+let menuOpener = null;
+
+// opener: the focused item when the keyboard opened the menu; its first
+// entry then takes the focus.
+function openContextMenu(id, x, y, opener) {
   if (!findServer(id)) return;
   const menu = $('ctxMenu');
   menu.replaceChildren(...menuEntries(id).map(buildMenuItem));
   menu.hidden = false;
-  // Keep the whole menu 8 px inside the window: move it left or up when needed.
+  // Keep the whole menu 8 px inside the window, and a menu opened over the
+  // sidebar inside the sidebar, clear of the remote desktop: move it left or
+  // up when needed.
   const w = menu.offsetWidth, h = menu.offsetHeight;
-  menu.style.left = Math.max(8, Math.min(x, window.innerWidth - w - 8)) + 'px';
+  const side = $('sidebar').getBoundingClientRect();
+  const right = x < side.right ? side.right : window.innerWidth;
+  menu.style.left = Math.max(8, Math.min(x, right - w - 8)) + 'px';
   menu.style.top = Math.max(8, Math.min(y, window.innerHeight - h - 8)) + 'px';
+  menuOpener = opener || null;
+  if (opener) menu.querySelector('.ctx-item:not(:disabled)').focus();
+  floatingChanged();
 }
 
-function closeContextMenu() { $('ctxMenu').hidden = true; }
+function closeContextMenu() {
+  const menu = $('ctxMenu');
+  if (menu.hidden) return;
+  const hadFocus = menu.contains(document.activeElement);
+  menu.hidden = true;
+  if (hadFocus && menuOpener && menuOpener.isConnected) menuOpener.focus();
+  menuOpener = null;
+  floatingChanged();
+}
+
+// Up and down move between the enabled entries, round the ends.
+function onMenuKeyDown(ev) {
+  const step = { ArrowDown: 1, ArrowUp: -1 }[ev.key];
+  if (!step) return;
+  ev.preventDefault();
+  const entries = [...$('ctxMenu').querySelectorAll('.ctx-item:not(:disabled)')];
+  const i = entries.indexOf(document.activeElement);
+  const next = i < 0 ? (step > 0 ? 0 : entries.length - 1) : (i + step + entries.length) % entries.length;
+  entries[next].focus();
+}
 
 function copyHost(id) {
   const s = findServer(id);
   if (!s) return;
   const label = hostLabel(s);
-  const done = () => showToast('ok', '已复制 ' + label);
+  const done = () => showToast('ok', '已复制 ', iso(label));
   if (navigator.clipboard && navigator.clipboard.writeText) {
     navigator.clipboard.writeText(label).then(done, () => { copyFallback(label); done(); });
   } else {
@@ -70,7 +101,7 @@ function confirmDelete(id, after) {
   if (!s) return;
   showConfirm({
     title: '删除服务器',
-    text: '确定删除 ' + hostLabel(s) + ' 吗？',
+    text: ['确定删除 ', iso(hostLabel(s)), ' 吗？'],
     ok: '删除',
     onYes: () => { send('removeServer', { id: id }); if (after) after(); },
   });

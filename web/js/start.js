@@ -25,7 +25,7 @@ function onSessionState(d) {
   const st = num(d.state, 0);
   if (st === 3 || st === 4) {
     const s = findServer(id);
-    showToast(st === 4 ? 'error' : 'info', (s ? hostLabel(s) : '') + '：' + str(d.detail));
+    showToast(st === 4 ? 'error' : 'info', iso(s ? hostLabel(s) : ''), '：', iso(d.detail));
   }
 }
 
@@ -52,6 +52,7 @@ function onSettings(d) {
 }
 
 const EVENT_HANDLERS = {
+  env: onEnv,
   servers: (d) => { setServers(d); drawList(); drawTabs(); },
   settings: onSettings,
   ping: onPing,
@@ -60,7 +61,7 @@ const EVENT_HANDLERS = {
   tabClosed: onTabClosed,
   tabActivated: (d) => { state.activeTab = d.id ? str(d.id) : null; drawTabs(); refreshItemClasses(); },
   fullscreen: (d) => applyFullscreen(!!d.on),
-  toast: (d) => showToast(d.type, d.text),
+  toast: (d) => showToast(d.type, str(d.text)),
   confirmClose: showCloseDialog,
 };
 
@@ -94,6 +95,7 @@ function enterSavesServer(ev) {
 
 function onKeyDown(ev) {
   if (ev.key === 'Escape') { onEscape(); return; }
+  if (ev.key === 'Tab') { keepFocusInDialog(ev); return; }
   if (ev.key === 'F12') { ev.preventDefault(); send('devtools', {}); return; }
   if (ev.ctrlKey && (ev.key === 'r' || ev.key === 'R')) { ev.preventDefault(); send('reloadUI', {}); return; }
   if (ev.key === 'Enter' && enterSavesServer(ev)) { ev.preventDefault(); saveServerDialog(); }
@@ -134,6 +136,9 @@ function wireList() {
   ul.addEventListener('dblclick', onListDblClick);
   ul.addEventListener('contextmenu', onListContextMenu);
   ul.addEventListener('scroll', onListScroll);
+  wireListKeys(ul);
+  wireReorder(ul);
+  $('ctxMenu').addEventListener('keydown', onMenuKeyDown);
   const tabs = $('tabs');
   tabs.addEventListener('click', onTabsClick);
   tabs.addEventListener('contextmenu', onTabsContextMenu);
@@ -161,7 +166,11 @@ function start() {
   wireDocument();
   watchContentArea();
   watchFullscreenPointer();
-  applyTheme('light');
+  watchEnv();
+  drawLegend();
+  // The settings' own default, so that most starts do not flash from one
+  // theme to the other when the settings arrive.
+  applyTheme('dark');
   applyResizeMode('resolution');
   const b = bridge();
   if (b) b.addEventListener('message', onBridgeMessage);

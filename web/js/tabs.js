@@ -12,8 +12,8 @@ const STATUS_TEXTS = { 1: '连接中…', 2: '已连接', 3: '已断开', 4: '�
 
 function tabTooltip(s) {
   const st = sessionState(s.id);
-  let t = hostLabel(s) + ' — ' + (STATUS_TEXTS[st] || netText(s));
-  if (st === 3 || st === 4) t += '\n' + str(state.sessions[s.id].detail);
+  let t = isoText(hostLabel(s)) + ' — ' + (STATUS_TEXTS[st] || netText(s));
+  if (st === 3 || st === 4) t += '\n' + isoText(state.sessions[s.id].detail);
   return t;
 }
 
@@ -103,14 +103,16 @@ function onTabsContextMenu(ev) {
 let reportPending = false;
 
 // Coalesced to one report per animation frame: resize observers and dialogs
-// can ask many times in a row, and each report moves a native window.
+// can ask many times in a row, and each report moves a native window. The
+// remote desktop is hidden while a dialog is open, while no tab is active, and
+// while a toast or the menu lies over the content area (see layers.js).
 function reportContentRect() {
   if (reportPending) return;
   reportPending = true;
   requestAnimationFrame(() => {
     reportPending = false;
-    if (state.overlay > 0 || !state.activeTab) { send('contentRect', { hidden: true }); return; }
     const r = $('contentArea').getBoundingClientRect();
+    if (state.overlay > 0 || !state.activeTab || contentCovered(r)) { send('contentRect', { hidden: true }); return; }
     send('contentRect', { x: Math.round(r.left), y: Math.round(r.top), w: Math.round(r.width), h: Math.round(r.height) });
   });
 }
@@ -124,7 +126,7 @@ function nudgeContentReport() {
 }
 
 function watchContentArea() {
-  window.addEventListener('resize', reportContentRect);
+  window.addEventListener('resize', floatingChanged);
   if (window.ResizeObserver) {
     const ro = new ResizeObserver(reportContentRect);
     ro.observe($('contentArea'));
