@@ -63,6 +63,7 @@ test('dialogs and the context menu, each closed again with Escape', async (open)
     ['dialog-settings', 1, () => page.click('#btnSettings')],
     ['dialog-close', 1, () => page.deliver('confirmClose', { tabs: 4, connected: 1 })],
     ['context-menu', 0, () => page.click(item('b1', '.name'), { button: 'right' })],
+    ['env-notice', 0, () => page.deliver('env', { activex: true, webviewError: '浏览器进程意外退出（0x8007139F）' })],
     ['toasts', 0, async () => {
       await page.mouse.click(700, 400);
       await page.deliver('toast', { type: 'ok', text: '已添加 10.0.1.20' });
@@ -76,3 +77,47 @@ test('dialogs and the context menu, each closed again with Escape', async (open)
     if (escapes) assert.equal(await page.openMasks(), 0, name);
   }
 });
+
+// The contrast of every text shown, from its rendered colours (WCAG 2): the
+// text colour against what lies behind it, translucent backgrounds composed
+// up to the first opaque one. Disabled entries are exempt, as WCAG has them.
+const lowContrast = (page) => page.evaluate(() => {
+  const rgba = (c) => { const v = c.match(/[\d.]+/g).map(Number); return v.length > 3 ? v : v.concat(1); };
+  const over = (top, base) => base.map((b, i) => top[i] * top[3] + b * (1 - top[3]));
+  const behind = (e) => {
+    const layers = [];
+    for (; e && (!layers.length || layers[layers.length - 1][3] < 1); e = e.parentElement) {
+      const c = rgba(getComputedStyle(e).backgroundColor);
+      if (c[3] > 0) layers.push(c);
+    }
+    return layers.reverse().reduce((base, c) => over(c, base), [255, 255, 255]);
+  };
+  const lum = (c) => { const l = c.slice(0, 3).map((v) => { v /= 255; return v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4; });
+    return 0.2126 * l[0] + 0.7152 * l[1] + 0.0722 * l[2]; };
+  const ratio = (fg, bg) => { const [a, b] = [lum(over(fg, bg)), lum(bg)].sort((x, y) => y - x); return (a + 0.05) / (b + 0.05); };
+  const texts = [...document.querySelectorAll('body *')].filter((e) => e.checkVisibility({ checkVisibilityCSS: true }) &&
+    !e.closest(':disabled') && [...e.childNodes].some((n) => n.nodeType === 3 && n.data.trim()));
+  const fields = [...document.querySelectorAll('input:not([type=checkbox]), textarea')].filter((e) => e.checkVisibility() && !e.value && e.placeholder);
+  return texts.map((e) => [e, getComputedStyle(e).color]).concat(fields.map((e) => [e, getComputedStyle(e, '::placeholder').color]))
+    .map(([e, color]) => [(e.id || e.className || e.tagName) + ' ' + (e.placeholder || e.textContent).slice(0, 16), ratio(rgba(color), behind(e))])
+    .filter(([, r]) => r < 4.5).map(([what, r]) => what + ' ' + r.toFixed(2));
+});
+
+for (const theme of ['dark', 'light']) {
+  test(`every text reads at 4.5:1 or better, ${theme} theme`, async (open) => {
+    const page = await mainScreen(open, theme === 'dark');
+    await page.deliver('env', { activex: false, webviewError: '0x80070005' });
+    for (const type of ['ok', 'error', 'info']) await page.deliver('toast', { type, text: '设置已保存' });
+    const screens = [ // how each screen is shown; each is closed with Escape
+      ['main screen', () => null], ['context menu', () => page.click(item('a1', '.name'), { button: 'right' })],
+      ['new server', () => page.click('#btnAdd')], ['import', () => page.click('#btnImport')],
+      ['settings', () => page.click('#btnSettings')], ['close', () => page.deliver('confirmClose', { tabs: 4, connected: 1 })],
+    ];
+    for (const [name, show] of screens) {
+      await show();
+      assert.deepEqual(await lowContrast(page), [], name);
+      await page.keyboard.press('Escape');
+    }
+  });
+}
+

@@ -30,10 +30,15 @@ function netClass(s) {
   const st = num(s.netState, 0);
   if (st !== 1) return STATE_CLASSES[st] || 'st-unknown';
   const rtt = num(s.rtt, -1);
-  return rtt < 0 ? 'st-ok' : RTT_BANDS.find((b) => rtt < b[0])[1];
+  if (rtt < 0) return 'st-ok';
+  let i = 0;
+  while (rtt >= RTT_BANDS[i][0]) i++;
+  return RTT_BANDS[i][1];
 }
 
-function bucketOf(cls) { return NET_BUCKETS.findIndex((b) => b.classes.indexOf(cls) >= 0); }
+// Class to bucket index: the summary counts thousands of servers on every ping.
+const BUCKET_OF = {};
+NET_BUCKETS.forEach((b, i) => { for (const c of b.classes) BUCKET_OF[c] = i; });
 
 function drawLegend() {
   const parts = NET_BUCKETS.filter((b) => b.legend).map((b) => {
@@ -75,7 +80,7 @@ function dotClass(s) { return SESSION_DOT[sessionState(s.id)] || netClass(s); }
 
 function bucketCounts() {
   const counts = NET_BUCKETS.map(() => 0);
-  for (const s of state.servers) counts[bucketOf(netClass(s))]++;
+  for (const s of state.servers) counts[BUCKET_OF[netClass(s)]]++;
   return counts;
 }
 

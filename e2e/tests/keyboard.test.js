@@ -1,0 +1,79 @@
+// The page by keyboard alone: the focus kept inside an open dialog, the server
+// list and its menu, and moving items within their group.
+'use strict';
+
+const assert = require('node:assert/strict');
+const { browserTests } = require('../harness');
+const { server, item, listed, realisticList } = require('../fixtures');
+
+const test = browserTests();
+
+const focusedId = (page) => page.evaluate(() => {
+  const a = document.activeElement;
+  return a.dataset.id || a.id || a.textContent;
+});
+
+test('Tab and Shift+Tab go round the controls of the top dialog only; closing gives the focus back', async (open) => {
+  const page = await open(listed());
+  const byKeys = (sel) => async () => { await page.focus(sel); await page.keyboard.press('Enter'); };
+  const rows = [ // how it opens, the box the focus must stay in, where the focus is after Escape
+    [byKeys('#btnAdd'), '#serverModal .dialog', 'btnAdd'],
+    [byKeys('#btnSettings'), '#settingsPanel .drawer', 'btnSettings'],
+    [async () => { await page.menu(item('a1'), '编辑 / 备注'); await byKeys('#btnDeleteServer')(); }, '#confirmModal .dialog', 'btnDeleteServer'],
+  ];
+  for (const [show, box, back] of rows) {
+    await show();
+    await page.waitForTimeout(50);
+    for (const key of [...Array(22).fill('Tab'), ...Array(22).fill('Shift+Tab')]) {
+      await page.keyboard.press(key);
+      assert.equal(await page.$eval(box, (b) => b.contains(document.activeElement)), true, `${box} after ${key}`);
+    }
+    await page.keyboard.press('Escape');
+    assert.equal(await focusedId(page), back, box);
+  }
+});
+
+test('the list by keyboard: Tab reaches it, arrows and Home/End select, Enter connects, the menu key opens a menu walked with arrows', async (open) => {
+  const page = await open(listed());
+  await page.focus('#btnPingAll');
+  await page.keyboard.press('Tab');
+  assert.equal(await focusedId(page), 'a1');
+  for (const [key, id] of [['ArrowDown', 'a2'], ['ArrowDown', 'a3'], ['ArrowDown', 'b1'], ['ArrowUp', 'a3'], ['End', 'c3'],
+    ['ArrowDown', 'c3'], ['Home', 'a1'], ['ArrowUp', 'a1'], ['ArrowDown', 'a2']]) {
+    await page.keyboard.press(key);
+    assert.deepEqual([await focusedId(page), await page.$eval('#serverList .sel', (li) => li.dataset.id)], [id, id], key);
+  }
+  assert.deepEqual(await page.sentBy(() => page.keyboard.press('Enter')), [{ cmd: 'connect', data: { id: 'a2' } }]);
+  const walk = []; // the focused entry after each key in the menu
+  for (const key of ['ContextMenu', 'ArrowDown', 'ArrowUp', 'ArrowUp', 'ArrowUp']) {
+    await page.keyboard.press(key);
+    walk.push(await focusedId(page));
+  }
+  assert.deepEqual(walk, ['连接（新标签）', '断开连接', '连接（新标签）', '删除', '复制地址']);
+  await page.keyboard.press('Enter');
+  assert.deepEqual([await page.isVisible('#ctxMenu'), await focusedId(page)], [false, 'a2']);
+  assert.equal(await page.textContent('#toasts .toast.ok'), '已复制 app-02.corp.example');
+
+  // In a long list End reaches an item that was not drawn yet.
+  await page.deliver('servers', Array.from({ length: 600 }, (_, i) => server('m' + i)));
+  await page.focus(item('m0'));
+  await page.keyboard.press('End');
+  assert.equal(await focusedId(page), 'm599');
+});
+
+test('Alt+Up and Alt+Down move the item past its neighbour in its group; it keeps the focus through the new list', async (open) => {
+  const page = await open(listed());
+  const cases = [ // item, key, "before" sent (null: nothing, at the end of its group)
+    ['a2', 'Alt+ArrowUp', 'a1'], ['a1', 'Alt+ArrowDown', 'a3'], ['b1', 'Alt+ArrowDown', 'c1'],
+    ['a1', 'Alt+ArrowUp', null], ['a3', 'Alt+ArrowDown', null],
+  ];
+  for (const [id, key, before] of cases) {
+    await page.focus(item(id));
+    assert.deepEqual(await page.sentBy(() => page.keyboard.press(key)), before === null ? [] : [{ cmd: 'reorder', data: { id, before } }],
+      `${id} ${key}`);
+  }
+  const [a1, a2, ...rest] = realisticList();
+  await page.focus(item('a2'));
+  await page.deliver('servers', [a2, a1, ...rest]);
+  assert.equal(await focusedId(page), 'a2');
+});
