@@ -14,7 +14,7 @@ function hostLabel(s) {
 // One table decides a server's colour, the summary count it goes into and
 // the legend's word for it, so that the three cannot disagree. A reachable
 // server takes the first band above its time (one with no measured time
-// counts as answering quickly); red is kept for servers that do not answer.
+// counts as normal); red is kept for servers that do not answer.
 const RTT_BANDS = [[50, 'st-ok'], [120, 'st-mid'], [Infinity, 'st-warn']];
 const STATE_CLASSES = { 2: 'st-port', 3: 'st-bad', 4: 'st-bad', 5: 'st-bad' };
 // In the summary's order; `name` is the legend's and the tooltip's word,
