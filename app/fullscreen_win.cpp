@@ -38,8 +38,8 @@ bool QueryMonitor(HWND window, BarRect* out) {
     return true;
 }
 
-void Place(HWND window, const RECT& r, UINT flags) {
-    SetWindowPos(window, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
+void Place(HWND window, const RECT& r) {
+    SetWindowPos(window, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, kPlaceFlags);
 }
 
 // The page hears of the change, then the active session takes the new area.
@@ -69,7 +69,7 @@ void Enter(FullscreenState& s) {
     BarRect monitor;
     const bool found = QueryMonitor(window, &monitor);
     if (found) {
-        Place(window, RECT{monitor.left, monitor.top, monitor.right, monitor.bottom}, kPlaceFlags);
+        Place(window, RECT{monitor.left, monitor.top, monitor.right, monitor.bottom});
     } else {
         // Where it is, but without the frame.
         SetWindowPos(window, nullptr, 0, 0, 0, 0, kPlaceFlags | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
@@ -82,7 +82,7 @@ void Leave(FullscreenState& s) {
     const HWND window = s.host.mainWindow;
     s.on = false;
     SetWindowLongW(window, GWL_STYLE, s.savedStyle);
-    Place(window, s.savedRect, kPlaceFlags);
+    Place(window, s.savedRect);
     if (s.savedMaximized) ShowWindow(window, SW_MAXIMIZE);
     Announce(s);
     // Last: the exit button's click that got here runs inside the bar.
