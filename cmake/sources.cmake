@@ -56,6 +56,8 @@ set(TAVOLIN_WIN32_SOURCES
   rdp/external_client.cpp
   rdp/client_reaper.cpp
   app/ui_resources.cpp
+  app/unlock_dialog_win.cpp
+  app/unlock_paint_win.cpp
   app/fullscreen_win.cpp
   app/fullscreen_bar_win.cpp
   webhost/webview_loader.cpp
