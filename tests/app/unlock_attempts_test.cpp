@@ -7,47 +7,37 @@
 
 namespace {
 
-// A verifier that accepts one password and remembers every text it saw.
-struct FakeVerifier {
-    std::string right;
-    std::vector<std::string> seen;
-
-    UnlockAttempts::Verifier get() {
-        return [this](const std::string& typed) {
-            seen.push_back(typed);
-            return typed == right;
-        };
-    }
-};
+// Accepts one password; seen keeps every text it was asked about.
+UnlockAttempts::Verifier Accepting(const std::string& right, std::vector<std::string>* seen) {
+    return [right, seen](const std::string& typed) {
+        seen->push_back(typed);
+        return typed == right;
+    };
+}
 
 }  // namespace
 
 TEST(UnlockAttempts, OnlyAPasswordInForceShowsTheDialog) {
     const struct {
-        const char* name;
         bool enabled;
         const char* hash;
         bool needed;
-    } cases[] = {
-        {"enabled with a digest", true, "ab", true},
-        {"enabled without a digest", true, "", false},
-        {"a digest left behind while disabled", false, "ab", false},
-        {"nothing set", false, "", false},
-    };
+    } cases[] = {{true, "ab", true}, {true, "", false}, {false, "ab", false}, {false, "", false}};
     for (const auto& c : cases) {
         AppConfig config;
         config.security.enabled = c.enabled;
         config.security.hash = c.hash;
-        EXPECT_EQ(NeedsUnlock(&config), c.needed) << c.name;
+        EXPECT_EQ(NeedsUnlock(&config), c.needed) << c.enabled << " " << c.hash;
     }
     EXPECT_FALSE(NeedsUnlock(nullptr));
 }
 
-// Four wrong passwords count down from 4 to 1 and an empty one in between
-// uses nothing; the fifth wrong one ends the dialog locked.
+// Four wrong passwords count down from 4 to 1, empty ones in between use
+// nothing and are never checked; the fifth wrong one ends the dialog locked,
+// and an ended dialog takes nothing more, not even the right password.
 TEST(UnlockAttempts, FiveWrongPasswordsEndLocked) {
-    FakeVerifier verifier{"secret", {}};
-    UnlockAttempts attempts(verifier.get());
+    std::vector<std::string> seen;
+    UnlockAttempts attempts(Accepting("secret", &seen));
     EXPECT_EQ(attempts.message(), "");
     const struct {
         const char* typed;
@@ -60,43 +50,36 @@ TEST(UnlockAttempts, FiveWrongPasswordsEndLocked) {
         {"", SubmitOutcome::Empty, "请输入密码"},
         {"secre", SubmitOutcome::Wrong, "密码不正确，还可以尝试 2 次"},
         {"密码", SubmitOutcome::Wrong, "密码不正确，还可以尝试 1 次"},
+        {"secret!", SubmitOutcome::OutOfAttempts, "密码不正确，还可以尝试 1 次"},
+        {"secret", SubmitOutcome::Finished, "密码不正确，还可以尝试 1 次"},
     };
     for (const auto& s : steps) {
         EXPECT_EQ(attempts.Submit(s.typed), s.outcome) << s.typed;
         EXPECT_EQ(attempts.message(), s.message) << s.typed;
-        EXPECT_FALSE(attempts.done()) << s.typed;
+        EXPECT_EQ(attempts.done(),
+                  s.outcome == SubmitOutcome::OutOfAttempts || s.outcome == SubmitOutcome::Finished)
+            << s.typed;
     }
-    EXPECT_EQ(attempts.attempts(), 4);
-    EXPECT_EQ(attempts.Submit("secret!"), SubmitOutcome::OutOfAttempts);
-    EXPECT_TRUE(attempts.done());
     EXPECT_FALSE(attempts.unlocked());
-    // An ended dialog takes nothing more, not even the right password.
-    EXPECT_EQ(attempts.Submit("secret"), SubmitOutcome::Finished);
-    EXPECT_FALSE(attempts.unlocked());
-    EXPECT_EQ(verifier.seen, (std::vector<std::string>{"Secret", "secret ", "secre", "密码", "secret!"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"Secret", "secret ", "secre", "密码", "secret!"}));
 }
 
-TEST(UnlockAttempts, TheRightPasswordAfterFourWrongOnesUnlocks) {
-    FakeVerifier verifier{"开门 Sesame", {}};
-    UnlockAttempts attempts(verifier.get());
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(attempts.Submit("wrong"), SubmitOutcome::Wrong);
-    EXPECT_EQ(attempts.Submit("开门 Sesame"), SubmitOutcome::Unlocked);
-    EXPECT_TRUE(attempts.done());
-    EXPECT_TRUE(attempts.unlocked());
-    attempts.GiveUp();  // a late Escape changes nothing
-    EXPECT_TRUE(attempts.unlocked());
-}
+// The right password after four wrong ones unlocks, and a late Escape
+// changes nothing; giving up ends locked without using an attempt.
+TEST(UnlockAttempts, UnlockingAndGivingUp) {
+    std::vector<std::string> seen;
+    UnlockAttempts right(Accepting("开门 Sesame", &seen));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(right.Submit("wrong"), SubmitOutcome::Wrong);
+    EXPECT_EQ(right.Submit("开门 Sesame"), SubmitOutcome::Unlocked);
+    right.GiveUp();
+    EXPECT_TRUE(right.done() && right.unlocked());
 
-TEST(UnlockAttempts, GivingUpEndsLockedWithoutAnAttempt) {
-    FakeVerifier verifier{"secret", {}};
-    UnlockAttempts attempts(verifier.get());
-    EXPECT_EQ(attempts.Submit("wrong"), SubmitOutcome::Wrong);
-    attempts.GiveUp();
-    EXPECT_TRUE(attempts.done());
-    EXPECT_FALSE(attempts.unlocked());
-    EXPECT_EQ(attempts.attempts(), 1);
-    EXPECT_EQ(attempts.Submit("secret"), SubmitOutcome::Finished);
-    EXPECT_EQ(verifier.seen.size(), 1u);
+    UnlockAttempts given(Accepting("secret", &seen));
+    EXPECT_EQ(given.Submit("wrong"), SubmitOutcome::Wrong);
+    given.GiveUp();
+    EXPECT_TRUE(given.done());
+    EXPECT_FALSE(given.unlocked());
+    EXPECT_EQ(given.attempts(), 1);
 }
 
 TEST(UnlockAttempts, TheLineUnderTheField) {
