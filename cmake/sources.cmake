@@ -17,6 +17,8 @@ set(TAVOLIN_PORTABLE_SOURCES
   rdp/external_client_command.cpp
   rdp/session_state.cpp
   app/resource_fingerprint.cpp
+  app/command_line.cpp
+  app/window_placement.cpp
   app/unlock_layout.cpp
   app/unlock_attempts.cpp
   app/fullscreen_geometry.cpp

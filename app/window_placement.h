@@ -1,0 +1,46 @@
+// Where the main window opens and what of its place is kept when it closes:
+// the rules alone, in screen pixels, without the system.
+#pragma once
+
+#include "config/app_config.h"
+
+struct WindowBox {
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
+    friend bool operator==(const WindowBox& a, const WindowBox& b) {
+        return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+    }
+};
+
+// The saved box, or the saved size centred on the screen when the saved
+// position is negative (never saved) or within 200 pixels of the right or
+// bottom edge, where the window could not be grabbed.
+WindowBox InitialWindowBox(const UiSettings& ui, int screenWidth, int screenHeight);
+
+// The show commands involved (the system's SW_ values).
+constexpr int kShowNormal = 1;
+constexpr int kShowMaximized = 3;
+
+// A saved maximized window opens maximized whatever the program was given;
+// otherwise the given command, or a normal window for 0.
+int InitialShowCommand(const UiSettings& ui, int givenShowCommand);
+
+// The window as it is when it closes.
+struct ClosingWindow {
+    bool rectKnown = false;  // its outer rectangle could be read
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool maximized = false;
+    bool minimized = false;
+    bool restoresMaximized = false;  // minimized from the maximized state
+};
+
+// Keeps whether the window was maximized and, for a normal window, its
+// outer rectangle. A maximized window keeps the last normal place; so does a
+// minimized one, whose rectangle is only its icon's, far off the screen (it
+// is kept maximized when it came from there).
+void RecordClosingPlacement(UiSettings& ui, const ClosingWindow& window);

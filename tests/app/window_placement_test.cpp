@@ -1,0 +1,80 @@
+#include "app/window_placement.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+UiSettings Saved(int x, int y, int w, int h, bool maximized = false) {
+    UiSettings ui;
+    ui.x = x;
+    ui.y = y;
+    ui.w = w;
+    ui.h = h;
+    ui.maximized = maximized;
+    return ui;
+}
+
+}  // namespace
+
+TEST(WindowPlacement, SavedBoxOrCentredOnTheScreen) {
+    const struct {
+        UiSettings ui;
+        WindowBox want;
+    } cases[] = {
+        {Saved(100, 50, 1180, 720), {100, 50, 1180, 720}},
+        {Saved(0, 0, 900, 600), {0, 0, 900, 600}},
+        // The defaults (-1) and any negative coordinate centre.
+        {Saved(-1, -1, 1180, 720), {210, 140, 1180, 720}},
+        {Saved(-1, 300, 1180, 720), {210, 140, 1180, 720}},
+        {Saved(300, -5, 1000, 600), {300, 200, 1000, 600}},
+        // 200 pixels from the right or bottom edge is still reachable, 201 is not.
+        {Saved(1400, 800, 1000, 600), {1400, 800, 1000, 600}},
+        {Saved(1401, 100, 1000, 600), {300, 200, 1000, 600}},
+        {Saved(100, 801, 1000, 600), {300, 200, 1000, 600}},
+        // Odd differences and a window wider than the screen truncate toward zero.
+        {Saved(-1, -1, 1001, 601), {299, 199, 1001, 601}},
+        {Saved(-1, -1, 1701, 1003), {-50, -1, 1701, 1003}},
+    };
+    for (const auto& c : cases) {
+        const WindowBox got = InitialWindowBox(c.ui, 1600, 1000);
+        EXPECT_TRUE(got == c.want) << c.ui.x << "," << c.ui.y << " " << c.ui.w << "x" << c.ui.h << " -> "
+                                   << got.x << "," << got.y << " " << got.w << "x" << got.h;
+    }
+}
+
+TEST(WindowPlacement, ShowCommand) {
+    EXPECT_EQ(InitialShowCommand(Saved(0, 0, 900, 600, true), 7), kShowMaximized);
+    EXPECT_EQ(InitialShowCommand(Saved(0, 0, 900, 600, true), 0), kShowMaximized);
+    EXPECT_EQ(InitialShowCommand(Saved(0, 0, 900, 600), 7), 7);
+    EXPECT_EQ(InitialShowCommand(Saved(0, 0, 900, 600), 0), kShowNormal);
+}
+
+TEST(WindowPlacement, WhatClosingKeeps) {
+    const UiSettings before = Saved(10, 20, 1000, 700, true);
+    const struct {
+        const char* name;
+        ClosingWindow window;
+        UiSettings want;
+    } cases[] = {
+        {"normal", {true, 40, 30, 1240, 830, false, false, false}, Saved(40, 30, 1200, 800)},
+        {"maximized keeps the normal place",
+         {true, -8, -8, 1608, 968, true, false, false},
+         Saved(10, 20, 1000, 700, true)},
+        {"rectangle unknown", {false, 1, 2, 3, 4, true, false, false}, before},
+        {"minimized keeps the place",
+         {true, -32000, -32000, -31840, -31972, false, true, false},
+         Saved(10, 20, 1000, 700)},
+        {"minimized from maximized",
+         {true, -32000, -32000, -31840, -31972, false, true, true},
+         Saved(10, 20, 1000, 700, true)},
+    };
+    for (const auto& c : cases) {
+        UiSettings ui = before;
+        RecordClosingPlacement(ui, c.window);
+        EXPECT_EQ(ui.x, c.want.x) << c.name;
+        EXPECT_EQ(ui.y, c.want.y) << c.name;
+        EXPECT_EQ(ui.w, c.want.w) << c.name;
+        EXPECT_EQ(ui.h, c.want.h) << c.name;
+        EXPECT_EQ(ui.maximized, c.want.maximized) << c.name;
+    }
+}
