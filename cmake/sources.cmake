@@ -58,6 +58,10 @@ set(TAVOLIN_WIN32_SOURCES
   rdp/external_client.cpp
   rdp/client_reaper.cpp
   app/ui_resources.cpp
+  app/main_window.cpp
+  app/main_window_keys_win.cpp
+  app/title_bar_win.cpp
+  app/export_dialog_win.cpp
   app/unlock_dialog_win.cpp
   app/unlock_paint_win.cpp
   app/fullscreen_win.cpp
