@@ -62,6 +62,7 @@ set(TAVOLIN_WIN32_SOURCES
   app/main_window_keys_win.cpp
   app/title_bar_win.cpp
   app/export_dialog_win.cpp
+  app/startup_win.cpp
   app/unlock_dialog_win.cpp
   app/unlock_paint_win.cpp
   app/fullscreen_win.cpp
