@@ -10,10 +10,8 @@
 TEST(DisconnectReasonTable, KnowsItsCodesAndOnlyThose) {
     EXPECT_STREQ(KnownDisconnectReasonText(0), "连接已结束");
     EXPECT_STREQ(KnownDisconnectReasonText(3), "会话被服务器结束（管理员结束、建立连接出错或网络故障）");
-    EXPECT_STREQ(KnownDisconnectReasonText(516), "连不上远程计算机：未开启远程桌面、机器关机或网络不可达");
-    EXPECT_STREQ(KnownDisconnectReasonText(2825),
-                 "服务器要求网络级别身份验证（NLA）但认证没有完成：请核对这台服务器的用户名和密码");
     EXPECT_STREQ(KnownDisconnectReasonText(4615), "首次登录必须先修改密码");
+    // 2, 260, 516 and 2825 reach the page in the connection tests.
     // Neighbours of known codes, negatives and the far ends are not known.
     for (int code : {-1, 4, 261, 263, 265, 517, 2821, 2824, 4614, 4616, 2147483647, -2147483647 - 1}) {
         EXPECT_EQ(KnownDisconnectReasonText(code), nullptr) << code;
@@ -76,7 +74,8 @@ TEST(ExternalClientCommand, NamesHostAndPort) {
 }
 
 TEST(ExternalClientCommand, RefusesHostsThatWouldAddArguments) {
-    for (const char* host : {"a b", "srv /admin", "\"srv\"", "srv\t", "a\nb", "x\x7f"}) {
+    for (const char* host : {"a b", "srv /admin", "\"srv\"", "srv\t", "a\nb", "x\x7f", "srv/admin", "srv\\x",
+                             "a,b", "a;b", "a&b"}) {
         EXPECT_FALSE(IsSafeClientHost(host)) << host;
     }
     for (const char* host : {"srv.example.com", "10.0.0.5", "::1", "[fe80::1]", "服务器.公司", "host-01_a"}) {

@@ -90,7 +90,8 @@ TEST(DisplaySizingRules, ConnectingAndSwitchingModes) {
     EXPECT_EQ(OnHostResized(s, kFollowing, {1000, 600}, 5000), ResizeStep::SendNow);
 }
 
-TEST(DisplaySizingRules, DesktopSizeAndSmartSizing) {
+// Whether the picture scales is the control tests' part, put by put.
+TEST(DisplaySizingRules, DesktopSize) {
     const struct {
         int recordWidth, recordHeight;
         PixelSize client, desktop;
@@ -104,7 +105,4 @@ TEST(DisplaySizingRules, DesktopSizeAndSmartSizing) {
         EXPECT_EQ(desktop.width, c.desktop.width) << c.client.width;
         EXPECT_EQ(desktop.height, c.desktop.height) << c.client.height;
     }
-    EXPECT_TRUE(SmartSizingFor(false, false));
-    EXPECT_TRUE(SmartSizingFor(true, true));
-    EXPECT_FALSE(SmartSizingFor(true, false));
 }

@@ -38,6 +38,13 @@ protected:
         return static_cast<int>(control.Journal("call UpdateSessionDisplaySettings").size());
     }
     void Resize(int width, int height) { session.SetBounds(RECT{0, 0, width, height}); }
+    // The SmartSizing values put since the journal was cleared, as "-1 0 ".
+    std::string SmartSizing() const {
+        const std::string put = "put AdvancedSettings2.SmartSizing=bool:";
+        std::string values;
+        for (const std::string& line : control.Journal(put)) values += line.substr(put.size()) + " ";
+        return values;
+    }
     SIZE ControlSize() const {
         RECT rect = {};
         GetWindowRect(session.controlWindow(), &rect);
@@ -122,33 +129,7 @@ TEST_F(DisplaySizing, AServerNotReadyIsAskedThreeMoreTimes) {
     EXPECT_EQ(session.remoteWidth(), 1000);
 }
 
-TEST_F(DisplaySizing, SwitchingToStretchKillsAPendingSend) {
-    ConnectAt(1000, 600, true);
-    Resize(1100, 650);
-    g_now += 30;
-    Resize(1200, 700);
-    session.SetChangeRemoteResolution(false);
-    EXPECT_TRUE(log.has("INFO", "显示方式已切换为「跟随拉伸」（远端分辨率保持不变）"));
-    EXPECT_EQ(control.Journal("put AdvancedSettings2.SmartSizing").back(),
-              "put AdvancedSettings2.SmartSizing=bool:-1");
-    PumpFor(300);
-    EXPECT_EQ(Sends(), 1);
-    g_now += 1000;
-    Resize(900, 500);  // stretching: sizes never reach the server
-    EXPECT_EQ(Sends(), 1);
-    EXPECT_EQ(ControlSize().cx, 900);
-
-    // Back to following the tab: the current size goes at once.
-    session.SetChangeRemoteResolution(true);
-    EXPECT_TRUE(log.has("INFO", "显示方式已切换为「更改分辨率」（当场生效，不需要重连）"));
-    EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings").back(), UpdateCall(900, 500));
-    EXPECT_EQ(control.Journal("put AdvancedSettings2.SmartSizing").back(),
-              "put AdvancedSettings2.SmartSizing=bool:-1");
-    session.SetChangeRemoteResolution(true);  // no change: nothing happens
-    EXPECT_EQ(Sends(), 2);
-}
-
-TEST_F(DisplaySizing, TheEndOfADragSendsAtOnceOrRestretches) {
+TEST_F(DisplaySizing, TheEndOfADragSendsAtOnceAndStretchingStopsSending) {
     ConnectAt(1000, 600, true);
     Resize(1100, 650);
     g_now += 30;
@@ -158,27 +139,39 @@ TEST_F(DisplaySizing, TheEndOfADragSendsAtOnceOrRestretches) {
     PumpFor(200);
     EXPECT_EQ(Sends(), 2);
 
+    g_now += 30;
+    Resize(1300, 750);  // waits for the timer
     session.SetChangeRemoteResolution(false);
+    EXPECT_TRUE(log.has("INFO", "显示方式已切换为「跟随拉伸」（远端分辨率保持不变）"));
+    EXPECT_EQ(SmartSizing(), "-1 ");
+    PumpFor(300);
+    EXPECT_EQ(Sends(), 2);  // the waiting size was dropped
+    g_now += 1000;
+    Resize(900, 500);  // stretching: sizes never reach the server
+    EXPECT_EQ(Sends(), 2);
+    EXPECT_EQ(ControlSize().cx, 900);
+    // The end of a drag and a refresh stretch the picture anew; the host
+    // window's own end of a drag does both.
     control.ClearJournal();
     session.OnExitSizeMove();
-    EXPECT_EQ(control.Journal("put AdvancedSettings2.SmartSizing"),
-              (std::vector<std::string>{"put AdvancedSettings2.SmartSizing=bool:-1",
-                                        "put AdvancedSettings2.SmartSizing=bool:0",
-                                        "put AdvancedSettings2.SmartSizing=bool:-1"}));
+    EXPECT_EQ(SmartSizing(), "-1 0 -1 ");
     control.ClearJournal();
     session.RefreshStretch();
-    EXPECT_EQ(control.Journal("put AdvancedSettings2.SmartSizing"),
-              (std::vector<std::string>{"put AdvancedSettings2.SmartSizing=bool:0",
-                                        "put AdvancedSettings2.SmartSizing=bool:-1"}));
-    // The host window's own end of a drag does the same, and once more.
+    EXPECT_EQ(SmartSizing(), "0 -1 ");
     control.ClearJournal();
     SendMessageW(session.hostWindow(), WM_EXITSIZEMOVE, 0, 0);
-    EXPECT_EQ(control.Journal("put AdvancedSettings2.SmartSizing").size(), 5u);
+    EXPECT_EQ(SmartSizing(), "-1 0 -1 0 -1 ");
 
-    session.SetChangeRemoteResolution(true);
+    // Back to following the tab: the current size goes at once, and only
+    // once; a refresh is for stretching only.
     control.ClearJournal();
-    session.RefreshStretch();  // only for stretching
-    EXPECT_TRUE(control.Journal("put AdvancedSettings2.SmartSizing").empty());
+    session.SetChangeRemoteResolution(true);
+    EXPECT_TRUE(log.has("INFO", "显示方式已切换为「更改分辨率」（当场生效，不需要重连）"));
+    session.SetChangeRemoteResolution(true);
+    session.RefreshStretch();
+    EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings"),
+              std::vector<std::string>{UpdateCall(900, 500)});
+    EXPECT_EQ(SmartSizing(), "-1 ");
 }
 
 TEST_F(DisplaySizing, TheControlAlwaysFillsTheHost) {

@@ -71,10 +71,7 @@ TEST_F(ExternalClient, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
     EXPECT_EQ(session.mode(), SessionMode::Mstsc);
     EXPECT_EQ(session.state(), SessionState::Connecting);
     ASSERT_EQ(observer.reports.size(), 2u);
-    EXPECT_EQ(observer.last().state, SessionState::Connecting);
-    EXPECT_EQ(observer.last().code, 0);
-    EXPECT_EQ(observer.last().detail, "已用系统 mstsc 打开会话");
-    EXPECT_EQ(observer.last().mode, "mstsc");
+    EXPECT_EQ(observer.last().text(), "1 0 mstsc 已用系统 mstsc 打开会话");
     // The client reports nothing, so no deadline may close its tab.
     EXPECT_EQ(session.connectDeadline(), 0u);
     EXPECT_TRUE(log.hasPrefix("INFO", "mstsc.exe 窗口已内嵌，pid="));
@@ -86,19 +83,18 @@ TEST_F(ExternalClient, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
     EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE), static_cast<LONG_PTR>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               0);
-    RECT rect;
-    GetWindowRect(client, &rect);
-    MapWindowPoints(nullptr, session.hostWindow(), reinterpret_cast<POINT*>(&rect), 2);
-    EXPECT_EQ(rect.left, 0);
-    EXPECT_EQ(rect.top, 0);
-    EXPECT_EQ(rect.right, 900);
-    EXPECT_EQ(rect.bottom, 500);
+    const auto placed = [&] {
+        RECT r;
+        GetWindowRect(client, &r);
+        MapWindowPoints(nullptr, session.hostWindow(), reinterpret_cast<POINT*>(&r), 2);
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+               std::to_string(r.bottom);
+    };
+    EXPECT_EQ(placed(), "0,0,900,500");
 
     // A new tab size moves the window and only records the stretched size.
     session.SetBounds(RECT{0, 0, 700, 400});
-    GetWindowRect(client, &rect);
-    EXPECT_EQ(rect.right - rect.left, 700);
-    EXPECT_EQ(rect.bottom - rect.top, 400);
+    EXPECT_EQ(placed(), "0,0,700,400");
     EXPECT_TRUE(log.has("INFO", "mstsc 模式：画面按窗口尺寸 700x400 拉伸显示"));
     EXPECT_EQ(session.remoteWidth(), 700);
     EXPECT_EQ(session.state(), SessionState::Connecting);
@@ -124,8 +120,7 @@ TEST_F(ExternalClient, NoUsableWindowEndsTheClientAndFails) {
     EXPECT_TRUE(session.Connect(TestServer("db.example", 3390), &observer, true));
     ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Failed); }));
     EXPECT_TRUE(log.has("ERROR", "等待 mstsc.exe 窗口超时"));
-    EXPECT_EQ(observer.last().code, -1);
-    EXPECT_EQ(observer.last().mode, "none");
+    EXPECT_EQ(observer.last().text(), "4 -1 none 无法创建远程桌面会话（控件与 mstsc 都不可用）");
     EXPECT_EQ(session.mode(), SessionMode::None);
     // The narrow window went with its terminated process.
     EXPECT_TRUE(PumpUntil([] { return ClientWindowsOnScreen() == 0; }, 3000));
@@ -137,9 +132,7 @@ TEST_F(ExternalClient, DisconnectReportsOnceTheClientHasGone) {
     session.Disconnect();
     EXPECT_EQ(session.controlWindow(), nullptr);
     ASSERT_TRUE(PumpUntil([&] { return observer.reports.size() > reports; }));
-    EXPECT_EQ(observer.last().state, SessionState::Disconnected);
-    EXPECT_EQ(observer.last().code, 1);
-    EXPECT_EQ(observer.last().detail, "已断开");
+    EXPECT_EQ(observer.last().text(), "3 1 mstsc 已断开");
     EXPECT_EQ(ClientWindowsOnScreen(), 0);
 }
 
@@ -183,8 +176,6 @@ TEST_F(ExternalClient, AHostThatWouldAddArgumentsIsRefused) {
     EXPECT_FALSE(session.Connect(TestServer("db.example /admin", 3390), &observer, true));
     EXPECT_TRUE(log.has("ERROR", "主机地址含有空格、引号或控制字符，不能交给 mstsc.exe：db.example /admin"));
     EXPECT_FALSE(log.hasPrefix("ERROR", "等待 mstsc.exe"));
-    EXPECT_EQ(observer.last().state, SessionState::Failed);
-    EXPECT_EQ(observer.last().code, -1);
-    EXPECT_EQ(observer.last().detail, "主机地址含有空格、引号或控制字符，无法打开会话");
+    EXPECT_EQ(observer.last().text(), "4 -1 none 主机地址含有空格、引号或控制字符，无法打开会话");
     EXPECT_EQ(ClientWindowsOnScreen(), 0);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/file_io.h"
@@ -23,38 +24,23 @@ public:
 
 constexpr wchar_t kParentClass[] = L"TavolinTestParent";
 
-LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 void RegisterParentClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &ParentProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    windowClass.lpszClassName = kParentClass;
-    registered = RegisterClassExW(&windowClass) != 0;
+    static const bool registered = [] {
+        WNDCLASSEXW windowClass = {};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = &DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+        windowClass.lpszClassName = kParentClass;
+        return RegisterClassExW(&windowClass) != 0;
+    }();
+    (void)registered;
 }
 
 template <typename Fn>
 Fn Export(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
 }
 
 }  // namespace
@@ -125,15 +111,18 @@ std::vector<std::string> StandinControl::Journal() const {
     auto journal = Export<StandinJournalFn>(module_, "StandinJournal");
     if (journal == nullptr) return {};
     std::string text;
-    for (;;) {
-        const int length = journal(text.empty() ? nullptr : &text[0], static_cast<int>(text.size()));
-        if (length < static_cast<int>(text.size())) {
-            text.resize(length);
-            break;
-        }
-        text.assign(length + 1, '\0');
+    // The journal may grow between the calls (the connection's thread writes too).
+    for (int length = journal(nullptr, 0);; length = journal(nullptr, 0)) {
+        text.assign(static_cast<std::size_t>(length) + 1, '\0');
+        if (journal(&text[0], static_cast<int>(text.size())) <= length) break;
     }
-    return SplitLines(text);
+    text.resize(std::strlen(text.c_str()));
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
 }
 
 std::vector<std::string> StandinControl::Journal(const std::string& prefix) const {

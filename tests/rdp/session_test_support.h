@@ -32,12 +32,16 @@ private:
 
 HWND SharedTopLevel();
 
-
 struct StateReport {
     SessionState state;
     int code;
     std::string detail;
     std::string mode;
+    // "state code mode detail", to compare a report in one line.
+    std::string text() const {
+        return std::to_string(static_cast<int>(state)) + " " + std::to_string(code) + " " + mode + " " +
+               detail;
+    }
 };
 
 class RecordingObserver : public IRdpObserver {
@@ -48,6 +52,11 @@ public:
     // True once a report of this state has arrived.
     bool saw(SessionState state) const;
     const StateReport& last() const { return reports.back(); }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (const StateReport& report : reports) out.push_back(report.text());
+        return out;
+    }
 };
 
 // The stand-in control DLL, loaded into the test process (the very module
