@@ -13,9 +13,13 @@ TEST_F(SettingsCommands, SaveSettingsCorrectsSavesAndReArmsProbing) {
     Send("saveSettings",
          "{\"pingTimeoutMs\":50,\"pingThreads\":99,\"pingIntervalSec\":30,\"defaultUser\":\"  ops \","
          "\"defaultColorDepth\":\"24\",\"darkTheme\":null,\"changeRemoteResolution\":true,\"unknown\":1}");
+    // What the program holds (and shows) is what config.json holds.
+    const auto settings = [&] {
+        EXPECT_EQ(DescribeSettings(OnDisk()), DescribeSettings(config));
+        return DescribeSettings(config);
+    };
     // A member sent but unreadable takes its default: the dark theme here.
-    EXPECT_EQ(DescribeSettings(OnDisk()),
-              "ping=30,200,32 security=0,,, ui=1,-1,-1,1180,720,0 defaults=ops,,24,1 display=1");
+    EXPECT_EQ(settings(), "ping=30,200,32 security=0,,, ui=1,-1,-1,1180,720,0 defaults=ops,,24,1 display=1");
     EXPECT_EQ(probes.timeouts, (std::vector<int>{200}));
     EXPECT_EQ(window.calls, (std::vector<std::string>{"theme", "probe timer 30000"}));
     EXPECT_EQ(page.names(), (std::vector<std::string>{"settings", "toast"}));
@@ -27,8 +31,7 @@ TEST_F(SettingsCommands, SaveSettingsCorrectsSavesAndReArmsProbing) {
     EXPECT_EQ(window.calls, (std::vector<std::string>{"probe timer 0"}));  // periodic probing off
     EXPECT_EQ(tabs.calls, (std::vector<std::string>{"resolution off"}));
     // Members not sent are kept.
-    EXPECT_EQ(DescribeSettings(OnDisk()),
-              "ping=0,200,1 security=0,,, ui=1,-1,-1,1180,720,0 defaults=ops,,24,1 display=0");
+    EXPECT_EQ(settings(), "ping=0,200,1 security=0,,, ui=1,-1,-1,1180,720,0 defaults=ops,,24,1 display=0");
 }
 
 TEST_F(SettingsCommands, PasswordCommandsCheckTheOldPasswordOnlyWhenOneIsSet) {
