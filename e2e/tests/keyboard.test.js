@@ -31,6 +31,18 @@ test('Tab and Shift+Tab go round the controls of the top dialog only; closing gi
     await page.keyboard.press('Escape');
     assert.equal(await focusedId(page), back, box);
   }
+  await page.keyboard.press('Escape');
+
+  // The editor's late first focus must not pull the focus out from under a
+  // confirmation opened on top of it before that focus came.
+  const focusAfter = await page.evaluate(async (sel) => {
+    document.querySelector(sel + ' .edit').click();
+    document.getElementById('btnDeleteServer').click();
+    document.getElementById('confirmNo').focus();
+    await new Promise((r) => setTimeout(r, 120));
+    return document.activeElement.id;
+  }, item('a1'));
+  assert.equal(focusAfter, 'confirmOk');
 });
 
 test('the list by keyboard: Tab reaches it, arrows and Home/End select, Enter connects, the menu key opens a menu walked with arrows', async (open) => {

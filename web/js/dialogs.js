@@ -33,10 +33,14 @@ function closeDialog(id) {
   floatingChanged();
 }
 
+function topDialog() {
+  return dialogStack.length ? $(dialogStack[dialogStack.length - 1].id) : null;
+}
+
 // Tab and Shift+Tab go round the controls of the top dialog and never leave
 // it, because what lies behind the mask cannot be used.
 function keepFocusInDialog(ev) {
-  const top = dialogStack.length ? $(dialogStack[dialogStack.length - 1].id) : null;
+  const top = topDialog();
   if (!top) return;
   const list = [...top.querySelectorAll('button, input, select, textarea, [tabindex]')].filter((e) =>
     e.tabIndex >= 0 && !e.disabled && e.getClientRects().length && getComputedStyle(e).visibility === 'visible');
@@ -50,11 +54,14 @@ function keepFocusInDialog(ev) {
 function isOpen(id) { return !$(id).hidden; }
 
 // The focus waits until the dialog is shown, and leaves alone a field the
-// user already went to in the meantime.
+// user already went to in the meantime. A dialog that another one covered in
+// between (the delete confirmation over the editor) gets nothing: the focus
+// would land behind the mask on top.
 function focusLater(id) {
   setTimeout(() => {
-    const a = document.activeElement;
+    const a = document.activeElement, top = topDialog();
     if (a && /^(INPUT|TEXTAREA|SELECT)$/.test(a.tagName)) return;
+    if (!top || !top.contains($(id))) return;
     $(id).focus();
   }, 30);
 }
