@@ -42,7 +42,7 @@ test('Tab and Shift+Tab go round the controls of the top dialog only; closing gi
     await new Promise((r) => setTimeout(r, 120));
     return document.activeElement.id;
   }, item('a1'));
-  assert.equal(focusAfter, 'confirmOk');
+  assert.equal(focusAfter, 'confirmNo');
 });
 
 test('the list by keyboard: Tab reaches it, arrows and Home/End select, Enter connects, the menu key opens a menu walked with arrows', async (open) => {

@@ -53,15 +53,14 @@ function keepFocusInDialog(ev) {
 
 function isOpen(id) { return !$(id).hidden; }
 
-// The focus waits until the dialog is shown, and leaves alone a field the
-// user already went to in the meantime. A dialog that another one covered in
-// between (the delete confirmation over the editor) gets nothing: the focus
-// would land behind the mask on top.
+// The focus waits until the dialog is shown, and leaves alone whatever in the
+// dialog the user already went to in the meantime. A dialog that another one
+// covered in between (the delete confirmation over the editor) gets nothing:
+// the focus would land behind the mask on top.
 function focusLater(id) {
   setTimeout(() => {
-    const a = document.activeElement, top = topDialog();
-    if (a && /^(INPUT|TEXTAREA|SELECT)$/.test(a.tagName)) return;
-    if (!top || !top.contains($(id))) return;
+    const top = topDialog();
+    if (!top || !top.contains($(id)) || top.contains(document.activeElement)) return;
     $(id).focus();
   }, 30);
 }
