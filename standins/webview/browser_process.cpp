@@ -117,6 +117,10 @@ std::vector<std::string> BrowserArguments(BrowserMode mode, const std::string& u
                                      "--disable-background-networking",
                                      "--disable-component-update",
                                      "--password-store=basic",
+                                     // An embedded view shows no browser bars: no offer to
+                                     // translate the Chinese page, no warning about the flags.
+                                     "--disable-features=Translate",
+                                     "--test-type",
                                      "--user-data-dir=" + profile,
                                      "--remote-debugging-port=0"};
     if (mode == BrowserMode::kHeadless) {
