@@ -1,5 +1,6 @@
 #include "standins/rdpcontrol/journal.h"
 
+#include <cstdlib>
 #include <map>
 
 namespace {
@@ -14,6 +15,7 @@ struct TestState {
     std::map<std::string, long> options;
     DescriptionKind descriptionKind = DescriptionKind::kDefault;
     std::wstring description;
+    bool environmentRead = false;
 };
 
 TestState g_state;
@@ -26,7 +28,29 @@ public:
     StateLock& operator=(const StateLock&) = delete;
 };
 
+// A program that loads the control through COM cannot be reached by the
+// tests' calls: "TAVOLIN_RDP_STANDIN_OPTIONS" ("name=value,name=value")
+// gives it its options from the start. Read once; a reset does not bring
+// them back.
+void ReadEnvironmentOptionsLocked() {
+    if (g_state.environmentRead) return;
+    g_state.environmentRead = true;
+    char text[1024] = {};
+    const DWORD length = GetEnvironmentVariableA("TAVOLIN_RDP_STANDIN_OPTIONS", text, sizeof(text));
+    if (length == 0 || length >= sizeof(text)) return;
+    std::string rest(text, length);
+    while (!rest.empty()) {
+        const size_t comma = rest.find(',');
+        const std::string item = rest.substr(0, comma);
+        rest = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
+        const size_t equals = item.find('=');
+        if (equals == std::string::npos || equals == 0) continue;
+        g_state.options[item.substr(0, equals)] = std::strtol(item.c_str() + equals + 1, nullptr, 0);
+    }
+}
+
 long OptionLocked(const std::string& name) {
+    ReadEnvironmentOptionsLocked();
     const auto found = g_state.options.find(name);
     return found == g_state.options.end() ? 0 : found->second;
 }
@@ -71,6 +95,7 @@ void SetOption(const char* name, long value) noexcept {
     if (name == nullptr) return;
     try {
         StateLock lock;
+        ReadEnvironmentOptionsLocked();
         g_state.options[name] = value;
     } catch (...) {
     }
@@ -129,6 +154,7 @@ bool ErrorDescription(long reason, long extended, std::wstring* text) noexcept {
 
 void ResetTestState() noexcept {
     StateLock lock;
+    g_state.environmentRead = true;
     g_state.journal.clear();
     g_state.options.clear();
     g_state.descriptionKind = DescriptionKind::kDefault;

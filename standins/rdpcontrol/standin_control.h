@@ -36,7 +36,8 @@ constexpr CLSID kStandinControlClsid = {
 constexpr wchar_t kStandinDllName[] = L"tavolin_rdp_standin.dll";
 
 // Options a test sets before the program creates or uses the control. All
-// are 0 after StandinReset. HRESULT options fail the named call with that
+// are 0 after StandinReset. A program started by a test gets its options
+// from the environment: TAVOLIN_RDP_STANDIN_OPTIONS="name=value,..." HRESULT options fail the named call with that
 // HRESULT when non-zero.
 //   "create_fail_hr"            the class factory's CreateInstance
 //   "no_dispatch"               QueryInterface for IDispatch fails

@@ -123,6 +123,11 @@ std::vector<std::string> BrowserArguments(BrowserMode mode, const std::string& u
                                      "--test-type",
                                      "--user-data-dir=" + profile,
                                      "--remote-debugging-port=0"};
+    // The page's viewport is the host's bounds, as in the embedded view;
+    // headless, only its size counts.
+    const long width = placement.right - placement.left, height = placement.bottom - placement.top;
+    if (width > 0 && height > 0)
+        args.push_back("--window-size=" + std::to_string(width) + "," + std::to_string(height));
     if (mode == BrowserMode::kHeadless) {
         args.push_back("--headless=new");
         args.push_back(url);
@@ -130,8 +135,6 @@ std::vector<std::string> BrowserArguments(BrowserMode mode, const std::string& u
         args.push_back("--app=" + url);
         args.push_back("--window-position=" + std::to_string(placement.left) + "," +
                        std::to_string(placement.top));
-        args.push_back("--window-size=" + std::to_string(placement.right - placement.left) + "," +
-                       std::to_string(placement.bottom - placement.top));
     }
     return args;
 }

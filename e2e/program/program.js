@@ -1,0 +1,192 @@
+// The running program for the end-to-end scenarios: tavolin.exe under Wine
+// (in the Wine session the caller started: WINEPREFIX and DISPLAY set), the
+// stand-in browser runtime showing its page in headless Chromium, which the
+// scenarios drive through the DevTools port, and the program's native
+// windows as window_probe.exe reports them.
+'use strict';
+
+const { spawn, execFile } = require('node:child_process');
+const fs = require('node:fs');
+const net = require('node:net');
+const os = require('node:os');
+const path = require('node:path');
+const { test } = require('node:test');
+const { chromium } = require('playwright-core');
+
+const ROOT = path.resolve(__dirname, '..', '..');
+const BUILD = process.env.TAVOLIN_BUILD || path.join(ROOT, 'build', 'windows');
+const SHOTS = path.join(ROOT, 'build', 'e2e-screenshots');
+const FAILURES = path.join(ROOT, 'build', 'e2e-program');
+
+const winPath = (p) => 'Z:' + p.replace(/\//g, '\\');
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+function wine(args, env = {}) {
+  return new Promise((resolve) => {
+    execFile('wine', args, { env: { ...process.env, ...env }, maxBuffer: 1 << 22 }, (error, stdout) =>
+      resolve({ code: error ? (typeof error.code === 'number' ? error.code : 1) : 0, stdout }));
+  });
+}
+
+async function until(what, fn, ms = 20000) {
+  const end = Date.now() + ms;
+  for (;;) {
+    const value = await fn();
+    if (value) return value;
+    if (Date.now() > end) throw new Error('timed out waiting for ' + what);
+    await sleep(150);
+  }
+}
+
+// The program's top-level windows, each with its children.
+async function windowsOf(image = 'tavolin.exe') {
+  const { stdout } = await wine([path.join(BUILD, 'window_probe.exe'), 'list', image]);
+  return stdout.split('\n').filter((l) => l.startsWith('{')).map((l) => JSON.parse(l));
+}
+
+const windowCommand = (command, hwnd) => wine([path.join(BUILD, 'window_probe.exe'), command, hwnd]);
+
+const STANDIN_CONTROL = path.join(BUILD, 'tests', 'tavolin_rdp_standin.dll');
+const registerControl = (yes) => wine(['regsvr32', '/s', ...(yes ? [] : ['/u']), winPath(STANDIN_CONTROL)]);
+
+// A peer that accepts every connection and holds it, as a listening remote
+// desktop port does; close() stops it, so its port then refuses.
+async function answeringPeer() {
+  const sockets = new Set();
+  const server = net.createServer((s) => { sockets.add(s); s.on('close', () => sockets.delete(s)); s.on('error', () => {}); });
+  await new Promise((r) => server.listen(0, '127.0.0.1', r));
+  return {
+    port: server.address().port,
+    close: () => new Promise((r) => { for (const s of sockets) s.destroy(); server.close(r); }),
+  };
+}
+
+// A port nothing listens on: connections are refused.
+async function refusedPort() {
+  const server = net.createServer();
+  await new Promise((r) => server.listen(0, '127.0.0.1', r));
+  const port = server.address().port;
+  await new Promise((r) => server.close(r));
+  return port;
+}
+
+// A black-holed port (connections time out), from the Windows peer program,
+// whose listener never accepts and keeps its queue full.
+async function blackHole() {
+  const spare = await refusedPort(), port = await refusedPort();
+  const child = spawn('wine', [path.join(BUILD, 'standins', 'probe_peers.exe'), String(spare), String(port)],
+    { stdio: ['ignore', 'pipe', 'ignore'] });
+  await new Promise((resolve) => child.stdout.on('data', (d) => { if (/black hole/.test(d)) resolve(); }));
+  return { port, close: () => { child.kill(); return wine(['taskkill', '/f', '/im', 'probe_peers.exe']); } };
+}
+
+class Program {
+  constructor(data) {
+    this.data = data;
+    this.output = '';
+    this.console = [];
+  }
+
+  get configPath() { return path.join(this.data, 'config.json'); }
+  config() { return JSON.parse(fs.readFileSync(this.configPath, 'utf8')); }
+  writeConfig(value) {
+    fs.mkdirSync(this.data, { recursive: true });
+    fs.writeFileSync(this.configPath, typeof value === 'string' ? value : JSON.stringify(value));
+  }
+
+  // Starts the program and returns its page once the settings arrived;
+  // with { page: false } returns as soon as the process runs.
+  async start({ args = [], env = {}, page = true } = {}) {
+    const userData = path.join(this.data, 'WebView2');
+    for (const stale of [path.join(userData, 'standin-page-address.txt'), path.join(userData, 'chromium', 'DevToolsActivePort')]) {
+      fs.rmSync(stale, { force: true });
+    }
+    this.exited = null;
+    this.process = spawn('wine', [path.join(BUILD, 'tavolin.exe'), '--data', winPath(this.data), ...args], {
+      env: { ...process.env, TAVOLIN_WEBVIEW_BROWSER: 'headless', WINEPATH: winPath(path.join(BUILD, 'tests')), ...env },
+      stdio: ['ignore', 'pipe', 'pipe'],
+    });
+    for (const s of [this.process.stdout, this.process.stderr]) s.on('data', (d) => { this.output += d; });
+    this.exitCode = new Promise((r) => this.process.on('exit', (code) => { this.exited = code; r(code); }));
+    if (!page) return null;
+    const portFile = path.join(userData, 'chromium', 'DevToolsActivePort');
+    const port = await until('the page', () => this.exited === null
+      ? fs.existsSync(portFile) && fs.readFileSync(portFile, 'utf8').split('\n')[0]
+      : Promise.reject(new Error('the program ended with ' + this.exited + '\n' + this.output)), 40000);
+    this.browser = await chromium.connectOverCDP('http://127.0.0.1:' + port);
+    const context = this.browser.contexts()[0];
+    this.page = context.pages()[0] || (await context.waitForEvent('page'));
+    this.page.on('console', (m) => this.console.push(m.type() + ': ' + m.text()));
+    this.page.on('pageerror', (e) => this.console.push('pageerror: ' + e));
+    // The servers' document has arrived once the summary leaves its first text.
+    await this.page.waitForFunction(() => {
+      const summary = document.getElementById('netSummary');
+      return summary !== null && summary.textContent !== '正在检测…';
+    }, null, { timeout: 20000 });
+    return this.page;
+  }
+
+  async main() {
+    return until('the main window', async () => (await windowsOf()).find((w) => w.class === 'TavolinMainWindow'));
+  }
+
+  // The window's close button: one WM_CLOSE, the page then asks.
+  async pressClose() { await windowCommand('close', (await this.main()).hwnd); }
+
+  // Closes as a user who confirms, and returns the exit code.
+  async quit() {
+    await this.pressClose();
+    await this.page.click('#closeYes');
+    return this.ended();
+  }
+
+  async ended(ms = 20000) {
+    const code = await Promise.race([this.exitCode, sleep(ms).then(() => 'still running')]);
+    if (this.browser) await this.browser.close().catch(() => {});
+    this.browser = null;
+    return code;
+  }
+
+  async kill() {
+    if (this.browser) await this.browser.close().catch(() => {});
+    if (this.process && this.exited === null) {
+      await wine(['taskkill', '/f', '/im', 'tavolin.exe']);
+      await Promise.race([this.exitCode, sleep(5000)]);
+    }
+  }
+
+  async leaveEvidence(name) {
+    const dir = path.join(FAILURES, name.replace(/[^\w一-龥-]+/g, '_').slice(0, 80));
+    fs.mkdirSync(dir, { recursive: true });
+    fs.writeFileSync(path.join(dir, 'program-output.txt'), this.output);
+    fs.writeFileSync(path.join(dir, 'page-console.txt'), this.console.join('\n'));
+    fs.writeFileSync(path.join(dir, 'windows.json'), JSON.stringify(await windowsOf().catch(() => []), null, 1));
+    if (this.page) await this.page.screenshot({ path: path.join(dir, 'page.png') }).catch(() => {});
+    if (fs.existsSync(this.configPath)) fs.copyFileSync(this.configPath, path.join(dir, 'config.json'));
+    return dir;
+  }
+}
+
+// One scenario: a fresh data folder, the program at hand; whatever runs is
+// ended afterwards, and a failure leaves the evidence beside the output.
+function scenario(name, fn) {
+  test(name, async () => {
+    const data = fs.mkdtempSync(path.join(os.tmpdir(), 'tavolin-e2e-'));
+    const programs = [];
+    const open = () => { const p = new Program(data); programs.push(p); return p; };
+    try {
+      await fn(open, data);
+    } catch (error) {
+      for (const p of programs) error.message += '\nevidence: ' + (await p.leaveEvidence(name));
+      throw error;
+    } finally {
+      for (const p of programs) await p.kill();
+      // Chromium may still be writing its profile while it shuts down.
+      try { fs.rmSync(data, { recursive: true, force: true, maxRetries: 20, retryDelay: 250 }); } catch (e) { /* left in tmp */ }
+    }
+  });
+}
+
+const shot = (page, name) => { fs.mkdirSync(SHOTS, { recursive: true }); return page.screenshot({ path: path.join(SHOTS, name) }); };
+
+module.exports = { scenario, until, sleep, windowsOf, windowCommand, registerControl, answeringPeer, refusedPort, blackHole, shot, BUILD };
