@@ -44,7 +44,7 @@ async function windowsOf(image = 'tavolin.exe') {
   return stdout.split('\n').filter((l) => l.startsWith('{')).map((l) => JSON.parse(l));
 }
 
-const windowCommand = (command, hwnd) => wine([path.join(BUILD, 'window_probe.exe'), command, hwnd]);
+const windowCommand = (command, ...args) => wine([path.join(BUILD, 'window_probe.exe'), command, ...args]);
 
 const STANDIN_CONTROL = path.join(BUILD, 'tests', 'tavolin_rdp_standin.dll');
 const registerControl = (yes) => wine(['regsvr32', '/s', ...(yes ? [] : ['/u']), winPath(STANDIN_CONTROL)]);

@@ -4,6 +4,8 @@
 // sends the window messages a user's actions would cause.
 //   window_probe.exe list IMAGE.exe
 //   window_probe.exe close|minimize|restore HWND
+//   window_probe.exe save DIALOG_HWND PATH    a file name typed into a save
+//                                             dialog, then its OK button
 #include <windows.h>
 
 #include <cstdio>
@@ -83,8 +85,22 @@ BOOL CALLBACK EachTopLevel(HWND window, LPARAM image) {
 
 }  // namespace
 
+// The file name box of the common dialogs: the combo box of the Explorer
+// style, the edit box of the old one.
+constexpr int kFileNameCombo = 0x47c;
+constexpr int kFileNameEdit = 0x480;
+
+int TypeFileName(HWND dialog, const wchar_t* path) {
+    HWND box = GetDlgItem(dialog, kFileNameCombo);
+    if (box == nullptr) box = GetDlgItem(dialog, kFileNameEdit);
+    if (box == nullptr) return 1;
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) return 2;
+    if (argc < 3) return 2;
     const std::wstring command = argv[1];
     if (command == L"list") {
         EnumWindows(EachTopLevel, reinterpret_cast<LPARAM>(argv[2]));
@@ -94,5 +110,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
     if (command == L"minimize") return ShowWindow(window, SW_MINIMIZE), 0;
     if (command == L"restore") return ShowWindow(window, SW_RESTORE), 0;
+    if (command == L"save" && argc == 4) return TypeFileName(window, argv[3]);
     return 2;
 }
