@@ -51,10 +51,10 @@ const registerControl = (yes) => wine(['regsvr32', '/s', ...(yes ? [] : ['/u']),
 
 // A peer that accepts every connection and holds it, as a listening remote
 // desktop port does; close() stops it, so its port then refuses.
-async function answeringPeer() {
+async function answeringPeer(port = 0) {
   const sockets = new Set();
   const server = net.createServer((s) => { sockets.add(s); s.on('close', () => sockets.delete(s)); s.on('error', () => {}); });
-  await new Promise((r) => server.listen(0, '127.0.0.1', r));
+  await new Promise((r) => server.listen(port, '127.0.0.1', r));
   return {
     port: server.address().port,
     close: () => new Promise((r) => { for (const s of sockets) s.destroy(); server.close(r); }),
