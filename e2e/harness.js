@@ -1,6 +1,5 @@
-// Test harness for the page: headless Chromium kept off the network, the page
-// served from a loopback-only HTTP server, and a fake native bridge injected
-// before the page's script runs.
+// The page under test: served from a loopback-only HTTP server to headless
+// Chromium kept off the network, a fake native bridge injected before its script.
 'use strict';
 
 const http = require('node:http');
@@ -42,41 +41,21 @@ function fakeBridge() {
   window.__deliver = (data) => { for (const fn of listeners) fn({ data }); };
 }
 
-// One started environment: a server and a browser shared by the tests of a file.
-async function startEnv() {
-  const server = await startServer();
-  const browser = await chromium.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-      '--disable-sync', '--no-first-run'],
-  });
-  const base = 'http://127.0.0.1:' + server.address().port + '/index.html';
-  return {
-    // opts: settings and servers delivered first; settle: wait until the
-    // start-up's own reports are over and forget everything sent so far.
-    async newPage(opts = {}) {
-      const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, serviceWorkers: 'block' });
-      context.setDefaultTimeout(10000); // a step that cannot happen fails instead of waiting forever
-      // Anything that is not our loopback server is refused, so a fault in the
-      // page can never reach the network.
-      await context.route((url) => !url.href.startsWith('http://127.0.0.1:'), (route) => route.abort());
-      const page = wrap(await context.newPage());
-      await page.addInitScript(fakeBridge);
-      await page.goto(base);
-      await page.waitForFunction(() => window.__sent.some((m) => m.cmd === 'ready'));
-      if (opts.settings) await page.deliver('settings', opts.settings);
-      if (opts.servers) await page.deliver('servers', opts.servers);
-      if (opts.settle) {
-        await page.waitForTimeout(450);
-        await page.clearSent();
-      }
-      return page;
-    },
-    async stop() {
-      await browser.close();
-      await new Promise((r) => server.close(r));
-    },
-  };
+// A page in a context of its own, every address but the loopback server's
+// refused. opts: settings and servers delivered first; settle: wait until the
+// start-up's own reports are over and forget everything sent so far.
+async function newPage(browser, base, opts) {
+  const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, serviceWorkers: 'block' });
+  context.setDefaultTimeout(10000); // a step that cannot happen fails instead of waiting forever
+  await context.route((url) => !url.href.startsWith('http://127.0.0.1:'), (route) => route.abort());
+  const page = wrap(await context.newPage());
+  await page.addInitScript(fakeBridge);
+  await page.goto(base);
+  await page.waitForFunction(() => window.__sent.some((m) => m.cmd === 'ready'));
+  if (opts.settings) await page.deliver('settings', opts.settings);
+  if (opts.servers) await page.deliver('servers', opts.servers);
+  if (opts.settle) await page.waitForTimeout(450).then(page.clearSent);
+  return page;
 }
 
 // Adds the bridge helpers and the readers the tests use to a page.
@@ -91,7 +70,6 @@ function wrap(page) {
   // Commands other than those the page sends on its own timers: the start-up's
   // and the content-area reports, and the later question for the environment.
   page.actions = () => page.evaluate(() => window.__sent.filter((m) => !['contentRect', 'ready', 'getEnv'].includes(m.cmd)));
-  // What one step sends, content-area reports aside.
   page.sentBy = async (step) => { await page.clearSent(); await step(); return page.actions(); };
   // The last content-area report after the given wait (null when none was sent).
   page.lastRect = async (ms) => {
@@ -100,24 +78,34 @@ function wrap(page) {
   };
   page.texts = (...sels) => Promise.all(sels.map((s) => page.textContent(s)));
   page.values = (...sels) => Promise.all(sels.map((s) => page.inputValue(s)));
-  page.shown = (...sels) => Promise.all(sels.map((s) => page.isVisible(s)));
   page.classOf = (sel) => page.getAttribute(sel, 'class');
   page.menu = async (sel, entry) => { await page.click(sel, { button: 'right' }); await page.click('#ctxMenu >> text=' + entry); };
   page.openMasks = () => page.$$eval('.mask:not([hidden])', (m) => m.length);
   return page;
 }
 
-// Declares the tests of a file: one browser for the file; each test gets
-// `open` (newPage's options), and every page it opened must end free of script
-// errors and is closed afterwards.
+// Declares the tests of a file: one server and browser for the file; each test
+// gets `open` (newPage's options), and every page it opened must end free of
+// script errors and is closed afterwards.
 function browserTests() {
-  let env;
-  before(async () => { env = await startEnv(); });
-  after(() => env.stop());
+  let server, browser;
+  before(async () => {
+    server = await startServer();
+    browser = await chromium.launch({
+      executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+      args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
+        '--disable-sync', '--no-first-run'],
+    });
+  });
+  after(async () => {
+    await browser.close();
+    await new Promise((r) => server.close(r));
+  });
   return (name, fn) => test(name, async () => {
+    const base = 'http://127.0.0.1:' + server.address().port + '/index.html';
     const pages = [];
     try {
-      await fn(async (opts) => { const p = await env.newPage(opts); pages.push(p); return p; });
+      await fn(async (opts = {}) => { const p = await newPage(browser, base, opts); pages.push(p); return p; });
       for (const p of pages) assert.deepEqual(p.errors, [], 'script errors on the page');
     } finally {
       for (const p of pages) await p.context().close();
@@ -125,4 +113,4 @@ function browserTests() {
   });
 }
 
-module.exports = { startEnv, browserTests };
+module.exports = { browserTests };

@@ -1,5 +1,5 @@
-// The page by keyboard alone: the focus kept inside an open dialog, the server
-// list and its menu, and moving items within their group.
+// The page by keyboard alone (the focus kept inside an open dialog, the server
+// list and its menu) and reordering the list by keys and by drag and drop.
 'use strict';
 
 const assert = require('node:assert/strict');
@@ -45,7 +45,7 @@ test('Tab and Shift+Tab go round the controls of the top dialog only; closing gi
   assert.equal(focusAfter, 'confirmNo');
 });
 
-test('the list by keyboard: Tab reaches it, arrows and Home/End select, Enter connects, the menu key opens a menu walked with arrows', async (open) => {
+test('the list by keyboard: Tab reaches it, arrows and Home/End select, Enter connects, the menu key opens a menu walked with arrows; reorder: Alt+Up/Down passes the neighbour in its group, a drop on the upper or lower half of another of its group goes before or after it; other moves send nothing', async (open) => {
   const page = await open(listed());
   await page.focus('#btnPingAll');
   await page.keyboard.press('Tab');
@@ -71,19 +71,28 @@ test('the list by keyboard: Tab reaches it, arrows and Home/End select, Enter co
   await page.focus(item('m0'));
   await page.keyboard.press('End');
   assert.equal(await focusedId(page), 'm599');
-});
-
-test('Alt+Up and Alt+Down move the item past its neighbour in its group; it keeps the focus through the new list', async (open) => {
-  const page = await open(listed());
-  const cases = [ // item, key, "before" sent (null: nothing, at the end of its group)
+  // Reordering, in the realistic list again.
+  await page.deliver('servers', realisticList());
+  const reorder = (id, before) => (before === null ? [] : [{ cmd: 'reorder', data: { id, before } }]);
+  const keys = [ // item, key, "before" sent (null: nothing, at the end of its group)
     ['a2', 'Alt+ArrowUp', 'a1'], ['a1', 'Alt+ArrowDown', 'a3'], ['b1', 'Alt+ArrowDown', 'c1'],
     ['a1', 'Alt+ArrowUp', null], ['a3', 'Alt+ArrowDown', null],
   ];
-  for (const [id, key, before] of cases) {
+  for (const [id, key, before] of keys) {
     await page.focus(item(id));
-    assert.deepEqual(await page.sentBy(() => page.keyboard.press(key)), before === null ? [] : [{ cmd: 'reorder', data: { id, before } }],
-      `${id} ${key}`);
+    assert.deepEqual(await page.sentBy(() => page.keyboard.press(key)), reorder(id, before), `${id} ${key}`);
   }
+  const drops = [ // dragged, target, half, "before" sent (null: nothing)
+    ['a3', 'a1', 'upper', 'a1'], ['a1', 'a2', 'lower', 'a3'], ['a1', 'a3', 'lower', 'b1'], ['c1', 'c3', 'lower', ''],
+    ['a1', 'a2', 'upper', null], // where it already is
+    ['a2', 'a2', 'lower', null], ['a1', 'b1', 'upper', null], // onto itself, into another group
+  ];
+  for (const [id, target, half, before] of drops) {
+    const drop = () => page.dragAndDrop(item(id, '.name'), item(target), { targetPosition: { x: 100, y: half === 'upper' ? 10 : 40 } });
+    assert.deepEqual(await page.sentBy(drop), reorder(id, before), `${id} onto ${target}`);
+  }
+  assert.equal(await page.$$eval('.drop-before, .drop-after', (marks) => marks.length), 0); // the drop marker went with the drag
+  // A moved item keeps the focus through the new list.
   const [a1, a2, ...rest] = realisticList();
   await page.focus(item('a2'));
   await page.deliver('servers', [a2, a1, ...rest]);

@@ -32,22 +32,11 @@ test('one threshold table: latency text, dot, the legend\'s word for the dot and
   assert.equal(await page.getAttribute('#netSummary', 'title'), '14 台服务器\n正常 5\n较慢 3\n异常 4\n未知 2');
 });
 
-test('5,000 servers: the summary is shown whole', async (open) => {
+test('search matches host, remark, group and user case-insensitively and shows the match count; items: texts, tooltip and group headings (none for one empty group, else in order of first appearance); a ping updates only its own item, the summary and the tab dot; unknown ids change nothing', async (open) => {
   const page = await open();
-  await page.deliver('servers', Array.from({ length: 5000 }, (_, i) => server('m' + i, { netState: i % 4, rtt: 300 })));
-  assert.equal(await page.textContent('#netSummary'), '5000 台 · 0 正常 · 1250 慢 · 2500 异常 · 1250 未知');
-  assert.equal(await page.$eval('#netSummary', (e) => e.scrollWidth <= e.clientWidth && e.scrollHeight <= e.clientHeight), true);
-});
-
-test('search matches host, remark, group and user case-insensitively and shows the match count', async (open) => {
-  const page = await open();
-  await page.deliver('servers', [
-    server('h', { host: '10.0.3.4' }),
-    server('r', { host: 'a.example', remark: 'Backup 10.0 box' }),
-    server('g', { host: 'b.example', group: 'Net-10.0' }),
-    server('u', { host: 'c.example', user: 'ADMIN10.0' }),
-    server('n', { host: '10.1.0.1', remark: 'other' }),
-  ]);
+  await page.deliver('servers', [server('h', { host: '10.0.3.4' }), server('r', { host: 'a.example', remark: 'Backup 10.0 box' }),
+    server('g', { host: 'b.example', group: 'Net-10.0' }), server('u', { host: 'c.example', user: 'ADMIN10.0' }),
+    server('n', { host: '10.1.0.1', remark: 'other' })]);
   assert.equal(await page.textContent('#netSummary'), '5 台 · 0 正常 · 5 未知'); // no slow or abnormal count
   const search = async (text) => { await page.fill('#search', text); return (await items(page)).map((i) => i.id); };
   // Grouped: the ungrouped matches first, then the group "Net-10.0".
@@ -59,10 +48,6 @@ test('search matches host, remark, group and user case-insensitively and shows t
   assert.equal(await page.isVisible('#emptyTip .empty-add'), false); // no hint to add servers while searching
   assert.deepEqual([(await search('   ')).length, await page.textContent('#listCount')], [5, '5 台服务器']);
   assert.deepEqual([(await search('')).length, await page.textContent('#listCount')], [5, '5 台服务器']);
-});
-
-test('items: texts, tooltip and group headings (none for one empty group, else in order of first appearance)', async (open) => {
-  const page = await open();
   await page.deliver('servers', [
     server('a', { host: 'srv.example', port: 3390, remark: '主库', group: '生产', netState: 1, rtt: 23.4, resolvedIp: '10.1.1.1' }),
     server('b', { host: '10.1.1.2', port: 3389, netState: 3, netDetail: '连接超时', resolvedIp: '10.1.1.2' }),
@@ -83,16 +68,12 @@ test('items: texts, tooltip and group headings (none for one empty group, else i
   assert.deepEqual(await rows([server('a', { group: '生产' })]), ['#生产', 'a']);
   assert.deepEqual(await rows([server('a', { group: 'B' }), server('b'), server('c', { group: 'A' }), server('d', { group: 'B' })]),
     ['#B', 'a', 'd', '#未分组', 'b', '#A', 'c']);
-});
-
-test('a ping updates only its own item, the summary and the tab dot; unknown ids change nothing', async (open) => {
-  const page = await open({ servers: realisticList() });
+  await page.deliver('servers', realisticList());
   await page.deliver('tabOpened', { id: 'c3', host: '10.0.9.7', port: 3389, remark: '新装机器' });
   const drawn = () => page.$$eval('#serverList, #netSummary, #tabs', (es) => es.map((e) => e.innerHTML));
   const before = await drawn();
   await page.deliver('ping', { id: 'zz-not-listed', state: 1, rtt: 5, ip: '1.2.3.4', detail: '' });
   assert.deepEqual(await drawn(), before);
-
   // Mark the other items so a full redraw would be noticed.
   await page.evaluate(() => { for (const li of document.querySelectorAll('#serverList li.srv')) li.__mark = 1; });
   await page.deliver('ping', { id: 'c3', state: 1, rtt: 130, ip: '10.0.9.70', detail: '' });
@@ -155,8 +136,12 @@ test('user text with bidirectional controls cannot reorder the fixed text around
     [iso + ' — 连接失败\n连接失败了', iso + '\n尚未探测\n备注：' + iso + '\n双击发起连接']);
 });
 
-test('the bridge posts JSON text, takes parsed objects and strings, and drops the rest', async (open) => {
+test('the bridge posts JSON text ("ready" twice at the start, the second followed by a content-area report), takes parsed objects and strings, and drops the rest', async (open) => {
   const page = await open();
+  await page.waitForFunction(() => window.__sent.filter((m) => m.cmd === 'ready').length === 2);
+  await page.waitForTimeout(100);
+  const cmds = (await page.sent()).map((m) => m.cmd);
+  assert.ok(cmds.indexOf('contentRect', cmds.lastIndexOf('ready')) > cmds.lastIndexOf('ready'));
   assert.equal(await page.evaluate(() => window.__rawSent[0]), '{"cmd":"ready","data":{}}');
   await page.deliverRaw(JSON.stringify({ cmd: 'servers', data: [server('s1', { host: 'from-string' })] }));
   assert.equal((await items(page))[0].name, 'from-string');
@@ -168,10 +153,12 @@ test('the bridge posts JSON text, takes parsed objects and strings, and drops th
   assert.deepEqual(await page.evaluate(() => window.__rawSent.filter((t) => t.includes('pingNow'))), ['{"cmd":"pingNow","data":null}']);
 });
 
-test('long lists: scrolling reaches every item, redraws keep the scroll position, pings reach undrawn items', async (open) => {
+test('long lists: the summary of 5,000 shown whole; scrolling reaches every item, redraws keep the scroll position, pings reach undrawn items', async (open) => {
   const page = await open();
-  const many = [];
-  for (let i = 0; i < 600; i++) many.push(server('m' + i, { host: 'host-' + i, group: i < 300 ? 'A' : 'B' }));
+  await page.deliver('servers', Array.from({ length: 5000 }, (_, i) => server('m' + i, { netState: i % 4, rtt: 300 })));
+  assert.equal(await page.textContent('#netSummary'), '5000 台 · 0 正常 · 1250 慢 · 2500 异常 · 1250 未知');
+  assert.equal(await page.$eval('#netSummary', (e) => e.scrollWidth <= e.clientWidth && e.scrollHeight <= e.clientHeight), true);
+  const many = Array.from({ length: 600 }, (_, i) => server('m' + i, { host: 'host-' + i, group: i < 300 ? 'A' : 'B' }));
   await page.deliver('servers', many);
   assert.ok((await items(page)).length < 600);
   await page.deliver('ping', { id: 'm599', state: 1, rtt: 33, ip: '', detail: '' });
