@@ -1,6 +1,6 @@
-// Stand-ins for everything the dispatcher reaches, each recording what it
-// was asked, and a fixture that runs a controller over a store kept in a
-// private data folder, so every change can be read back from config.json.
+// Stand-ins for everything the dispatcher reaches, each recording what it was
+// asked, and a controller over a store in a private data folder, so every
+// change can be read back from config.json.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -153,11 +153,7 @@ protected:
     ~ControllerTest() override { SetDataDirOverride(""); }
 
     // text as a JSON string, quotes included.
-    static std::string Quoted(const std::string& text) {
-        std::string out = "\"";
-        EscapeJsonString(text, out);
-        return out + "\"";
-    }
+    static std::string Quoted(const std::string& text) { return ToJson(JsonValue(text), -1); }
     void Send(const std::string& cmd, const std::string& dataJson = "null") {
         controller.HandlePageMessage("{\"cmd\":" + Quoted(cmd) + ",\"data\":" + dataJson + "}");
     }

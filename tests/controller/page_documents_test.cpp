@@ -4,21 +4,10 @@
 
 namespace {
 
-const ServerRecord kSample{"00000000000000a1",
-                           "10.0.0.5",
-                           3390,
-                           "admin",
-                           "CORP",
-                           "secret",
-                           "数据库",
-                           "prod",
-                           24,
-                           1920,
-                           1080,
-                           false,
-                           true,
-                           true,
-                           22};
+// clang-format off
+const ServerRecord kSample{"00000000000000a1", "10.0.0.5", 3390, "admin", "CORP", "secret", "数据库", "prod", 24, 1920,
+                           1080, false, true, true, 22};
+// clang-format on
 
 }  // namespace
 
@@ -67,36 +56,34 @@ TEST(PageDocuments, SettingsAndEnvironmentMembersInOrder) {
 }
 
 TEST(PageDocuments, ApplyServerFieldsReadsOnlyWhatIsSent) {
-    struct Case {
-        const char* data;
-        const char* want;  // the fields that matter here
-    };
     const auto summary = [](const ServerRecord& r) {
         return r.id + "|" + r.host + "|" + std::to_string(r.port) + "|" + r.user + "|" + r.domain + "|" +
                r.remark + "|" + r.group + "|" + (r.smartSizing ? "smart" : "fixed") + "|" +
                std::to_string(r.pingPort) + "|" + std::to_string(r.colorDepth) + "|" + r.password;
     };
-    const Case cases[] = {
-        {"{}", "id1|h|3389|u|d|r|g|smart|0|32|pw"},
-        {"[1,2]", "id1|h|3389|u|d|r|g|smart|0|32|pw"},
-        {"{\"id\":\"other\"}", "id1|h|3389|u|d|r|g|smart|0|32|pw"},
-        {"{\"port\":70000}", "id1|h|3389|u|d|r|g|smart|0|32|pw"},
-        {"{\"port\":0}", "id1|h|3389|u|d|r|g|smart|0|32|pw"},
+    const char* const unchanged = "id1|h|3389|u|d|r|g|smart|0|32|pw";
+    const std::pair<const char*, const char*> cases[] = {
+        // data, the fields that matter here
+        {"{}", unchanged},
+        {"[1,2]", unchanged},
+        {"{\"id\":\"other\"}", unchanged},
+        {"{\"port\":70000}", unchanged},
+        {"{\"port\":0}", unchanged},
+        {"{\"smartSizing\":\"no\"}", unchanged},
         {"{\"port\":\"3390\"}", "id1|h|3390|u|d|r|g|smart|0|32|pw"},
         {"{\"host\":\"  srv \\t\",\"user\":\" a \",\"domain\":\" D \"}",
          "id1|srv|3389|a|D|r|g|smart|0|32|pw"},
         {"{\"remark\":\"  note \",\"group\":\" g \"}", "id1|h|3389|u|d|  note | g |smart|0|32|pw"},
         {"{\"smartSizing\":\"false\"}", "id1|h|3389|u|d|r|g|fixed|0|32|pw"},
-        {"{\"smartSizing\":\"no\"}", "id1|h|3389|u|d|r|g|smart|0|32|pw"},
         {"{\"pingPort\":70000,\"colorDepth\":7}", "id1|h|3389|u|d|r|g|smart|70000|7|pw"},
         {"{\"password\":\"\"}", "id1|h|3389|u|d|r|g|smart|0|32|"},
         {"{\"host\":[\"x\"],\"user\":{}}", "id1||3389||d|r|g|smart|0|32|pw"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [text, want] : cases) {
         ServerRecord record{"id1", "h", 3389, "u", "d", "pw", "r", "g", 32, 0, 0, true, false, false, 0};
         JsonValue data;
-        ASSERT_TRUE(ParseJson(c.data, &data, nullptr)) << c.data;
+        ASSERT_TRUE(ParseJson(text, &data, nullptr)) << text;
         ApplyServerFields(record, data);
-        EXPECT_EQ(summary(record), c.want) << c.data;
+        EXPECT_EQ(summary(record), want) << text;
     }
 }

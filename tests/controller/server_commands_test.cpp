@@ -113,20 +113,16 @@ TEST_F(SessionCommands, CommandsReachTheTabsWithTheStoredServer) {
 
 // The clamping itself is the content-rect table's.
 TEST_F(SessionCommands, ContentRectStoresTheClampedAreaOrHidesTheSessions) {
-    struct Case {
-        const char* data;
-        std::vector<std::string> want;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"{\"x\":\"7\",\"y\":\"8\",\"w\":\"10\",\"h\":\"10\"}", {"shown", "rect 7 8 17 18", "layout"}},
         {"{\"hidden\":true,\"x\":1,\"y\":1,\"w\":5,\"h\":5}", {"hidden", "layout"}},
         {"{\"x\":0,\"y\":0,\"w\":0,\"h\":300}", {"shown"}},  // no size: nothing stored, no layout
         {"null", {"shown"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [data, want] : cases) {
         tabs.calls.clear();
-        Send("contentRect", c.data);
-        EXPECT_EQ(tabs.calls, c.want) << c.data;
+        Send("contentRect", data);
+        EXPECT_EQ(tabs.calls, want) << data;
     }
 }
 

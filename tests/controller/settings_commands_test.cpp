@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controller/controller_fakes.h"
+#include "controller/page_documents.h"
 #include "core/file_io.h"
 
 using SettingsCommands = ControllerTest;
@@ -98,7 +99,6 @@ TEST_F(TransferCommands, ExportWritesOnlyAFullPathOutsideTheDataFolder) {
     EXPECT_EQ(page.toasts(),
               (std::vector<std::string>{"ok: 已导出到 " + target, "error: 写入失败：" + missing}));
     EXPECT_NE(ReadRawFile(target).find("10.0.0.5,3389"), std::string::npos);
-    EXPECT_TRUE(log.has("INFO", "已导出服务器列表：" + target));
     Send("exportServers", "{\"path\":\"   \"}");
     Send("exportServers", "{}");
     EXPECT_EQ(window.calls, (std::vector<std::string>{"export dialog", "export dialog"}));
@@ -133,17 +133,16 @@ TEST_F(WindowCommands, ReadySendsTheDocumentsAndAutoConnectsOnce) {
     EXPECT_TRUE(log.has("INFO", "页面已就绪（界面 JS 跑起来了）"));
 }
 
+// The document's form is the page documents' test.
 TEST_F(WindowCommands, EnvironmentShowsTheControlOnceDetected) {
     page.error = "加载失败";
     Send("getEnv");
     environment.control = ControlAvailability{true, "MsTscAx.MsTscAx"};
     Send("getEnv");
-    const std::string rest =
-        ",\"webview\":true,\"webviewError\":\"加载失败\",\"version\":\"1.0.0\",\"dataDir\":" +
-        Quoted(dir.path()) + "}";
     EXPECT_EQ(page.data("env"),
-              (std::vector<std::string>{"{\"activex\":false,\"activexName\":\"\"" + rest,
-                                        "{\"activex\":true,\"activexName\":\"MsTscAx.MsTscAx\"" + rest}));
+              (std::vector<std::string>{
+                  EnvDocumentJson(EnvInputs{false, "", true, "加载失败", dir.path()}),
+                  EnvDocumentJson(EnvInputs{true, "MsTscAx.MsTscAx", true, "加载失败", dir.path()})}));
 }
 
 TEST_F(WindowCommands, WindowActionsAndPageActions) {
@@ -156,31 +155,29 @@ TEST_F(WindowCommands, WindowActionsAndPageActions) {
     EXPECT_EQ(page.actions, (std::vector<std::string>{"devtools", "reload"}));
 }
 
+// The page is asked once per close: its no resets the wait, its yes closes.
+// A second request without an answer goes through, as does one without a
+// browser to ask or at the system's end.
 TEST_F(WindowCommands, ThePagesAnswerDecidesTheNextClose) {
     tabs.tabCount = 2;
     tabs.connectedCount = 1;
     EXPECT_FALSE(controller.CloseRequested());
-    EXPECT_EQ(page.data("confirmClose"), (std::vector<std::string>{"{\"tabs\":2,\"connected\":1}"}));
     Send("confirmClose", "{\"ok\":false}");
     EXPECT_TRUE(log.has("INFO", "用户在关闭确认框里点了取消"));
-    EXPECT_FALSE(controller.CloseRequested());  // asked again: the answer reset the wait
+    EXPECT_FALSE(controller.CloseRequested());
     Send("confirmClose", "{\"ok\":true}");
     EXPECT_EQ(window.calls, (std::vector<std::string>{"close"}));
     EXPECT_TRUE(controller.CloseRequested());
-    EXPECT_EQ(page.data("confirmClose").size(), 2u);
-}
-
-TEST_F(WindowCommands, CloseGoesThroughWithoutAnAnswerABrowserOrAtSystemShutdown) {
-    EXPECT_FALSE(controller.CloseRequested());
-    EXPECT_TRUE(controller.CloseRequested());
-    EXPECT_TRUE(log.has("WARN", "关闭确认没有收到页面回应，按再次关闭处理"));
-    for (const bool shutdown : {true, false}) {
-        Controller fresh(config, ControllerPorts{page, tabs, window, probes, password, environment});
-        page.loaderReady = shutdown;  // no browser: no page to ask
-        if (shutdown) fresh.MarkCloseConfirmed();
-        EXPECT_TRUE(fresh.CloseRequested()) << shutdown;
+    EXPECT_EQ(page.data("confirmClose"), std::vector<std::string>(2, "{\"tabs\":2,\"connected\":1}"));
+    for (const char* fresh : {"unanswered", "no browser", "system end"}) {
+        Controller other(config, ControllerPorts{page, tabs, window, probes, password, environment});
+        page.loaderReady = fresh[0] != 'n';
+        if (fresh[0] == 's') other.MarkCloseConfirmed();
+        EXPECT_EQ(other.CloseRequested(), fresh[0] != 'u') << fresh;
+        EXPECT_TRUE(other.CloseRequested()) << fresh;
     }
-    EXPECT_EQ(page.data("confirmClose").size(), 1u);
+    EXPECT_TRUE(log.has("WARN", "关闭确认没有收到页面回应，按再次关闭处理"));
+    EXPECT_EQ(page.data("confirmClose").size(), 3u);
 }
 
 TEST_F(WindowCommands, ProbeResultIsPostedAndReplacesTheOneInTheList) {
