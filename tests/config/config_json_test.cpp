@@ -161,15 +161,21 @@ TEST(ConfigFromJson, PasswordProtectionNeedsAHash) {
 
 TEST(ConfigToJson, MembersInFileOrderAndPasswordOnlyWhenSet) {
     const JsonValue document = ConfigToJson(FullConfig());
-    std::vector<std::string> top;
-    for (const auto& member : document.members()) top.push_back(member.first);
-    EXPECT_EQ(top, (std::vector<std::string>{"servers", "ping", "security", "ui", "defaults", "display"}));
-
-    std::vector<std::string> server;
-    for (const auto& member : document.find("servers").at(0).members()) server.push_back(member.first);
-    EXPECT_EQ(server, (std::vector<std::string>{"id", "host", "port", "user", "domain", "password", "remark",
-                                                "group", "colorDepth", "width", "height", "smartSizing",
-                                                "fullscreenOnConnect", "autoConnect", "pingPort"}));
+    const auto names = [](const JsonValue& object) {
+        std::string out;
+        for (const auto& member : object.members()) out += member.first + " ";
+        return out;
+    };
+    EXPECT_EQ(names(document), "servers ping security ui defaults display ");
+    EXPECT_EQ(names(document.find("servers").at(0)),
+              "id host port user domain password remark group colorDepth width height smartSizing "
+              "fullscreenOnConnect autoConnect pingPort ");
+    const std::pair<const char*, const char*> groups[] = {{"ping", "intervalSec timeoutMs threads "},
+                                                          {"security", "enabled salt hash hint "},
+                                                          {"ui", "darkTheme x y w h maximized "},
+                                                          {"defaults", "user domain colorDepth smartSizing "},
+                                                          {"display", "changeRemoteResolution "}};
+    for (const auto& [group, members] : groups) EXPECT_EQ(names(document.find(group)), members) << group;
     EXPECT_EQ(document.find("servers").at(0).getString("password", ""), ProtectPassword("密码"));
     EXPECT_FALSE(document.find("servers").at(1).contains("password"));
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_json.h"
 #include "core/file_io.h"
 #include "core/paths.h"
 #include "core/text.h"
@@ -21,38 +22,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char kDefaultFile[] = R"({
-  "servers": [],
-  "ping": {
-    "intervalSec": 10,
-    "timeoutMs": 2000,
-    "threads": 6
-  },
-  "security": {
-    "enabled": false,
-    "salt": "",
-    "hash": "",
-    "hint": ""
-  },
-  "ui": {
-    "darkTheme": false,
-    "x": -1,
-    "y": -1,
-    "w": 1180,
-    "h": 720,
-    "maximized": false
-  },
-  "defaults": {
-    "user": "",
-    "domain": "",
-    "colorDepth": 32,
-    "smartSizing": true
-  },
-  "display": {
-    "changeRemoteResolution": true
-  }
+// What a save of the defaults writes: the document at a two-space indent and
+// a line feed (the member names and their order are the mapping's tests).
+std::string DefaultFile() {
+    return ToJson(ConfigToJson(AppConfig()), 2) + "\n";
 }
-)";
 
 class ConfigStoreTest : public ::testing::Test {
 protected:
@@ -106,7 +80,9 @@ TEST_F(ConfigStoreTest, MissingOrEmptyFileWritesTheDefaults) {
         AppConfig config;
         EXPECT_TRUE(LoadConfig(config));
         EXPECT_EQ(config.path, JoinPath(dir_.path(), "config.json"));
-        EXPECT_EQ(ConfigText(), kDefaultFile);
+        EXPECT_EQ(DescribeSettings(config),
+                  "ping=10,2000,6 security=0,,, ui=0,-1,-1,1180,720,0 defaults=,,32,1 display=1");
+        EXPECT_EQ(ConfigText(), DefaultFile());
         EXPECT_TRUE(log.has("INFO", "配置文件不存在，使用默认配置：" + ConfigFilePath()));
     }
 }
@@ -168,7 +144,7 @@ TEST_F(ConfigStoreTest, DamagedFileIsKeptWhileItsBackupCannotBeWritten) {
         // ... and go ahead once the copy can be written.
         for (const auto& name : BackupFiles()) fs::remove_all(fs::u8path(dir_.path()) / fs::u8path(name));
         EXPECT_TRUE(SaveConfig(config));
-        EXPECT_EQ(ConfigText(), kDefaultFile);
+        EXPECT_EQ(ConfigText(), DefaultFile());
         const auto backups = BackupFiles();
         ASSERT_EQ(backups.size(), 1u);
         EXPECT_EQ(ReadRawFile(JoinPath(dir_.path(), backups[0])), damaged);
@@ -215,24 +191,12 @@ TEST_F(ConfigStoreTest, SaveThenLoadGivesTheSameStore) {
     saved.defaults = {"默认用户", "域", 24, false};
     saved.display.changeRemoteResolution = false;
     ASSERT_TRUE(SaveConfig(saved));
-
     const std::string text = ConfigText();
-    EXPECT_EQ(text.find("密码 1"), std::string::npos);  // passwords never stand in plain text
-    EXPECT_EQ(text.back(), '\n');
-    EXPECT_NE(text.compare(0, 3, "\xEF\xBB\xBF"), 0);
-
     LogCapture log;
     AppConfig loaded;
     ASSERT_TRUE(LoadConfig(loaded));
     EXPECT_TRUE(log.has("INFO", "配置已加载：5 台服务器，密码保护=开"));
-    ASSERT_EQ(loaded.servers.size(), saved.servers.size());
-    for (std::size_t i = 0; i < saved.servers.size(); ++i) {
-        EXPECT_EQ(loaded.servers[i].id, saved.servers[i].id);
-        EXPECT_TRUE(SameServer(loaded.servers[i], saved.servers[i]));
-    }
-    EXPECT_EQ(DescribeSettings(loaded), DescribeSettings(saved));
-
-    // A second save of what was loaded writes the very same text.
+    // The text holds every stored field: what was loaded is what was saved.
     ASSERT_TRUE(SaveConfig(loaded));
     EXPECT_EQ(ConfigText(), text);
 }
@@ -248,9 +212,8 @@ TEST_F(ConfigStoreTest, LoadCorrectsSilentlyAndDropsUnknownMembers) {
     const auto records = log.records();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].second, "配置已加载：1 台服务器，密码保护=关");
-    EXPECT_EQ(config.ping.timeoutMs, 200);
+    EXPECT_EQ(config.ping.timeoutMs, 200);  // the corrections themselves are the mapping's tests
     ASSERT_EQ(config.servers.size(), 1u);
-    EXPECT_EQ(config.servers[0].port, 3389);
     const std::string id = config.servers[0].id;
     ASSERT_TRUE(IsServerId(id));
     ASSERT_TRUE(SaveConfig(config));
