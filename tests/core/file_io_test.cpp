@@ -31,7 +31,7 @@ TEST(FileIo, ReadGivesWhatWasWrittenLessALeadingByteOrderMark) {
     }
 }
 
-TEST(FileIo, MissingFilesAndFoldersFail) {
+TEST(FileIo, MissingFilesAndFoldersFailAndEnsureDirCreatesEveryMissingParent) {
     TempDir dir;
     std::string read = "kept";
     EXPECT_FALSE(ReadWholeFile(dir.file("missing"), &read));
@@ -40,10 +40,7 @@ TEST(FileIo, MissingFilesAndFoldersFail) {
     EXPECT_FALSE(IsFile(dir.path()));  // a folder is not a file
     EXPECT_FALSE(WriteWholeFile(JoinPath(dir.file("no-such-folder"), "f"), "x"));
     EXPECT_FALSE(WriteFileAtomic(JoinPath(dir.file("no-such-folder"), "f"), "x"));
-}
 
-TEST(FileIo, EnsureDirCreatesEveryMissingParent) {
-    TempDir dir;
     std::string deep = dir.path();
     for (const char* part : {"a", "中文", "c d", "e", "f", "g"}) deep = JoinPath(deep, part);
     EXPECT_TRUE(EnsureDir(deep));

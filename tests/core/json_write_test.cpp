@@ -24,7 +24,6 @@ TEST(JsonWrite, Numbers) {
         {kNaN, "null"}, {kInf, "1e999"}, {-kInf, "-1e999"}};
     // clang-format on
     for (const auto& c : cases) EXPECT_EQ(ToJson(JsonValue(c.first), -1), c.second) << c.second;
-    EXPECT_EQ(MustParse("[1e999,-1e999]"), MustParse(ToJson(MustParse("[1e999,-1e999]"), 2)));
 }
 
 TEST(JsonWrite, StringEscaping) {

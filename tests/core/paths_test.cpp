@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <filesystem>
-
 #include "core/error_text.h"
 #include "core/unicode.h"
 
@@ -28,10 +26,6 @@ TEST(Paths, ExePathNamesThisProgramAndExeDirItsFolder) {
     EXPECT_EQ(path.compare(0, dir.size(), dir), 0);
     EXPECT_EQ(path[dir.size()], '\\');
     EXPECT_EQ(path.find_first_of("\\/", dir.size() + 1), std::string::npos);
-}
-
-TEST(Paths, RoamingAppDataIsAFolder) {
-    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(RoamingAppDataDir())));
 }
 
 TEST(ErrorTextTest, CarriesCodeAndSystemTextWithoutLineBreaks) {
