@@ -60,7 +60,7 @@ HRESULT Invoke(IDispatch* object, const wchar_t* name, WORD flags, DISPPARAMS pa
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     DISPID id = DISPID_UNKNOWN;
     object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (result != nullptr) VariantInit(result);
+    if (result != nullptr) VariantClear(result);  // result holds a valid VARIANT
     return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, argErr);
 }
 
@@ -151,15 +151,12 @@ TEST_F(RdpStandin, PutsTakeOnlyTheDeclaredTypeAndPasswordsCannotBeRead) {
         EXPECT_EQ(argErr, p.result == DISP_E_TYPEMISMATCH ? 0u : 99u) << p.name;
     }
     // A refused put changes nothing.
-    VARIANT value;
-    ASSERT_EQ(Get(control.get(), L"Server", &value), S_OK);
-    ASSERT_EQ(value.vt, VT_BSTR);
-    EXPECT_STREQ(value.bstrVal, L"host-a");
-    VariantClear(&value);
-    ASSERT_EQ(Get(advanced.get(), L"RDPPort", &value), S_OK);
-    EXPECT_EQ(value.vt, VT_I4);
-    EXPECT_EQ(value.lVal, 3390);
-    EXPECT_EQ(Get(advanced.get(), L"ClearTextPassword", &value), DISP_E_MEMBERNOTFOUND);
+    Variant value;
+    ASSERT_EQ(Get(control.get(), L"Server", value.get()), S_OK);
+    EXPECT_TRUE(value.value().vt == VT_BSTR && std::wstring(value.value().bstrVal) == L"host-a");
+    ASSERT_EQ(Get(advanced.get(), L"RDPPort", value.get()), S_OK);
+    EXPECT_TRUE(value.value().vt == VT_I4 && value.value().lVal == 3390);
+    EXPECT_EQ(Get(advanced.get(), L"ClearTextPassword", value.get()), DISP_E_MEMBERNOTFOUND);
 }
 
 TEST_F(RdpStandin, ConnectAndDisplayChangesOnlyInTheirState) {
