@@ -1,8 +1,6 @@
-// The web host against the stand-in runtime: the loader search, each
-// start-up step and its failures, what reaches the runtime, completions
-// that come too late; then the page in a real (headless) browser: it loads
-// from the page host, messages go both ways (hostile ones included),
-// evaluations come back to the log.
+// The web host against the stand-in runtime: the loader search, each start-up
+// step and its failures, what reaches the runtime, late completions; then the
+// page in headless Chromium: messages both ways, evaluations back to the log.
 #include <gtest/gtest.h>
 
 #include "core/win_handle.h"

@@ -1,7 +1,5 @@
-// Equipment for the web host's tests: the stand-in browser runtime (loaded
-// from its own folder, with its test entry points), a real window to hold
-// the page, a listener that records what the host tells it, and a page
-// folder with a small page that answers the host.
+// Equipment for the web host's tests: the stand-in runtime with its test entry
+// points, a window for the page, a recording listener, and a small test page.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -79,9 +77,8 @@ inline WindowPtr NewHostWindow() {
         &DestroyWindow);
 }
 
-// A host in a window against the stand-in runtime, loaded from its own
-// folder with its test entry points, and a test page in a folder of its
-// own; the browser is chosen by TAVOLIN_WEBVIEW_BROWSER.
+// A host in a window against the stand-in runtime and a test page in a folder
+// of its own; the browser is chosen by TAVOLIN_WEBVIEW_BROWSER.
 class HostFixture : public ::testing::Test {
 protected:
     void SetUp() override {
