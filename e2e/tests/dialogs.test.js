@@ -4,7 +4,7 @@
 
 const assert = require('node:assert/strict');
 const { browserTests } = require('../harness');
-const { server, item, listed, SETTINGS } = require('../fixtures');
+const { server, item, listed, realisticList, SETTINGS } = require('../fixtures');
 
 const test = browserTests();
 
@@ -15,7 +15,7 @@ const toasts = (page) => page.$$eval('#toasts .toast', (ts) => ts.map((t) => t.c
 const focused = (page, id) => page.waitForFunction((i) => document.activeElement.id === i, id);
 const fill = async (page, fields) => { for (const [sel, text] of Object.entries(fields)) await page.fill(sel, text); };
 
-test('new server: defaults from the settings, validation of the address, the data sent, the probe port read', async (open) => {
+test('new server: defaults from the settings, validation of the address, the data sent, the probe port read; editing a server: its values, the saved-password hint, an odd resolution kept, "password" only when typed', async (open) => {
   const page = await open(listed({ defaultUser: 'deploy', defaultDomain: 'CORP', defaultColorDepth: 24, defaultSmartSizing: false }));
   await page.click('#btnAdd');
   assert.deepEqual([await page.textContent('#serverTitle'), await page.getAttribute('#f_password', 'placeholder')], ['新增服务器', '可留空']);
@@ -46,10 +46,9 @@ test('new server: defaults from the settings, validation of the address, the dat
     await fill(page, { '#f_host': 'h', '#f_pingPort': typed });
     assert.equal((await page.sentBy(() => page.click('#btnSaveServer')))[0].data.pingPort, sent, typed);
   }
-});
 
-test('editing a server: its values, the saved-password hint, an odd resolution kept, "password" only when typed', async (open) => {
-  const page = await open(listed({}, [P1]));
+  // Editing a server with every field set.
+  await page.deliver('servers', realisticList().concat([P1]));
   await page.hover(item('p1'));
   await page.click(item('p1', '.edit'));
   assert.deepEqual([await page.textContent('#serverTitle'), await page.getAttribute('#f_password', 'placeholder'), await page.isVisible('#btnDeleteServer')],

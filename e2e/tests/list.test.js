@@ -14,8 +14,19 @@ const items = (page) => page.$$eval('#serverList li.srv', (lis) => lis.map((li) 
     latClass: lat.className, dotClass: dot.className, title: li.title };
 }));
 
-test('one threshold table: latency text, dot, the legend\'s word for the dot and the summary agree at every boundary', async (open) => {
+test('the bridge posts JSON text ("ready" twice at the start, the second followed by a content-area report), takes parsed objects and strings, and drops the rest; one threshold table: latency text, dot, the legend\'s word for the dot and the summary agree at every boundary', async (open) => {
   const page = await open();
+  await page.waitForFunction(() => window.__sent.filter((m) => m.cmd === 'ready').length === 2);
+  await page.waitForTimeout(100);
+  const cmds = (await page.sent()).map((m) => m.cmd);
+  assert.ok(cmds.indexOf('contentRect', cmds.lastIndexOf('ready')) > cmds.lastIndexOf('ready'));
+  assert.equal(await page.evaluate(() => window.__rawSent[0]), '{"cmd":"ready","data":{}}');
+  await page.deliverRaw(JSON.stringify({ cmd: 'servers', data: [server('s1', { host: 'from-string' })] }));
+  assert.equal((await items(page))[0].name, 'from-string');
+  for (const bad of ['{not json', { data: [] }, { cmd: 'noSuchEvent', data: 1 }, { cmd: 'ping' }, { cmd: 'sessionState', data: 'nonsense' }]) await page.deliverRaw(bad);
+  assert.equal((await items(page))[0].name, 'from-string');
+  await page.evaluate(() => window.__send('pingNow', undefined));
+  assert.deepEqual(await page.evaluate(() => window.__rawSent.filter((t) => t.includes('pingNow'))), ['{"cmd":"pingNow","data":null}']);
   const cases = [ // netState, rtt, text, class, the legend's word for that dot (none: not in the legend)
     [1, 49.4, '49 ms', 'st-ok', '正常'], [1, 49.6, '50 ms', 'st-ok', '正常'], [1, 50, '50 ms', 'st-mid', '正常'],
     [1, 119.9, '120 ms', 'st-mid', '正常'], [1, 120, '120 ms', 'st-warn', '较慢'], [1, 212, '212 ms', 'st-warn', '较慢'],
@@ -134,23 +145,6 @@ test('user text with bidirectional controls cannot reorder the fixed text around
   const iso = '\u2068x\u202egnp.exe\u2069';
   assert.deepEqual([await page.getAttribute('#tabs .tab', 'title'), (await items(page))[0].title],
     [iso + ' — 连接失败\n连接失败了', iso + '\n尚未探测\n备注：' + iso + '\n双击发起连接']);
-});
-
-test('the bridge posts JSON text ("ready" twice at the start, the second followed by a content-area report), takes parsed objects and strings, and drops the rest', async (open) => {
-  const page = await open();
-  await page.waitForFunction(() => window.__sent.filter((m) => m.cmd === 'ready').length === 2);
-  await page.waitForTimeout(100);
-  const cmds = (await page.sent()).map((m) => m.cmd);
-  assert.ok(cmds.indexOf('contentRect', cmds.lastIndexOf('ready')) > cmds.lastIndexOf('ready'));
-  assert.equal(await page.evaluate(() => window.__rawSent[0]), '{"cmd":"ready","data":{}}');
-  await page.deliverRaw(JSON.stringify({ cmd: 'servers', data: [server('s1', { host: 'from-string' })] }));
-  assert.equal((await items(page))[0].name, 'from-string');
-  for (const bad of ['{not json', { data: [] }, { cmd: 'noSuchEvent', data: 1 }, { cmd: 'ping' }, { cmd: 'sessionState', data: 'nonsense' }]) {
-    await page.deliverRaw(bad);
-  }
-  assert.equal((await items(page))[0].name, 'from-string');
-  await page.evaluate(() => window.__send('pingNow', undefined));
-  assert.deepEqual(await page.evaluate(() => window.__rawSent.filter((t) => t.includes('pingNow'))), ['{"cmd":"pingNow","data":null}']);
 });
 
 test('long lists: the summary of 5,000 shown whole; scrolling reaches every item, redraws keep the scroll position, pings reach undrawn items', async (open) => {
