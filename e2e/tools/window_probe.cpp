@@ -37,12 +37,14 @@ std::string Describe(HWND window) {
     GetWindowTextW(window, title, 256);
     RECT r = {};
     GetWindowRect(window, &r);
-    char numbers[256];
+    POINT client = {0, 0};  // where the client area starts on the screen
+    ClientToScreen(window, &client);
+    char numbers[320];
     std::snprintf(numbers, sizeof numbers,
-                  "\"hwnd\":\"%llx\",\"x\":%ld,\"y\":%ld,\"w\":%ld,\"h\":%ld,\"visible\":%s,\"iconic\":%s,"
-                  "\"zoomed\":%s,\"style\":%lu,\"focused\":%s",
+                  "\"hwnd\":\"%llx\",\"x\":%ld,\"y\":%ld,\"w\":%ld,\"h\":%ld,\"cx\":%ld,\"cy\":%ld,"
+                  "\"visible\":%s,\"iconic\":%s,\"zoomed\":%s,\"style\":%lu,\"focused\":%s",
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), r.left, r.top,
-                  r.right - r.left, r.bottom - r.top, IsWindowVisible(window) ? "true" : "false",
+                  r.right - r.left, r.bottom - r.top, client.x, client.y, IsWindowVisible(window) ? "true" : "false",
                   IsIconic(window) ? "true" : "false", IsZoomed(window) ? "true" : "false",
                   static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
                   GetFocus() == window ? "true" : "false");

@@ -1,0 +1,92 @@
+// Remote desktops in tabs: the stand-in control in place over the page's
+// content area, and the external client when no control is registered.
+'use strict';
+
+const assert = require('node:assert/strict');
+const { scenario, until, windowsOf, registerControl, answeringPeer, refusedPort, blackHole, shot } = require('../program');
+
+const server = (id, port, remark) => ({ id, host: '127.0.0.1', port, remark, user: 'tester' });
+const item = (remark) => `#serverList li.srv:has-text("${remark}")`;
+const tab = (remark) => `#tabs .tab:has-text("${remark}")`;
+
+// Every status a tab's tooltip went through, in order, from now on.
+const watchTabs = (page) => page.evaluate(() => {
+  window.__tabStates = [];
+  new MutationObserver(() => {
+    for (const t of document.querySelectorAll('#tabs .tab')) {
+      const entry = t.textContent + ' ' + t.title.split(' — ')[1];
+      if (window.__tabStates[window.__tabStates.length - 1] !== entry) window.__tabStates.push(entry);
+    }
+  }).observe(document.getElementById('tabs'), { subtree: true, childList: true, attributes: true });
+});
+
+// The session windows of the main window, by their class, with their place
+// in the main window's client area.
+async function sessions(cls = 'TavolinSessionHost') {
+  const main = (await windowsOf()).find((w) => w.class === 'TavolinMainWindow');
+  return main.children.filter((c) => c.class === cls).map((c) => ({ ...c, x: c.x - main.cx, y: c.y - main.cy }));
+}
+const contentArea = (page) => page.$eval('#contentArea', (e) => {
+  const r = e.getBoundingClientRect();
+  return { x: Math.round(r.x), y: Math.round(r.y), w: Math.round(r.width), h: Math.round(r.height) };
+});
+const place = (w) => ({ x: w.x, y: w.y, w: w.w, h: w.h });
+
+scenario('a double-click opens a connected tab over the content area; tabs switch sessions; a refused connection and one past its deadline fail and close', async (open) => {
+  const [one, two, refused, hole] = [await answeringPeer(), await answeringPeer(), await refusedPort(), await blackHole()];
+  try {
+    const program = open();
+    program.writeConfig({ servers: [server('0000000000000001', one.port, '一号'), server('0000000000000002', two.port, '二号'),
+      server('0000000000000003', refused, '拒绝'), server('0000000000000004', hole.port, '黑洞')], ping: { intervalSec: 0 } });
+    // The stand-in control waits longer for its connection than the program does.
+    const page = await program.start({ env: { TAVOLIN_RDP_STANDIN_OPTIONS: 'connect_timeout_ms=60000' } });
+    await watchTabs(page);
+    await page.dblclick(item('一号'));
+    await until('connected', () => page.evaluate(() => window.__tabStates.includes('一号 已连接')));
+    // Before its session starts a tab shows the server's probe state.
+    const sessionStates = await page.evaluate(() => window.__tabStates.filter((s) => /^一号 (连接中…|已连接|已断开|连接失败)$/.test(s)));
+    assert.deepEqual(sessionStates, ['一号 连接中…', '一号 已连接']);
+    const [first] = await until('the session window', async () => (await sessions()).filter((s) => s.visible).length === 1 && sessions());
+    assert.deepEqual(place(first), await contentArea(page), 'the session lies exactly over the content area');
+    await shot(page, 'program-connected-page.png');
+
+    await page.dblclick(item('二号'));
+    await until('a second connected tab', () => page.evaluate(() => window.__tabStates.includes('二号 已连接')));
+    const shown = async () => (await sessions()).filter((s) => s.visible).map((s) => s.hwnd);
+    const second = (await sessions()).find((s) => s.hwnd !== first.hwnd);
+    await until('only the second shown', async () => JSON.stringify(await shown()) === JSON.stringify([second.hwnd]));
+    await page.click(tab('一号'));
+    await until('only the first shown again', async () => JSON.stringify(await shown()) === JSON.stringify([first.hwnd]));
+
+    await page.dblclick(item('拒绝'));
+    await page.waitForSelector(`#toasts .toast:has-text("127.0.0.1:${refused}")`, { timeout: 15000 });
+    await until('the failed tab closed', async () => (await page.locator(tab('拒绝')).count()) === 0, 8000);
+
+    await page.dblclick(item('黑洞'));
+    await until('the tab connecting', () => page.evaluate(() => window.__tabStates.includes('黑洞 连接中…')));
+    // The program's own deadline, 25 s, and its sweep.
+    await until('the stalled tab failed and closed', async () => (await page.locator(tab('黑洞')).count()) === 0, 40000);
+    assert.equal(await page.locator('#tabs .tab').count(), 2);
+  } finally {
+    for (const peer of [one, two, hole]) await peer.close();
+  }
+});
+
+scenario('without a registered control the tab runs the external client embedded', async (open) => {
+  const peer = await answeringPeer();
+  await registerControl(false);
+  try {
+    const program = open();
+    program.writeConfig({ servers: [server('0000000000000001', peer.port, '外部')], ping: { intervalSec: 0 } });
+    const page = await program.start();
+    await page.dblclick(item('外部'));
+    const [client] = await until('the embedded client', async () => {
+      const found = (await sessions('TavolinMstscStandIn')).filter((c) => c.visible);
+      return found.length === 1 && found;
+    }, 30000);
+    assert.ok(client.w > 100 && client.h > 100);
+  } finally {
+    await registerControl(true);
+    await peer.close();
+  }
+});
