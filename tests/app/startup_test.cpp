@@ -1,68 +1,126 @@
-// The program's start and end as processes: tavolin.exe run the way a user
-// runs it, with the stand-in browser runtime and the test in the page's
-// place.
+// The program's start and end as processes: a copy of the built tavolin.exe
+// in a folder of the test's (its "data" folder beside it is the test's too),
+// run the way a user runs it, with the stand-in browser runtime and, where
+// a page must answer, the test in the page's place.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "app/page_peer.h"
-#include "app/program_process.h"
 #include "core/file_io.h"
 #include "core/json.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "core/win_handle.h"
 #include "support/message_pump.h"
 #include "support/test_support.h"
 
 namespace {
 
+class ProgramProcess {
+public:
+    explicit ProgramProcess(const std::string& folder) : exe_(JoinPath(folder, "tavolin.exe")) {
+        const std::string built = JoinPath(JoinPath(ExeDir(), ".."), "tavolin.exe");
+        CopyFileW(ToWide(built).c_str(), ToWide(exe_).c_str(), TRUE);
+    }
+    ~ProgramProcess() { Kill(); }
+
+    // Started with these arguments, none of which holds a quote.
+    bool Start(const std::vector<std::string>& args, int showCommand = SW_SHOWNORMAL) {
+        std::wstring line = L"\"" + ToWide(exe_) + L"\"";
+        for (const std::string& arg : args) line += L" \"" + ToWide(arg) + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showCommand);
+        PROCESS_INFORMATION info = {};
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+            return false;
+        CloseHandle(info.hThread);
+        process_ = UniqueHandle(info.hProcess);
+        id_ = info.dwProcessId;
+        return true;
+    }
+    // Started, and its visible main window once it shows; null without one.
+    HWND Open(const std::vector<std::string>& args, int showCommand = SW_SHOWNORMAL) {
+        HWND window = nullptr;
+        if (Start(args, showCommand))
+            PumpUntil([&] { return (window = VisibleMainWindow()) != nullptr || !running(); }, 20000);
+        return window;
+    }
+    // The exit code; -1 while it still runs after ms.
+    int WaitForExit(DWORD ms = 20000) {
+        DWORD code = 0;
+        if (!PumpUntil([&] { return !running(); }, ms) || !GetExitCodeProcess(process_.get(), &code))
+            return -1;
+        return static_cast<int>(code);
+    }
+    // Asks twice, as a user who insists: the page is not there to answer.
+    int CloseTwice(HWND window) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        PumpFor(300);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        return WaitForExit();
+    }
+    // As the task manager ends a process: no chance to save anything.
+    void Kill() {
+        if (!running()) return;
+        TerminateProcess(process_.get(), 9);
+        WaitForSingleObject(process_.get(), 10000);
+    }
+    bool running() const {
+        return process_.valid() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+    }
+
+private:
+    HWND VisibleMainWindow() const {
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, L"TavolinMainWindow", nullptr)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == id_ && IsWindowVisible(window)) return window;
+        }
+        return nullptr;
+    }
+
+    std::string exe_;
+    UniqueHandle process_;
+    DWORD id_ = 0;
+};
+
 JsonValue ReadConfig(const std::string& folder) {
     JsonValue config;
     std::string text;
     std::string error;
-    if (!ReadWholeFile(JoinPath(folder, "config.json"), &text) || !ParseJson(text, &config, &error)) {
-        return JsonValue();
-    }
+    if (!ReadWholeFile(JoinPath(folder, "config.json"), &text) || !ParseJson(text, &config, &error))
+        return {};
     return config;
 }
 
-std::string UiJson(int x, int y, int w, int h, bool maximized) {
-    return Format(R"({"ui":{"x":%d,"y":%d,"w":%d,"h":%d,"maximized":%s}})", x, y, w, h,
+std::string Ui(int x, int y, int w, int h, bool maximized) {
+    return Format(R"({"darkTheme":false,"x":%d,"y":%d,"w":%d,"h":%d,"maximized":%s})", x, y, w, h,
                   maximized ? "true" : "false");
 }
 
 class Startup : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_BROWSER", L"none");
-        data = root.file("data-given");
-    }
-    void TearDown() override { SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_BROWSER", nullptr); }
-
     void WriteConfig(const std::string& json) {
         EnsureDir(data);
         ASSERT_TRUE(WriteWholeFile(JoinPath(data, "config.json"), json));
     }
-    // Asks twice, as a user who insists: the page is not there to answer.
-    static int CloseTwice(ProgramProcess& program, HWND window) {
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        PumpFor(300);
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        return program.WaitForExit();
-    }
     std::vector<std::string> Args() const { return {"--multi", "--data", data}; }
 
     TempDir root;
-    std::string data;
+    std::string data = root.file("data-given");
     ProgramProcess program{root.path()};
 };
 
 }  // namespace
 
 TEST_F(Startup, ASecondStartRaisesTheFirstWindowAndEndsUnlessMulti) {
-    ASSERT_TRUE(program.Start({"--data", data}));
-    HWND first = program.WaitForWindow();
+    HWND first = program.Open({"--data", data});
     ASSERT_NE(first, nullptr);
     ShowWindow(first, SW_MINIMIZE);
     ASSERT_TRUE(PumpUntil([&] { return IsIconic(first) != FALSE; }));
@@ -74,134 +132,68 @@ TEST_F(Startup, ASecondStartRaisesTheFirstWindowAndEndsUnlessMulti) {
     EXPECT_FALSE(IsFile(JoinPath(secondData, "config.json")));  // it ended before reading anything
     EXPECT_TRUE(PumpUntil([&] { return IsIconic(first) == FALSE; }));
 
+    // A "--data" with no folder after it is ignored: the folder beside the
+    // program is taken.
     ProgramProcess third(root.path());
-    ASSERT_TRUE(third.Start({"--multi", "--data", root.file("data-third")}));
-    HWND thirdWindow = third.WaitForWindow();
+    HWND thirdWindow = third.Open({"--multi", "--data"});
     ASSERT_NE(thirdWindow, nullptr);
     EXPECT_TRUE(program.running());
-    EXPECT_EQ(CloseTwice(third, thirdWindow), 0);
-    EXPECT_EQ(CloseTwice(program, first), 0);
-}
-
-TEST_F(Startup, TheDataFolderIsTheOneNamedOrTheOneBesideTheProgram) {
-    ASSERT_TRUE(program.Start(Args()));
-    HWND window = program.WaitForWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(CloseTwice(program, window), 0);
+    EXPECT_EQ(third.CloseTwice(thirdWindow), 0);
+    EXPECT_TRUE(ReadConfig(root.file("data")).isObject());
+    EXPECT_EQ(program.CloseTwice(first), 0);
     EXPECT_TRUE(ReadConfig(data).isObject());
-
-    const std::string beside = root.file("data");
-    EXPECT_FALSE(IsFile(JoinPath(beside, "config.json")));
-    ASSERT_TRUE(program.Start({"--multi", "--data"}));  // no folder after it: ignored
-    window = program.WaitForWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(CloseTwice(program, window), 0);
-    EXPECT_TRUE(ReadConfig(beside).isObject());
 }
 
-TEST_F(Startup, WhereTheWindowOpens) {
+// Where each start opens, and what its end keeps: the normal place, and
+// whether the window was maximized.
+TEST_F(Startup, WhereTheWindowOpensAndWhatClosingKeeps) {
     const int sw = GetSystemMetrics(SM_CXSCREEN);
     const int sh = GetSystemMetrics(SM_CYSCREEN);
+    const std::string saved = Format(R"({"ui":%s})", Ui(100, 80, 1000, 650, false).c_str());
     const struct {
         const char* name;
         std::string config;
         int showCommand;
-        RECT want;  // left, top, width, height; all 0 for maximized
+        std::string opens;  // "maximized" or the window's rectangle
+        std::string kept;   // "ui" after closing, "" unchecked
     } cases[] = {
-        {"never placed", "{}", SW_SHOWNORMAL, {(sw - 1180) / 2, (sh - 720) / 2, 1180, 720}},
-        {"as saved", UiJson(100, 80, 1000, 650, false), SW_SHOWNORMAL, {100, 80, 1000, 650}},
-        {"near the right edge",
-         UiJson(sw - 150, 80, 1000, 650, false),
-         SW_SHOWNORMAL,
-         {(sw - 1000) / 2, (sh - 650) / 2, 1000, 650}},
-        {"maximized, started minimized", UiJson(100, 80, 1000, 650, true), SW_SHOWMINNOACTIVE, {0, 0, 0, 0}},
+        {"never placed", "{}", SW_SHOWNORMAL, Format("%d,%d 1180x720", (sw - 1180) / 2, (sh - 720) / 2), ""},
+        {"near the right edge", Format(R"({"ui":%s})", Ui(sw - 150, 80, 1000, 650, false).c_str()),
+         SW_SHOWNORMAL, Format("%d,%d 1000x650", (sw - 1000) / 2, (sh - 650) / 2), ""},
+        {"as saved, then moved", saved, SW_SHOWNORMAL, "100,80 1000x650", Ui(150, 120, 1040, 700, false)},
+        {"maximized, started minimized", Format(R"({"ui":%s})", Ui(150, 120, 1040, 700, true).c_str()),
+         SW_SHOWMINNOACTIVE, "maximized", Ui(150, 120, 1040, 700, true)},
     };
     for (const auto& c : cases) {
         WriteConfig(c.config);
-        ASSERT_TRUE(program.Start(Args(), c.showCommand)) << c.name;
-        HWND window = program.WaitForWindow();
+        HWND window = program.Open(Args(), c.showCommand);
         ASSERT_NE(window, nullptr) << c.name;
-        if (c.want.right == 0) {
+        if (c.opens == "maximized") {
             EXPECT_TRUE(PumpUntil([&] { return IsZoomed(window) != FALSE; })) << c.name;
         } else {
-            RECT got = {};
-            GetWindowRect(window, &got);
-            EXPECT_EQ(got.left, c.want.left) << c.name;
-            EXPECT_EQ(got.top, c.want.top) << c.name;
-            EXPECT_EQ(got.right - got.left, c.want.right) << c.name;
-            EXPECT_EQ(got.bottom - got.top, c.want.bottom) << c.name;
+            RECT r = {};
+            GetWindowRect(window, &r);
+            EXPECT_EQ(Format("%ld,%ld %ldx%ld", r.left, r.top, r.right - r.left, r.bottom - r.top), c.opens)
+                << c.name;
+            if (!c.kept.empty())
+                SetWindowPos(window, nullptr, 150, 120, 1040, 700, SWP_NOZORDER | SWP_NOACTIVATE);
         }
-        EXPECT_EQ(CloseTwice(program, window), 0) << c.name;
+        EXPECT_EQ(program.CloseTwice(window), 0) << c.name;
+        if (!c.kept.empty()) {
+            EXPECT_EQ(ToJson(ReadConfig(data).find("ui"), -1), c.kept) << c.name;
+        }
     }
-}
-
-TEST_F(Startup, ClosingKeepsTheNormalPlaceAndWhetherMaximized) {
-    WriteConfig(UiJson(100, 80, 1000, 650, false));
-    ASSERT_TRUE(program.Start(Args()));
-    HWND window = program.WaitForWindow();
-    ASSERT_NE(window, nullptr);
-    SetWindowPos(window, nullptr, 150, 120, 1040, 700, SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(CloseTwice(program, window), 0);
-    const JsonValue& normal = ReadConfig(data).find("ui");
-    EXPECT_EQ(ToJson(normal, -1),
-              R"({"darkTheme":false,"x":150,"y":120,"w":1040,"h":700,"maximized":false})");
-
-    ASSERT_TRUE(program.Start(Args()));
-    window = program.WaitForWindow();
-    ASSERT_NE(window, nullptr);
-    ShowWindow(window, SW_MAXIMIZE);
-    ASSERT_TRUE(PumpUntil([&] { return IsZoomed(window) != FALSE; }));
-    EXPECT_EQ(CloseTwice(program, window), 0);
-    const JsonValue& maximized = ReadConfig(data).find("ui");
-    EXPECT_EQ(ToJson(maximized, -1),
-              R"({"darkTheme":false,"x":150,"y":120,"w":1040,"h":700,"maximized":true})");
-}
-
-TEST_F(Startup, ThePageIsAskedBeforeClosingUnlessTheSystemIsEnding) {
-    ASSERT_TRUE(program.Start(Args()));
-    HWND window = program.WaitForWindow();
-    ASSERT_NE(window, nullptr);
-    PagePeer page;
-    ASSERT_TRUE(page.Attach(JoinPath(data, "WebView2")));
-
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    JsonValue asked;
-    ASSERT_TRUE(page.WaitFor("confirmClose", &asked));
-    EXPECT_EQ(ToJson(asked, -1), R"({"tabs":0,"connected":0})");
-    ASSERT_TRUE(page.Send(R"({"cmd":"confirmClose","data":{"ok":false}})"));
-    PumpFor(700);
-    EXPECT_TRUE(program.running());
-    // Cancelled: the next request asks again.
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(page.WaitFor("confirmClose", nullptr, 8000, 1));
-    ASSERT_TRUE(page.Send(R"({"cmd":"confirmClose","data":{"ok":true}})"));
-    EXPECT_EQ(program.WaitForExit(), 0);
-
-    // The next run's page lies at another address.
-    DeleteFileW(ToWide(JoinPath(data, "WebView2\\standin-page-address.txt")).c_str());
-    ASSERT_TRUE(program.Start(Args()));
-    window = program.WaitForWindow();
-    ASSERT_NE(window, nullptr);
-    PagePeer ending;
-    ASSERT_TRUE(ending.Attach(JoinPath(data, "WebView2")));
-    DWORD_PTR answer = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, &answer));
-    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.WaitForExit(), 0);
-    EXPECT_TRUE(ending.All("confirmClose").empty());
 }
 
 TEST_F(Startup, AKilledProgramLeavesAConfigurationThatLoadsWhole) {
     WriteConfig(
         R"({"servers":[{"id":"00000000000000a1","host":"10.0.0.1"},)"
         R"({"id":"00000000000000a2","host":"10.0.0.2"},{"id":"00000000000000a3","host":"10.0.0.3"}]})");
-    ASSERT_TRUE(program.Start(Args()));
-    ASSERT_NE(program.WaitForWindow(), nullptr);
+    ASSERT_NE(program.Open(Args()), nullptr);
     PagePeer page;
     ASSERT_TRUE(page.Attach(JoinPath(data, "WebView2")));
     ASSERT_TRUE(page.Send(R"({"cmd":"addServer","data":{"host":"10.9.8.7"}})"));
-    ASSERT_TRUE(page.WaitFor("toast"));
+    ASSERT_TRUE(PumpUntil([&] { return ReadConfig(data).find("servers").size() == 4; }));
     // Killed while it saves one change after another.
     for (int i = 0; i < 40; ++i) {
         page.Send(Format(R"({"cmd":"addServer","data":{"host":"10.8.0.%d","remark":"第%d台"}})", i, i));

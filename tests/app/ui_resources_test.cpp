@@ -47,6 +47,11 @@ protected:
         *root = first.UnpackedRoot();
         ASSERT_FALSE(root->empty());
     }
+    static void ExpectWhole(const std::string& root) {
+        for (const char* file : kPageFiles)
+            EXPECT_EQ(ReadRawFile(InWeb(root, file)), BuiltPage(file)) << file;
+        EXPECT_EQ(ReadRawFile(JoinPath(root, ".ready")), root);
+    }
     void ExpectExeWebFolder(const UiFolders& folders) {
         EXPECT_EQ(folders.webDir, JoinPath(ExeDir(), "web"));
         EXPECT_EQ(folders.loaderDir, "");
@@ -59,17 +64,15 @@ protected:
 
 }  // namespace
 
+// Into a folder of the base named by the content (other content, another
+// folder: below).
 TEST_F(UiResourcesTest, UnpacksTheProgramsOwnPageAndLoader) {
     UiResources resources(GetModuleHandleW(nullptr), base.path());
     EXPECT_TRUE(resources.HasEmbeddedUi());
     const std::string root = resources.UnpackedRoot();
     ASSERT_FALSE(root.empty());
-    const std::string name = root.substr(root.find_last_of('\\') + 1);
-    EXPECT_EQ(root, JoinPath(base.path(), name));
-    EXPECT_EQ(name.size(), 16u);
-    EXPECT_EQ(name.find_first_not_of("0123456789ABCDEF"), std::string::npos) << name;
-    for (const char* file : kPageFiles) EXPECT_EQ(ReadRawFile(InWeb(root, file)), BuiltPage(file)) << file;
-    EXPECT_EQ(ReadRawFile(JoinPath(root, ".ready")), root);
+    EXPECT_EQ(root.substr(0, root.find_last_of('\\')), base.path());
+    ExpectWhole(root);
     EXPECT_TRUE(log.has(kLogInfo, Format(kUnpacked.c_str(), root.c_str())));
     const UiFolders folders = resources.ChooseFolders();
     EXPECT_EQ(folders.webDir, JoinPath(root, "web"));
@@ -77,8 +80,9 @@ TEST_F(UiResourcesTest, UnpacksTheProgramsOwnPageAndLoader) {
 }
 
 // The marker alone decides: a ready folder is neither rewritten nor repaired,
-// and a page without its index.html is not taken, loader or not.
-TEST_F(UiResourcesTest, ReadyFolderIsTakenAsItIs) {
+// and a page without its index.html is not taken, loader or not; a folder
+// without the marker is refilled whole.
+TEST_F(UiResourcesTest, TheMarkerDecidesBetweenTakingAndRefilling) {
     std::string root;
     ASSERT_NO_FATAL_FAILURE(Unpack(&root));
     ASSERT_TRUE(WriteWholeFile(InWeb(root, "style.css"), "sentinel"));
@@ -89,21 +93,14 @@ TEST_F(UiResourcesTest, ReadyFolderIsTakenAsItIs) {
     EXPECT_EQ(again.UnpackedLoaderDir(), root);
     ExpectExeWebFolder(again.ChooseFolders());
     EXPECT_EQ(ReadRawFile(InWeb(root, "style.css")), "sentinel");
-    EXPECT_FALSE(IsFile(InWeb(root, "index.html")));
     ASSERT_TRUE(RemoveFile(JoinPath(root, "WebView2Loader.dll")));
     EXPECT_EQ(again.UnpackedLoaderDir(), "");
-}
 
-TEST_F(UiResourcesTest, FolderWithoutMarkerIsRefilledWhole) {
-    std::string root;
-    ASSERT_NO_FATAL_FAILURE(Unpack(&root));
     ASSERT_TRUE(RemoveFile(JoinPath(root, ".ready")));
-    ASSERT_TRUE(RemoveFile(InWeb(root, "app.js")));
-    ASSERT_TRUE(WriteWholeFile(InWeb(root, "style.css"), "half written"));
-    UiResources again(GetModuleHandleW(nullptr), base.path());
-    EXPECT_EQ(again.UnpackedRoot(), root);
-    for (const char* file : kPageFiles) EXPECT_EQ(ReadRawFile(InWeb(root, file)), BuiltPage(file)) << file;
-    EXPECT_EQ(ReadRawFile(JoinPath(root, ".ready")), root);
+    UiResources refilled(GetModuleHandleW(nullptr), base.path());
+    EXPECT_EQ(refilled.UnpackedRoot(), root);
+    ExpectWhole(root);
+    EXPECT_EQ(refilled.UnpackedLoaderDir(), root);
 }
 
 TEST_F(UiResourcesTest, OtherContentGetsItsOwnFolder) {
@@ -111,8 +108,7 @@ TEST_F(UiResourcesTest, OtherContentGetsItsOwnFolder) {
     ASSERT_NO_FATAL_FAILURE(Unpack(&root));
     const DataModule swapped = LoadBeside("swapped_page.dll");
     ASSERT_TRUE(swapped);
-    UiResources other(swapped.get(), base.path());
-    const std::string otherRoot = other.UnpackedRoot();
+    const std::string otherRoot = UiResources(swapped.get(), base.path()).UnpackedRoot();
     EXPECT_NE(otherRoot, root);
     EXPECT_EQ(otherRoot.substr(0, base.path().size()), base.path());
     EXPECT_EQ(ReadRawFile(InWeb(otherRoot, "style.css")), BuiltPage("app.js"));

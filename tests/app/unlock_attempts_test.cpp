@@ -64,24 +64,6 @@ TEST(UnlockAttempts, FiveWrongPasswordsEndLocked) {
     EXPECT_EQ(seen, (std::vector<std::string>{"Secret", "secret ", "secre", "密码", "secret!"}));
 }
 
-// The right password after four wrong ones unlocks, and a late Escape
-// changes nothing; giving up ends locked without using an attempt.
-TEST(UnlockAttempts, UnlockingAndGivingUp) {
-    std::vector<std::string> seen;
-    UnlockAttempts right(Accepting("开门 Sesame", &seen));
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(right.Submit("wrong"), SubmitOutcome::Wrong);
-    EXPECT_EQ(right.Submit("开门 Sesame"), SubmitOutcome::Unlocked);
-    right.GiveUp();
-    EXPECT_TRUE(right.done() && right.unlocked());
-
-    UnlockAttempts given(Accepting("secret", &seen));
-    EXPECT_EQ(given.Submit("wrong"), SubmitOutcome::Wrong);
-    given.GiveUp();
-    EXPECT_TRUE(given.done());
-    EXPECT_FALSE(given.unlocked());
-    EXPECT_EQ(given.attempts(), 1);
-}
-
 TEST(UnlockAttempts, TheLineUnderTheField) {
     using Tone = UnlockMessageLine::Tone;
     const struct {
