@@ -6,6 +6,7 @@
 #include "net/loopback_peers.h"
 #include "rdp/session_clock.h"
 #include "rdp/session_test_support.h"
+#include "support/screen.h"
 #include "support/test_support.h"
 
 namespace {
@@ -36,7 +37,10 @@ protected:
 }  // namespace
 
 TEST_F(ControlConnection, AnAnsweringServerConnectsAndLogsOn) {
-    StartConnected();
+    ServerRecord server = TestServer("127.0.0.1", peer.port());
+    server.user = "administrator";
+    server.domain = "CORP";
+    StartConnected(1280, 780, true, server);
     // The first report comes before the control exists.
     EXPECT_EQ(observer.texts(),
               (std::vector<std::string>{"1 0 none 正在连接 127.0.0.1 ...", "1 0 activex 正在建立连接...",
@@ -61,6 +65,15 @@ TEST_F(ControlConnection, AnAnsweringServerConnectsAndLogsOn) {
     EXPECT_EQ(observer.reports.size(), 4u);
     EXPECT_EQ(control.Journal("call Connect").size(), 1u);
     EXPECT_EQ(session.state(), SessionState::Connected);
+
+    // What a user sees, saved as "session-control.bmp": the remote
+    // resolution follows the tab.
+    session.SetBounds(RECT{10, 10, 1210, 760});
+    PumpFor(300);
+    WindowPicture picture;
+    ASSERT_TRUE(picture.Take(SharedTopLevel()));
+    EXPECT_FALSE(picture.Flat());
+    EXPECT_TRUE(picture.Save("session-control.bmp"));
 }
 
 // The connect deadline is read by the sessions' clock.

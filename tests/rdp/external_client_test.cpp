@@ -6,6 +6,7 @@
 #include "core/win_handle.h"
 #include "rdp/client_reaper.h"
 #include "rdp/session_test_support.h"
+#include "support/screen.h"
 #include "support/test_support.h"
 
 namespace {
@@ -91,6 +92,15 @@ TEST_F(ExternalClient, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
                std::to_string(r.bottom);
     };
     EXPECT_EQ(placed(), "0,0,900,500");
+    // Saved as "session-external-client.bmp". Under Wine 8 a window of
+    // another process drawn inside this one's never reaches the screen (not
+    // even the X server's own frame buffer): the picture shows the tab the
+    // client was embedded in.
+    PumpFor(500);
+    WindowPicture picture;
+    ASSERT_TRUE(picture.Take(SharedTopLevel()));
+    EXPECT_FALSE(picture.Flat());
+    EXPECT_TRUE(picture.Save("session-external-client.bmp"));
 
     // A new tab size moves the window and only records the stretched size.
     session.SetBounds(RECT{0, 0, 700, 400});

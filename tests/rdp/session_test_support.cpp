@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/file_io.h"
-#include "core/gdi_object.h"
 #include "standins/rdpcontrol/standin_control.h"
 
 namespace {
@@ -166,44 +164,6 @@ ServerRecord TestServer(const std::string& host, int port) {
     server.host = host;
     server.port = port;
     return server;
-}
-
-bool SaveWindowPicture(HWND window, const std::string& path) {
-    RECT rect;
-    if (!GetWindowRect(window, &rect)) return false;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const UniqueGdiObject bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    bool saved = false;
-    if (bitmap.get() != nullptr) {
-        HGDIOBJ old = SelectObject(memory, bitmap.get());
-        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-        SelectObject(memory, old);
-        GdiFlush();
-        const DWORD stride = ((width * 3 + 3) / 4) * 4;
-        const DWORD pixels = stride * height;
-        BITMAPFILEHEADER file = {};
-        file.bfType = 0x4D42;  // "BM"
-        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-        file.bfSize = file.bfOffBits + pixels;
-        std::string data(reinterpret_cast<const char*>(&file), sizeof file);
-        data.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-        data.append(static_cast<const char*>(bits), pixels);
-        saved = WriteWholeFile(path, data);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return saved;
 }
 
 void PeerSession::Start(int width, int height, bool changeRemoteResolution, ServerRecord server) {

@@ -100,9 +100,6 @@ public:
 // A server record for tests: host, port, and the rest at defaults.
 ServerRecord TestServer(const std::string& host, int port);
 
-// Writes the window's picture as a 24-bit BMP; false when it cannot.
-bool SaveWindowPicture(HWND window, const std::string& path);
-
 // A window to hold sessions, an observer for their reports, and the log.
 class SessionTest : public ::testing::Test {
 protected:
