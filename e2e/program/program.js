@@ -94,8 +94,8 @@ class Program {
     fs.writeFileSync(this.configPath, typeof value === 'string' ? value : JSON.stringify(value));
   }
 
-  // Starts the program and returns its page once the settings arrived;
-  // with { page: false } returns as soon as the process runs.
+  // Starts the program and returns its page; with { page: false } returns
+  // as soon as the process runs.
   async start({ args = [], env = {}, page = true } = {}) {
     const userData = path.join(this.data, 'WebView2');
     for (const stale of [path.join(userData, 'standin-page-address.txt'), path.join(userData, 'chromium', 'DevToolsActivePort')]) {
@@ -108,7 +108,12 @@ class Program {
     });
     for (const s of [this.process.stdout, this.process.stderr]) s.on('data', (d) => { this.output += d; });
     this.exitCode = new Promise((r) => this.process.on('exit', (code) => { this.exited = code; r(code); }));
-    if (!page) return null;
+    return page ? this.attach() : null;
+  }
+
+  // The page of the running program, once its servers' document arrived.
+  async attach() {
+    const userData = path.join(this.data, 'WebView2');
     const portFile = path.join(userData, 'chromium', 'DevToolsActivePort');
     const port = await until('the page', () => this.exited === null
       ? fs.existsSync(portFile) && fs.readFileSync(portFile, 'utf8').split('\n')[0]
@@ -189,4 +194,13 @@ function scenario(name, fn) {
 
 const shot = (page, name) => { fs.mkdirSync(SHOTS, { recursive: true }); return page.screenshot({ path: path.join(SHOTS, name) }); };
 
-module.exports = { scenario, until, sleep, windowsOf, windowCommand, registerControl, answeringPeer, refusedPort, blackHole, shot, BUILD };
+// What the virtual display shows of a native window (the page is headless,
+// so the main window shows its sessions and the bar, not the page).
+function displayShot(window, name) {
+  fs.mkdirSync(SHOTS, { recursive: true });
+  const box = [window.x, window.y, window.w, window.h].map((n) => String(Math.max(0, n)));
+  return new Promise((resolve) => execFile('python3', [path.join(ROOT, 'scripts', 'x-screenshot.py'), process.env.DISPLAY,
+    path.join(SHOTS, name), ...box], () => resolve()));
+}
+
+module.exports = { scenario, until, sleep, windowsOf, windowCommand, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot, BUILD };

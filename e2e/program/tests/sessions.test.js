@@ -3,7 +3,7 @@
 'use strict';
 
 const assert = require('node:assert/strict');
-const { scenario, until, windowsOf, registerControl, answeringPeer, refusedPort, blackHole, shot } = require('../program');
+const { scenario, until, windowsOf, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot } = require('../program');
 
 const server = (id, port, remark) => ({ id, host: '127.0.0.1', port, remark, user: 'tester' });
 const item = (remark) => `#serverList li.srv:has-text("${remark}")`;
@@ -49,6 +49,7 @@ scenario('a double-click opens a connected tab over the content area; tabs switc
     const [first] = await until('the session window', async () => (await sessions()).filter((s) => s.visible).length === 1 && sessions());
     assert.deepEqual(place(first), await contentArea(page), 'the session lies exactly over the content area');
     await shot(page, 'program-connected-page.png');
+    await displayShot((await windowsOf()).find((w) => w.class === 'TavolinMainWindow'), 'program-connected-window.png');
 
     await page.dblclick(item('二号'));
     await until('a second connected tab', () => page.evaluate(() => window.__tabStates.includes('二号 已连接')));

@@ -5,7 +5,7 @@
 const assert = require('node:assert/strict');
 const { execFile } = require('node:child_process');
 const { promisify } = require('node:util');
-const { scenario, until, windowsOf, windowCommand, answeringPeer, shot } = require('../program');
+const { scenario, until, windowsOf, windowCommand, answeringPeer, shot, displayShot } = require('../program');
 
 const xdotool = (...args) => promisify(execFile)('xdotool', args);
 const server = (id, port, remark) => ({ id, host: '127.0.0.1', port, remark, user: 'tester' });
@@ -44,6 +44,7 @@ scenario('F11 while the session has the keyboard gives full screen with its bar,
   assert.ok((await windowsOf()).some((w) => w.class === 'TavolinFsBar'), 'the bar is there');
   await until('the page in full screen', () => page.evaluate(() => document.body.classList.contains('fullscreen')));
   await shot(page, 'program-fullscreen-page.png');
+  await displayShot(full, 'program-fullscreen-window.png');
   assert.equal(await activeTab(page), '二号');
   await xdotool('key', 'ctrl+Tab');
   await until('the next tab', async () => (await activeTab(page)) === '一号', 5000);
