@@ -216,15 +216,18 @@ TEST_F(MainWindowTest, TimersSweepTheServersAndEvaluateTheExpressionOnce) {
     EXPECT_EQ(page.Evaluation(2), "");
 }
 
-// The page may refuse the first request; its yes to the next one closes.
-TEST_F(MainWindowTest, ClosingWaitsForThePagesAnswerAndKeepsItsMinimumSize) {
+TEST_F(MainWindowTest, NeverSmallerThanItsMinimum) {
     HWND hwnd = Open();
     SetWindowPos(hwnd, nullptr, 0, 0, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     RECT rect = {};
     GetWindowRect(hwnd, &rect);
     EXPECT_EQ(rect.right - rect.left, kMinWindowWidth);
     EXPECT_EQ(rect.bottom - rect.top, kMinWindowHeight);
+}
 
+// The page may refuse the first request; its yes to the next one closes.
+TEST_F(MainWindowTest, ClosingWaitsForThePagesAnswer) {
+    HWND hwnd = Open();
     PostMessageW(hwnd, WM_CLOSE, 0, 0);
     JsonValue asked;
     ASSERT_TRUE(WaitForPosted("confirmClose", &asked));

@@ -193,7 +193,7 @@ TEST_F(Startup, AKilledProgramLeavesAConfigurationThatLoadsWhole) {
     PagePeer page;
     ASSERT_TRUE(page.Attach(JoinPath(data, "WebView2")));
     ASSERT_TRUE(page.Send(R"({"cmd":"addServer","data":{"host":"10.9.8.7"}})"));
-    ASSERT_TRUE(PumpUntil([&] { return ReadConfig(data).find("servers").size() == 4; }));
+    ASSERT_TRUE(PumpUntil([&] { return ReadConfig(data).find("servers").size() == 4; }, 15000));
     // Killed while it saves one change after another.
     for (int i = 0; i < 40; ++i) {
         page.Send(Format(R"({"cmd":"addServer","data":{"host":"10.8.0.%d","remark":"第%d台"}})", i, i));
