@@ -1,0 +1,56 @@
+// The start-up password, set and cleared in the settings, asked by the
+// unlock dialog at the next start.
+'use strict';
+
+const assert = require('node:assert/strict');
+const { execFile } = require('node:child_process');
+const { promisify } = require('node:util');
+const { scenario, until, windowsOf, shot, displayShot } = require('../program');
+
+const xdotool = (...args) => promisify(execFile)('xdotool', args);
+const unlockDialog = async () => (await windowsOf()).find((w) => w.class === 'TavolinPasswordDlg' && w.visible);
+
+async function typeIntoDialog(dialog, text) {
+  const field = dialog.children.find((c) => c.class.toLowerCase() === 'edit');
+  await xdotool('mousemove', String(field.x + 20), String(field.y + field.h / 2), 'click', '1');
+  await xdotool('type', '--delay', '5', text);
+  await xdotool('key', 'Return');
+}
+
+scenario('a start-up password set in the settings is asked at the next start: a wrong one is refused, the right one opens; cleared, nothing is asked', async (open) => {
+  const program = open();
+  let page = await program.start();
+  await page.click('#btnSettings');
+  await page.fill('#s_newPwd', 'Open-Sesame-42');
+  await page.fill('#s_newPwd2', 'Open-Sesame-42');
+  await page.fill('#s_hint', '芝麻');
+  await page.click('#btnSetPwd');
+  await until('the password saved', () => program.config().security.enabled, 5000);
+  assert.equal(JSON.stringify(program.config()).includes('Open-Sesame'), false);
+  await page.keyboard.press('Escape');
+  assert.equal(await program.quit(), 0);
+
+  await program.start({ page: false });
+  let dialog = await until('the unlock dialog', unlockDialog, 20000);
+  await displayShot(dialog, 'program-unlock-dialog.png');
+  await typeIntoDialog(dialog, 'wrong-guess');
+  await new Promise((r) => setTimeout(r, 1000));
+  dialog = await unlockDialog();
+  assert.ok(dialog, 'a wrong password is refused');
+  assert.equal((await windowsOf()).some((w) => w.class === 'TavolinMainWindow' && w.visible), false);
+  await typeIntoDialog(dialog, 'Open-Sesame-42');
+  page = await program.attach();
+  assert.equal(await unlockDialog(), undefined);
+  await shot(page, 'program-unlocked-page.png');
+
+  await page.click('#btnSettings');
+  await page.fill('#s_oldPwd', 'Open-Sesame-42');
+  await page.click('#btnClearPwd');
+  await page.click('#confirmOk');
+  await until('the password cleared', () => !program.config().security.enabled, 5000);
+  await page.keyboard.press('Escape');
+  assert.equal(await program.quit(), 0);
+  page = await program.start();
+  assert.equal(await unlockDialog(), undefined);
+  assert.equal(await program.quit(), 0);
+});
