@@ -21,10 +21,20 @@ const FAILURES = path.join(ROOT, 'build', 'e2e-program');
 const winPath = (p) => 'Z:' + p.replace(/\//g, '\\');
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
+// A Wine process that starts the Wine desktop hands it our pipes, which then
+// stay open after the process ended: a child's output ends with its exit
+// (and a moment for the last bytes), never with its pipes.
+function forgetPipesAtExit(child) {
+  child.on('exit', () => setTimeout(() => { for (const s of [child.stdout, child.stderr]) if (s) s.destroy(); }, 300));
+}
+
 function wine(args, env = {}) {
   return new Promise((resolve) => {
-    execFile('wine', args, { env: { ...process.env, ...env }, maxBuffer: 1 << 22 }, (error, stdout) =>
-      resolve({ code: error ? (typeof error.code === 'number' ? error.code : 1) : 0, stdout }));
+    const child = spawn('wine', args, { env: { ...process.env, ...env }, stdio: ['ignore', 'pipe', 'ignore'] });
+    let stdout = '';
+    child.stdout.on('data', (d) => { stdout += d; });
+    forgetPipesAtExit(child);
+    child.on('exit', (code) => setTimeout(() => resolve({ code, stdout }), 300));
   });
 }
 
@@ -76,6 +86,7 @@ async function blackHole() {
   const spare = await refusedPort(), port = await refusedPort();
   const child = spawn('wine', [path.join(BUILD, 'standins', 'probe_peers.exe'), String(spare), String(port)],
     { stdio: ['ignore', 'pipe', 'ignore'] });
+  forgetPipesAtExit(child);
   await new Promise((resolve) => child.stdout.on('data', (d) => { if (/black hole/.test(d)) resolve(); }));
   return { port, close: () => { child.kill(); return wine(['taskkill', '/f', '/im', 'probe_peers.exe']); } };
 }
@@ -107,6 +118,7 @@ class Program {
       stdio: ['ignore', 'pipe', 'pipe'],
     });
     for (const s of [this.process.stdout, this.process.stderr]) s.on('data', (d) => { this.output += d; });
+    forgetPipesAtExit(this.process);
     this.exitCode = new Promise((r) => this.process.on('exit', (code) => { this.exited = code; r(code); }));
     return page ? this.attach() : null;
   }

@@ -3,6 +3,7 @@
 'use strict';
 
 const assert = require('node:assert/strict');
+const { spawnSync } = require('node:child_process');
 const { scenario, until, windowsOf, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot } = require('../program');
 
 const server = (id, port, remark) => ({ id, host: '127.0.0.1', port, remark, user: 'tester' });
@@ -86,6 +87,10 @@ scenario('without a registered control the tab runs the external client embedded
       return found.length === 1 && found;
     }, 30000);
     assert.ok(client.w > 100 && client.h > 100);
+    // Closing the program ends the client it started.
+    assert.equal(await program.quit(), 0);
+    const running = () => spawnSync('pgrep', ['-f', 'mstsc.exe']).status === 0;
+    await until('the client ended', () => !running(), 10000);
   } finally {
     await registerControl(true);
     await peer.close();
