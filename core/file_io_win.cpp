@@ -46,12 +46,29 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
     return WriteFile(file.get(), bytes.data(), size, &written, nullptr) && written == size;
 }
 
+namespace {
+
+// Another program that holds the file open for a moment (a backup, a virus
+// scanner, an editor reading it) refuses the replace; it is tried again for
+// a short while, short enough for the interface thread.
+constexpr int kReplaceAttempts = 5;
+constexpr DWORD kReplacePauseMs = 15;
+
+bool MayPassSoon(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+}  // namespace
+
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     const std::string temp = path + ".tmp";
     if (!WriteWholeFile(temp, bytes)) return false;
-    if (MoveFileExW(ToWide(temp).c_str(), ToWide(path).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
+    const std::wstring from = ToWide(temp), to = ToWide(path);
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        if (attempt == kReplaceAttempts || !MayPassSoon(GetLastError())) break;
+        Sleep(kReplacePauseMs);
     }
     RemoveFile(temp);
     return false;
