@@ -34,7 +34,11 @@ function wine(args, env = {}) {
     let stdout = '';
     child.stdout.on('data', (d) => { stdout += d; });
     forgetPipesAtExit(child);
-    child.on('exit', (code) => setTimeout(() => resolve({ code, stdout }), 300));
+    // Usually the pipes close with the process; the exit is the fallback.
+    let code = null;
+    const finish = () => resolve({ code, stdout });
+    child.on('close', (c) => { code = c; finish(); });
+    child.on('exit', (c) => { code = c; setTimeout(finish, 300); });
   });
 }
 
@@ -53,6 +57,16 @@ async function windowsOf(image = 'tavolin.exe') {
   const { stdout } = await wine([path.join(BUILD, 'window_probe.exe'), 'list', image]);
   return stdout.split('\n').filter((l) => l.startsWith('{')).map((l) => JSON.parse(l));
 }
+
+const mainWindow = async () => (await windowsOf()).find((w) => w.class === 'TavolinMainWindow');
+const rectOf = (w) => ({ x: w.x, y: w.y, w: w.w, h: w.h });
+// Keys and clicks on the virtual display, where the native windows are.
+const xdotool = (...args) => new Promise((resolve, reject) =>
+  execFile('xdotool', args, (error) => (error ? reject(error) : resolve())));
+
+// A server record of a scenario's config.json, and its item in the list.
+const server = (id, port, remark) => ({ id, host: '127.0.0.1', port, remark, user: 'tester' });
+const item = (text) => `#serverList li.srv:has-text("${text}")`;
 
 const windowCommand = (command, ...args) => wine([path.join(BUILD, 'window_probe.exe'), command, ...args]);
 
@@ -143,9 +157,7 @@ class Program {
     return this.page;
   }
 
-  async main() {
-    return until('the main window', async () => (await windowsOf()).find((w) => w.class === 'TavolinMainWindow'));
-  }
+  async main() { return until('the main window', mainWindow); }
 
   // The window's close button: one WM_CLOSE, the page then asks.
   async pressClose() { await windowCommand('close', (await this.main()).hwnd); }
@@ -215,4 +227,4 @@ function displayShot(window, name) {
     path.join(SHOTS, name), ...box], () => resolve()));
 }
 
-module.exports = { scenario, until, sleep, windowsOf, windowCommand, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot, BUILD };
+module.exports = { scenario, until, sleep, windowsOf, mainWindow, rectOf, xdotool, server, item, windowCommand, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot, BUILD };

@@ -3,11 +3,8 @@
 'use strict';
 
 const assert = require('node:assert/strict');
-const { execFile } = require('node:child_process');
-const { promisify } = require('node:util');
-const { scenario, until, windowsOf, shot, displayShot } = require('../program');
+const { scenario, until, windowsOf, xdotool, shot, displayShot } = require('../program');
 
-const xdotool = (...args) => promisify(execFile)('xdotool', args);
 const unlockDialog = async () => (await windowsOf()).find((w) => w.class === 'TavolinPasswordDlg' && w.visible);
 
 async function typeIntoDialog(dialog, text) {

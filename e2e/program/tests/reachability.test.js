@@ -2,9 +2,7 @@
 'use strict';
 
 const assert = require('node:assert/strict');
-const { scenario, until, answeringPeer, refusedPort, blackHole } = require('../program');
-
-const server = (id, port, remark) => ({ id, host: '127.0.0.1', port, remark });
+const { scenario, until, server, answeringPeer, refusedPort, blackHole } = require('../program');
 
 scenario('loopback peers show online with a latency, refused and timeout; a stopped peer turns within a period; the refresh button probes at once', async (open) => {
   const [answer, refused, hole] = [await answeringPeer(), await refusedPort(), await blackHole()];

@@ -5,9 +5,8 @@
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { scenario, until, windowsOf, windowCommand } = require('../program');
+const { scenario, until, windowsOf, windowCommand, item } = require('../program');
 
-const item = (host) => `#serverList li.srv:has-text("${host}")`;
 const edit = async (page, sel) => { await page.hover(sel); await page.click(sel + ' .edit'); };
 const listed = (page) => page.$$eval('#serverList li.srv .name', (names) => names.map((n) => n.textContent));
 

@@ -4,10 +4,9 @@
 
 const assert = require('node:assert/strict');
 const { spawnSync } = require('node:child_process');
-const { scenario, until, windowsOf, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot } = require('../program');
+const { scenario, until, mainWindow, rectOf, server, item, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot } =
+  require('../program');
 
-const server = (id, port, remark) => ({ id, host: '127.0.0.1', port, remark, user: 'tester' });
-const item = (remark) => `#serverList li.srv:has-text("${remark}")`;
 const tab = (remark) => `#tabs .tab:has-text("${remark}")`;
 
 // Every status a tab's tooltip went through, in order, from now on.
@@ -24,14 +23,13 @@ const watchTabs = (page) => page.evaluate(() => {
 // The session windows of the main window, by their class, with their place
 // in the main window's client area.
 async function sessions(cls = 'TavolinSessionHost') {
-  const main = (await windowsOf()).find((w) => w.class === 'TavolinMainWindow');
+  const main = await mainWindow();
   return main.children.filter((c) => c.class === cls).map((c) => ({ ...c, x: c.x - main.cx, y: c.y - main.cy }));
 }
 const contentArea = (page) => page.$eval('#contentArea', (e) => {
   const r = e.getBoundingClientRect();
   return { x: Math.round(r.x), y: Math.round(r.y), w: Math.round(r.width), h: Math.round(r.height) };
 });
-const place = (w) => ({ x: w.x, y: w.y, w: w.w, h: w.h });
 
 scenario('a double-click opens a connected tab over the content area; tabs switch sessions; a refused connection and one past its deadline fail and close', async (open) => {
   const [one, two, refused, hole] = [await answeringPeer(), await answeringPeer(), await refusedPort(), await blackHole()];
@@ -48,9 +46,9 @@ scenario('a double-click opens a connected tab over the content area; tabs switc
     const sessionStates = await page.evaluate(() => window.__tabStates.filter((s) => /^一号 (连接中…|已连接|已断开|连接失败)$/.test(s)));
     assert.deepEqual(sessionStates, ['一号 连接中…', '一号 已连接']);
     const [first] = await until('the session window', async () => (await sessions()).filter((s) => s.visible).length === 1 && sessions());
-    assert.deepEqual(place(first), await contentArea(page), 'the session lies exactly over the content area');
+    assert.deepEqual(rectOf(first), await contentArea(page), 'the session lies exactly over the content area');
     await shot(page, 'program-connected-page.png');
-    await displayShot((await windowsOf()).find((w) => w.class === 'TavolinMainWindow'), 'program-connected-window.png');
+    await displayShot(await mainWindow(), 'program-connected-window.png');
 
     await page.dblclick(item('二号'));
     await until('a second connected tab', () => page.evaluate(() => window.__tabStates.includes('二号 已连接')));

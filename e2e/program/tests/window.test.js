@@ -3,16 +3,10 @@
 'use strict';
 
 const assert = require('node:assert/strict');
-const { execFile } = require('node:child_process');
-const { promisify } = require('node:util');
-const { scenario, until, windowsOf, windowCommand, answeringPeer, shot, displayShot } = require('../program');
+const { scenario, until, windowsOf, mainWindow, rectOf, xdotool, server, item, windowCommand, answeringPeer, shot, displayShot } =
+  require('../program');
 
-const xdotool = (...args) => promisify(execFile)('xdotool', args);
-const server = (id, port, remark) => ({ id, host: '127.0.0.1', port, remark, user: 'tester' });
-const item = (remark) => `#serverList li.srv:has-text("${remark}")`;
-const rect = (w) => ({ x: w.x, y: w.y, w: w.w, h: w.h });
 const WS_CAPTION = 0x00c00000;
-const mainWindow = async () => (await windowsOf()).find((w) => w.class === 'TavolinMainWindow');
 const activeTab = (page) => page.textContent('#tabs .tab.active .tname');
 
 // A program with two connected tabs, the second active.
@@ -40,7 +34,7 @@ scenario('F11 while the session has the keyboard gives full screen with its bar,
   await xdotool('mousemove', String(before.cx + area.x + area.width / 2), String(before.cy + area.y + area.height / 2), 'click', '1');
   await xdotool('key', 'F11');
   const full = await until('full screen', async () => { const w = await mainWindow(); return (w.style & WS_CAPTION) === 0 && w.x === 0 && w; });
-  assert.deepEqual(rect(full), { x: 0, y: 0, w: 1600, h: 1000 });
+  assert.deepEqual(rectOf(full), { x: 0, y: 0, w: 1600, h: 1000 });
   assert.ok((await windowsOf()).some((w) => w.class === 'TavolinFsBar'), 'the bar is there');
   await until('the page in full screen', () => page.evaluate(() => document.body.classList.contains('fullscreen')));
   await shot(page, 'program-fullscreen-page.png');
@@ -50,7 +44,7 @@ scenario('F11 while the session has the keyboard gives full screen with its bar,
   await until('the next tab', async () => (await activeTab(page)) === '一号', 5000);
   await xdotool('key', 'F11');
   const back = await until('the window back', async () => { const w = await mainWindow(); return (w.style & WS_CAPTION) !== 0 && w; });
-  assert.deepEqual(rect(back), rect(before));
+  assert.deepEqual(rectOf(back), rectOf(before));
   assert.equal(back.style, before.style);
   // Outside full screen Ctrl+Tab is the session's own.
   await xdotool('key', 'ctrl+Tab');
@@ -72,7 +66,7 @@ scenario('closing with two tabs open asks; cancel keeps everything; confirming e
   await page.click('#closeYes');
   assert.equal(await program.ended(), 0);
   const ui = program.config().ui;
-  assert.deepEqual({ x: ui.x, y: ui.y, w: ui.w, h: ui.h, maximized: ui.maximized }, { ...rect(placed), maximized: false });
+  assert.deepEqual({ x: ui.x, y: ui.y, w: ui.w, h: ui.h, maximized: ui.maximized }, { ...rectOf(placed), maximized: false });
 }));
 
 scenario('a second start raises the first window and exits', async (open) => {
