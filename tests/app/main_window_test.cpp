@@ -29,16 +29,6 @@
 
 namespace {
 
-// Wine's X11 driver, with no window manager on the display, takes every
-// configure event of a window it thinks a window manager manages for that
-// manager's verdict and un-maximizes any maximized window that is moved at
-// all. Left unmanaged, this program's windows keep the states Windows would
-// give them. Read when the driver loads, so set before any window exists.
-const bool g_unmanagedWindows = [] {
-    const wchar_t key[] = L"Software\\Wine\\AppDefaults\\app_window_tests.exe\\X11 Driver";
-    return RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Managed", REG_SZ, L"N", 2 * sizeof(wchar_t)) == 0;
-}();
-
 class RecordingProbes : public IProbes {
 public:
     void Submit(const std::vector<ProbeJob>& jobs) override { sweeps.push_back(jobs); }
