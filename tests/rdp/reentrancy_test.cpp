@@ -127,9 +127,11 @@ TEST(Reentrancy, ASessionDeletedByWhatItHearsIsNeverTouchedAgain) {
         {"a posted close handled inside Disconnect", "pump_in_calls", "本地主动断开", true, true},
     };
     ParentWindow parent;
-    RdpTestPeer peer;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        // A peer accepts one connection; the rows before may each have
+        // made one, and a full accept queue would leave this one waiting.
+        RdpTestPeer peer;
         StandinControl control;
         if (c.option[0] != '\0') control.SetOption(c.option, 1);
         GuardedSession guarded;
