@@ -1,16 +1,154 @@
 // The web host against the stand-in runtime: the loader search, each start-up
 // step and its failures, what reaches the runtime, late completions; then the
 // page in headless Chromium: messages both ways, evaluations back to the log.
-#include <gtest/gtest.h>
+#include "webhost/webview_host.h"
 
+#include <gtest/gtest.h>
+#include <ole2.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "core/file_io.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "core/unicode.h"
 #include "core/win_handle.h"
-#include "webhost/webview_test_support.h"
+#include "standins/webview/standin_webview.h"
+#include "support/message_pump.h"
+#include "support/test_support.h"
+#include "webhost/webview_loader.h"
 #include "webhost/webview_text.h"
 
 namespace {
 
-class HostSteps : public HostFixture {
+// The host lives on a single-threaded apartment, as the program's
+// user-interface thread does.
+class OleApartment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+    void TearDown() override { OleUninitialize(); }
+};
+::testing::Environment* const g_oleApartment = ::testing::AddGlobalTestEnvironment(new OleApartment);
+
+// The folder that holds the stand-in's WebView2Loader.dll.
+std::string StandinRuntimeFolder() {
+    return JoinPath(ExeDir(), "..\\webview-standin");
+}
+
+// Sets an environment variable for the object's life.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(ToWide(name)) {
+        SetEnvironmentVariableW(name_.c_str(), ToWide(value).c_str());
+    }
+    ~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), nullptr); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::wstring name_;
+};
+
+class RecordingListener : public WebViewHost::IListener {
+public:
+    void onReady() override { ++ready; }
+    void onMessage(const std::string& text) override { messages.push_back(text); }
+    void onError(const std::string& text) override { errors.push_back(text); }
+    bool received(const std::string& text) const {
+        return std::find(messages.begin(), messages.end(), text) != messages.end();
+    }
+
+    int ready = 0;
+    std::vector<std::string> messages;
+    std::vector<std::string> errors;
+};
+
+// A top-level window of 800 x 600 client pixels, never shown: under Wine
+// without a window manager, showing and hiding one waits for the X server
+// each time.
+using WindowPtr = std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&DestroyWindow)>;
+WindowPtr NewHostWindow() {
+    RECT rect = {0, 0, 800, 600};
+    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+    return WindowPtr(
+        CreateWindowExW(0, L"STATIC", L"host test", WS_OVERLAPPEDWINDOW, 40, 40, rect.right - rect.left,
+                        rect.bottom - rect.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr),
+        &DestroyWindow);
+}
+
+// A host in a window against the stand-in runtime and a test page in a folder
+// of its own, with no browser.
+class HostSteps : public ::testing::Test {
 protected:
+    void SetUp() override {
+        // "echo" answers {"echo":data}, "text" the data itself, "object" a
+        // non-string, "huge" a text of that many bytes; each load says
+        // "hello". Inline scripts and connections are forbidden, as on the
+        // program's page.
+        static const char kPage[] =
+            "<!doctype html><html><head><meta charset=\"utf-8\"><meta http-equiv=\"Content-Security-Policy\" "
+            "content=\"default-src 'none'; script-src 'self'; connect-src 'none'\"><script src=\"page.js\">"
+            "</script></head></html>";
+        static const char kScript[] = R"(const w = window.chrome.webview;
+w.addEventListener('message', (e) => {
+  const m = e.data;
+  if (m.cmd === 'echo') w.postMessage(JSON.stringify({ echo: m.data }));
+  else if (m.cmd === 'text') w.postMessage(m.data);
+  else if (m.cmd === 'object') w.postMessage({ not: 'a string' });
+  else if (m.cmd === 'huge') w.postMessage('x'.repeat(m.data));
+});
+w.postMessage('hello');
+)";
+        runtime_ = LoadLibraryW(ToWide(JoinPath(StandinRuntimeFolder(), "WebView2Loader.dll")).c_str());
+        ASSERT_NE(runtime_, nullptr) << StandinRuntimeFolder();
+        Export<StandinResetFn>("StandinReset")();
+        ASSERT_TRUE(EnsureDir(folders.file("web")));
+        ASSERT_TRUE(WriteWholeFile(JoinPath(folders.file("web"), "index.html"), kPage));
+        ASSERT_TRUE(WriteWholeFile(JoinPath(folders.file("web"), "page.js"), kScript));
+    }
+    void TearDown() override {
+        host.close();
+        if (runtime_ == nullptr) return;
+        // The runtime lets go of its objects as its queued work drains.
+        const auto live = Export<StandinLiveObjectsFn>("StandinLiveObjects");
+        EXPECT_TRUE(PumpUntil([&] { return live() == 0; }, 5000)) << live();
+        FreeLibrary(runtime_);
+    }
+    template <typename Fn>
+    Fn Export(const char* name) const {
+        return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(runtime_, name)));
+    }
+    // The runtime's journal; every line ends in "\n".
+    std::string Journal() const {
+        const auto read = Export<StandinJournalFn>("StandinJournal");
+        std::string text(static_cast<std::size_t>(read(nullptr, 0)) + 1, '\0');
+        text.resize(static_cast<std::size_t>(read(&text[0], static_cast<int>(text.size()))));
+        return text;
+    }
+    // True when a journal line starts with prefix.
+    bool Journaled(const std::string& prefix) const {
+        return ("\n" + Journal()).find("\n" + prefix) != std::string::npos;
+    }
+    bool Create() {
+        return host.create(window.get(), folders.file("web"), folders.file("data\\WebView2"), &listener,
+                           StandinRuntimeFolder());
+    }
+    bool WaitReady() {
+        return PumpUntil([&] { return listener.ready > 0; }, 15000);
+    }
+
+    HMODULE runtime_ = nullptr;
+    WindowPtr window = NewHostWindow();
+    TempDir folders;
+    LogCapture log;
+    RecordingListener listener;
+    WebViewLoader loader;
+    WebViewHost host{loader};
     ScopedEnv noBrowser{"TAVOLIN_WEBVIEW_BROWSER", "none"};
 };
 
@@ -21,11 +159,12 @@ struct Failure {
 };
 
 class RuntimeFailure : public HostSteps, public ::testing::WithParamInterface<Failure> {};
+class OptionalStepMissing : public HostSteps, public ::testing::WithParamInterface<const char*> {};
 
-class PageInBrowser : public HostFixture {
+class PageInBrowser : public HostSteps {
 protected:
     void SetUp() override {
-        HostFixture::SetUp();
+        HostSteps::SetUp();
         ASSERT_TRUE(Create());
         ASSERT_TRUE(WaitReady());
         ASSERT_TRUE(PumpUntil([&] { return listener.received("hello"); }, 30000)) << "the page did not load";
@@ -40,26 +179,6 @@ protected:
     ScopedEnv headless{"TAVOLIN_WEBVIEW_BROWSER", "headless"};
 };
 
-// Runs one disabled test of this program in a process of its own; its exit
-// code (0 when it passed).
-DWORD RunAlone(const std::string& test) {
-    std::wstring command =
-        L"\"" + ToWide(ExePath()) + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + ToWide(test);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return GetLastError();
-    }
-    UniqueHandle processHandle(process.hProcess);
-    UniqueHandle threadHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    return code;
-}
-
 // The host's start with the given loader folder must fail with text.
 void ExpectStartFails(const std::string& loaderFolder, const char* text) {
     LogCapture log;
@@ -70,8 +189,7 @@ void ExpectStartFails(const std::string& loaderFolder, const char* text) {
     TempDir folders;
     EXPECT_FALSE(host.create(window.get(), folders.path(), folders.file("data"), &listener, loaderFolder));
     EXPECT_FALSE(host.isLoaderReady());
-    ASSERT_EQ(listener.errors.size(), 1u);
-    EXPECT_EQ(listener.errors[0], text);
+    EXPECT_EQ(listener.errors, std::vector<std::string>{text});
     EXPECT_EQ(log.records(), (std::vector<std::pair<std::string, std::string>>{{"ERROR", text}}));
     EXPECT_EQ(host.lastError(), text);
 }
@@ -144,29 +262,27 @@ TEST_F(HostSteps, TheControllerStepSetsUpTheViewInOrderAndNavigatesToThePageHost
     EXPECT_TRUE(Journaled("Reload"));
 }
 
-// Without a resize the view fills the parent; the settings, the background
-// colour and the page host are left out when their interfaces are missing.
-TEST_F(HostSteps, MissingOptionalInterfacesLeaveTheirStepOut) {
-    ScopedEnv fail("TAVOLIN_WEBVIEW_FAIL", "settings,controller3,webview3");
-    ASSERT_TRUE(Create());
-    ASSERT_TRUE(WaitReady());
-    EXPECT_TRUE(Journaled("put_Bounds 0 0 800 600"));
-    EXPECT_FALSE(Journaled("put_IsScriptEnabled"));
-    EXPECT_FALSE(Journaled("put_DefaultBackgroundColor"));
-    EXPECT_TRUE(Journaled("Navigate " + FileUrl(folders.file("web") + "\\index.html")));
-    EXPECT_FALSE(log.hasPrefix("WARN", "设置虚拟域名失败 0x"));  // nothing was tried
-    EXPECT_TRUE(listener.errors.empty());
-}
-
-TEST_F(HostSteps, AFailedFolderMappingOpensThePageFromItsFile) {
-    ScopedEnv fail("TAVOLIN_WEBVIEW_FAIL", "mapping");
+// Without a resize the view fills the parent; the settings and the background
+// colour are left out when their interfaces are missing, and the page opens
+// from its file when the page host's interface is missing or its mapping fails.
+TEST_P(OptionalStepMissing, LeavesItsStepOutAndThePageOpensFromItsFile) {
+    const bool mapping = GetParam() == std::string("mapping");
+    ScopedEnv fail("TAVOLIN_WEBVIEW_FAIL", GetParam());
     ASSERT_TRUE(Create());
     ASSERT_TRUE(WaitReady());
     const std::string address = FileUrl(folders.file("web") + "\\index.html");
     EXPECT_TRUE(log.has("INFO", "WebView2 就绪，界面地址 " + address));
-    EXPECT_TRUE(log.hasPrefix("WARN", "设置虚拟域名失败 0x"));
     EXPECT_TRUE(Journaled("Navigate " + address));
+    EXPECT_EQ(log.hasPrefix("WARN", "设置虚拟域名失败 0x"),
+              mapping);  // without the interface, nothing is tried
+    EXPECT_TRUE(Journaled("put_Bounds 0 0 800 600"));
+    EXPECT_EQ(Journaled("put_IsScriptEnabled"), mapping);
+    EXPECT_EQ(Journaled("put_DefaultBackgroundColor"), mapping);
+    EXPECT_TRUE(listener.errors.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(InterfacesOrMapping, OptionalStepMissing,
+                         ::testing::Values("settings,controller3,webview3", "mapping"));
 
 TEST_F(HostSteps, CompletionsAfterCloseChangeNothing) {
     ASSERT_TRUE(Create());
@@ -216,16 +332,14 @@ TEST_F(PageInBrowser, MessagesGoBothWaysAndOnlyTextReachesTheListener) {
     EXPECT_EQ(huge.find_first_not_of('x'), std::string::npos);
 }
 
-TEST_F(PageInBrowser, EvaluationsLogTheirValueOrTheirException) {
-    // How each result reads is the result texts' table.
+// How each result reads is the result texts' table.
+TEST_F(PageInBrowser, EvaluationsLogTheirValueOrExceptionAReloadLoadsAgainAndCloseEndsIt) {
     host.eval("Promise.resolve({ a: 'x\\ny', b: [true] })", "promise");
     host.eval("nosuch.member", "thrown");
     EXPECT_TRUE(
         PumpUntil([&] { return log.has("INFO", R"(EVAL promise => {"a":"x\ny","b":[true]})"); }, 10000));
     EXPECT_TRUE(PumpUntil([&] { return log.has("WARN", "EVAL thrown !! 页面里抛异常：Uncaught"); }, 10000));
-}
 
-TEST_F(PageInBrowser, AReloadLoadsThePageAgainAndCloseEndsIt) {
     listener.messages.clear();
     host.reload();
     EXPECT_EQ(NextMessage(), "hello");
@@ -242,21 +356,26 @@ TEST_F(PageInBrowser, AReloadLoadsThePageAgainAndCloseEndsIt) {
 
 // A loader that cannot be found, or that lacks its entry point, stops the
 // start with one error. Once the process has loaded a WebView2Loader.dll,
-// the system answers every later search for that name with it, so each
-// such case runs in a fresh copy of this test program.
+// the system answers every later search for that name with it, so the cases
+// run in a fresh copy of this test program, the missing loader first.
 TEST(WebViewLoader, AMissingLoaderOrEntryPointStopsTheStart) {
-    EXPECT_EQ(RunAlone("LoaderAlone.DISABLED_NoLoaderAnywhere"), 0u);
-    EXPECT_EQ(RunAlone("LoaderAlone.DISABLED_LoaderWithoutTheEntryPoint"), 0u);
+    std::wstring command =
+        L"\"" + ToWide(ExePath()) + L"\" --gtest_also_run_disabled_tests --gtest_filter=LoaderAlone.*";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    const UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    DWORD code = 1;
+    WaitForSingleObject(process.hProcess, 60000);
+    EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &code) && code == 0) << code;
 }
 
-TEST(LoaderAlone, DISABLED_NoLoaderAnywhere) {
-    TempDir empty;
-    ExpectStartFails(empty.path(), kLoaderMissingText);
-}
-
-TEST(LoaderAlone, DISABLED_LoaderWithoutTheEntryPoint) {
-    // Any library will do, as long as it does not export the entry point.
+TEST(LoaderAlone, DISABLED_NoLoaderThenOneWithoutTheEntryPoint) {
     TempDir folder;
+    ExpectStartFails(folder.path(), kLoaderMissingText);
+    // Any library will do, as long as it does not export the entry point.
     std::string library;
     ASSERT_TRUE(ReadWholeFile(JoinPath(ExeDir(), "tavolin_rdp_standin.dll"), &library));
     ASSERT_TRUE(WriteWholeFile(folder.file("WebView2Loader.dll"), library));
