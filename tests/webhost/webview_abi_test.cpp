@@ -40,42 +40,37 @@ int SlotOf(void (*call)(I*)) {
 
 }  // namespace
 
+#define SLOT_OF(I, call) SlotOf<I>([](I* i) { i->call; })
+
 // Each row: the slot as the runtime's facts give it, and the slot reached.
 TEST(WebViewAbi, EveryCalledMethodLandsOnItsSlot) {
     const int cases[][2] = {
-        {3, SlotOf<ICoreWebView2Environment>(
-                [](auto* i) { i->CreateCoreWebView2Controller(nullptr, nullptr); })},
-        {4, SlotOf<ICoreWebView2Controller>([](auto* i) { i->put_IsVisible(TRUE); })},
-        {6, SlotOf<ICoreWebView2Controller>([](auto* i) { i->put_Bounds(RECT{}); })},
-        {24, SlotOf<ICoreWebView2Controller>([](auto* i) { i->Close(); })},
-        {25, SlotOf<ICoreWebView2Controller>([](auto* i) { i->get_CoreWebView2(nullptr); })},
-        {27, SlotOf<ICoreWebView2Controller3>([](auto* i) { i->put_DefaultBackgroundColor({}); })},
-        {4, SlotOf<ICoreWebView2Settings>([](auto* i) { i->put_IsScriptEnabled(1); })},
-        {10, SlotOf<ICoreWebView2Settings>([](auto* i) { i->put_IsStatusBarEnabled(0); })},
-        {12, SlotOf<ICoreWebView2Settings>([](auto* i) { i->put_AreDevToolsEnabled(1); })},
-        {14, SlotOf<ICoreWebView2Settings>([](auto* i) { i->put_AreDefaultContextMenusEnabled(1); })},
-        {18, SlotOf<ICoreWebView2Settings>([](auto* i) { i->put_IsZoomControlEnabled(0); })},
-        {3, SlotOf<ICoreWebView2>([](auto* i) { i->get_Settings(nullptr); })},
-        {5, SlotOf<ICoreWebView2>([](auto* i) { i->Navigate(L""); })},
-        {31, SlotOf<ICoreWebView2>([](auto* i) { i->Reload(); })},
-        {32, SlotOf<ICoreWebView2>([](auto* i) { i->PostWebMessageAsJson(L""); })},
-        {34, SlotOf<ICoreWebView2>([](auto* i) { i->add_WebMessageReceived(nullptr, nullptr); })},
-        {36, SlotOf<ICoreWebView2>([](auto* i) { i->CallDevToolsProtocolMethod(L"", L"", nullptr); })},
-        {51, SlotOf<ICoreWebView2>([](auto* i) { i->OpenDevToolsWindow(); })},
-        {67, SlotOf<ICoreWebView2_2>([](auto* i) { i->get_Environment(nullptr); })},
-        {71, SlotOf<ICoreWebView2_3>([](auto* i) {
-             i->SetVirtualHostNameToFolderMapping(L"", L"", COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_ALLOW);
-         })},
-        {5, SlotOf<ICoreWebView2WebMessageReceivedEventArgs>(
-                [](auto* i) { i->TryGetWebMessageAsString(nullptr); })},
-        {3, SlotOf<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
-                [](auto* i) { i->Invoke(S_OK, nullptr); })},
-        {3, SlotOf<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
-                [](auto* i) { i->Invoke(S_OK, nullptr); })},
-        {3,
-         SlotOf<ICoreWebView2WebMessageReceivedEventHandler>([](auto* i) { i->Invoke(nullptr, nullptr); })},
-        {3, SlotOf<ICoreWebView2CallDevToolsProtocolMethodCompletedHandler>(
-                [](auto* i) { i->Invoke(S_OK, nullptr); })},
+        {3, SLOT_OF(ICoreWebView2Environment, CreateCoreWebView2Controller(nullptr, nullptr))},
+        {4, SLOT_OF(ICoreWebView2Controller, put_IsVisible(TRUE))},
+        {6, SLOT_OF(ICoreWebView2Controller, put_Bounds(RECT{}))},
+        {24, SLOT_OF(ICoreWebView2Controller, Close())},
+        {25, SLOT_OF(ICoreWebView2Controller, get_CoreWebView2(nullptr))},
+        {27, SLOT_OF(ICoreWebView2Controller3, put_DefaultBackgroundColor({}))},
+        {4, SLOT_OF(ICoreWebView2Settings, put_IsScriptEnabled(1))},
+        {10, SLOT_OF(ICoreWebView2Settings, put_IsStatusBarEnabled(0))},
+        {12, SLOT_OF(ICoreWebView2Settings, put_AreDevToolsEnabled(1))},
+        {14, SLOT_OF(ICoreWebView2Settings, put_AreDefaultContextMenusEnabled(1))},
+        {18, SLOT_OF(ICoreWebView2Settings, put_IsZoomControlEnabled(0))},
+        {3, SLOT_OF(ICoreWebView2, get_Settings(nullptr))},
+        {5, SLOT_OF(ICoreWebView2, Navigate(L""))},
+        {31, SLOT_OF(ICoreWebView2, Reload())},
+        {32, SLOT_OF(ICoreWebView2, PostWebMessageAsJson(L""))},
+        {34, SLOT_OF(ICoreWebView2, add_WebMessageReceived(nullptr, nullptr))},
+        {36, SLOT_OF(ICoreWebView2, CallDevToolsProtocolMethod(L"", L"", nullptr))},
+        {51, SLOT_OF(ICoreWebView2, OpenDevToolsWindow())},
+        {67, SLOT_OF(ICoreWebView2_2, get_Environment(nullptr))},
+        {71, SLOT_OF(ICoreWebView2_3, SetVirtualHostNameToFolderMapping(
+                                          L"", L"", COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_ALLOW))},
+        {5, SLOT_OF(ICoreWebView2WebMessageReceivedEventArgs, TryGetWebMessageAsString(nullptr))},
+        {3, SLOT_OF(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler, Invoke(S_OK, nullptr))},
+        {3, SLOT_OF(ICoreWebView2CreateCoreWebView2ControllerCompletedHandler, Invoke(S_OK, nullptr))},
+        {3, SLOT_OF(ICoreWebView2WebMessageReceivedEventHandler, Invoke(nullptr, nullptr))},
+        {3, SLOT_OF(ICoreWebView2CallDevToolsProtocolMethodCompletedHandler, Invoke(S_OK, nullptr))},
     };
     for (const auto& c : cases) EXPECT_EQ(c[1], c[0]) << "row " << (&c - cases);
 }
