@@ -95,19 +95,14 @@ bool BarShown() {
     return Bar() != nullptr && IsWindowVisible(Bar());
 }
 
-// The bar's colours from (x, y) to (x + count - 1, y), once it has painted.
-std::vector<COLORREF> BarPixels(int x, int y, int count) {
+// The bar's row y from x on, once it has painted, as runs of colours:
+// "bar 8, tab 150, ...".
+std::string Runs(int x, int y, int count) {
     UpdateWindow(Bar());
     HDC dc = GetDC(Bar());
-    std::vector<COLORREF> colours;
-    for (int i = 0; i < count; ++i) colours.push_back(GetPixel(dc, x + i, y));
+    std::vector<COLORREF> row;
+    for (int i = 0; i < count; ++i) row.push_back(GetPixel(dc, x + i, y));
     ReleaseDC(Bar(), dc);
-    return colours;
-}
-
-// The row as runs of colours: "bar 8, tab 150, ..." from x on.
-std::string Runs(int x, int y, int count) {
-    const std::vector<COLORREF> row = BarPixels(x, y, count);
     const auto name = [](COLORREF c) -> std::string {
         if (c == RGB(28, 32, 42)) return "bar";
         if (c == RGB(44, 49, 61)) return "tab";
@@ -123,11 +118,9 @@ std::string Runs(int x, int y, int count) {
     return runs;
 }
 
-// Text drawn somewhere on the bar's middle row between the two columns:
-// not all of it in the colour it starts with.
+// Text drawn on the bar's middle row between the two columns: more than one run.
 bool TextBetween(int left, int right) {
-    const std::vector<COLORREF> row = BarPixels(left, 18, right - left);
-    return std::count(row.begin(), row.end(), row[0]) != static_cast<std::ptrdiff_t>(row.size());
+    return Runs(left, 18, right - left).find(',') != std::string::npos;
 }
 
 void ClickAt(int x, int y) {
@@ -320,60 +313,45 @@ TEST_F(MainWindowWithSessions, AnEndingSystemClosesEverythingWithoutAsking) {
     EXPECT_TRUE(Posted("confirmClose").empty());
 }
 
-TEST_F(MainWindowWithSessions, F11AndCtrlTabReachTheProgramWhileASessionHasTheKeyboard) {
-    HWND hwnd = Open(true);
+// F11 and Ctrl+Tab as real keys while a session has the keyboard: outside
+// full screen Ctrl+Tab is the remote computer's. Full screen and back, from a
+// normal and from a maximized window, restores the exact rectangle, style
+// and state.
+TEST_F(MainWindowWithSessions, F11AndCtrlTabReachTheProgramAndFullScreenRestoresTheWindow) {
+    const HWND hwnd = Open(true);
     SetForegroundWindow(hwnd);
     OpenTabs({{"a", ""}, {"b", ""}});
     ASSERT_TRUE(InstallKeyboardHook(hwnd));
     HHOOK recorder = SetWindowsHookExW(WH_GETMESSAGE, &RecordKey, nullptr, GetCurrentThreadId());
-    const std::string active = "b";
-    const HWND focused = ControlWindow(active);
-    SetFocus(focused);
-    ASSERT_EQ(GetFocus(), focused);
-
-    // Outside full screen Ctrl+Tab is the remote computer's.
-    PressKeys("ctrl+Tab");
-    EXPECT_EQ(KeysTo(focused, VK_TAB), 1);
-    EXPECT_EQ(window->tabs().activeTabId(), active);
-
-    PressKeys("F11");
-    EXPECT_TRUE(PumpUntil([] { return IsFullscreen(); }));
-    PressKeys("ctrl+Tab");
-    EXPECT_NE(window->tabs().activeTabId(), active);
-    PressKeys("ctrl+shift+Tab");
-    EXPECT_EQ(window->tabs().activeTabId(), active);
-    PressKeys("F11");
-    EXPECT_TRUE(PumpUntil([] { return !IsFullscreen(); }));
-    EXPECT_EQ(KeysTo(focused, VK_TAB), 1);
-    EXPECT_EQ(KeysTo(ControlWindow("a"), VK_TAB), 0);
-    EXPECT_EQ(KeysTo(focused, VK_F11), 0);
-    UnhookWindowsHookEx(recorder);
-    RemoveKeyboardHook();
-}
-
-TEST_F(MainWindowWithSessions, FullScreenTwiceRestoresTheExactRectangleStyleAndMaximizedState) {
-    const HWND hwnd = Open(true);
-    OpenTabs({{"a", ""}});
-    const HWND session = SessionWindow("a");
+    const HWND focused = ControlWindow("b");
     const RECT monitor = Monitor(hwnd);
     const LONG frame = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     for (const bool maximized : {false, true}) {
         SCOPED_TRACE(maximized ? "maximized" : "normal");
         if (maximized) ShowWindow(hwnd, SW_MAXIMIZE);
         PumpFor(300);  // the X server's answers to the last moves come first
+        SetFocus(focused);
+        ASSERT_EQ(GetFocus(), focused);
         const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
         const std::string rect = WindowRect(hwnd), restored = NormalPosition(hwnd);
+        PressKeys("ctrl+Tab");
+        EXPECT_EQ(window->tabs().activeTabId(), "b");
 
-        ToggleFullscreen();
+        PressKeys("F11");
+        ASSERT_TRUE(PumpUntil([] { return IsFullscreen(); }));
         PumpFor(200);  // whatever the system does with the window afterwards
         EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (frame | WS_POPUP), WS_POPUP);
         EXPECT_EQ(WindowRect(hwnd), Text(monitor));
-        EXPECT_EQ(WindowRect(session), Text(monitor));  // the active session fills it
-        SetFullscreen(true);                            // already on: nothing
+        EXPECT_EQ(WindowRect(SessionWindow("b")), Text(monitor));  // the active session fills it
+        SetFullscreen(true);                                       // already on: nothing
+        PressKeys("ctrl+Tab");
+        EXPECT_EQ(window->tabs().activeTabId(), "a");
+        PressKeys("ctrl+shift+Tab");
+        EXPECT_EQ(window->tabs().activeTabId(), "b");
 
-        ToggleFullscreen();
+        PressKeys("F11");
+        ASSERT_TRUE(PumpUntil([] { return !IsFullscreen(); }));
         PumpFor(200);
-        EXPECT_FALSE(IsFullscreen());
         EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE), style);
         EXPECT_EQ(WindowRect(hwnd), rect);
         EXPECT_EQ(IsZoomed(hwnd) != FALSE, maximized);
@@ -381,34 +359,35 @@ TEST_F(MainWindowWithSessions, FullScreenTwiceRestoresTheExactRectangleStyleAndM
         EXPECT_EQ(Bar(), nullptr);
         SetFullscreen(false);
     }
+    EXPECT_EQ(KeysTo(focused, VK_TAB), 2);
+    EXPECT_EQ(KeysTo(ControlWindow("a"), VK_TAB), 0);
+    EXPECT_EQ(KeysTo(focused, VK_F11), 0);
     EXPECT_EQ(PostedData("fullscreen"), R"({"on":true} {"on":false} {"on":true} {"on":false})");
+    UnhookWindowsHookEx(recorder);
+    RemoveKeyboardHook();
 }
 
-TEST_F(MainWindowWithSessions, TheFullScreenBarShowsForItsDelayHidesAndReturnsAtTheTopEdge) {
+// The bar shows for its delay, hides and returns at the top edge; it paints
+// the tabs, and its clicks switch tabs and leave.
+TEST_F(MainWindowWithSessions, TheFullScreenBarShowsPaintsTheTabsAndItsClicksSwitchTabsAndLeave) {
     const HWND hwnd = Open(true);
+    OpenTabs({{"a", "财务"}, {"b", ""}, {"c", "备份"}});
     const DWORD entered = GetTickCount();
     SetFullscreen(true);
     ASSERT_TRUE(BarShown());
     const RECT monitor = Monitor(hwnd);
-    EXPECT_EQ(WindowRect(Bar()), Text(RECT{monitor.left, monitor.top, monitor.right, monitor.top + 36}));
+    RECT bar = {};
+    GetWindowRect(Bar(), &bar);
+    EXPECT_EQ(Text(bar), Text(RECT{monitor.left, monitor.top, monitor.right, monitor.top + 36}));
     EXPECT_EQ(GetWindow(Bar(), GW_OWNER), hwnd);
     EXPECT_NE(GetWindowLongW(Bar(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-
     // The cursor stays away: the bar goes after its two seconds, not before.
     ASSERT_TRUE(PumpUntil([] { return !BarShown(); }, 6000));
     EXPECT_GE(GetTickCount() - entered, 2000u);
     ASSERT_NE(Bar(), nullptr);  // hidden, not destroyed
-    SetCursorPos(monitor.left + 700, monitor.top + 2);
-    EXPECT_TRUE(PumpUntil([] { return BarShown(); }, 3000));
-}
+    SetCursorPos(bar.left + 700, bar.top + 2);
+    ASSERT_TRUE(PumpUntil([] { return BarShown(); }, 3000));
 
-TEST_F(MainWindowWithSessions, TheFullScreenBarPaintsTheTabsAndItsClicksSwitchTabsAndLeave) {
-    const HWND hwnd = Open(true);
-    OpenTabs({{"a", "财务"}, {"b", ""}, {"c", "备份"}});
-    SetFullscreen(true);
-    ASSERT_TRUE(BarShown());
-    RECT bar = {};
-    GetWindowRect(Bar(), &bar);
     const int width = bar.right - bar.left;
     // Above the labels: the three buttons ("c" opened last) and no fourth;
     // the exit button; the bottom line.
