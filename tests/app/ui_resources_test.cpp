@@ -39,14 +39,6 @@ DataModule LoadBeside(const char* name) {
 
 class UiResourcesTest : public ::testing::Test {
 protected:
-    // A first unpack of the test program's own resources. When it fails the
-    // caller must stop: an empty root would make every path below it relative
-    // to the working folder, the source tree.
-    void Unpack(std::string* root) {
-        UiResources first(GetModuleHandleW(nullptr), base.path());
-        *root = first.UnpackedRoot();
-        ASSERT_FALSE(root->empty());
-    }
     static void ExpectWhole(const std::string& root) {
         for (const char* file : kPageFiles)
             EXPECT_EQ(ReadRawFile(InWeb(root, file)), BuiltPage(file)) << file;
@@ -64,9 +56,10 @@ protected:
 
 }  // namespace
 
-// Into a folder of the base named by the content (other content, another
-// folder: below).
-TEST_F(UiResourcesTest, UnpacksTheProgramsOwnPageAndLoader) {
+// Into a folder of the base named by the content: other content, another
+// folder. An empty root would make every path below it relative to the
+// working folder, the source tree: the test stops there.
+TEST_F(UiResourcesTest, UnpacksTheProgramsOwnPageAndLoaderIntoAFolderOfItsContent) {
     UiResources resources(GetModuleHandleW(nullptr), base.path());
     EXPECT_TRUE(resources.HasEmbeddedUi());
     const std::string root = resources.UnpackedRoot();
@@ -77,14 +70,21 @@ TEST_F(UiResourcesTest, UnpacksTheProgramsOwnPageAndLoader) {
     const UiFolders folders = resources.ChooseFolders();
     EXPECT_EQ(folders.webDir, JoinPath(root, "web"));
     EXPECT_EQ(folders.loaderDir, root);
+
+    const DataModule swapped = LoadBeside("swapped_page.dll");
+    ASSERT_TRUE(swapped);
+    const std::string otherRoot = UiResources(swapped.get(), base.path()).UnpackedRoot();
+    EXPECT_NE(otherRoot, root);
+    EXPECT_EQ(otherRoot.substr(0, base.path().size()), base.path());
+    EXPECT_EQ(ReadRawFile(InWeb(otherRoot, "style.css")), BuiltPage("app.js"));
 }
 
 // The marker alone decides: a ready folder is neither rewritten nor repaired,
 // and a page without its index.html is not taken, loader or not; a folder
 // without the marker is refilled whole.
 TEST_F(UiResourcesTest, TheMarkerDecidesBetweenTakingAndRefilling) {
-    std::string root;
-    ASSERT_NO_FATAL_FAILURE(Unpack(&root));
+    const std::string root = UiResources(GetModuleHandleW(nullptr), base.path()).UnpackedRoot();
+    ASSERT_FALSE(root.empty());
     ASSERT_TRUE(WriteWholeFile(InWeb(root, "style.css"), "sentinel"));
     ASSERT_TRUE(RemoveFile(InWeb(root, "index.html")));
     UiResources again(GetModuleHandleW(nullptr), base.path());
@@ -101,17 +101,6 @@ TEST_F(UiResourcesTest, TheMarkerDecidesBetweenTakingAndRefilling) {
     EXPECT_EQ(refilled.UnpackedRoot(), root);
     ExpectWhole(root);
     EXPECT_EQ(refilled.UnpackedLoaderDir(), root);
-}
-
-TEST_F(UiResourcesTest, OtherContentGetsItsOwnFolder) {
-    std::string root;
-    ASSERT_NO_FATAL_FAILURE(Unpack(&root));
-    const DataModule swapped = LoadBeside("swapped_page.dll");
-    ASSERT_TRUE(swapped);
-    const std::string otherRoot = UiResources(swapped.get(), base.path()).UnpackedRoot();
-    EXPECT_NE(otherRoot, root);
-    EXPECT_EQ(otherRoot.substr(0, base.path().size()), base.path());
-    EXPECT_EQ(ReadRawFile(InWeb(otherRoot, "style.css")), BuiltPage("app.js"));
 }
 
 // A file where a folder of the base should be makes every write fail.
