@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
@@ -21,25 +20,19 @@ namespace {
 
 // Polls another thread's window until done() holds or ms pass.
 bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        Sleep(20);
-    }
+    for (int waited = 0; !done(); waited += 20, Sleep(20))
+        if (waited >= ms) return false;
     return true;
 }
 
-// A person at the dialog, played from a second thread with real key
-// presses and clicks (xdotool) while the test's own thread runs the
-// dialog's modal loop. Each step returns false after noting what did not
-// happen.
+// A person at the dialog, played from a second thread while the test's own
+// thread runs the dialog's modal loop. Each step returns false after noting
+// what did not happen. When a step fails, or the script ends with the dialog
+// still open, the dialog is closed so that the test never hangs.
 class DialogUser {
 public:
     using Script = std::function<bool(DialogUser&)>;
 
-    // Waits for the dialog with its field focused, then plays the script.
-    // When a step fails, or the script ends with the dialog still open, the
-    // dialog is closed so that the test never hangs.
     explicit DialogUser(Script script) : uiThread_(GetCurrentThreadId()) {
         thread_ = std::thread([this, script] {
             const bool shown = WaitUntil([this] {
@@ -60,8 +53,6 @@ public:
         });
     }
     ~DialogUser() { Finish(); }
-    DialogUser(const DialogUser&) = delete;
-    DialogUser& operator=(const DialogUser&) = delete;
 
     // Waits for the script; "" when every step saw what it waited for.
     std::string Finish() {
