@@ -29,11 +29,10 @@
 
 namespace {
 
-class RecordingProbes : public IProbes {
+class NoProbes : public IProbes {
 public:
-    void Submit(const std::vector<ProbeJob>& jobs) override { sweeps.push_back(jobs); }
+    void Submit(const std::vector<ProbeJob>&) override {}
     void SetTimeout(int) override {}
-    std::vector<std::vector<ProbeJob>> sweeps;
 };
 
 // The key presses this thread took from its queue, with their windows.
@@ -57,8 +56,7 @@ void PressKeys(const char* keys) {
 }
 
 void DropQuitMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    for (MSG message; PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);) {
     }
 }
 
@@ -80,11 +78,8 @@ std::string NormalPosition(HWND window) {
     return Text(placement.rcNormalPosition);
 }
 
-RECT Monitor(HWND window) {
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
-    return info.rcMonitor;
+RECT Screen() {
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
 HWND Bar() {
@@ -172,7 +167,7 @@ protected:
 
     TempDir data;
     AppConfig config;
-    RecordingProbes probes;
+    NoProbes probes;
     HostEnvironment environment;
     PagePeer page;
     std::unique_ptr<MainWindow> window;
@@ -180,14 +175,8 @@ protected:
 
 }  // namespace
 
-TEST_F(MainWindowTest, TimersSweepTheServersAndEvaluateTheExpressionOnce) {
-    AddServer("00000000000000c1", "10.0.0.1", 3389);
-    AddServer("00000000000000c2", "10.0.0.2", 3390);
+TEST_F(MainWindowTest, TheCommandLineExpressionIsEvaluatedOnce) {
     Open(false, "document.title");
-    window->RestartProbeTimer(100);
-    ASSERT_TRUE(PumpUntil([&] { return probes.sweeps.size() >= 3; }));
-    EXPECT_EQ(probes.sweeps.back().size(), 2u);
-
     ASSERT_TRUE(page.Send(R"({"cmd":"ready"})"));
     ASSERT_TRUE(WaitForPosted("servers"));
     EXPECT_TRUE(PumpUntil([&] { return page.Evaluation(1) == "document.title"; }));
@@ -206,22 +195,6 @@ TEST_F(MainWindowTest, NeverSmallerThanItsMinimum) {
     GetWindowRect(hwnd, &rect);
     EXPECT_EQ(rect.right - rect.left, kMinWindowWidth);
     EXPECT_EQ(rect.bottom - rect.top, kMinWindowHeight);
-}
-
-// The page may refuse the first request; its yes to the next one closes.
-TEST_F(MainWindowTest, ClosingWaitsForThePagesAnswer) {
-    HWND hwnd = Open();
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    JsonValue asked;
-    ASSERT_TRUE(WaitForPosted("confirmClose", &asked));
-    EXPECT_EQ(ToJson(asked, -1), R"({"tabs":0,"connected":0})");
-    ASSERT_TRUE(page.Send(R"({"cmd":"confirmClose","data":{"ok":false}})"));
-    PumpFor(700);
-    ASSERT_TRUE(IsWindow(hwnd));
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitForPosted("confirmClose", nullptr, 1));
-    ASSERT_TRUE(page.Send(R"({"cmd":"confirmClose","data":{"ok":true}})"));
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwnd); }));
 }
 
 TEST_F(MainWindowTest, ExportThroughTheSaveDialog) {
@@ -324,7 +297,7 @@ TEST_F(MainWindowWithSessions, F11AndCtrlTabReachTheProgramAndFullScreenRestores
     ASSERT_TRUE(InstallKeyboardHook(hwnd));
     HHOOK recorder = SetWindowsHookExW(WH_GETMESSAGE, &RecordKey, nullptr, GetCurrentThreadId());
     const HWND focused = ControlWindow("b");
-    const RECT monitor = Monitor(hwnd);
+    const RECT monitor = Screen();
     const LONG frame = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     for (const bool maximized : {false, true}) {
         SCOPED_TRACE(maximized ? "maximized" : "normal");
@@ -375,7 +348,7 @@ TEST_F(MainWindowWithSessions, TheFullScreenBarShowsPaintsTheTabsAndItsClicksSwi
     const DWORD entered = GetTickCount();
     SetFullscreen(true);
     ASSERT_TRUE(BarShown());
-    const RECT monitor = Monitor(hwnd);
+    const RECT monitor = Screen();
     RECT bar = {};
     GetWindowRect(Bar(), &bar);
     EXPECT_EQ(Text(bar), Text(RECT{monitor.left, monitor.top, monitor.right, monitor.top + 36}));
