@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "rdp/session_test_support.h"
-#include "support/test_support.h"
 
 namespace {
 
@@ -13,15 +12,12 @@ class SessionLifecycle : public SessionTest {};
 
 }  // namespace
 
-TEST_F(SessionLifecycle, ConnectBeforeCreateFailsQuietly) {
+TEST_F(SessionLifecycle, ConnectBeforeCreateFailsQuietlyAndCreateMakesAHiddenChildAtTheRectangle) {
     RdpSession session;
     EXPECT_FALSE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
     EXPECT_TRUE(log.has("ERROR", "Connect 之前必须先 Create"));
     EXPECT_TRUE(observer.reports.empty());
-}
 
-TEST_F(SessionLifecycle, CreateMakesAHiddenChildAtTheRectangle) {
-    RdpSession session;
     ASSERT_TRUE(session.Create(parent.get(), RECT{10, 20, 410, 320}, "s1"));
     HWND host = session.hostWindow();
     ASSERT_NE(host, nullptr);
@@ -44,30 +40,6 @@ TEST_F(SessionLifecycle, CreateMakesAHiddenChildAtTheRectangle) {
     EXPECT_EQ(state(), "640x480 hidden");
 }
 
-TEST_F(SessionLifecycle, NeitherControlNorClientFailsWithModeNone) {
-    StandinControl control(L"");  // the class exists, no ProgID names it
-    ClientBehaviours behaviours(L"no-window");
-    RdpSession session;
-    session.SetClientWindowSearch(3, 10);
-    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
-    ServerRecord server = TestServer("db01.example", 3390);
-    // The client starts; that it never shows a window is found later.
-    EXPECT_TRUE(session.Connect(server, &observer, true));
-    ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Failed); }));
-
-    EXPECT_EQ(observer.texts(),
-              (std::vector<std::string>{"1 0 none 正在连接 db01.example ...",
-                                        "4 -1 none 无法创建远程桌面会话（控件与 mstsc 都不可用）"}));
-    EXPECT_EQ(session.connectDeadline(), 0u);
-    EXPECT_TRUE(log.has("WARN", "系统里找不到 MsTscAx 控件注册，改用 mstsc.exe 模式"));
-    EXPECT_TRUE(log.has("ERROR", "等待 mstsc.exe 窗口超时"));
-    EXPECT_TRUE(log.has("INFO", "[会话 s1] 状态=4 code=-1 无法创建远程桌面会话（控件与 mstsc 都不可用）"));
-
-    // Disconnect in mode "none" still reports the user's disconnect.
-    session.Disconnect();
-    EXPECT_EQ(observer.last().text(), "3 1 none 已断开");
-}
-
 // Closing while connecting: events stop first, then the control is
 // disconnected, closed and let go; nothing more is reported (every report
 // is logged, observer or not), and a second Close does nothing.
@@ -77,7 +49,6 @@ TEST_F(SessionLifecycle, CloseWhileConnectingTearsDownInOrderOnce) {
     RdpSession session;
     ASSERT_TRUE(session.Create(parent.get(), kHostRect, "quiet"));
     ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), nullptr, true));
-    EXPECT_EQ(session.mode(), SessionMode::ActiveX);
     ASSERT_EQ(session.state(), SessionState::Connecting);
     EXPECT_TRUE(log.has("INFO", "[会话 quiet] 状态=1 code=0 正在连接 127.0.0.1 ..."));
     HWND host = session.hostWindow();
