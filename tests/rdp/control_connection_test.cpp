@@ -1,30 +1,15 @@
 // The session and the stand-in control end to end: a real TCP connection to
 // a peer on loopback, and every event path driven by that peer.
 #include <gtest/gtest.h>
-#include <olectl.h>
 
 #include "net/loopback_peers.h"
-#include "rdp/session_clock.h"
 #include "rdp/session_test_support.h"
 #include "support/screen.h"
-#include "support/test_support.h"
 
 namespace {
 
-DWORD g_now = 0;
-DWORD FakeTicks() {
-    return g_now;
-}
-
 class ControlConnection : public PeerSession {
 protected:
-    void TearDown() override {
-        PeerSession::TearDown();
-        SetSessionTickSource(nullptr);
-    }
-    void Start(const std::string& host, int port) {
-        PeerSession::Start(1000, 600, true, TestServer(host, port));
-    }
     // Sends a line and waits for the report it causes.
     const StateReport& After(const std::string& line) {
         const std::size_t before = observer.reports.size();
@@ -36,6 +21,7 @@ protected:
 
 }  // namespace
 
+// Connected and logged on, then ended by the server.
 TEST_F(ControlConnection, AnAnsweringServerConnectsAndLogsOn) {
     ServerRecord server = TestServer("127.0.0.1", peer.port());
     server.user = "administrator";
@@ -74,17 +60,20 @@ TEST_F(ControlConnection, AnAnsweringServerConnectsAndLogsOn) {
     ASSERT_TRUE(picture.Take(SharedTopLevel()));
     EXPECT_FALSE(picture.Flat());
     EXPECT_TRUE(picture.Save("session-control.bmp"));
+
+    peer.CloseConnection();
+    ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Disconnected); }));
+    EXPECT_EQ(observer.last().text(), "3 2 activex 对方主动断开");
 }
 
 // The connect deadline is read by the sessions' clock.
 TEST_F(ControlConnection, ARefusedPortAndAnUnknownNameEndTheSessionBeforeItsDeadline) {
-    SetSessionTickSource(&FakeTicks);
-    g_now = 0xFFFFF000u;  // close to the tick count's wrap: the deadline lies past it
-    Start("127.0.0.1", ClosedLoopbackPort());
+    ManualClock clock(0xFFFFF000u);  // close to the tick count's wrap: the deadline lies past it
+    Start(1000, 600, true, TestServer("127.0.0.1", ClosedLoopbackPort()));
     EXPECT_EQ(session.connectDeadline(), 0xFFFFF000u + 25000u);
-    g_now += 25000;
+    clock.now += 25000;
     EXPECT_FALSE(session.ConnectOverdue());
-    g_now += 1;
+    clock.now += 1;
     EXPECT_TRUE(session.ConnectOverdue());
     ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Disconnected); }));
     EXPECT_FALSE(session.ConnectOverdue());  // once the control has answered, no deadline is left
@@ -104,8 +93,11 @@ TEST_F(ControlConnection, ARefusedPortAndAnUnknownNameEndTheSessionBeforeItsDead
     EXPECT_EQ(second.last().text(), "3 260 activex 找不到这台计算机：可能不在指定网络，或域名不对");
 }
 
+// Every event, through the first connection point when none matches exactly.
 TEST_F(ControlConnection, ThePeerDrivesEveryEvent) {
+    control.SetOption("no_exact_connection_point", 1);
     StartConnected();
+    EXPECT_TRUE(log.has("WARN", "未精确匹配事件接口，改用第一个连接点 {336D5562-...}"));
     // The first argument is the continue flag, not a code.
     EXPECT_EQ(After("reconnecting 772 1").text(), "1 0 activex 连接中断，正在自动重连...");
     EXPECT_NE(session.connectDeadline(), 0u);
@@ -122,13 +114,6 @@ TEST_F(ControlConnection, ThePeerDrivesEveryEvent) {
     EXPECT_EQ(
         After("disconnect 2825").text(),
         "3 2825 activex 服务器要求网络级别身份验证（NLA）但认证没有完成：请核对这台服务器的用户名和密码");
-}
-
-TEST_F(ControlConnection, TheServerClosingIsReported) {
-    StartConnected();
-    peer.CloseConnection();
-    ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Disconnected); }));
-    EXPECT_EQ(observer.last().text(), "3 2 activex 对方主动断开");
 }
 
 TEST_F(ControlConnection, AUserDisconnectIsReportedThenConfirmedByTheControl) {
@@ -169,11 +154,8 @@ TEST_F(ControlConnection, UnknownReasonsAreDescribedByTheControl) {
         control.SetErrorDescription(c.description);
         control.SetOption("error_description_mode", c.mode);
         control.ClearJournal();
-        VARIANT reason;
-        VariantInit(&reason);
-        reason.vt = VT_I4;
-        reason.lVal = 9999;
-        DISPPARAMS args = {&reason, nullptr, 1, 0};
+        Variant reason = Variant::Int(9999);
+        DISPPARAMS args = {reason.get(), nullptr, 1, 0};
         session.OnControlEvent(4, &args);
         EXPECT_EQ(observer.last().detail, c.expected) << c.mode;
         EXPECT_EQ(control.Journal("get ExtendedDisconnectReason").size(), 1u);
@@ -186,32 +168,4 @@ TEST_F(ControlConnection, UnknownReasonsAreDescribedByTheControl) {
             EXPECT_EQ(asked[1], "call GetErrorDescription(method) 9999 17");
         }
     }
-}
-
-TEST_F(ControlConnection, WithoutEventsTheSessionStaysConnecting) {
-    control.SetOption("no_connection_points", 1);
-    Start("127.0.0.1", peer.port());
-    EXPECT_TRUE(log.has("WARN", "控件不支持连接点容器 0x80004002，将拿不到连接状态事件"));
-    ASSERT_TRUE(peer.WaitForConnection(2000));
-    PumpFor(300);
-    EXPECT_EQ(observer.reports.size(), 1u);
-    EXPECT_EQ(session.state(), SessionState::Connecting);
-}
-
-TEST_F(ControlConnection, AFailedAdviseLeavesNoConnection) {
-    control.SetOption("advise_fail_hr", static_cast<long>(CONNECT_E_ADVISELIMIT));
-    Start("127.0.0.1", peer.port());
-    EXPECT_TRUE(log.has("WARN", "挂事件失败 0x80040201"));
-    ASSERT_TRUE(peer.WaitForConnection(2000));
-    PumpFor(300);
-    EXPECT_EQ(observer.reports.size(), 1u);
-    session.Close();
-    EXPECT_TRUE(control.Journal("Unadvise").empty());
-}
-
-TEST_F(ControlConnection, TheFirstConnectionPointServesWhenNoneMatches) {
-    control.SetOption("no_exact_connection_point", 1);
-    StartConnected();
-    EXPECT_TRUE(log.has("WARN", "未精确匹配事件接口，改用第一个连接点 {336D5562-...}"));
-    EXPECT_EQ(observer.last().detail, "已连接（登录完成）");
 }

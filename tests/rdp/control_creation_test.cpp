@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <olectl.h>
 
 #include <algorithm>
 #include <utility>
@@ -6,7 +7,6 @@
 
 #include "core/text.h"
 #include "rdp/session_test_support.h"
-#include "support/test_support.h"
 
 namespace {
 
@@ -45,8 +45,6 @@ TEST_F(ControlCreation, SettingsGoInTheirOrderBeforeConnect) {
     server.password = "p@ss 中";
     server.colorDepth = 0;
     ASSERT_TRUE(session.Connect(server, &observer, true));
-    EXPECT_EQ(session.mode(), SessionMode::ActiveX);
-
     const std::vector<std::string> expected = {
         "SetClientSite site",
         "SetHostNames RDP 127.0.0.1",
@@ -84,23 +82,22 @@ TEST_F(ControlCreation, SettingsGoInTheirOrderBeforeConnect) {
     EXPECT_TRUE(log.has("INFO", "已挂上 RDP 状态事件"));
     EXPECT_TRUE(log.has("INFO", "已开启 EnableZoom（SmartSizing 超过原生分辨率时也能缩放铺满）"));
     EXPECT_TRUE(log.hasPrefix("INFO", "RDP 控件窗口句柄 = "));
-    // The control's window is the host's visible child (filling it: the
-    // display tests).
-    HWND controlWindow = session.controlWindow();
-    ASSERT_NE(controlWindow, nullptr);
-    EXPECT_EQ(GetParent(controlWindow), session.hostWindow());
-    EXPECT_TRUE(GetWindowLongPtrW(controlWindow, GWL_STYLE) & WS_VISIBLE);
+    // The control's window shows (the host's child: the table below; filling it: the display tests).
+    EXPECT_TRUE(GetWindowLongPtrW(session.controlWindow(), GWL_STYLE) & WS_VISIBLE);
 }
 
-// A record without credentials puts none and lets the system ask.
+// A record without credentials puts none and lets the system ask. Stretching
+// always scales; following the tab scales as the record says.
 TEST_F(ControlCreation, RecordValuesAndDefaults) {
     const struct {
         int width, height, port, colorDepth;
         int hostWidth, hostHeight;
-        int desktopWidth, desktopHeight, rdpPort, depth;
+        bool changeRemoteResolution;
+        int desktopWidth, desktopHeight, rdpPort, depth, smartSizing;
     } cases[] = {
-        {1600, 900, 3390, 16, 1000, 600, 1600, 900, 3390, 16},
-        {0, 0, -1, -5, 150, 500, 1024, 500, 3389, 32},  // the size from the host, by the sizing rules
+        {1600, 900, 3390, 16, 1000, 600, true, 1600, 900, 3390, 16, 0},
+        // The size from the host, by the sizing rules.
+        {0, 0, -1, -5, 150, 500, false, 1024, 500, 3389, 32, -1},
     };
     for (const auto& c : cases) {
         control.ClearJournal();
@@ -110,11 +107,13 @@ TEST_F(ControlCreation, RecordValuesAndDefaults) {
         server.width = c.width;
         server.height = c.height;
         server.colorDepth = c.colorDepth;
-        ASSERT_TRUE(session.Connect(server, &observer, true));
+        server.smartSizing = false;
+        ASSERT_TRUE(session.Connect(server, &observer, c.changeRemoteResolution));
         for (const std::string& line : {Format("put DesktopWidth=i4:%d", c.desktopWidth),
                                         Format("put DesktopHeight=i4:%d", c.desktopHeight),
                                         Format("put AdvancedSettings2.RDPPort=i4:%d", c.rdpPort),
                                         Format("put ColorDepth=i4:%d", c.depth),
+                                        Format("put AdvancedSettings2.SmartSizing=bool:%d", c.smartSizing),
                                         std::string("put AdvancedSettings2.PromptForCredentials=bool:0")})
             EXPECT_TRUE(Called(line)) << line;
         for (const std::string& line : SettingsCalls()) {
@@ -124,32 +123,17 @@ TEST_F(ControlCreation, RecordValuesAndDefaults) {
         session.Close();
     }
     EXPECT_TRUE(log.has("WARN", "这台服务器没有保存密码，NLA 认证可能失败（会退回让系统弹凭据框）"));
-}
-
-// Stretching always scales; following the tab scales as the record says.
-TEST_F(ControlCreation, StretchModeTurnsSmartSizingOnWhateverTheRecordSays) {
-    ServerRecord server = TestServer("127.0.0.1", 1);
-    server.smartSizing = false;
-    for (const bool changeRemoteResolution : {false, true}) {
-        control.ClearJournal();
-        RdpSession session;
-        ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
-        ASSERT_TRUE(session.Connect(server, &observer, changeRemoteResolution));
-        EXPECT_TRUE(Called(changeRemoteResolution ? "put AdvancedSettings2.SmartSizing=bool:0"
-                                                  : "put AdvancedSettings2.SmartSizing=bool:-1"));
-        session.Close();
-    }
-    EXPECT_TRUE(log.has("INFO", "画面缩放已打开（SmartSizing=1，远端分辨率保持 1000x600 不动）"));
+    EXPECT_TRUE(log.has("INFO", "画面缩放已打开（SmartSizing=1，远端分辨率保持 1024x500 不动）"));
 }
 
 // A control missing a part, or failing a call, still gets everything else
-// and is still connected.
+// and is still connected; its window is the host's child.
 TEST_F(ControlCreation, WhatTheControlLacksOrRefusesIsLoggedAndSkipped) {
     const struct {
         std::vector<std::pair<const char*, long>> options;
         std::vector<std::pair<const char*, const char*>> logged;
-        const char* putOnce;  // a journal line that must appear exactly once
-        const char* neverPut;
+        const char* once;   // a journal line that must appear exactly once
+        const char* never;  // the start of journal lines that must not appear, also after Close
     } cases[] = {
         {{{"no_advanced_settings2", 1},
           {"no_advanced_settings", 1},
@@ -171,6 +155,16 @@ TEST_F(ControlCreation, WhatTheControlLacksOrRefusesIsLoggedAndSkipped) {
          "put DesktopScaleFactor=i4:100",
          nullptr},
         {{{"no_dispatch", 1}}, {{"WARN", "控件的 IDispatch 不可用，跳过参数设置"}}, nullptr, "put "},
+        {{{"no_inplace_object", 1}}, {}, nullptr, "SetObjectRects"},  // the host's first child is taken
+        // Without events the session stays connecting.
+        {{{"no_connection_points", 1}},
+         {{"WARN", "控件不支持连接点容器 0x80004002，将拿不到连接状态事件"}},
+         "call Connect",
+         "Advise"},
+        {{{"advise_fail_hr", static_cast<long>(CONNECT_E_ADVISELIMIT)}},
+         {{"WARN", "挂事件失败 0x80040201"}},
+         "call Connect",
+         "Unadvise"},
     };
     for (const auto& c : cases) {
         StandinControl fresh;
@@ -181,26 +175,18 @@ TEST_F(ControlCreation, WhatTheControlLacksOrRefusesIsLoggedAndSkipped) {
         EXPECT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
         const std::string name = c.options[0].first;
         for (const auto& line : c.logged) EXPECT_TRUE(attempt.has(line.first, line.second)) << name;
-        if (c.putOnce != nullptr) {
-            EXPECT_EQ(fresh.Journal(c.putOnce).size(), 1u) << name;
-        }
-        if (c.neverPut != nullptr) {
-            EXPECT_TRUE(fresh.Journal(c.neverPut).empty()) << name;
+        if (c.once != nullptr) {
+            EXPECT_EQ(fresh.Journal(c.once).size(), 1u) << name;
         }
         EXPECT_EQ(session.mode(), SessionMode::ActiveX) << name;
         EXPECT_EQ(session.state(), SessionState::Connecting) << name;
+        EXPECT_NE(session.controlWindow(), nullptr) << name;
+        EXPECT_EQ(session.controlWindow(), GetWindow(session.hostWindow(), GW_CHILD)) << name;
         session.Close();
+        if (c.never != nullptr) {
+            EXPECT_TRUE(fresh.Journal(c.never).empty()) << name;
+        }
     }
-}
-
-TEST_F(ControlCreation, WithoutTheInPlaceObjectTheHostsFirstChildIsTaken) {
-    control.SetOption("no_inplace_object", 1);
-    RdpSession session;
-    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
-    ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
-    EXPECT_EQ(session.controlWindow(), GetWindow(session.hostWindow(), GW_CHILD));
-    EXPECT_NE(session.controlWindow(), nullptr);
-    EXPECT_TRUE(control.Journal("SetObjectRects").empty());
 }
 
 TEST_F(ControlCreation, EachFailingStepFallsBackToTheExternalClient) {

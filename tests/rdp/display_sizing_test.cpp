@@ -1,19 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "core/text.h"
-#include "rdp/session_clock.h"
 #include "rdp/session_test_support.h"
-#include "standins/rdp_test_peer.h"
-#include "support/test_support.h"
 
 namespace {
-
-// The sessions' clock, moved by hand; the host window's timers still run
-// in real time.
-DWORD g_now = 0;
-DWORD FakeTicks() {
-    return g_now;
-}
 
 std::string UpdateCall(int width, int height) {
     return Format("call UpdateSessionDisplaySettings %d %d %d %d 0 100 100", width, height, width, height);
@@ -21,15 +11,6 @@ std::string UpdateCall(int width, int height) {
 
 class DisplaySizing : public PeerSession {
 protected:
-    void SetUp() override {
-        PeerSession::SetUp();
-        g_now = 100000;
-        SetSessionTickSource(&FakeTicks);
-    }
-    void TearDown() override {
-        PeerSession::TearDown();
-        SetSessionTickSource(nullptr);
-    }
     void ConnectAt(int width, int height, bool changeRemoteResolution, ServerRecord server = ServerRecord()) {
         StartConnected(width, height, changeRemoteResolution, std::move(server));
         control.ClearJournal();
@@ -50,6 +31,8 @@ protected:
         GetWindowRect(session.controlWindow(), &rect);
         return SIZE{rect.right - rect.left, rect.bottom - rect.top};
     }
+
+    ManualClock clock{100000};
 };
 
 }  // namespace
@@ -62,11 +45,11 @@ TEST_F(DisplaySizing, ASecondChangeWithinTheIntervalWaitsForTheTimer) {
     EXPECT_TRUE(log.has("INFO", "远端分辨率已跟随窗口切换为 1100x650"));
     EXPECT_EQ(ControlSize().cx, 1100);
 
-    g_now += 30;
+    clock.now += 30;
     Resize(1200, 700);
     EXPECT_EQ(Sends(), 1);              // not at once
     EXPECT_EQ(ControlSize().cx, 1200);  // the window follows at once all the same
-    g_now += 10;
+    clock.now += 10;
     Resize(1210, 710);  // coalesced into the pending size
     EXPECT_EQ(Sends(), 1);
     ASSERT_TRUE(PumpUntil([&] { return Sends() == 2; }, 2000));
@@ -89,7 +72,7 @@ TEST_F(DisplaySizing, AFixedSizeRecordNeverChangesTheRemoteResolution) {
     Resize(900, 500);
     session.OnExitSizeMove();
     session.SetChangeRemoteResolution(true);
-    g_now += 1000;
+    clock.now += 1000;
     Resize(1250, 750);
     session.OnExitSizeMove();
     PumpFor(150);
@@ -104,7 +87,7 @@ TEST_F(DisplaySizing, SizesWaitUntilTheSessionIsConnected) {
     Resize(1100, 650);
     EXPECT_TRUE(log.has("DEBUG", "远端分辨率待生效：1100x650（等连上后自动切换）"));
     EXPECT_EQ(Sends(), 0);
-    g_now += 1000;
+    clock.now += 1000;
     Resize(1150, 680);
     EXPECT_EQ(Sends(), 0);
     ASSERT_TRUE(PumpUntil([&] { return Sends() == 1; }));
@@ -132,21 +115,21 @@ TEST_F(DisplaySizing, AServerNotReadyIsAskedThreeMoreTimes) {
 TEST_F(DisplaySizing, TheEndOfADragSendsAtOnceAndStretchingStopsSending) {
     ConnectAt(1000, 600, true);
     Resize(1100, 650);
-    g_now += 30;
+    clock.now += 30;
     Resize(1200, 700);
     session.OnExitSizeMove();  // no waiting for the throttle at the end of a drag
     EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings").back(), UpdateCall(1200, 700));
     PumpFor(200);
     EXPECT_EQ(Sends(), 2);
 
-    g_now += 30;
+    clock.now += 30;
     Resize(1300, 750);  // waits for the timer
     session.SetChangeRemoteResolution(false);
     EXPECT_TRUE(log.has("INFO", "显示方式已切换为「跟随拉伸」（远端分辨率保持不变）"));
     EXPECT_EQ(SmartSizing(), "-1 ");
     PumpFor(300);
     EXPECT_EQ(Sends(), 2);  // the waiting size was dropped
-    g_now += 1000;
+    clock.now += 1000;
     Resize(900, 500);  // stretching: sizes never reach the server
     EXPECT_EQ(Sends(), 2);
     EXPECT_EQ(ControlSize().cx, 900);

@@ -1,6 +1,7 @@
 // Equipment for the session tests: a real top-level window to hold the
-// sessions, a message pump, an observer that records every report, and the
-// stand-in RDP control, registered for the test and reached directly.
+// sessions, a message pump, an observer that records every report, the
+// stand-in RDP control, registered for the test and reached directly, and
+// the sessions' clock.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "rdp/rdp_session.h"
+#include "rdp/session_clock.h"
 #include "standins/rdp_test_peer.h"
 #include "support/message_pump.h"
 #include "support/test_support.h"
@@ -95,6 +97,21 @@ public:
     ~ClientBehaviours();
     ClientBehaviours(const ClientBehaviours&) = delete;
     ClientBehaviours& operator=(const ClientBehaviours&) = delete;
+};
+
+// The sessions' clock for the object's life, moved by hand through now; the
+// host window's timers still run in real time.
+class ManualClock {
+public:
+    explicit ManualClock(DWORD start) {
+        now = start;
+        SetSessionTickSource([] { return now; });
+    }
+    ~ManualClock() { SetSessionTickSource(nullptr); }
+    ManualClock(const ManualClock&) = delete;
+    ManualClock& operator=(const ManualClock&) = delete;
+
+    static inline DWORD now = 0;
 };
 
 // A server record for tests: host, port, and the rest at defaults.
