@@ -8,8 +8,6 @@
 #include <string>
 
 #include "rdp/session_test_support.h"
-#include "standins/rdp_test_peer.h"
-#include "support/test_support.h"
 
 namespace {
 
@@ -43,30 +41,28 @@ public:
 private:
     // Any touch of a deleted session's pages ends the program with a
     // message, before any handler of the platform can swallow the fault.
-    static void Watch(void* memory) {
-        static bool installed = false;
-        watched_ = memory;
-        if (installed) return;
-        installed = true;
-        AddVectoredExceptionHandler(1, [](EXCEPTION_POINTERS* info) -> LONG {
-            const EXCEPTION_RECORD* record = info->ExceptionRecord;
-            if (record->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || record->NumberParameters < 2)
-                return EXCEPTION_CONTINUE_SEARCH;
-            const auto address = static_cast<ULONG_PTR>(record->ExceptionInformation[1]);
-            const auto start = reinterpret_cast<ULONG_PTR>(watched_);
-            if (address < start || address >= start + sizeof(RdpSession)) return EXCEPTION_CONTINUE_SEARCH;
-            std::fprintf(stderr, "a deleted session was used\n");
-            std::fflush(stderr);
-            TerminateProcess(GetCurrentProcess(), 3);
+    static LONG CALLBACK OnFault(EXCEPTION_POINTERS* info) {
+        const EXCEPTION_RECORD* record = info->ExceptionRecord;
+        if (record->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || record->NumberParameters < 2)
             return EXCEPTION_CONTINUE_SEARCH;
-        });
+        const auto address = static_cast<ULONG_PTR>(record->ExceptionInformation[1]);
+        const auto start = reinterpret_cast<ULONG_PTR>(watched_);
+        if (address < start || address >= start + sizeof(RdpSession)) return EXCEPTION_CONTINUE_SEARCH;
+        std::fprintf(stderr, "a deleted session was used\n");
+        std::fflush(stderr);
+        TerminateProcess(GetCurrentProcess(), 3);
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    static void Watch(void* memory) {
+        watched_ = memory;
+        static const PVOID handler = AddVectoredExceptionHandler(1, &OnFault);
+        (void)handler;
     }
 
-    static void* watched_;
+    static inline void* watched_ = nullptr;
     void* memory_ = nullptr;
     RdpSession* session_ = nullptr;
 };
-void* GuardedSession::watched_ = nullptr;
 
 // Deletes the session when a report with the given detail arrives: at once
 // (inside the report), or as the controller does, through a posted message.
@@ -76,8 +72,7 @@ public:
         : session_(session), detail_(std::move(detail)), posted_(posted) {
         window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        previous_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EndingObserver::Proc)));
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EndingObserver::Proc));
     }
     ~EndingObserver() override { DestroyWindow(window_); }
 
@@ -85,28 +80,21 @@ public:
                         const std::string& detail) override {
         RecordingObserver::OnSessionState(session, state, code, detail);
         if (detail != detail_ || session_->destroyed()) return;
-        if (posted_) {
-            PostMessageW(window_, kDeleteSession, 0, 0);
-        } else {
-            session_->Destroy();
-        }
+        if (posted_) PostMessageW(window_, kDeleteSession, 0, 0);
+        if (!posted_) session_->Destroy();
     }
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<EndingObserver*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (message == kDeleteSession) {
-            self->session_->Destroy();
-            return 0;
-        }
-        return CallWindowProcW(self->previous_, window, message, wParam, lParam);
+        if (message != kDeleteSession) return DefWindowProcW(window, message, wParam, lParam);
+        reinterpret_cast<EndingObserver*>(GetWindowLongPtrW(window, GWLP_USERDATA))->session_->Destroy();
+        return 0;
     }
 
     GuardedSession* session_;
     std::string detail_;
     bool posted_;
     HWND window_ = nullptr;
-    WNDPROC previous_ = nullptr;
 };
 
 }  // namespace
@@ -129,9 +117,7 @@ TEST(Reentrancy, ASessionDeletedByWhatItHearsIsNeverTouchedAgain) {
     ParentWindow parent;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        // A peer accepts one connection; the rows before may each have
-        // made one, and a full accept queue would leave this one waiting.
-        RdpTestPeer peer;
+        RdpTestPeer peer;  // one a row: a peer accepts one connection only
         StandinControl control;
         if (c.option[0] != '\0') control.SetOption(c.option, 1);
         GuardedSession guarded;

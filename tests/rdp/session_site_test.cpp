@@ -91,11 +91,8 @@ TEST(SessionSite, WindowAndContextComeFromTheHostWindow) {
     HWND frameWindow = nullptr;
     EXPECT_EQ(frame->GetWindow(&frameWindow), S_OK);
     EXPECT_EQ(frameWindow, session.hostWindow());
-    EXPECT_EQ(position.left, 0);
-    EXPECT_EQ(position.right, 640);
-    EXPECT_EQ(position.bottom, 480);
-    EXPECT_EQ(clip.right, position.right);
-    EXPECT_EQ(clip.bottom, position.bottom);
+    const RECT client = {0, 0, 640, 480};
+    EXPECT_TRUE(EqualRect(&position, &client) && EqualRect(&clip, &client));
     EXPECT_EQ(info.cb, 1234u);
     EXPECT_FALSE(info.fMDIApp);
     EXPECT_EQ(info.hwndFrame, SharedTopLevel());
