@@ -19,7 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kPageFiles[] = {"index.html", "style.css", "app.js"};
-const std::string kUnpacked = "已展开内嵌资源到 %s（web 界面 + WebView2Loader.dll）";
 
 // The page as the build made it, from which the resources were compiled.
 std::string BuiltPage(const char* name) {
@@ -66,7 +65,7 @@ TEST_F(UiResourcesTest, UnpacksTheProgramsOwnPageAndLoaderIntoAFolderOfItsConten
     ASSERT_FALSE(root.empty());
     EXPECT_EQ(root.substr(0, root.find_last_of('\\')), base.path());
     ExpectWhole(root);
-    EXPECT_TRUE(log.has(kLogInfo, Format(kUnpacked.c_str(), root.c_str())));
+    EXPECT_TRUE(log.has(kLogInfo, "已展开内嵌资源到 " + root + "（web 界面 + WebView2Loader.dll）"));
     const UiFolders folders = resources.ChooseFolders();
     EXPECT_EQ(folders.webDir, JoinPath(root, "web"));
     EXPECT_EQ(folders.loaderDir, root);
