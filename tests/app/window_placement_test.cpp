@@ -10,13 +10,7 @@ std::string Describe(const UiSettings& ui) {
 }
 
 UiSettings Saved(int x, int y, int w, int h, bool maximized = false) {
-    UiSettings ui;
-    ui.x = x;
-    ui.y = y;
-    ui.w = w;
-    ui.h = h;
-    ui.maximized = maximized;
-    return ui;
+    return UiSettings{false, x, y, w, h, maximized};
 }
 
 }  // namespace
