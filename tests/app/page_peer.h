@@ -1,9 +1,8 @@
-// The page, played by a test: the program runs with the stand-in browser
-// runtime and no browser (TAVOLIN_WEBVIEW_BROWSER=none, set for the whole
-// test program). The test posts page messages on the runtime's loopback
-// bridge as the page's bridge does, for a program in this process or in
-// another, and reads what the program in this process posted to the page
-// from the runtime's journal.
+// The page, played by a test, for a program run with the stand-in browser
+// runtime and no browser (TAVOLIN_WEBVIEW_BROWSER=none for the whole test
+// program): page messages go to the runtime's loopback bridge as the page's
+// bridge posts them, for a program in this process or in another; what the
+// program in this process posted to the page is read from the runtime's journal.
 #pragma once
 
 #include <windows.h>
@@ -18,19 +17,18 @@ public:
     // Waits up to ms for the page address the runtime writes into the
     // browser's user-data folder.
     bool Attach(const std::string& userDataFolder, DWORD ms = 20000);
-    // One page message, JSON text posted as the page posts it; false when
-    // the bridge refused it.
+    // One page message as JSON text; false when the bridge refused it.
     bool Send(const std::string& json);
-    // The expression of the program's evaluation id (counted from 1), which
-    // the runtime serves while the page has not answered; "" without one.
+    // The expression of the program's evaluation id (counted from 1), served
+    // while the page has not answered; "" without one.
     std::string Evaluation(int id);
 
 private:
     int port_ = 0;
 };
 
-// The "data" of every message with this "cmd" the program in this process
-// has posted to the page since the last ForgetPosted(), in order.
+// The "data" of every message with this "cmd" posted to the page since the
+// last ForgetPosted(), in order.
 std::vector<JsonValue> Posted(const std::string& cmd);
 // Waits, dispatching this thread's messages, until more than `skip` such
 // messages have been posted; the data of the one after them goes to data.
