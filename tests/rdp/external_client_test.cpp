@@ -106,7 +106,7 @@ TEST_F(ExternalClient, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
     EXPECT_EQ(session.state(), SessionState::Connecting);
 }
 
-TEST_F(ExternalClient, ConnectDoesNotWaitForTheClientsWindow) {
+TEST_F(ExternalClient, ConnectDoesNotWaitForTheClientsWindowNorKeepsOneThatClosed) {
     // The main window comes 500 ms late, with a dialog it owns.
     ClientBehaviours behaviours(L"narrow-first,owned");
     ASSERT_TRUE(session.Connect(TestServer("db.example", 3390), &observer, true));
@@ -118,6 +118,13 @@ TEST_F(ExternalClient, ConnectDoesNotWaitForTheClientsWindow) {
     EXPECT_EQ(observer.last().detail, "已用系统 mstsc 打开会话");
     EXPECT_EQ(Title(session.controlWindow()), L"远程桌面连接 - db.example:3390");
     EXPECT_FALSE(session.WaitingForClient());
+
+    // Closed by the user inside the tab, the window is forgotten.
+    HWND client = session.controlWindow();
+    PostMessageW(client, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(client); }));
+    EXPECT_TRUE(PumpUntil([&] { return session.controlWindow() == nullptr; }));
+    EXPECT_EQ(session.state(), SessionState::Connecting);
 }
 
 // No control is registered and the client never shows a usable window: the
@@ -168,15 +175,6 @@ TEST_F(ExternalClient, DisconnectReportsOnceTheClientHasGone) {
     EXPECT_TRUE(ProcessRuns(closed));
     EXPECT_EQ(PendingClientReaps(), 1);
     EXPECT_TRUE(PumpUntil([&] { return !ProcessRuns(closed) && PendingClientReaps() == 0; }, 6000));
-}
-
-TEST_F(ExternalClient, AClientThatClosesItsOwnWindowIsForgotten) {
-    ConnectEmbedded(TestServer("db.example", 3390));
-    HWND client = session.controlWindow();
-    PostMessageW(client, WM_CLOSE, 0, 0);  // as when the user closes it inside the tab
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(client); }));
-    EXPECT_TRUE(PumpUntil([&] { return session.controlWindow() == nullptr; }));
-    EXPECT_EQ(session.state(), SessionState::Connecting);
 }
 
 TEST_F(ExternalClient, AHostThatWouldAddArgumentsIsRefused) {
