@@ -22,20 +22,6 @@ public:
 
 constexpr wchar_t kParentClass[] = L"TavolinTestParent";
 
-void RegisterParentClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass = {};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = &DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-        windowClass.lpszClassName = kParentClass;
-        return RegisterClassExW(&windowClass) != 0;
-    }();
-    (void)registered;
-}
-
 template <typename Fn>
 Fn Export(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
@@ -49,7 +35,14 @@ Fn Export(HMODULE module, const char* name) {
 HWND SharedTopLevel() {
     static HWND topLevel = nullptr;
     if (topLevel != nullptr) return topLevel;
-    RegisterParentClass();
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    windowClass.lpszClassName = kParentClass;
+    RegisterClassExW(&windowClass);
     topLevel = CreateWindowExW(0, kParentClass, L"Tavolin 会话测试", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
                                0, 1320, 840, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(topLevel, SW_SHOW);

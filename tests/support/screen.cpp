@@ -32,17 +32,11 @@ bool WindowPicture::Take(HWND window) {
     if (!GetWindowRect(window, &rect)) return false;
     width_ = rect.right - rect.left;
     height_ = rect.bottom - rect.top;
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width_;
-    header.biHeight = height_;  // bottom-up, as a file keeps the rows
-    header.biPlanes = 1;
-    header.biBitCount = 24;
+    // Bottom-up, as a file keeps the rows.
+    BITMAPINFOHEADER header = {sizeof header, width_, height_, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const DWORD stride = (width_ * 3 + 3) / 4 * 4;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = kHeaderBytes;
-    file.bfSize = file.bfOffBits + stride * height_;
+    const BITMAPFILEHEADER file = {0x4D42 /* "BM" */, static_cast<DWORD>(kHeaderBytes + stride * height_), 0,
+                                   0, static_cast<DWORD>(kHeaderBytes)};
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     void* bits = nullptr;
