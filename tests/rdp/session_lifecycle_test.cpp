@@ -72,40 +72,36 @@ TEST_F(SessionLifecycle, CloseWhileConnectingTearsDownInOrderOnce) {
     EXPECT_FALSE(log.hasPrefix("INFO", "[会话 quiet] 状态=3"));
 }
 
+// The probe takes the first ProgID registered, and finds nothing without a
+// control it can create; a session creates the control by the same choice.
 TEST_F(SessionLifecycle, TheFirstRegisteredProgIdWins) {
     const struct {
         const wchar_t* registered;
-        const char* used;
+        long createFail;
+        const char* used;  // nullptr: nothing is found
     } cases[] = {
-        {L"MsTscAx.MsTscAx;MsRdpClient.8;MsTscAx.MsTscAx.11", "MsTscAx.MsTscAx.11"},
-        {L"MsTscAx.MsTscAx;MsRdpClient.8;MsRdpClient.9", "MsRdpClient.9"},
-        {L"MsTscAx.MsTscAx;MsRdpClient.8", "MsRdpClient.8"},
-        {L"MsTscAx.MsTscAx", "MsTscAx.MsTscAx"},
-        {L"MsTscAx.MsTscAx.12;MsTscAx.MsTscAx.10", "MsTscAx.MsTscAx.12"},
+        {L"MsTscAx.MsTscAx;MsRdpClient.8;MsTscAx.MsTscAx.11", 0, "MsTscAx.MsTscAx.11"},
+        {L"MsTscAx.MsTscAx;MsRdpClient.8;MsRdpClient.9", 0, "MsRdpClient.9"},
+        {L"MsTscAx.MsTscAx;MsRdpClient.8", 0, "MsRdpClient.8"},
+        {L"MsTscAx.MsTscAx", 0, "MsTscAx.MsTscAx"},
+        {L"MsTscAx.MsTscAx.12;MsTscAx.MsTscAx.10", 0, "MsTscAx.MsTscAx.12"},
+        {L"", 0, nullptr},
+        {nullptr, static_cast<long>(REGDB_E_CLASSNOTREG), nullptr},
     };
     for (const auto& c : cases) {
         StandinControl control(c.registered);
         ASSERT_TRUE(control.ok());
-        std::string progId;
-        EXPECT_TRUE(ProbeRdpControl(&progId));
-        EXPECT_EQ(progId, c.used);
-        EXPECT_TRUE(ProbeRdpControl(nullptr));
+        control.SetOption("create_fail_hr", c.createFail);
+        std::string progId = "untouched";
+        EXPECT_EQ(ProbeRdpControl(&progId), c.used != nullptr);
+        EXPECT_EQ(progId, c.used != nullptr ? c.used : "untouched");
+        EXPECT_EQ(ProbeRdpControl(nullptr), c.used != nullptr);
         EXPECT_EQ(control.LiveObjects(), 0);
-        // A session creates the control by the same choice.
+        if (c.used == nullptr) continue;
         LogCapture created;
         RdpSession session;
         ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
         ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
         EXPECT_TRUE(created.has("INFO", std::string("已创建 RDP 控件 ") + c.used + " (CLSID=7A9D3C21)"));
     }
-}
-
-TEST_F(SessionLifecycle, ProbeFindsNothingWithoutAControlItCanCreate) {
-    StandinControl unnamed(L"");
-    std::string progId = "untouched";
-    EXPECT_FALSE(ProbeRdpControl(&progId));
-    StandinControl failing;
-    failing.SetOption("create_fail_hr", static_cast<long>(REGDB_E_CLASSNOTREG));
-    EXPECT_FALSE(ProbeRdpControl(&progId));
-    EXPECT_EQ(progId, "untouched");
 }
