@@ -11,6 +11,18 @@ namespace {
 
 constexpr RECT kHostRect = {0, 0, 900, 500};
 
+// The stand-in client's behaviours (see standins/mstsc) for the processes
+// started while the object lives.
+class ClientBehaviours {
+public:
+    explicit ClientBehaviours(const wchar_t* list) {
+        SetEnvironmentVariableW(L"TAVOLIN_MSTSC_STANDIN", list);
+    }
+    ~ClientBehaviours() { SetEnvironmentVariableW(L"TAVOLIN_MSTSC_STANDIN", nullptr); }
+    ClientBehaviours(const ClientBehaviours&) = delete;
+    ClientBehaviours& operator=(const ClientBehaviours&) = delete;
+};
+
 // Top-level windows of stand-in clients, from whatever process.
 int ClientWindowsOnScreen() {
     int count = 0;

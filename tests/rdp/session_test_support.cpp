@@ -66,13 +66,6 @@ void RecordingObserver::OnSessionState(RdpSession* session, SessionState state, 
     reports.push_back(StateReport{state, code, detail, SessionModeName(session->mode())});
 }
 
-bool RecordingObserver::saw(SessionState state) const {
-    for (const StateReport& report : reports) {
-        if (report.state == state) return true;
-    }
-    return false;
-}
-
 StandinControl::StandinControl(const wchar_t* progIds) {
     module_ = LoadLibraryW(kStandinDllName);
     if (module_ == nullptr) return;
@@ -141,14 +134,6 @@ HRESULT StandinControl::Unregister() {
 HRESULT StandinControl::CanUnloadNow() const {
     auto canUnload = Export<HRESULT(__stdcall*)()>(module_, "DllCanUnloadNow");
     return canUnload != nullptr ? canUnload() : E_NOTIMPL;
-}
-
-ClientBehaviours::ClientBehaviours(const wchar_t* list) {
-    SetEnvironmentVariableW(L"TAVOLIN_MSTSC_STANDIN", list);
-}
-
-ClientBehaviours::~ClientBehaviours() {
-    SetEnvironmentVariableW(L"TAVOLIN_MSTSC_STANDIN", nullptr);
 }
 
 ServerRecord TestServer(const std::string& host, int port) {

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -52,7 +52,10 @@ public:
                         const std::string& detail) override;
     std::vector<StateReport> reports;
     // True once a report of this state has arrived.
-    bool saw(SessionState state) const;
+    bool saw(SessionState state) const {
+        return std::any_of(reports.begin(), reports.end(),
+                           [&](const StateReport& r) { return r.state == state; });
+    }
     const StateReport& last() const { return reports.back(); }
     std::vector<std::string> texts() const {
         std::vector<std::string> out;
@@ -87,16 +90,6 @@ public:
 private:
     HMODULE module_ = nullptr;
     bool ok_ = false;
-};
-
-// The stand-in external client's behaviours for processes started while
-// the object lives (see standins/mstsc).
-class ClientBehaviours {
-public:
-    explicit ClientBehaviours(const wchar_t* list);
-    ~ClientBehaviours();
-    ClientBehaviours(const ClientBehaviours&) = delete;
-    ClientBehaviours& operator=(const ClientBehaviours&) = delete;
 };
 
 // The sessions' clock for the object's life, moved by hand through now; the
