@@ -59,23 +59,16 @@ TEST(JsonParse, NestingLimit) {
         EXPECT_EQ(ToJson(copy, -1), deepest);
         EXPECT_EQ(MustParse(ToJson(value, 2)), value);
     }
-    const std::vector<std::string> tooDeep = {
-        "[" + arrays + "]",
-        "[" + objects + "]",
-        Repeat("[{\"a\":", pairs) + "[1]" + Repeat("}]", pairs),
-        std::string(100000, '['),
-        Repeat("{\"k\":", 100000),
-    };
+    const std::vector<std::string> tooDeep = {"[" + arrays + "]", "[" + objects + "]",
+                                              Repeat("[{\"a\":", pairs) + "[1]" + Repeat("}]", pairs),
+                                              std::string(100000, '['), Repeat("{\"k\":", 100000)};
     for (const std::string& text : tooDeep) EXPECT_EQ(ParseError(text), kJsonTooDeepMessage) << text.size();
 }
 
 TEST(JsonParse, BlanksAndComments) {
-    EXPECT_EQ(Compact("{} // trailing"), "{}");
-    EXPECT_EQ(Compact("/* leading */ [1]"), "[1]");
     EXPECT_EQ(
         Compact("/*0*/{/*1*/\"a\"/*2*/:/*3*/[ // four\n1 /*5*/,//six\n2]//7\n,\"b\"\r\n:\ttrue}/*8*///9"),
         "{\"a\":[1,2],\"b\":true}");
-    EXPECT_EQ(Compact("{\"a\": /*after the colon's space*/ 1,\n  \"b\":  \t2}"), "{\"a\":1,\"b\":2}");
     EXPECT_EQ(Compact("1 /* unterminated at the end"), "1");
     EXPECT_EQ(Compact("1 // no line feed"), "1");
 }
