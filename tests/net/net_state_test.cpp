@@ -35,8 +35,6 @@ TEST(NetState, FailuresAreClassifiedByTheLastError) {
 }
 
 TEST(NetState, PortBelowOneMeansTheRdpPort) {
-    EXPECT_EQ(ProbePortText(0), "3389");
-    EXPECT_EQ(ProbePortText(-7), "3389");
-    EXPECT_EQ(ProbePortText(1), "1");
-    EXPECT_EQ(ProbePortText(3390), "3390");
+    for (const auto& [port, text] : {std::pair{0, "3389"}, {-7, "3389"}, {1, "1"}, {3390, "3390"}})
+        EXPECT_EQ(ProbePortText(port), text) << port;
 }

@@ -121,7 +121,7 @@ TEST(ProbeScheduler, StopDropsTheWaitingJobsAndWaitsForTheRunningOnes) {
 }
 
 // Each Start stops the run before it; idle workers leave once woken.
-TEST(ProbeScheduler, StartClampsTheWorkerCount) {
+TEST(ProbeScheduler, StartAndSetTimeoutClamp) {
     ProbeScheduler scheduler;
     for (const auto& [asked, started] : {std::pair{0, 1}, {-1, 1}, {1, 1}, {2, 2}, {32, 32}, {64, 32}}) {
         scheduler.Start(asked, nullptr, nullptr);
@@ -129,10 +129,6 @@ TEST(ProbeScheduler, StartClampsTheWorkerCount) {
     }
     scheduler.Stop();
     EXPECT_EQ(scheduler.workerCount(), 0);
-}
-
-TEST(ProbeScheduler, SetTimeoutClamps) {
-    ProbeScheduler scheduler;
     EXPECT_EQ(scheduler.timeoutMs(), 2000);
     for (const auto& [asked, kept] :
          {std::pair{50, 200}, {-5, 200}, {200, 200}, {201, 201}, {45000, 30000}}) {
