@@ -30,19 +30,12 @@ TEST_F(PageInput, EveryCommandCopesWithDataOfEveryShape) {
         "devtools",     "reloadUI",         "quit",         "confirmClose"};
     for (const char* name : everyCommand) EXPECT_NE(FindPageCommand(name), nullptr) << name;
     const std::string a = Stored("a.example", "pa"), b = Stored("b.example");
-    const std::string shapes[] = {
-        "null",
-        "[]",
-        "\"text\"",
-        "-1e308",
-        "true",
-        "{}",
-        "{\"id\":[],\"before\":{},\"host\":null,\"text\":7,\"path\":[],\"delta\":\"x\",\"action\":{},\"ok\":["
-        "],"
+    // clang-format off
+    const std::string shapes[] = {"null", "[]", "\"text\"", "-1e308", "true", "{}",
+        "{\"id\":[],\"before\":{},\"host\":null,\"text\":7,\"path\":[],\"delta\":\"x\",\"action\":{},\"ok\":[],"
         "\"x\":1e300,\"y\":-1e300,\"w\":\"NaN\",\"h\":{},\"hidden\":\"\",\"old\":1,\"new\":[],\"hint\":{}}",
-        "{\"id\":\"" + a +
-            "\",\"port\":\"99999999999\",\"pingPort\":-1e20,\"delta\":2147483648,\"w\":1e10,\"h\":5}",
-    };
+        "{\"id\":\"" + a + "\",\"port\":\"99999999999\",\"pingPort\":-1e20,\"delta\":2147483648,\"w\":1e10,\"h\":5}"};
+    // clang-format on
     for (const char* name : everyCommand) {
         for (const std::string& data : shapes) Send(name, data);
     }
