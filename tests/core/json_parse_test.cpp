@@ -54,9 +54,7 @@ TEST(JsonParse, NestingLimit) {
     for (const std::string& deepest :
          {arrays, objects, Repeat("[{\"a\":", pairs) + "1" + Repeat("}]", pairs)}) {
         const JsonValue value = MustParse(deepest);
-        const JsonValue copy = value;
-        EXPECT_EQ(copy, value);
-        EXPECT_EQ(ToJson(copy, -1), deepest);
+        EXPECT_EQ(ToJson(JsonValue(value), -1), deepest);  // a copy, written
         EXPECT_EQ(MustParse(ToJson(value, 2)), value);
     }
     const std::vector<std::string> tooDeep = {"[" + arrays + "]", "[" + objects + "]",
