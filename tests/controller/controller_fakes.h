@@ -111,11 +111,17 @@ public:
     bool evalPending = false;
 };
 
+// Records each sweep as "host:port host:port ...".
 class FakeProbes : public IProbes {
 public:
-    void Submit(const std::vector<ProbeJob>& jobs) override { sweeps.push_back(jobs); }
+    void Submit(const std::vector<ProbeJob>& jobs) override {
+        std::string sweep;
+        for (const ProbeJob& job : jobs)
+            sweep += (sweep.empty() ? "" : " ") + job.host + ":" + std::to_string(job.port);
+        sweeps.push_back(sweep);
+    }
     void SetTimeout(int timeoutMs) override { timeouts.push_back(timeoutMs); }
-    std::vector<std::vector<ProbeJob>> sweeps;
+    std::vector<std::string> sweeps;
     std::vector<int> timeouts;
 };
 

@@ -76,8 +76,7 @@ TEST_F(TransferCommands, ImportAppendsSavesAndCountsSkippedLines) {
     Send("importText", "{\"text\":\"# list\\n10.0.0.1 admin pw 备注\\n10.0.0.2:3390\\n\"}");
     EXPECT_EQ(DiskHosts(), (std::vector<std::string>{"first.example", "10.0.0.1", "10.0.0.2"}));
     EXPECT_EQ(page.names().front(), "servers");
-    ASSERT_EQ(probes.sweeps.size(), 1u);
-    EXPECT_EQ(probes.sweeps[0].size(), 3u);
+    EXPECT_EQ(probes.sweeps, (std::vector<std::string>{"first.example:3389 10.0.0.1:3389 10.0.0.2:3390"}));
     Send("importText", "{\"text\":\"10.0.0.3\"}");
     for (const char* data : {"{\"text\":\"# nothing\\n\\n\"}", "{}", "{\"text\":[\"10.0.0.9\"]}"})
         Send("importText", data);
