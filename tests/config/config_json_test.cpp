@@ -63,15 +63,15 @@ TEST(ConfigScramble, FollowsTheFormulaAndUndoesItself) {
 }
 
 // Loading replaces everything but the path; whatever is missing, null or of
-// the wrong type takes its default.
+// the wrong type takes its default, and so does protection without a hash.
 TEST(ConfigFromJson, MissingOrWrongGroupsGiveDefaults) {
     const std::string defaults = Saved(AppConfig());
-    EXPECT_EQ(Saved(FromText("{}")), defaults);
-    EXPECT_EQ(Saved(FromText("[1]")), defaults);
-    EXPECT_EQ(Saved(FromText(R"({"servers":{"id":"x"},"ping":5,"security":"on","ui":[1,2],"defaults":null,
-                                 "display":false})")),
-              defaults);
-    EXPECT_EQ(Saved(FromText(R"({"ping":{"intervalSec":null},"ui":{"x":[],"w":{}},"unknown":1})")), defaults);
+    for (const char* text :
+         {"{}", "[1]", R"({"security":{"enabled":true,"hash":""}})", R"({"security":{"enabled":true}})",
+          R"({"servers":{"id":"x"},"ping":5,"security":"on","ui":[1,2],"defaults":null,"display":false})",
+          R"({"ping":{"intervalSec":null},"ui":{"x":[],"w":{}},"unknown":1})"})
+        EXPECT_EQ(Saved(FromText(text)), defaults) << text;
+    EXPECT_TRUE(FromText(R"({"security":{"enabled":true,"hash":"h"}})").security.enabled);
 }
 
 TEST(ConfigFromJson, SettingsAreCorrectedIntoTheirRanges) {
@@ -134,12 +134,6 @@ TEST(ConfigFromJson, EveryFieldReadsBackInAnyMemberOrder) {
         EXPECT_EQ(Saved(loaded), Saved(config));
     }
     EXPECT_NE(ToJson(Reversed(document), -1), ToJson(document, -1));
-}
-
-TEST(ConfigFromJson, PasswordProtectionNeedsAHash) {
-    EXPECT_FALSE(FromText(R"({"security":{"enabled":true,"hash":""}})").security.enabled);
-    EXPECT_FALSE(FromText(R"({"security":{"enabled":true}})").security.enabled);
-    EXPECT_TRUE(FromText(R"({"security":{"enabled":true,"hash":"h"}})").security.enabled);
 }
 
 TEST(ConfigToJson, MembersInFileOrderAndPasswordOnlyWhenSet) {

@@ -225,12 +225,9 @@ TEST(ConfigLookup, FindsTheFirstServerWithExactlyThatId) {
     AppConfig config;
     config.servers.resize(3);
     config.servers[0].id = "aa";
-    config.servers[1].id = "bb";
-    config.servers[2].id = "bb";
-    config.servers[2].host = "second";
+    config.servers[1].id = config.servers[2].id = "bb";
     EXPECT_EQ(FindServerById(config, "bb"), &config.servers[1]);
     EXPECT_EQ(FindServerById(config, "BB"), nullptr);
     EXPECT_EQ(FindServerById(config, ""), nullptr);
-    const AppConfig& constant = config;
-    EXPECT_EQ(FindServerById(constant, "aa"), &config.servers[0]);
+    EXPECT_EQ(FindServerById(static_cast<const AppConfig&>(config), "aa"), &config.servers[0]);
 }

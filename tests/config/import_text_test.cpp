@@ -117,7 +117,7 @@ TEST(ImportLines, BreaksCommentsAndBlankLines) {
     }
 }
 
-TEST(ImportHeader, ColumnsInAnyOrderAndSpelling) {
+TEST(ImportHeader, BelowAnyTitlesWithColumnsInAnyOrderAndSpelling) {
     ExpectImports({
         {"english, blanks and dashes", "Host Name,Port,User-Name\n10.0.0.1,3390,bob", "10.0.0.1|3390|bob"},
         {"padded IP and Chinese", "  IP ,用户名, 密码 ,备注,分组\n10.0.0.2,张三,pw,前台,办公",
@@ -137,6 +137,11 @@ TEST(ImportHeader, ColumnsInAnyOrderAndSpelling) {
          "user|3389|password|remark / h|3389|u|p"},
         {"a server line first means no header", "# exported\n\nh0\nhost,user\nh1,u1",
          "h0|3389 / host|3389|user / h1|3389|u1", 1},
+        {"title", "服务器清单（2024年3月）\nIP地址,端口,用户名\n10.0.0.1,3390,admin", "10.0.0.1|3390|admin",
+         1},
+        {"title with a date, comment", "Exported 2024-03-01\n# c\nHost,User\nh,u", "h|3389|u", 2},
+        {"title with a column name", "Server list\nHost,User\nh,u", "h|3389|u", 1},
+        {"one column name below a title is data", "列表\nserver\nweb", "列表|3389 / server|3389 / web|3389"},
     });
 }
 
@@ -154,16 +159,6 @@ TEST(ImportHeader, SplitsOnlyOnTheHeadersDelimiter) {
          "10.0.0.1\t3389\tadmin\t=cmd\t\"一楼\r\n机房\"\t\t1920x1080\r\n"
          "10.0.0.2\t\t\t\t\t测试\t\r\n\t\t\t\t\t\t\r\n",
          "10.0.0.1|3389|admin|=cmd|一楼\r\n机房 / 10.0.0.2|3389||||测试"},
-    });
-}
-
-TEST(ImportHeader, TitleLinesAboveTheHeaderAreSkipped) {
-    ExpectImports({
-        {"title", "服务器清单（2024年3月）\nIP地址,端口,用户名\n10.0.0.1,3390,admin", "10.0.0.1|3390|admin",
-         1},
-        {"title with a date, comment", "Exported 2024-03-01\n# c\nHost,User\nh,u", "h|3389|u", 2},
-        {"title with a column name", "Server list\nHost,User\nh,u", "h|3389|u", 1},
-        {"one column name below a title is data", "列表\nserver\nweb", "列表|3389 / server|3389 / web|3389"},
     });
 }
 
