@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "config/config_samples.h"
 #include "controller/export_path.h"
 #include "controller/page_documents.h"
 
@@ -114,18 +115,11 @@ TEST(PageDocuments, ServerListItemsInOrderWithoutSecrets) {
 }
 
 TEST(PageDocuments, SettingsAndEnvironmentMembersInOrder) {
-    AppConfig config;
-    config.ping = PingSettings{15, 900, 4};
-    config.security = SecuritySettings{true, "salt", "hash", "提示"};
-    config.defaults = DefaultSettings{"ops", "CORP", 16, false};
-    config.display.changeRemoteResolution = false;
-    config.ui.darkTheme = true;
-    EXPECT_EQ(SettingsDocumentJson(config),
-              "{\"pingIntervalSec\":15,\"pingTimeoutMs\":900,\"pingThreads\":4,\"passwordEnabled\":true,"
-              "\"passwordHint\":\"提示\",\"defaultUser\":\"ops\",\"defaultDomain\":\"CORP\","
-              "\"defaultColorDepth\":16,\"defaultSmartSizing\":false,\"changeRemoteResolution\":false,"
+    EXPECT_EQ(SettingsDocumentJson(FullConfig()),
+              "{\"pingIntervalSec\":5,\"pingTimeoutMs\":300,\"pingThreads\":2,\"passwordEnabled\":true,"
+              "\"passwordHint\":\"提示\",\"defaultUser\":\"du\",\"defaultDomain\":\"dd\","
+              "\"defaultColorDepth\":24,\"defaultSmartSizing\":false,\"changeRemoteResolution\":false,"
               "\"darkTheme\":true}");
-
     EXPECT_EQ(EnvDocumentJson(EnvInputs{true, "MsTscAx.MsTscAx", false, "没有找到", "C:\\数据"}),
               "{\"activex\":true,\"activexName\":\"MsTscAx.MsTscAx\",\"webview\":false,"
               "\"webviewError\":\"没有找到\",\"version\":\"1.0.0\",\"dataDir\":\"C:\\\\数据\"}");

@@ -50,9 +50,7 @@ TEST_F(ServerCommands, UpdateServerChangesTheRecordInPlace) {
 TEST_F(ServerCommands, RemoveServerClosesItsTabAndForgetsItsProbeResult) {
     const std::string gone = Stored("a.example");
     Stored("b.example");
-    ProbeResult result;
-    result.id = gone;
-    controller.OnProbeResult(result);
+    controller.OnProbeResult(ProbeResult{gone, NetState::Online, 1.0, "", ""});
     SendId("removeServer", gone);
     SendId("removeServer", "nobody");  // still closes "its" tab, and loses nothing
     EXPECT_EQ(DiskHosts(), (std::vector<std::string>{"b.example"}));

@@ -237,10 +237,7 @@ TEST_F(ProbePath, AWorkersResultBecomesAPingOnTheInterfaceThread) {
         return true;
     };
     ProbeResultTarget target;
-    ProbeResult result;
-    result.id = "s1";
-    result.netState = NetState::Refused;
-    result.netDetail = "端口拒绝连接";
+    const ProbeResult result{"s1", NetState::Refused, -1.0, "", "端口拒绝连接"};
     // Before the window exists the result is dropped.
     std::thread([&] { PostProbeResult(result, &target); }).join();
     target.window = mainWindow.get();
