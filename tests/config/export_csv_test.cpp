@@ -16,7 +16,6 @@ const std::string kHead = "\xEF\xBB\xBF地址,端口,用户名,密码,备注,分
 
 ServerRecord Server(const std::string& host) {
     ServerRecord s;
-    s.id = "0123456789abcdef";
     s.host = host;
     return s;
 }
@@ -34,23 +33,12 @@ std::string DataLine(const ServerRecord& server) {
 TEST(ExportCsv, HeaderThenOneLinePerServerInStoreOrder) {
     AppConfig config;
     EXPECT_EQ(ExportServersCsv(config), kHead);
-    for (const char* host : {"10.0.0.5", "a", "c"}) config.servers.push_back(Server(host));
-    config.servers[0].user = "admin";
-    // Not exported: they must not show in the line.
-    config.servers[0].domain = "CORP";
-    config.servers[0].fullscreenOnConnect = true;
-    config.servers[0].pingPort = 22;
-    // The resolution only when both sides are set.
-    config.servers[0].width = 1920;
-    config.servers[0].height = 1080;
-    config.servers[1].port = 1;
-    config.servers[1].width = 1920;
-    config.servers[2].port = 65535;
-    config.servers[2].colorDepth = 16;
-    config.servers[2].width = -1;
-    config.servers[2].height = 600;
-    config.servers[2].smartSizing = false;
-    config.servers[2].autoConnect = true;
+    // Domain, full screen and the probe port are not exported; the
+    // resolution only when both sides are set.
+    config.servers = {
+        {"id1", "10.0.0.5", 3389, "admin", "CORP", "", "", "", 32, 1920, 1080, true, true, false, 22},
+        {"id2", "a", 1, "", "", "", "", "", 32, 1920, 0, true, false, false, 0},
+        {"id3", "c", 65535, "", "", "", "", "", 16, -1, 600, false, false, true, 0}};
     EXPECT_EQ(ExportServersCsv(config), kHead +
                                             "10.0.0.5,3389,admin,,,,32,1920x1080,是,否\r\n"
                                             "a,1,,,,,32,,是,否\r\n"
