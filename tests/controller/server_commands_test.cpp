@@ -61,16 +61,15 @@ TEST_F(ServerCommands, RemoveServerClosesItsTabAndForgetsItsProbeResult) {
 
 TEST_F(ServerCommands, ReorderMovesBeforeAnotherOrToTheEnd) {
     const std::string a = Stored("a"), b = Stored("b"), c = Stored("c");
-    struct Case {
+    const struct {
         std::string id, before;
         std::vector<std::string> want;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {c, a, {"c", "a", "b"}},        {c, c, {"a", "b", "c"}},  // before itself: to the end
         {a, "", {"b", "c", "a"}},       {b, "nobody", {"c", "a", "b"}},
         {"nobody", a, {"c", "a", "b"}},  // names nothing: unchanged
     };
-    for (const Case& k : cases) {
+    for (const auto& k : cases) {
         Send("reorder", "{\"id\":\"" + k.id + "\",\"before\":\"" + k.before + "\"}");
         EXPECT_EQ(DiskHosts(), k.want) << k.id << " before " << k.before;
     }

@@ -36,13 +36,10 @@ TEST_F(SettingsCommands, SaveSettingsCorrectsSavesAndReArmsProbing) {
 }
 
 TEST_F(SettingsCommands, PasswordCommandsCheckTheOldPasswordOnlyWhenOneIsSet) {
-    struct Step {
-        const char* cmd;
-        const char* data;
-        const char* toast;
+    const struct {
+        const char *cmd, *data, *toast;
         bool enabledAfter;
-    };
-    const Step steps[] = {
+    } steps[] = {
         {"clearPassword", "{\"old\":\"whatever\"}", "ok: 已取消启动密码，下次直接进入主界面", false},
         {"setPassword", "{\"old\":\"ignored\",\"new\":\"\"}", "error: 新密码不能为空", false},
         {"setPassword", "{\"old\":\"ignored\",\"new\":\"p1\",\"hint\":\"猫\"}",
@@ -54,7 +51,7 @@ TEST_F(SettingsCommands, PasswordCommandsCheckTheOldPasswordOnlyWhenOneIsSet) {
          true},
         {"clearPassword", "{\"old\":\"p2\"}", "ok: 已取消启动密码，下次直接进入主界面", false},
     };
-    for (const Step& step : steps) {
+    for (const auto& step : steps) {
         page.events.clear();
         Send(step.cmd, step.data);
         EXPECT_EQ(page.toasts(), (std::vector<std::string>{step.toast})) << step.data;
