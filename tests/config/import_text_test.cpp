@@ -220,9 +220,8 @@ TEST(ImportCells, ColorDepthResolutionAndYesNo) {
         {"24", 24},    {"16", 16}, {"32", 32},  {" 24 ", 24},        {"15", 32},   {"8", 32},
         {"24bit", 32}, {"", 32},   {"+24", 32}, {"99999999999", 32}, {"0x18", 32}, {"024", 24},
     };
-    for (const auto& c : depths) {
+    for (const auto& c : depths)
         EXPECT_EQ(ImportOne(std::string("host,色深\nh,\"") + c.first + "\"").colorDepth, c.second) << c.first;
-    }
     // Both sides in 200-16384, or neither is set; "x" is looked for before "*".
     // clang-format off
     const std::vector<std::pair<const char*, const char*>> set = {

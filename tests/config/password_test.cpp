@@ -39,9 +39,8 @@ TEST_F(PasswordTest, EverySetChoosesAFreshSaltAndOnlyThatPasswordVerifies) {
     EXPECT_TRUE(first.salt.size() == 32u && IsLowerHex(first.salt)) << first.salt;
     EXPECT_TRUE(first.hash.size() == 64u && IsLowerHex(first.hash)) << first.hash;
     EXPECT_TRUE(VerifyStartupPassword(config_, "开门 Sesame!"));
-    for (const char* wrong : {"", "开门 Sesame", "开门 Sesame!!", "开门 sesame!", " 开门 Sesame!"}) {
+    for (const char* wrong : {"", "开门 Sesame", "开门 Sesame!!", "开门 sesame!", " 开门 Sesame!"})
         EXPECT_FALSE(VerifyStartupPassword(config_, wrong)) << wrong;
-    }
     ASSERT_TRUE(SetStartupPassword(config_, "开门 Sesame!", "老地方"));
     EXPECT_NE(config_.security.salt, first.salt);
     EXPECT_NE(config_.security.hash, first.hash);

@@ -37,9 +37,8 @@ public:
     // The data of every event of that name, in order.
     std::vector<std::string> data(const std::string& cmd) const {
         std::vector<std::string> out;
-        for (const PageEvent& event : events) {
+        for (const PageEvent& event : events)
             if (event.cmd == cmd) out.push_back(event.data);
-        }
         return out;
     }
     // "type: text" of every toast.

@@ -36,9 +36,8 @@ TEST_F(PageInput, EveryCommandCopesWithDataOfEveryShape) {
         "\"x\":1e300,\"y\":-1e300,\"w\":\"NaN\",\"h\":{},\"hidden\":\"\",\"old\":1,\"new\":[],\"hint\":{}}",
         "{\"id\":\"" + a + "\",\"port\":\"99999999999\",\"pingPort\":-1e20,\"delta\":2147483648,\"w\":1e10,\"h\":5}"};
     // clang-format on
-    for (const char* name : everyCommand) {
+    for (const char* name : everyCommand)
         for (const std::string& data : shapes) Send(name, data);
-    }
     // Only the first server is ever named; the second is kept as it was,
     // and what is on disk is what the program holds.
     const AppConfig disk = OnDisk();

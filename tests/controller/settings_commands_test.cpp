@@ -141,9 +141,8 @@ TEST_F(WindowCommands, EnvironmentShowsTheControlOnceDetected) {
 }
 
 TEST_F(WindowCommands, WindowActionsAndPageActions) {
-    for (const char* action : {"minimize", "maximize", "close", "restore", ""}) {
+    for (const char* action : {"minimize", "maximize", "close", "restore", ""})
         Send("window", std::string("{\"action\":\"") + action + "\"}");
-    }
     for (const char* cmd : {"toggleFullscreen", "quit", "devtools", "reloadUI"}) Send(cmd);
     EXPECT_EQ(window.calls,
               (std::vector<std::string>{"minimize", "maximize", "close", "fullscreen", "close"}));

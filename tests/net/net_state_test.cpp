@@ -5,9 +5,8 @@
 // By number, as the page receives them: a renumbered code fails here too.
 TEST(NetState, PageNamesOfTheCodes) {
     const char* const names[] = {"unknown", "online", "refused", "timeout", "dnsfail", "error", "unknown"};
-    for (int code = 0; code < 7; ++code) {
+    for (int code = 0; code < 7; ++code)
         EXPECT_STREQ(NetStateName(static_cast<NetState>(code)), names[code]) << code;
-    }
     EXPECT_STREQ(NetStateName(static_cast<NetState>(-1)), "unknown");
 }
 
