@@ -129,11 +129,9 @@ TEST_F(ConfigStoreTest, DamagedFileIsKeptWhileItsBackupCannotBeWritten) {
         EXPECT_EQ(ConfigText(), damaged);
         EXPECT_FALSE(IsFile(ConfigFilePath() + ".tmp"));
         EXPECT_TRUE(log.has("ERROR", "配置备份失败，原文件保留未覆盖：" + ConfigFilePath()));
-
         // Later saves keep refusing while no copy exists ...
         EXPECT_FALSE(SaveConfig(config));
         EXPECT_EQ(ConfigText(), damaged);
-
         // ... and go ahead once the copy can be written.
         for (const auto& name : BackupFiles()) fs::remove_all(fs::u8path(dir_.path()) / fs::u8path(name));
         EXPECT_TRUE(SaveConfig(config));

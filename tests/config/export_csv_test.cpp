@@ -78,7 +78,6 @@ TEST(ExportCsvFile, WritesEveryByteOverALongerFileOrLogsTheFailure) {
     EXPECT_EQ(ReadRawFile(path), ExportServersCsv(config));
     EXPECT_TRUE(log.has(kLogInfo, "已导出服务器列表：" + path));
     EXPECT_FALSE(log.hasPrefix(kLogError, ""));
-
     const std::string missing = dir.file("missing-folder") + "/out.csv";
     EXPECT_FALSE(ExportServersCsvToFile(config, missing));
     EXPECT_TRUE(log.has(kLogError, "导出失败：" + missing));

@@ -70,11 +70,9 @@ TEST_F(PasswordTest, EachChangeIsSaved) {
     ASSERT_TRUE(SetStartupPassword(config_, "pw", "hint"));
     EXPECT_TRUE(config_.security.enabled);
     EXPECT_EQ(Reloaded(), DescribeSettings(config_));
-
     ClearStartupPassword(config_);
     EXPECT_EQ(DescribeSettings(config_), DescribeSettings(AppConfig()));
     EXPECT_EQ(Reloaded(), DescribeSettings(config_));
-
     // An empty password turns the protection off as well.
     ASSERT_TRUE(SetStartupPassword(config_, "pw", "hint"));
     ASSERT_TRUE(SetStartupPassword(config_, "", "ignored"));

@@ -93,7 +93,6 @@ TEST(ExportPath, CheckRefusesTheDataFolderAsTheSystemResolvesIt) {
 TEST(PageDocuments, ServerListItemsInOrderWithoutSecrets) {
     ProbeResults results;
     EXPECT_EQ(ServersDocumentJson({}, results), "[]");
-
     ServerRecord probed = kSample;
     probed.id = "00000000000000b2";
     probed.password.clear();

@@ -11,7 +11,6 @@ TEST_F(ServerCommands, AddServerNeedsAHostAndStartsFromTheDefaults) {
     for (const char* data : {"{\"host\":\"   \"}", "{}", "null", "{\"host\":[1]}"}) Send("addServer", data);
     EXPECT_EQ(page.toasts(), std::vector<std::string>(4, "error: 地址不能为空"));
     EXPECT_TRUE(OnDisk().servers.empty() && probes.sweeps.empty());
-
     page.events.clear();
     config.defaults = DefaultSettings{"ops", "CORP", 16, false};
     Send("addServer", "{\"host\":\" 10.0.0.7 \",\"pingPort\":22,\"id\":\"chosen-by-page\"}");
@@ -42,7 +41,6 @@ TEST_F(ServerCommands, UpdateServerChangesTheRecordInPlace) {
     EXPECT_EQ(probes.sweeps.size(), 2u);
     EXPECT_TRUE(page.toasts().empty());
     EXPECT_TRUE(tabs.calls.empty());  // open tabs keep their session
-
     Send("updateServer", "{\"id\":\"nobody\",\"host\":\"x\"}");
     EXPECT_EQ(page.toasts(), (std::vector<std::string>{"error: 找不到这条记录"}));
 }
@@ -94,7 +92,6 @@ TEST_F(SessionCommands, CommandsReachTheTabsWithTheStoredServer) {
                               "open " + id + " a.example", "close " + id, "open " + id + " a.example",
                               "disconnect " + id, "close " + id, "activate " + id, "switch -1", "switch 1"}));
     EXPECT_TRUE(page.toasts().empty());
-
     tabs.calls.clear();
     SendId("connect", "nobody");
     SendId("reconnect", "nobody");  // says nothing

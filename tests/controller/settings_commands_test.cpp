@@ -26,7 +26,6 @@ TEST_F(SettingsCommands, SaveSettingsCorrectsSavesAndReArmsProbing) {
     EXPECT_EQ(page.names(), (std::vector<std::string>{"settings", "toast"}));
     EXPECT_EQ(page.toasts(), (std::vector<std::string>{"ok: 设置已保存"}));
     EXPECT_TRUE(tabs.calls.empty());  // open sessions hear only of a real resolution change
-
     window.calls.clear();
     Send("saveSettings", "{\"pingIntervalSec\":0,\"pingThreads\":-4,\"changeRemoteResolution\":false}");
     EXPECT_EQ(window.calls, (std::vector<std::string>{"probe timer 0"}));  // periodic probing off
@@ -97,7 +96,6 @@ TEST_F(TransferCommands, ExportWritesOnlyAFullPathOutsideTheDataFolder) {
     Send("exportServers", "{\"path\":\"   \"}");
     Send("exportServers", "{}");
     EXPECT_EQ(window.calls, (std::vector<std::string>{"export dialog", "export dialog"}));
-
     const std::string before = ReadRawFile(dir.file("config.json"));
     for (const std::string& path :
          {dir.file("config.json"), dir.file("config.json.bad_x"), dir.file("sub.csv"), dir.path(),

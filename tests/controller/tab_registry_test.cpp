@@ -126,7 +126,6 @@ TEST_F(TabRegistryTest, OpeningTellsThePageFirstAndOnlyAFailedFirstConnectionClo
     EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"tabActivated {\"id\":\"up\"}"}));
     EXPECT_EQ(registry->FindTab("up")->session.get(), session);
     EXPECT_EQ(session->state(), SessionState::Connected);
-
     registry->OpenTab(Server("down", kRefusedPort));
     EXPECT_EQ(registry->TabCount(), 2);  // as the close question counts them
     EXPECT_EQ(registry->ConnectedCount(), 1);
@@ -138,7 +137,6 @@ TEST_F(TabRegistryTest, OpeningTellsThePageFirstAndOnlyAFailedFirstConnectionClo
         sawEnd = sawEnd || event.data.rfind("{\"id\":\"down\",\"state\":3,", 0) == 0;
     }
     EXPECT_TRUE(sawEnd);
-
     ASSERT_TRUE(peer.WaitForConnection(2000));
     peer.CloseConnection();
     ASSERT_TRUE(PumpUntil([&] { return session->state() == SessionState::Disconnected; }));
@@ -172,7 +170,6 @@ TEST_F(TabRegistryTest, TheActiveTabCoversTheContentAreaAndMovesOnSwitchAndClose
     registry->SetFullscreenQuery([] { return true; });
     registry->LayoutSessions();
     EXPECT_EQ(Placed(a), "0,0,1200,700");
-
     const std::pair<int, const char*> switches[] = {{1, "b"}, {-1, "a"},      {-1, "c"},
                                                     {5, "b"}, {INT_MAX, "c"}, {INT_MIN, "a"}};
     for (const auto& [delta, active] : switches) {
@@ -180,7 +177,6 @@ TEST_F(TabRegistryTest, TheActiveTabCoversTheContentAreaAndMovesOnSwitchAndClose
         EXPECT_EQ(registry->activeTabId(), active) << delta;
     }
     EXPECT_TRUE(log.has("INFO", "切换标签 -> c"));
-
     TakeEvents();
     const struct {
         const char* close;
@@ -284,7 +280,6 @@ TEST(HostEnvironmentTest, DetectionResultAndFullPaths) {
     std::thread([&] { environment.SetRdpControl(true, "MsTscAx.MsTscAx.10"); }).join();
     EXPECT_TRUE(environment.RdpControl().available);
     EXPECT_EQ(environment.RdpControl().progId, "MsTscAx.MsTscAx.10");
-
     TempDir dir;
     const std::string want = PathCompareKey(dir.file("x.csv"));
     EXPECT_EQ(PathCompareKey(environment.FullPath(dir.path() + "\\sub\\..\\x.csv. ")), want);

@@ -45,7 +45,6 @@ TEST(FileIo, MissingFilesAndFoldersFailAndEnsureDirCreatesEveryMissingParent) {
     EXPECT_FALSE(IsFile(dir.path()));  // a folder is not a file
     EXPECT_FALSE(WriteWholeFile(JoinPath(dir.file("no-such-folder"), "f"), "x"));
     EXPECT_FALSE(WriteFileAtomic(JoinPath(dir.file("no-such-folder"), "f"), "x"));
-
     std::string deep = dir.path();
     for (const char* part : {"a", "中文", "c d", "e", "f", "g"}) deep = JoinPath(deep, part);
     EXPECT_TRUE(EnsureDir(deep));
@@ -95,7 +94,6 @@ TEST(FileIo, ReaderNeverSeesAHalfWrittenFile) {
     const std::string path = dir.file("config.json");
     const std::string versions[] = {std::string(64 * 1024, 'a'), std::string(160 * 1024, 'b')};
     ASSERT_TRUE(WriteFileAtomic(path, versions[0]));
-
     std::atomic<bool> done{false};
     std::atomic<int> reads{0};
     std::atomic<int> torn{0};
@@ -119,7 +117,6 @@ TEST(FileIo, ReaderNeverSeesAHalfWrittenFile) {
     }
     done = true;
     reader.join();
-
     EXPECT_EQ(torn.load(), 0);
     EXPECT_GT(reads.load(), 0);
     EXPECT_GT(replaced, 0);

@@ -35,7 +35,6 @@ TEST(JsonParse, EveryErrorMessage) {
     // clang-format on
     for (const auto& c : cases)
         for (const std::string& text : c.second) EXPECT_EQ(ParseError(text), c.first) << text;
-
     // No output is required either way; a success replaces the output.
     EXPECT_TRUE(ParseJson("[1]", nullptr, nullptr));
     EXPECT_FALSE(ParseJson("[1", nullptr, nullptr));
