@@ -22,8 +22,6 @@
 
 namespace {
 
-DWORD g_now = 0;  // the sessions' clock, moved by the tests
-
 // A window with the main window's size whose messages go to handler first
 // (true: handled).
 class TestMainWindow : public ParentWindow {
@@ -202,15 +200,15 @@ TEST_F(TabRegistryTest, TheActiveTabCoversTheContentAreaAndMovesOnSwitchAndClose
 TEST_F(TabRegistryTest, TheSweepClosesTabsStillConnectingAfterTheirDeadline) {
     RdpTestPeer peer, second;
     OpenConnected(Server("up", peer.port()));
-    g_now = GetTickCount();
-    SetSessionTickSource([] { return g_now; });
-    // Connecting until their events arrive.
-    for (const char* id : {"slow", "again"}) registry->OpenTab(Server(id, kRefusedPort));
-    registry->SweepConnectTimeouts();
-    EXPECT_FALSE(log.hasPrefix("INFO", "[会话 slow] 连接建立超时"));
-    g_now += 25001;
-    registry->SweepConnectTimeouts();  // posts the requests; not handled yet
-    SetSessionTickSource(nullptr);
+    {
+        ManualClock clock(GetTickCount());
+        // Connecting until their events arrive.
+        for (const char* id : {"slow", "again"}) registry->OpenTab(Server(id, kRefusedPort));
+        registry->SweepConnectTimeouts();
+        EXPECT_FALSE(log.hasPrefix("INFO", "[会话 slow] 连接建立超时"));
+        ManualClock::now += 25001;
+        registry->SweepConnectTimeouts();  // posts the requests; not handled yet
+    }
     EXPECT_TRUE(log.has("INFO", "[会话 slow] 连接建立超时（超过 25000ms 仍处于连接中），强制失败并关闭标签"));
     EXPECT_FALSE(log.hasPrefix("INFO", "[会话 up] 连接建立超时"));
     registry->CloseTab("again");
