@@ -98,6 +98,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_EXITSIZEMOVE:
             OnExitSizeMove();
             return 0;
+        case WM_MOVE:
+            webHost_.parentMoved();
+            return 0;
         case WM_SETFOCUS:
             OnSetFocus();
             return 0;
@@ -155,7 +158,7 @@ bool MainWindow::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT MainWindow::OnCreate() {
     ApplyTitleBarTheme();
     const UiFolders folders = ChooseUiFolders();
-    webHost_.create(window(), folders.webDir, JoinPath(DataDir(), "WebView2"), &listener_, folders.loaderDir);
+    webHost_.create(window(), folders.webDir, BrowserDataDir(), &listener_, folders.loaderDir);
     return 0;
 }
 
@@ -174,8 +177,16 @@ void MainWindow::OnExitSizeMove() {
     }
 }
 
+// The window gets the focus whenever it is activated (also when a dialog of
+// ours closes): the keys go to the session in front, or else to the page, so
+// a user can type into it without clicking first.
 void MainWindow::OnSetFocus() {
-    if (RdpSession* session = tabs_.ActiveSession()) session->Focus();
+    RdpSession* session = tabs_.ActiveSession();
+    if (session != nullptr && !tabs_.contentHidden()) {
+        session->Focus();
+    } else {
+        webHost_.focus();
+    }
 }
 
 // The page is asked first; the window closes on its answer or on a second

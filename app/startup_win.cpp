@@ -197,6 +197,13 @@ int RunMainWindow(HINSTANCE instance, int givenShowCommand, AppConfig& config, P
 }  // namespace
 
 int RunProgram(HINSTANCE instance, int showCommand) {
+    // Before anything loads a library by name: the system's DLLs come from
+    // System32 alone, never from the current folder or PATH, where anyone
+    // could have put one of the same name ("Dynamic-Link Library Security",
+    // learn.microsoft.com/windows/win32/dlls/dynamic-link-library-security).
+    // The browser's loader is loaded by its full path.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
     const CommandLineOptions options = ParseCommandLine(CommandLineEntries());
     if (options.hasDataDir) SetDataDirOverride(options.dataDir);
     // Declared first, so that it is closed last.

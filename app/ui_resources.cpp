@@ -49,6 +49,17 @@ bool LoadEmbedded(HMODULE module, int id, std::string_view* bytes) {
     return true;
 }
 
+// True when every unpacked file holds exactly its resource's bytes.
+template <typename Contents>
+bool MatchesContents(const std::string& root, const Contents& contents) {
+    for (std::size_t i = 0; i < kEmbeddedFiles.size(); ++i) {
+        std::string onDisk;
+        if (!ReadWholeFile(JoinPath(root, kEmbeddedFiles[i].relativePath), &onDisk)) return false;
+        if (onDisk != contents[i]) return false;
+    }
+    return true;
+}
+
 std::string ParentOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -93,11 +104,17 @@ std::string UiResources::Unpack() const {
     }
     const std::string root = JoinPath(baseDir_, FingerprintName(fingerprint.value()));
     const std::string marker = JoinPath(root, kMarkerName);
-    // The marker alone decides: a finished folder is never checked or
-    // repaired, since changed resources give a new folder anyway.
+    // The marker says a folder was finished, not that it is still what the
+    // executable carries: anyone who can write there could have replaced
+    // the loader, which runs inside this process. So every file is compared
+    // with the content it must have, and the folder is written anew when one
+    // differs.
     if (IsFile(marker)) {
-        LogF(kLogInfo, "内嵌资源已就绪：%s", root.c_str());
-        return root;
+        if (MatchesContents(root, contents)) {
+            LogF(kLogInfo, "内嵌资源已就绪：%s", root.c_str());
+            return root;
+        }
+        LogF(kLogWarn, "展开的内嵌资源与 exe 内容不一致，重新展开：%s", root.c_str());
     }
     for (std::size_t i = 0; i < kEmbeddedFiles.size(); ++i) {
         const std::string target = JoinPath(root, kEmbeddedFiles[i].relativePath);
@@ -129,12 +146,30 @@ UiFolders UiResources::ChooseFolders() {
     return folders;
 }
 
-std::string ResourceBaseDir() {
-    // The value must fit a MAX_PATH buffer with its terminator.
+namespace {
+
+// "Tavolin" in the local application data, or "" when LOCALAPPDATA is
+// missing or too long for a MAX_PATH buffer with its terminator.
+std::string LocalProgramDir() {
     wchar_t buffer[MAX_PATH];
     const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return JoinPath(ExeDir(), "res");
-    return JoinPath(JoinPath(ToUtf8(std::wstring_view(buffer, length)), "Tavolin"), "res");
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    return JoinPath(ToUtf8(std::wstring_view(buffer, length)), "Tavolin");
+}
+
+}  // namespace
+
+std::string ResourceBaseDir() {
+    const std::string local = LocalProgramDir();
+    return local.empty() ? JoinPath(ExeDir(), "res") : JoinPath(local, "res");
+}
+
+// Microsoft advises the local, not the roaming, application data for the
+// browser's user data folder: it is large, machine-bound and rewritten all
+// the time (learn.microsoft.com/microsoft-edge/webview2/concepts/user-data-folder).
+std::string BrowserDataDir() {
+    const std::string local = LocalProgramDir();
+    return local.empty() ? JoinPath(DataDir(), "WebView2") : JoinPath(local, "WebView2");
 }
 
 namespace {

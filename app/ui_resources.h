@@ -45,6 +45,9 @@ private:
 // or "res" beside the executable when LOCALAPPDATA is missing or longer than
 // 259 characters.
 std::string ResourceBaseDir();
+// The browser's user data folder: "Tavolin\WebView2" in the local
+// application data, or "WebView2" in the data folder without one.
+std::string BrowserDataDir();
 
 // The process-wide resources of the executable, below ResourceBaseDir().
 bool HasEmbeddedUi();

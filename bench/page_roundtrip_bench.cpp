@@ -52,6 +52,9 @@ public:
         std::printf("the browser did not start: %s\n", text.c_str());
         PostQuitMessage(1);
     }
+    void onRuntimeMissing() override { onError("no runtime"); }
+    void onPageGone() override {}
+    void onProcessFailed(bool) override {}
     std::string result;
 
 private:

@@ -23,6 +23,8 @@ set(TAVOLIN_PORTABLE_SOURCES
   app/unlock_attempts.cpp
   app/fullscreen_geometry.cpp
   webhost/webview_text.cpp
+  webhost/page_origin.cpp
+  webhost/process_failure_policy.cpp
   controller/page_documents.cpp
   controller/page_events.cpp
   controller/command_members.cpp
@@ -70,6 +72,7 @@ set(TAVOLIN_WIN32_SOURCES
   webhost/webview_loader.cpp
   webhost/webview_handlers.cpp
   webhost/webview_host.cpp
+  webhost/webview_host_events.cpp
   controller/tab_registry_win.cpp
   controller/host_environment_win.cpp
   controller/probe_results_win.cpp

@@ -61,7 +61,9 @@ void Controller::OnProbeResult(const ProbeResult& result) {
 }
 
 bool Controller::CloseRequested() {
-    if (!close_.confirmed && ports_.page.isLoaderReady()) {
+    // A page that is not there (not loaded yet, failed, crashed) cannot
+    // answer: asking it would take a second click for nothing.
+    if (!close_.confirmed && pageReady_) {
         if (!close_.awaitingConfirm) {
             close_.awaitingConfirm = true;
             ports_.page.post("confirmClose",
@@ -72,6 +74,19 @@ bool Controller::CloseRequested() {
     }
     close_.confirmed = true;
     return true;
+}
+
+void Controller::MarkPageGone(bool recovered) {
+    pageReady_ = false;
+    // An unanswered question died with the page.
+    close_.awaitingConfirm = false;
+    if (recovered) recoveryNotice_ = true;
+}
+
+bool Controller::TakeRecoveryNotice() {
+    const bool notice = recoveryNotice_;
+    recoveryNotice_ = false;
+    return notice;
 }
 
 bool Controller::TakeAutoConnect() {

@@ -47,7 +47,15 @@ public:
 
     // The first step of the main window's close handling: false while the
     // page is being asked (the window stays open), true once it may close.
+    // Only a page that said "ready" and has not gone since is asked.
     bool CloseRequested();
+    // The page said "ready": it answers from now on.
+    void MarkPageReady() { pageReady_ = true; }
+    // The page went away (reloading, failed); with recovered, the next page
+    // tells the user that it was brought back.
+    void MarkPageGone(bool recovered = false);
+    // The toast a fresh page owes the user, if any; once.
+    bool TakeRecoveryNotice();
     // The system is ending the user's session: closing does not wait.
     void MarkCloseConfirmed() { close_.confirmed = true; }
 
@@ -70,4 +78,6 @@ private:
     ProbeResults probeResults_;
     CloseHandshake close_;
     bool autoConnectDone_ = false;
+    bool pageReady_ = false;
+    bool recoveryNotice_ = false;
 };

@@ -51,6 +51,9 @@ public:
     virtual int ConnectedCount() const = 0;
     // Given to the session of every open tab.
     virtual void SetChangeRemoteResolution(bool on) = 0;
+    // Tells a fresh page every open tab, each session's state and the
+    // active tab again, as it was told them: a reloaded page knows none.
+    virtual void RetellTabs() = 0;
 };
 
 // The main window's part in the page's commands.

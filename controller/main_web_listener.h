@@ -12,6 +12,9 @@ public:
     void onReady() override;
     void onMessage(const std::string& text) override;
     void onError(const std::string& text) override;
+    void onRuntimeMissing() override;
+    void onPageGone() override;
+    void onProcessFailed(bool recovering) override;
 
 private:
     Controller& controller_;

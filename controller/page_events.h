@@ -11,6 +11,9 @@ constexpr const char* kToastOk = "ok";
 constexpr const char* kToastError = "error";
 constexpr const char* kToastInfo = "info";
 
+// Told by the page that replaced one whose browser process failed.
+constexpr const char* kPageRecoveredText = "界面进程意外退出，已自动重新加载";
+
 std::string ToastJson(const std::string& kind, const std::string& text);
 // {"id": id}: "tabActivated" and "tabClosed".
 std::string TabIdJson(const std::string& id);

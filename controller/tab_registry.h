@@ -23,6 +23,9 @@ struct TabEntry {
     // Which opening of a tab this is: a server's tab closed and opened again
     // (reconnect) is a new one.
     unsigned serial = 0;
+    // What the page was told of the tab, to tell a fresh page again.
+    std::string openedJson;
+    std::string lastStateJson;
 };
 
 // What WM_APP_CLOSE_TAB carries. The serial names the very tab that asked:
@@ -70,6 +73,7 @@ public:
     int TabCount() const override { return static_cast<int>(tabs_.size()); }
     int ConnectedCount() const override;
     void SetChangeRemoteResolution(bool on) override;
+    void RetellTabs() override;
 
     // The main window's handlers: TIMER_CONNECT_TIMEOUT, WM_APP_CLOSE_TAB
     // and WM_APP_SWITCH_TAB (the caller repaints the full-screen bar).
@@ -91,7 +95,7 @@ public:
 
 private:
     friend class MainObserver;
-    const TabEntry* FindTabOf(const RdpSession* session) const;
+    TabEntry* FindTabOf(const RdpSession* session);
     // Posts WM_APP_CLOSE_TAB for the tab; false (and logged) when it could
     // not be posted, and the tab then stays open.
     bool PostCloseRequest(const TabEntry& tab);

@@ -18,14 +18,16 @@ RECT ToRect(const PixelRect& r) {
 void MainObserver::OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
                                   const std::string& detail) {
     if (session == nullptr) return;
-    registry_.Post("sessionState", SessionStateJson(session->id(), static_cast<int>(state), code, detail,
-                                                    SessionModeName(session->mode())));
+    const std::string stateJson =
+        SessionStateJson(session->id(), static_cast<int>(state), code, detail, SessionModeName(session->mode()));
+    if (TabEntry* tab = registry_.FindTabOf(session)) tab->lastStateJson = stateJson;
+    registry_.Post("sessionState", stateJson);
     // A session that was connected once and then ended keeps its tab, which
     // can be reconnected; one that never came up is closed. Not here: the
     // session is inside its own event handling.
     const bool neverCameUp = state == SessionState::Disconnected && !session->everConnected();
     if (state != SessionState::Failed && !neverCameUp) return;
-    if (const TabEntry* tab = registry_.FindTabOf(session)) registry_.PostCloseRequest(*tab);
+    if (TabEntry* tab = registry_.FindTabOf(session)) registry_.PostCloseRequest(*tab);
 }
 
 TabRegistry::TabRegistry(HWND mainWindow, IPageChannel& page, const AppConfig& config)
@@ -42,8 +44,8 @@ TabEntry* TabRegistry::FindTab(const std::string& id) {
     return nullptr;
 }
 
-const TabEntry* TabRegistry::FindTabOf(const RdpSession* session) const {
-    for (const TabEntry& tab : tabs_) {
+TabEntry* TabRegistry::FindTabOf(const RdpSession* session) {
+    for (TabEntry& tab : tabs_) {
         if (tab.session.get() == session) return &tab;
     }
     return nullptr;
@@ -69,10 +71,10 @@ void TabRegistry::OpenTab(const ServerRecord& server) {
         return;
     }
     RdpSession* opened = session.get();
-    tabs_.push_back(TabEntry{server.id, std::move(session), ++lastSerial_});
+    tabs_.push_back(TabEntry{server.id, std::move(session), ++lastSerial_, TabOpenedJson(server), ""});
     activeTabId_ = server.id;
     // The page hears of the tab before the session's first report.
-    Post("tabOpened", TabOpenedJson(server));
+    Post("tabOpened", tabs_.back().openedJson);
     // Whatever happens inside Connect (reports, even the tab's closing) is
     // handled by the session; nothing of it is touched afterwards.
     opened->Connect(server, &observer_, config_.display.changeRemoteResolution);
@@ -114,6 +116,14 @@ void TabRegistry::SwitchTab(int delta) {
     LogF(kLogInfo, "切换标签 -> %s", activeTabId_.c_str());
     LayoutSessions();
     Post("tabActivated", TabIdJson(activeTabId_));
+}
+
+void TabRegistry::RetellTabs() {
+    for (const TabEntry& tab : tabs_) {
+        Post("tabOpened", tab.openedJson);
+        if (!tab.lastStateJson.empty()) Post("sessionState", tab.lastStateJson);
+    }
+    if (!activeTabId_.empty()) Post("tabActivated", TabIdJson(activeTabId_));
 }
 
 bool TabRegistry::ActivateTab(const std::string& id) {

@@ -1,15 +1,20 @@
 // The page's own life and the main window.
 #include "controller/command_members.h"
 #include "controller/command_table.h"
+#include "controller/page_events.h"
 #include "core/log.h"
 
 namespace commands {
 
 void Ready(Controller& c, const JsonValue&) {
     Log(kLogInfo, "页面已就绪（界面 JS 跑起来了）");
+    c.MarkPageReady();
     c.SendEnv();
     c.SendSettings();
     c.SendServers();
+    // A reloaded page starts blank while the sessions live on.
+    c.tabs().RetellTabs();
+    if (c.TakeRecoveryNotice()) c.SendToast(kToastInfo, kPageRecoveredText);
     if (c.window().EvalPending()) c.window().ArmEvalTimer();
     // The page reports ready more than once; auto-connect happens once per
     // process. The list is read afresh after every tab opened.
@@ -41,6 +46,7 @@ void DevTools(Controller& c, const JsonValue&) {
 }
 
 void ReloadUi(Controller& c, const JsonValue&) {
+    c.MarkPageGone();
     c.page().reload();
 }
 

@@ -8,17 +8,18 @@
 
 #include <atomic>
 
-// I: the one interface the object implements; it names its id as I::kIid.
-template <typename I>
+// I: the one interface the object implements; iid: its id, as the SDK's
+// header defines it (IID_I).
+template <typename I, const IID* iid>
 class ComObjectBase : public I {
 public:
     ComObjectBase() = default;
     ComObjectBase(const ComObjectBase&) = delete;
     ComObjectBase& operator=(const ComObjectBase&) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID wanted, void** out) override {
         if (out == nullptr) return E_POINTER;
-        if (iid == IID_IUnknown || iid == I::kIid) {
+        if (wanted == IID_IUnknown || wanted == *iid) {
             *out = static_cast<I*>(this);
             this->AddRef();
             return S_OK;

@@ -12,11 +12,6 @@ HRESULT WebViewCtrlHandler::Invoke(HRESULT code, ICoreWebView2Controller* contro
     return S_OK;
 }
 
-HRESULT WebViewMsgHandler::Invoke(ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
-    if (WebViewHost* host = link_->host) host->OnMessageReceived(args);
-    return S_OK;
-}
-
 HRESULT WebViewEvalHandler::Invoke(HRESULT code, LPCWSTR resultJson) {
     if (WebViewHost* host = link_->host) host->OnEvalCompleted(code, resultJson, tag_);
     return S_OK;

@@ -10,23 +10,13 @@
 #include "webhost/webview_loader.h"
 #include "webhost/webview_text.h"
 
+const char* const kRuntimeMissingText = "未安装 Microsoft Edge WebView2 运行时";
+
 namespace {
 
 // Longest part of a failed evaluation's parameters that goes to the log.
 constexpr std::size_t kEvalLogLimit = 600;
 
-unsigned long Code(HRESULT code) {
-    return static_cast<unsigned long>(code);
-}
-
-// Hands a new handler to the runtime and lets go of the creator's
-// reference: the runtime keeps its own for as long as it needs one.
-template <typename Handler, typename Call>
-HRESULT GiveHandler(Handler* handler, Call call) {
-    const HRESULT result = call(handler);
-    handler->Release();
-    return result;
-}
 
 }  // namespace
 
@@ -58,17 +48,29 @@ bool WebViewHost::create(HWND parent, const std::string& uiFolder, const std::st
     listener_ = listener;
 
     std::string error;
-    const CreateWebViewEnvironmentFunction createEnvironment = loader_.Load(loaderFolder, &error);
-    loaderReady_ = createEnvironment != nullptr;
+    createEnvironment_ = loader_.Load(loaderFolder, &error);
+    loaderReady_ = createEnvironment_ != nullptr;
     if (!loaderReady_) {
         Fail(error);
         return false;
     }
     EnsureDir(userDataFolder_);
+    return RequestEnvironment();
+}
+
+bool WebViewHost::RequestEnvironment() {
     const std::wstring userData = ToWide(userDataFolder_);
     const HRESULT code = GiveHandler(new WebViewEnvHandler(link_), [&](WebViewEnvHandler* handler) {
-        return createEnvironment(nullptr, userData.c_str(), nullptr, handler);
+        return createEnvironment_(nullptr, userData.c_str(), nullptr, handler);
     });
+    // The loader's own answer when no runtime is installed
+    // (learn.microsoft.com/microsoft-edge/webview2/reference/win32/webview2-idl#createcorewebview2environmentwithoptions).
+    if (code == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
+        lastError_ = kRuntimeMissingText;
+        Log("ERROR", lastError_);
+        if (listener_ != nullptr) listener_->onRuntimeMissing();
+        return false;
+    }
     if (FAILED(code)) {
         Fail(Format("创建 WebView2 环境失败 0x%08lX。请确认已安装 WebView2 运行时", Code(code)));
         return false;
@@ -107,14 +109,14 @@ void WebViewHost::OnControllerCreated(HRESULT code, ICoreWebView2Controller* con
     ApplySettings();
     ApplyBackground();
     const bool mapped = MapPageFolder();
-    GiveHandler(new WebViewMsgHandler(link_), [&](WebViewMsgHandler* handler) {
-        return webview_->add_WebMessageReceived(handler, &messageToken_);
-    });
+    AddEventHandlers();
     ApplyBounds();
     controller_->put_IsVisible(TRUE);
 
     const std::string address = mapped ? std::string("https://") + kPageHostName + "/index.html"
                                        : FileUrl(JoinPath(uiFolder_, "index.html"));
+    origin_ = PageOrigin(address);
+    if (focusWanted_) focus();
     webview_->Navigate(ToWide(address).c_str());
     Log("INFO", "WebView2 控制器就绪，开始加载界面");
     Log("INFO", "WebView2 就绪，界面地址 " + address);
@@ -129,19 +131,23 @@ void WebViewHost::ApplySettings() {
     settings->put_AreDevToolsEnabled(TRUE);
     settings->put_IsZoomControlEnabled(FALSE);
     settings->put_IsScriptEnabled(TRUE);
+    // The page talks to the program by messages alone, so no native object
+    // needs to reach its script ("Develop secure WebView2 apps",
+    // learn.microsoft.com/microsoft-edge/webview2/concepts/security).
+    settings->put_AreHostObjectsAllowed(FALSE);
 }
 
 void WebViewHost::ApplyBackground() {
     // The main window's own background, so the page's first paint does not
     // flash white.
     ComPtr<ICoreWebView2Controller3> withBackground;
-    if (FAILED(controller_.As(ICoreWebView2Controller3::kIid, &withBackground)) || !withBackground) return;
+    if (FAILED(controller_.As(IID_ICoreWebView2Controller3, &withBackground)) || !withBackground) return;
     withBackground->put_DefaultBackgroundColor(COREWEBVIEW2_COLOR{255, 13, 17, 26});
 }
 
 bool WebViewHost::MapPageFolder() {
     ComPtr<ICoreWebView2_3> withMapping;
-    if (FAILED(webview_.As(ICoreWebView2_3::kIid, &withMapping)) || !withMapping) return false;
+    if (FAILED(webview_.As(IID_ICoreWebView2_3, &withMapping)) || !withMapping) return false;
     const HRESULT code = withMapping->SetVirtualHostNameToFolderMapping(
         ToWide(kPageHostName).c_str(), ToWide(uiFolder_).c_str(),
         COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_ALLOW);
@@ -156,17 +162,6 @@ void WebViewHost::ApplyBounds() {
     RECT bounds = bounds_;
     if (!boundsSet_) GetClientRect(parent_, &bounds);
     controller_->put_Bounds(bounds);
-}
-
-void WebViewHost::OnMessageReceived(ICoreWebView2WebMessageReceivedEventArgs* args) {
-    if (closed_ || args == nullptr) return;
-    LPWSTR text = nullptr;
-    const HRESULT code = args->TryGetWebMessageAsString(&text);
-    // Copied before the listener runs: it may close the host.
-    const std::string message = SUCCEEDED(code) && text != nullptr ? ToUtf8(text) : std::string();
-    const bool received = SUCCEEDED(code) && text != nullptr;
-    CoTaskMemFree(text);
-    if (received && listener_ != nullptr) listener_->onMessage(message);
 }
 
 void WebViewHost::resize(const RECT& rect) {
@@ -220,14 +215,17 @@ void WebViewHost::openDevTools() {
     if (webview_) webview_->OpenDevToolsWindow();
 }
 
+void WebViewHost::DropView() {
+    if (controller_) controller_->Close();
+    controller_.reset();
+    webview_.reset();
+    environment_.reset();
+}
+
 void WebViewHost::close() {
     if (closed_) return;
     // First, so that whatever the runtime still delivers finds no host.
     closed_ = true;
     link_->host = nullptr;
-    if (controller_) controller_->Close();
-    controller_.reset();
-    webview_.reset();
-    environment_.reset();
-    messageToken_ = {};
+    DropView();
 }

@@ -13,14 +13,21 @@ namespace {
 
 const char kLoaderFile[] = "WebView2Loader.dll";
 
-// The unpacked copy first, then wherever the system finds the bare name,
-// then beside the executable.
+// The library's own dependencies are then looked for beside it and in the
+// system folders only.
+HMODULE LoadByFullPath(const std::string& path) {
+    return LoadLibraryExW(ToWide(path).c_str(), nullptr,
+                          LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// The unpacked copy first, then the one beside the executable; never the
+// bare name, which the search order would also look for in the current
+// folder, where anyone may have put a file of that name ("Dynamic-Link
+// Library Security", learn.microsoft.com/windows/win32/dlls/dynamic-link-library-security).
 HMODULE FindLoader(const std::string& loaderFolder) {
     HMODULE module = nullptr;
-    if (!loaderFolder.empty()) module = LoadLibraryW(ToWide(JoinPath(loaderFolder, kLoaderFile)).c_str());
-    if (module == nullptr)
-        module = LoadLibraryExW(L"WebView2Loader.dll", nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (module == nullptr) module = LoadLibraryW(ToWide(JoinPath(ExeDir(), kLoaderFile)).c_str());
+    if (!loaderFolder.empty()) module = LoadByFullPath(JoinPath(loaderFolder, kLoaderFile));
+    if (module == nullptr) module = LoadByFullPath(JoinPath(ExeDir(), kLoaderFile));
     return module;
 }
 

@@ -7,7 +7,10 @@
 
 #include <string>
 
-#include "webhost/webview2_abi.h"
+#include <WebView2.h>
+
+// The loader library's one entry point the program calls.
+using CreateWebViewEnvironmentFunction = decltype(&::CreateCoreWebView2EnvironmentWithOptions);
 
 class WebViewLoader {
 public:
@@ -16,8 +19,9 @@ public:
     WebViewLoader& operator=(const WebViewLoader&) = delete;
 
     // Loads the library on first success and keeps it (it is never
-    // unloaded); later calls return the entry point found then. loaderFolder
-    // may be empty. On failure *error holds the text for the user.
+    // unloaded); later calls return the entry point found then. Only by full
+    // path: the unpacked copy in loaderFolder (may be empty), then the one
+    // beside the executable. On failure *error holds the text for the user.
     CreateWebViewEnvironmentFunction Load(const std::string& loaderFolder, std::string* error);
 
 private:

@@ -83,6 +83,7 @@ public:
     void SetChangeRemoteResolution(bool on) override {
         calls.push_back(on ? "resolution on" : "resolution off");
     }
+    void RetellTabs() override { calls.push_back("retell"); }
 
     std::vector<std::string> calls;
     int tabCount = 0;
