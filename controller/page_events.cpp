@@ -25,13 +25,14 @@ std::string TabOpenedJson(const ServerRecord& server) {
 }
 
 std::string SessionStateJson(const std::string& id, int state, int code, const std::string& detail,
-                             const std::string& mode) {
+                             const std::string& mode, bool retold) {
     JsonValue data = JsonValue::MakeObject();
     data.set("id", id);
     data.set("state", state);
     data.set("code", code);
     data.set("detail", detail);
     data.set("mode", mode);
+    if (retold) data.set("retold", true);
     return ToJson(data, -1);
 }
 

@@ -19,7 +19,9 @@ std::string ToastJson(const std::string& kind, const std::string& text);
 std::string TabIdJson(const std::string& id);
 // {"id", "host", "port", "remark"} of the server: "tabOpened".
 std::string TabOpenedJson(const ServerRecord& server);
+// "sessionState"; retold: told again to a fresh page, which shows no toast
+// for it (the user saw that one when it happened).
 std::string SessionStateJson(const std::string& id, int state, int code, const std::string& detail,
-                             const std::string& mode);
+                             const std::string& mode, bool retold = false);
 std::string ConfirmCloseJson(int tabs, int connected);
 std::string FullscreenJson(bool on);

@@ -25,7 +25,7 @@ struct TabEntry {
     unsigned serial = 0;
     // What the page was told of the tab, to tell a fresh page again.
     std::string openedJson;
-    std::string lastStateJson;
+    std::string retoldStateJson;
 };
 
 // What WM_APP_CLOSE_TAB carries. The serial names the very tab that asked:

@@ -18,10 +18,10 @@ RECT ToRect(const PixelRect& r) {
 void MainObserver::OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
                                   const std::string& detail) {
     if (session == nullptr) return;
-    const std::string stateJson =
-        SessionStateJson(session->id(), static_cast<int>(state), code, detail, SessionModeName(session->mode()));
-    if (TabEntry* tab = registry_.FindTabOf(session)) tab->lastStateJson = stateJson;
-    registry_.Post("sessionState", stateJson);
+    const std::string mode = SessionModeName(session->mode());
+    if (TabEntry* tab = registry_.FindTabOf(session))
+        tab->retoldStateJson = SessionStateJson(session->id(), static_cast<int>(state), code, detail, mode, true);
+    registry_.Post("sessionState", SessionStateJson(session->id(), static_cast<int>(state), code, detail, mode));
     // A session that was connected once and then ended keeps its tab, which
     // can be reconnected; one that never came up is closed. Not here: the
     // session is inside its own event handling.
@@ -121,7 +121,7 @@ void TabRegistry::SwitchTab(int delta) {
 void TabRegistry::RetellTabs() {
     for (const TabEntry& tab : tabs_) {
         Post("tabOpened", tab.openedJson);
-        if (!tab.lastStateJson.empty()) Post("sessionState", tab.lastStateJson);
+        if (!tab.retoldStateJson.empty()) Post("sessionState", tab.retoldStateJson);
     }
     if (!activeTabId_.empty()) Post("tabActivated", TabIdJson(activeTabId_));
 }

@@ -23,7 +23,7 @@ function onSessionState(d) {
   refreshItem(id);
   drawTabs();
   const st = num(d.state, 0);
-  if (st === 3 || st === 4) {
+  if ((st === 3 || st === 4) && d.retold !== true) {
     const s = findServer(id);
     showToast(st === 4 ? 'error' : 'info', iso(s ? hostLabel(s) : ''), '：', iso(d.detail));
   }
@@ -157,6 +157,15 @@ function wireDocument() {
     const menu = $('ctxMenu');
     if (!menu.hidden && !menu.contains(ev.target)) closeContextMenu();
   }, true);
+  // A file dropped where nothing takes it would make the view open the
+  // file in place of the page; text dropped into a field still lands.
+  const refuseFiles = (ev) => {
+    if (ev.defaultPrevented || !ev.dataTransfer || !Array.from(ev.dataTransfer.types).includes('Files')) return;
+    ev.preventDefault();
+    ev.dataTransfer.dropEffect = 'none';
+  };
+  document.addEventListener('dragover', refuseFiles);
+  document.addEventListener('drop', refuseFiles);
 }
 
 function start() {
@@ -175,6 +184,9 @@ function start() {
   const b = bridge();
   if (b) b.addEventListener('message', onBridgeMessage);
   window.__send = send;
+  // The program gives the view the keyboard as the window opens: the first
+  // keys a user types go to the search.
+  $('search').focus();
   send('ready', {});
   // The native side may have missed the first "ready" while the page was
   // still being attached; asking twice is harmless (its answers are idempotent).
