@@ -4,9 +4,22 @@
 # web/build-app.js builds the page into ${TAVOLIN_PAGE_DIR}; a change to any
 # page part, the build script or the loader rebuilds the resources.
 
+# The loader is the stand-in built here while the stand-ins are built (tests,
+# previews under Wine), else Microsoft's x64 loader from the WebView2 SDK
+# (cmake/webview2_sdk.cmake), which is what a release carries.
 set(TAVOLIN_WEBVIEW_STANDIN_LOADER "${CMAKE_BINARY_DIR}/webview-standin/WebView2Loader.dll")
-set(TAVOLIN_WEBVIEW_LOADER "${TAVOLIN_WEBVIEW_STANDIN_LOADER}" CACHE FILEPATH
-    "The WebView2 loader DLL the program embeds (default: the stand-in runtime built here)")
+if(TAVOLIN_STANDINS)
+  set(default_loader "${TAVOLIN_WEBVIEW_STANDIN_LOADER}")
+else()
+  set(default_loader "${TAVOLIN_WEBVIEW2_LOADER_X64}")
+endif()
+set(TAVOLIN_WEBVIEW_LOADER "${default_loader}" CACHE FILEPATH
+    "The WebView2 loader DLL the program embeds (default: the stand-in built here, else the SDK's x64 loader)")
+if(NOT TAVOLIN_STANDINS AND TAVOLIN_WEBVIEW_LOADER STREQUAL TAVOLIN_WEBVIEW_STANDIN_LOADER)
+  # A stand-in left in the folder by an earlier configuration must not ship.
+  message(FATAL_ERROR "TAVOLIN_STANDINS is off but TAVOLIN_WEBVIEW_LOADER still names the stand-in loader; "
+                      "configure afresh (cmake --fresh) or set TAVOLIN_WEBVIEW_LOADER.")
+endif()
 
 find_program(TAVOLIN_NODE node REQUIRED)
 
@@ -30,6 +43,9 @@ if(TAVOLIN_WEBVIEW_LOADER STREQUAL TAVOLIN_WEBVIEW_STANDIN_LOADER AND TARGET tav
 elseif(EXISTS "${TAVOLIN_WEBVIEW_LOADER}")
   set(loader_source "${TAVOLIN_WEBVIEW_LOADER}")
   set(loader_dependency "${TAVOLIN_WEBVIEW_LOADER}")
+elseif(NOT TAVOLIN_STANDINS)
+  message(FATAL_ERROR "No WebView2 loader to embed: ${TAVOLIN_WEBVIEW_LOADER} does not exist; "
+                      "scripts/install-deps restores the SDK's.")
 else()
   # Callers check for the target tavolin_ui_resources.
   message(WARNING "No WebView2 loader to embed: ${TAVOLIN_WEBVIEW_LOADER} does not exist and no target "
