@@ -105,6 +105,13 @@ async function blackHole() {
   return { port, close: () => { child.kill(); return wine(['taskkill', '/f', '/im', 'probe_peers.exe']); } };
 }
 
+// Where the program keeps the browser's data: the local application data of
+// the prefix's user. Wine sets LOCALAPPDATA itself in every process it starts
+// from Linux, so scenarios share it; they run one at a time, and each start
+// clears what would tell it an earlier page.
+const BROWSER_DATA = path.join(process.env.WINEPREFIX || '', 'drive_c', 'users', os.userInfo().username,
+  'AppData', 'Local', 'Tavolin', 'WebView2');
+
 class Program {
   constructor(data) {
     this.data = data;
@@ -122,7 +129,7 @@ class Program {
   // Starts the program and returns its page; with { page: false } returns
   // as soon as the process runs.
   async start({ args = [], env = {}, page = true } = {}) {
-    const userData = path.join(this.data, 'WebView2');
+    const userData = BROWSER_DATA;
     for (const stale of [path.join(userData, 'standin-page-address.txt'), path.join(userData, 'chromium', 'DevToolsActivePort')]) {
       fs.rmSync(stale, { force: true });
     }
@@ -139,7 +146,7 @@ class Program {
 
   // The page of the running program, once its servers' document arrived.
   async attach() {
-    const userData = path.join(this.data, 'WebView2');
+    const userData = BROWSER_DATA;
     const portFile = path.join(userData, 'chromium', 'DevToolsActivePort');
     const port = await until('the page', () => this.exited === null
       ? fs.existsSync(portFile) && fs.readFileSync(portFile, 'utf8').split('\n')[0]

@@ -155,7 +155,7 @@ protected:
         window = std::make_unique<MainWindow>(config, probes, environment, evalExpression);
         HWND created = window->Create(GetModuleHandleW(nullptr), WindowBox{100, 80, 1000, 700});
         EXPECT_NE(created, nullptr);
-        EXPECT_TRUE(page.Attach(JoinPath(data.path(), "WebView2")));
+        EXPECT_TRUE(page.Attach(local.browserData()));
         if (shown) ShowWindow(created, SW_SHOWNORMAL);
         return created;
     }
@@ -166,6 +166,7 @@ protected:
     }
 
     TempDir data;
+    ScopedLocalAppData local;
     AppConfig config;
     NoProbes probes;
     HostEnvironment environment;

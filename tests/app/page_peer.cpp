@@ -6,6 +6,7 @@
 
 #include "core/file_io.h"
 #include "core/text.h"
+#include "core/unicode.h"
 #include "standins/webview/standin_webview.h"
 #include "support/message_pump.h"
 
@@ -50,6 +51,17 @@ Fn RuntimeExport(const char* name) {
 }
 
 }  // namespace
+
+ScopedLocalAppData::ScopedLocalAppData() {
+    wchar_t buffer[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) saved_.assign(buffer, length);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", ToWide(folder_.path()).c_str());
+}
+
+ScopedLocalAppData::~ScopedLocalAppData() {
+    SetEnvironmentVariableW(L"LOCALAPPDATA", saved_.empty() ? nullptr : saved_.c_str());
+}
 
 bool PagePeer::Attach(const std::string& userDataFolder, DWORD ms) {
     // "http://127.0.0.1:<port>/...", as the runtime writes it.

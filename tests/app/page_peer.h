@@ -11,6 +11,24 @@
 #include <vector>
 
 #include "core/json.h"
+#include "support/test_support.h"
+
+// A local application data folder of the test's own for the object's life:
+// the program unpacks its page and keeps the browser's data there, and
+// programs the test starts inherit it.
+class ScopedLocalAppData {
+public:
+    ScopedLocalAppData();
+    ~ScopedLocalAppData();
+    ScopedLocalAppData(const ScopedLocalAppData&) = delete;
+    ScopedLocalAppData& operator=(const ScopedLocalAppData&) = delete;
+    // Where the program keeps the browser's data, which the page peer attaches to.
+    std::string browserData() const { return folder_.file("Tavolin\\WebView2"); }
+
+private:
+    TempDir folder_;
+    std::wstring saved_;
+};
 
 class PagePeer {
 public:

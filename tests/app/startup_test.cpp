@@ -112,6 +112,7 @@ protected:
     std::vector<std::string> Args() const { return {"--multi", "--data", data}; }
 
     TempDir root;
+    ScopedLocalAppData local;
     std::string data = root.file("data-given");
     ProgramProcess program{root.path()};
 };
@@ -182,7 +183,7 @@ TEST_F(Startup, AKilledProgramLeavesAConfigurationThatLoadsWhole) {
         R"({"id":"00000000000000a2","host":"10.0.0.2"},{"id":"00000000000000a3","host":"10.0.0.3"}]})");
     ASSERT_NE(program.Open(Args()), nullptr);
     PagePeer page;
-    ASSERT_TRUE(page.Attach(JoinPath(data, "WebView2")));
+    ASSERT_TRUE(page.Attach(local.browserData()));
     ASSERT_TRUE(page.Send(R"({"cmd":"addServer","data":{"host":"10.9.8.7"}})"));
     ASSERT_TRUE(PumpUntil([&] { return ReadConfig(data).find("servers").size() == 4; }, 15000));
     // Killed while it saves one change after another.
