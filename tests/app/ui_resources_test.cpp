@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -78,28 +79,36 @@ TEST_F(UiResourcesTest, UnpacksTheProgramsOwnPageAndLoaderIntoAFolderOfItsConten
     EXPECT_EQ(ReadRawFile(InWeb(otherRoot, "style.css")), BuiltPage("app.js"));
 }
 
-// The marker alone decides: a ready folder is neither rewritten nor repaired,
-// and a page without its index.html is not taken, loader or not; a folder
-// without the marker is refilled whole.
-TEST_F(UiResourcesTest, TheMarkerDecidesBetweenTakingAndRefilling) {
+// A ready folder is taken only while every file is what the executable
+// carries: a file changed, even by one byte, or deleted, or a folder without
+// its marker, is written whole again before anything is loaded from it.
+TEST_F(UiResourcesTest, AReadyFolderIsTakenOnlyWhileItsFilesAreTheExecutables) {
     const std::string root = UiResources(GetModuleHandleW(nullptr), base.path()).UnpackedRoot();
     ASSERT_FALSE(root.empty());
-    ASSERT_TRUE(WriteWholeFile(InWeb(root, "style.css"), "sentinel"));
-    ASSERT_TRUE(RemoveFile(InWeb(root, "index.html")));
-    UiResources again(GetModuleHandleW(nullptr), base.path());
-    EXPECT_EQ(again.UnpackedRoot(), root);
+    UiResources untouched(GetModuleHandleW(nullptr), base.path());
+    EXPECT_EQ(untouched.UnpackedRoot(), root);
     EXPECT_TRUE(log.has(kLogInfo, "内嵌资源已就绪：" + root));
-    EXPECT_EQ(again.UnpackedLoaderDir(), root);
-    ExpectExeWebFolder(again.ChooseFolders());
-    EXPECT_EQ(ReadRawFile(InWeb(root, "style.css")), "sentinel");
-    ASSERT_TRUE(RemoveFile(JoinPath(root, "WebView2Loader.dll")));
-    EXPECT_EQ(again.UnpackedLoaderDir(), "");
 
-    ASSERT_TRUE(RemoveFile(JoinPath(root, ".ready")));
-    UiResources refilled(GetModuleHandleW(nullptr), base.path());
-    EXPECT_EQ(refilled.UnpackedRoot(), root);
-    ExpectWhole(root);
-    EXPECT_EQ(refilled.UnpackedLoaderDir(), root);
+    const std::string loader = JoinPath(root, "WebView2Loader.dll");
+    std::string flipped = ReadRawFile(loader);
+    ASSERT_FALSE(flipped.empty());
+    flipped[flipped.size() / 2] ^= 1;
+    const std::function<void()> tamperings[] = {
+        [&] { ASSERT_TRUE(WriteWholeFile(loader, flipped)); },
+        [&] { ASSERT_TRUE(WriteWholeFile(InWeb(root, "style.css"), BuiltPage("style.css") + " ")); },
+        [&] { ASSERT_TRUE(RemoveFile(InWeb(root, "index.html"))); },
+        [&] { ASSERT_TRUE(RemoveFile(JoinPath(root, ".ready"))); },
+    };
+    for (const auto& tamper : tamperings) {
+        tamper();
+        UiResources again(GetModuleHandleW(nullptr), base.path());
+        EXPECT_EQ(again.UnpackedRoot(), root);
+        ExpectWhole(root);
+        EXPECT_NE(ReadRawFile(loader), flipped);
+        EXPECT_EQ(again.UnpackedLoaderDir(), root);
+        EXPECT_EQ(again.ChooseFolders().webDir, JoinPath(root, "web"));
+    }
+    EXPECT_TRUE(log.has(kLogWarn, "展开的内嵌资源与 exe 内容不一致，重新展开：" + root));
 }
 
 // A file where a folder of the base should be makes every write fail.
@@ -139,6 +148,8 @@ TEST_F(UiResourcesTest, MissingOrEmptyResourceUnpacksNothing) {
     }
 }
 
+// The unpacked resources and the browser's data both live in the local
+// application data, or else beside the executable and in the data folder.
 TEST(ResourceBaseDir, LocalAppDataUnlessMissingOrTooLong) {
     const std::wstring saved = [] {
         wchar_t buffer[32768];
@@ -146,19 +157,22 @@ TEST(ResourceBaseDir, LocalAppDataUnlessMissingOrTooLong) {
         return std::wstring(buffer, length < 32768 ? length : 0);
     }();
     const std::string fits = "C:\\" + std::string(256, 'x');  // 259 characters
+    const std::string dataBrowser = JoinPath(DataDir(), "WebView2");
     const struct {
         bool set;
         std::string value;
-        std::string expected;
+        std::string resources;
+        std::string browser;
     } cases[] = {
-        {false, "", JoinPath(ExeDir(), "res")},
-        {true, "C:\\本地", "C:\\本地\\Tavolin\\res"},
-        {true, fits, fits + "\\Tavolin\\res"},
-        {true, fits + "x", JoinPath(ExeDir(), "res")},
+        {false, "", JoinPath(ExeDir(), "res"), dataBrowser},
+        {true, "C:\\本地", "C:\\本地\\Tavolin\\res", "C:\\本地\\Tavolin\\WebView2"},
+        {true, fits, fits + "\\Tavolin\\res", fits + "\\Tavolin\\WebView2"},
+        {true, fits + "x", JoinPath(ExeDir(), "res"), dataBrowser},
     };
     for (const auto& c : cases) {
         SetEnvironmentVariableW(L"LOCALAPPDATA", c.set ? ToWide(c.value).c_str() : nullptr);
-        EXPECT_EQ(ResourceBaseDir(), c.expected) << c.value;
+        EXPECT_EQ(ResourceBaseDir(), c.resources) << c.value;
+        EXPECT_EQ(BrowserDataDir(), c.browser) << c.value;
     }
     SetEnvironmentVariableW(L"LOCALAPPDATA", saved.empty() ? nullptr : saved.c_str());
 }

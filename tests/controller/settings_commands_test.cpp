@@ -4,6 +4,7 @@
 
 #include "controller/controller_fakes.h"
 #include "controller/page_documents.h"
+#include "controller/page_events.h"
 #include "core/file_io.h"
 
 using SettingsCommands = ControllerTest;
@@ -110,19 +111,25 @@ TEST_F(TransferCommands, ExportWritesOnlyAFullPathOutsideTheDataFolder) {
     EXPECT_EQ(ReadRawFile(dir.file("config.json")), before);
 }
 
-TEST_F(WindowCommands, ReadySendsTheDocumentsAndAutoConnectsOnce) {
+// Every page that says ready is told everything, the open tabs included (a
+// reloaded one knows nothing); the page after a recovered failure also hears
+// that, once.
+TEST_F(WindowCommands, ReadySendsTheDocumentsAndTheTabsAndAutoConnectsOnce) {
     for (const char* host : {"a", "b", "c"}) {
         Stored(host);
         config.servers.back().autoConnect = host[0] != 'b';
     }
     window.evalPending = true;
     Send("ready");
+    controller.MarkPageGone(true);
     Send("ready");
-    EXPECT_EQ(page.names(),
-              (std::vector<std::string>{"env", "settings", "servers", "env", "settings", "servers"}));
-    EXPECT_EQ(tabs.calls, (std::vector<std::string>{"open " + config.servers[0].id + " a",
-                                                    "open " + config.servers[2].id + " c"}));
-    EXPECT_EQ(window.calls, (std::vector<std::string>{"eval timer", "eval timer"}));
+    Send("ready");
+    EXPECT_EQ(page.names(), (std::vector<std::string>{"env", "settings", "servers", "env", "settings",
+                                                      "servers", "toast", "env", "settings", "servers"}));
+    EXPECT_EQ(page.toasts(), (std::vector<std::string>{std::string("info: ") + kPageRecoveredText}));
+    EXPECT_EQ(tabs.calls, (std::vector<std::string>{"retell", "open " + config.servers[0].id + " a",
+                                                    "open " + config.servers[2].id + " c", "retell", "retell"}));
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"eval timer", "eval timer", "eval timer"}));
     EXPECT_TRUE(log.has("INFO", "页面已就绪（界面 JS 跑起来了）"));
 }
 
@@ -147,12 +154,14 @@ TEST_F(WindowCommands, WindowActionsAndPageActions) {
     EXPECT_EQ(page.actions, (std::vector<std::string>{"devtools", "reload"}));
 }
 
-// The page is asked once per close: its no resets the wait, its yes closes.
-// A second request without an answer goes through, as does one without a
-// browser to ask or at the system's end.
+// A page that said ready is asked once per close: its no resets the wait,
+// its yes closes. A second request without an answer goes through, as does
+// one with no live page to ask (never ready, gone since, even while asked)
+// or at the system's end.
 TEST_F(WindowCommands, ThePagesAnswerDecidesTheNextClose) {
     tabs.tabCount = 2;
     tabs.connectedCount = 1;
+    Send("ready");
     EXPECT_FALSE(controller.CloseRequested());
     Send("confirmClose", "{\"ok\":false}");
     EXPECT_TRUE(log.has("INFO", "用户在关闭确认框里点了取消"));
@@ -161,15 +170,27 @@ TEST_F(WindowCommands, ThePagesAnswerDecidesTheNextClose) {
     EXPECT_EQ(window.calls, (std::vector<std::string>{"close"}));
     EXPECT_TRUE(controller.CloseRequested());
     EXPECT_EQ(page.data("confirmClose"), std::vector<std::string>(2, "{\"tabs\":2,\"connected\":1}"));
-    for (const char* fresh : {"unanswered", "no browser", "system end"}) {
+    const struct {
+        const char* page;
+        bool ready, goneWhileAsked, gone, systemEnd, asks;
+    } rows[] = {
+        {"unanswered", true, false, false, false, true},
+        {"never ready", false, false, false, false, false},
+        {"gone", true, false, true, false, false},
+        {"gone while asked", true, true, false, false, true},
+        {"system end", true, false, false, true, false},
+    };
+    for (const auto& r : rows) {
         Controller other(config, ControllerPorts{page, tabs, window, probes, password, environment});
-        page.loaderReady = fresh[0] != 'n';
-        if (fresh[0] == 's') other.MarkCloseConfirmed();
-        EXPECT_EQ(other.CloseRequested(), fresh[0] != 'u') << fresh;
-        EXPECT_TRUE(other.CloseRequested()) << fresh;
+        if (r.ready) other.MarkPageReady();
+        if (r.gone) other.MarkPageGone();
+        if (r.systemEnd) other.MarkCloseConfirmed();
+        EXPECT_EQ(other.CloseRequested(), !r.asks) << r.page;
+        if (r.goneWhileAsked) other.MarkPageGone();
+        EXPECT_TRUE(other.CloseRequested()) << r.page;
     }
     EXPECT_TRUE(log.has("WARN", "关闭确认没有收到页面回应，按再次关闭处理"));
-    EXPECT_EQ(page.data("confirmClose").size(), 3u);
+    EXPECT_EQ(page.data("confirmClose").size(), 4u);
 }
 
 TEST_F(WindowCommands, ProbeResultIsPostedAndReplacesTheOneInTheList) {
