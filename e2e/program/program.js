@@ -135,7 +135,10 @@ class Program {
     }
     this.exited = null;
     this.process = spawn('wine', [path.join(BUILD, 'tavolin.exe'), '--data', winPath(this.data), ...args], {
-      env: { ...process.env, TAVOLIN_WEBVIEW_BROWSER: 'headless', WINEPATH: winPath(path.join(BUILD, 'tests')), ...env },
+      // The runtime takes its time to start on a real desk: every scenario
+      // meets a window that has no page yet for a moment.
+      env: { ...process.env, TAVOLIN_WEBVIEW_BROWSER: 'headless', TAVOLIN_WEBVIEW_CREATE_DELAY_MS: '1500',
+        WINEPATH: winPath(path.join(BUILD, 'tests')), ...env },
       stdio: ['ignore', 'pipe', 'pipe'],
     });
     for (const s of [this.process.stdout, this.process.stderr]) s.on('data', (d) => { this.output += d; });

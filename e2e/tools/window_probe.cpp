@@ -6,6 +6,7 @@
 //   window_probe.exe close|minimize|restore HWND
 //   window_probe.exe save DIALOG_HWND PATH    a file name typed into a save
 //                                             dialog, then its OK button
+//   window_probe.exe answer DIALOG_HWND ID    a dialog's button pressed (IDYES 6, IDNO 7)
 #include <windows.h>
 
 #include <cstdio>
@@ -113,5 +114,12 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"minimize") return ShowWindow(window, SW_MINIMIZE), 0;
     if (command == L"restore") return ShowWindow(window, SW_RESTORE), 0;
     if (command == L"save" && argc == 4) return TypeFileName(window, argv[3]);
+    if (command == L"answer" && argc == 4) {
+        const int id = _wtoi(argv[3]);
+        return PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(GetDlgItem(window, id)))
+                   ? 0
+                   : 1;
+    }
     return 2;
 }
