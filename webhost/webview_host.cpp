@@ -17,7 +17,6 @@ namespace {
 // Longest part of a failed evaluation's parameters that goes to the log.
 constexpr std::size_t kEvalLogLimit = 600;
 
-
 }  // namespace
 
 WebViewHost::WebViewHost(WebViewLoader& loader)
@@ -116,7 +115,9 @@ void WebViewHost::OnControllerCreated(HRESULT code, ICoreWebView2Controller* con
     const std::string address = mapped ? std::string("https://") + kPageHostName + "/index.html"
                                        : FileUrl(JoinPath(uiFolder_, "index.html"));
     origin_ = PageOrigin(address);
-    if (focusWanted_) focus();
+    // The window was given the focus before there was a view to pass it
+    // to; it still has it unless the user went elsewhere since.
+    if (focusWanted_ && GetFocus() == parent_) focus();
     webview_->Navigate(ToWide(address).c_str());
     Log("INFO", "WebView2 控制器就绪，开始加载界面");
     Log("INFO", "WebView2 就绪，界面地址 " + address);
