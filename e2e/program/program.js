@@ -149,6 +149,27 @@ class Program {
 
   // The page of the running program, once its servers' document arrived.
   async attach() {
+    await this.connect();
+    // The servers' document has arrived once the summary leaves its first text.
+    await this.page.waitForFunction(() => {
+      const summary = document.getElementById('netSummary');
+      return summary !== null && summary.textContent !== '正在检测…';
+    }, null, { timeout: 20000 });
+    return this.page;
+  }
+
+  // Ends the browser as a crash would and returns the page of the one the
+  // program starts instead, as soon as it can be reached (before it is told
+  // anything, so that nothing it shows at once is missed).
+  async killBrowser() {
+    const pid = Number(fs.readFileSync(path.join(BROWSER_DATA, 'chromium.pid'), 'utf8'));
+    if (this.browser) await this.browser.close().catch(() => {});
+    fs.rmSync(path.join(BROWSER_DATA, 'chromium', 'DevToolsActivePort'), { force: true });
+    process.kill(pid, 'SIGKILL');
+    return this.connect();
+  }
+
+  async connect() {
     const userData = BROWSER_DATA;
     const portFile = path.join(userData, 'chromium', 'DevToolsActivePort');
     const port = await until('the page', () => this.exited === null
@@ -159,11 +180,6 @@ class Program {
     this.page = context.pages()[0] || (await context.waitForEvent('page'));
     this.page.on('console', (m) => this.console.push(m.type() + ': ' + m.text()));
     this.page.on('pageerror', (e) => this.console.push('pageerror: ' + e));
-    // The servers' document has arrived once the summary leaves its first text.
-    await this.page.waitForFunction(() => {
-      const summary = document.getElementById('netSummary');
-      return summary !== null && summary.textContent !== '正在检测…';
-    }, null, { timeout: 20000 });
     return this.page;
   }
 

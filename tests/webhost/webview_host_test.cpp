@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -106,6 +107,8 @@ w.addEventListener('message', (e) => {
   else if (m.cmd === 'text') w.postMessage(m.data);
   else if (m.cmd === 'object') w.postMessage({ not: 'a string' });
   else if (m.cmd === 'huge') w.postMessage('x'.repeat(m.data));
+  else if (m.cmd === 'go') location.href = m.data;
+  else if (m.cmd === 'open') w.postMessage(String(window.open(m.data)));
 });
 w.postMessage('hello');
 )";
@@ -182,6 +185,30 @@ protected:
     }
 
     ScopedEnv headless{"TAVOLIN_WEBVIEW_BROWSER", "headless"};
+};
+
+// A message as the runtime hands it over, from a sender of the test's choice.
+class FakeMessage : public ICoreWebView2WebMessageReceivedEventArgs {
+public:
+    FakeMessage(const wchar_t* source, const wchar_t* text) : source_(source), text_(text) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* value) override { return Copy(source_, value); }
+    HRESULT STDMETHODCALLTYPE get_WebMessageAsJson(LPWSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE TryGetWebMessageAsString(LPWSTR* value) override { return Copy(text_, value); }
+
+private:
+    static HRESULT Copy(const std::wstring& text, LPWSTR* value) {
+        const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+        *value = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+        std::memcpy(*value, text.c_str(), bytes);
+        return S_OK;
+    }
+    std::wstring source_, text_;
 };
 
 // The host's start with the given loader folder must fail with text.
@@ -358,6 +385,72 @@ TEST_F(PageInBrowser, EvaluationsLogTheirValueOrExceptionAReloadLoadsAgainAndClo
     EXPECT_FALSE(log.hasPrefix("INFO", "EVAL late"));
     EXPECT_FALSE(log.hasPrefix("WARN", "EVAL late"));
     EXPECT_FALSE(listener.received(R"({"echo":2})"));
+}
+
+// The view keeps to the page: a navigation anywhere else is cancelled, a new
+// window refused, and only the page's own documents reach the listener.
+TEST_F(PageInBrowser, TheViewKeepsToThePagesOwnOrigin) {
+    host.post("go", R"("https://evil.example/x")");
+    EXPECT_TRUE(PumpUntil([&] { return log.has("WARN", "已拦截界面以外的导航：https://evil.example/x"); }, 10000));
+    host.post("open", R"("https://evil.example/popup")");
+    EXPECT_EQ(NextMessage(), "null");
+    EXPECT_TRUE(log.has("WARN", "已拒绝界面打开新窗口：https://evil.example/popup"));
+    host.post("echo", "1");
+    EXPECT_EQ(NextMessage(), R"({"echo":1})");  // the page is still there
+    const std::string journal = Journal();
+    EXPECT_EQ(journal.find("navigated "), std::string::npos) << journal;
+    EXPECT_EQ(journal.find("new window "), std::string::npos) << journal;
+
+    // Whatever the message, its sender decides.
+    const struct {
+        const wchar_t* source;
+        bool delivered;
+    } senders[] = {
+        {L"https://tavolin.example/index.html", true},
+        {L"https://evil.example/index.html", false},
+        {L"file:///C:/index.html", false},
+    };
+    for (const auto& s : senders) {
+        FakeMessage message(s.source, L"from a sender");
+        listener.messages.clear();
+        host.OnMessageReceived(&message);
+        EXPECT_EQ(listener.received("from a sender"), s.delivered) << ToUtf8(s.source);
+    }
+    EXPECT_TRUE(log.has("WARN", "忽略来自界面以外的消息：https://evil.example/index.html"));
+}
+
+// The browser gone: a new environment and view, the page back; its renderer
+// gone soon after: given up on, the user told, nothing reloaded.
+TEST_F(PageInBrowser, AFailedProcessIsRecoveredOnceThenGivenUpOn) {
+    const auto fail = Export<StandinFailProcessFn>("StandinFailProcess");
+    listener.messages.clear();
+    ASSERT_GE(fail(0), 1);
+    EXPECT_EQ(NextMessage(), "hello");
+    EXPECT_EQ(listener.ready, 2);
+    EXPECT_EQ(listener.failures, std::vector<bool>{true});
+    EXPECT_GE(listener.gone, 1);
+    const std::string journal = "\n" + Journal();
+    EXPECT_NE(journal.find("\nCreateCoreWebView2EnvironmentWithOptions "),
+              journal.rfind("\nCreateCoreWebView2EnvironmentWithOptions "));
+
+    Export<StandinResetFn>("StandinReset")();
+    ASSERT_GE(fail(1), 1);
+    EXPECT_TRUE(PumpUntil([&] { return listener.failures.size() == 2; }, 10000));
+    EXPECT_EQ(listener.failures, (std::vector<bool>{true, false}));
+    PumpFor(500);
+    EXPECT_FALSE(Journaled("Reload"));
+}
+
+TEST_F(HostSteps, TheFocusAndTheParentsMovesReachTheView) {
+    host.focus();  // no view yet: nothing to tell
+    host.parentMoved();
+    ASSERT_TRUE(Create());
+    ASSERT_TRUE(WaitReady());
+    EXPECT_FALSE(Journaled("MoveFocus"));
+    host.focus();
+    host.parentMoved();
+    EXPECT_TRUE(Journaled("MoveFocus 0"));
+    EXPECT_TRUE(Journaled("NotifyParentWindowPositionChanged"));
 }
 
 // A loader that cannot be found, or that lacks its entry point, stops the

@@ -4,7 +4,7 @@
 'use strict';
 
 const assert = require('node:assert/strict');
-const { scenario, until, windowsOf, mainWindow, windowCommand, server, item } = require('../program');
+const { scenario, until, windowsOf, mainWindow, windowCommand, server, item, answeringPeer } = require('../program');
 
 const IDNO = 7;
 const messageBox = async () => (await windowsOf()).find((w) => w.class === '#32770' && w.visible);
@@ -39,5 +39,45 @@ scenario('the first keys typed after the start go to the search box, without a c
   await until('the search', async () => (await page.inputValue('#search')) === 'beta', 5000);
   await until('the list filtered', async () => (await page.locator('#serverList li.srv').count()) === 1, 5000);
   assert.equal(await page.isVisible(item('beta')), true);
+  assert.equal(await program.quit(), 0);
+});
+
+scenario('a browser that dies is started again once: the page comes back with the open tab, says so, and still asks before closing', async (open) => {
+  const peer = await answeringPeer();
+  try {
+    const program = open();
+    program.writeConfig({ servers: [server('0000000000000001', peer.port, '一号')], ping: { intervalSec: 0 } });
+    let page = await program.start();
+    await page.dblclick(item('一号'));
+    await page.waitForSelector('#tabs .tab[title*="已连接"]:has-text("一号")', { timeout: 15000 });
+    page = await program.killBrowser();
+    await page.waitForSelector('.toast:has-text("界面进程意外退出，已自动重新加载")', { timeout: 30000 });
+    await page.waitForSelector('#tabs .tab[title*="已连接"]:has-text("一号")', { timeout: 5000 });
+    await program.pressClose();
+    await page.waitForSelector('#closeModal', { state: 'visible' });
+    await page.click('#closeYes');
+    assert.equal(await program.ended(), 0);
+  } finally {
+    await peer.close();
+  }
+});
+
+scenario('the page cannot be taken elsewhere: a link to another site and a new window are refused and the page stays', async (open) => {
+  const program = open();
+  program.writeConfig({ servers: [server('0000000000000001', 3389, 'alpha')], ping: { intervalSec: 0 } });
+  const page = await program.start();
+  const address = page.url();
+  assert.equal(await page.evaluate(() => window.open('https://example.org/')), null);
+  await page.evaluate(() => {
+    const link = document.createElement('a');
+    link.href = 'https://example.org/';
+    document.body.append(link);
+    link.click();
+  });
+  await new Promise((r) => setTimeout(r, 1500));
+  assert.equal(page.url(), address);
+  await page.click('#btnSettings');
+  await page.waitForSelector('#settingsPanel', { state: 'visible', timeout: 5000 });
+  await page.keyboard.press('Escape');
   assert.equal(await program.quit(), 0);
 });
