@@ -26,8 +26,10 @@
 //   browser <window|headless> <address>       Chromium was started on the page
 //
 // Environment variables, read at each call:
-//   TAVOLIN_WEBVIEW_FAIL     comma-separated failures: "environment-call" (the export
-//                            fails with HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)),
+//   TAVOLIN_WEBVIEW_FAIL     comma-separated failures: "environment-call" or its alias
+//                            "no-runtime" (the export fails with
+//                            HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), as the loader
+//                            does when no runtime is installed),
 //                            "environment" (its completion fails with a null
 //                            environment), "controller-call", "controller",
 //                            "corewebview" (get_CoreWebView2), "settings"
@@ -41,6 +43,10 @@
 //                            "none" (no browser: a test opens the address itself).
 //                            Unset: "window" when DISPLAY is set, else "headless".
 //   CHROMIUM                 the browser's Linux path (default /usr/bin/chromium).
+//   TAVOLIN_WEBVIEW_CREATE_DELAY_MS
+//                            milliseconds (digits, at most 600000) the environment's
+//                            completion waits, the thread pumping its messages
+//                            meanwhile; unset or anything else: the next message turn.
 //
 // Files in the user-data folder: "standin-page-address.txt" holds the
 // loopback address of the page last navigated to; "chromium/" is the
@@ -49,7 +55,9 @@
 // What the runtime would do and the stand-in also does: completions and
 // events arrive later, through the requesting thread's message queue, never
 // inside the call; they arrive even after Close or after everything was
-// released. Calls from another thread give RPC_E_WRONG_THREAD; the export
+// released. They never run inside one another: while a handler runs (and,
+// say, shows a message box whose modal loop pumps the queue), the next waits
+// and is delivered, in order, once it returned. Calls from another thread give RPC_E_WRONG_THREAD; the export
 // needs a single-threaded apartment (RPC_E_CHANGED_MODE otherwise). After
 // Close (or the controller's last Release), calls on the controller and the
 // webview give HRESULT_FROM_WIN32(ERROR_INVALID_STATE), evaluations still

@@ -71,6 +71,16 @@ std::string Exchange(unsigned short port, const std::string& request) {
     return answer;
 }
 
+// Dispatches until every message posted before has been handled: a timer's
+// message comes only once no posted message is waiting.
+void PumpQueued() {
+    static bool fired;
+    fired = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR, DWORD) { fired = true; });
+    PumpUntil([] { return fired; });
+    KillTimer(nullptr, timer);
+}
+
 class WebViewStandin : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -184,6 +194,46 @@ TEST_F(WebViewStandin, CompletionsArriveLaterThroughTheQueueEvenAfterEverythingW
     ASSERT_TRUE(PumpUntil([&] { return late.calls == 1; })) << "a released environment still completes";
     EXPECT_EQ(late.refs, 1u) << "the handler's reference is given back once it was called";
     EXPECT_EQ(evalDone.refs, 1u);
+}
+
+TEST_F(WebViewStandin, CallbacksRunOneAfterTheOtherEvenWhenOnePumpsMessages) {
+    Open();
+    EvalDone first, second;
+    bool secondInsideFirst = true;
+    // A handler that shows a message box: its modal loop pumps the queue.
+    first.then = [&](HRESULT, LPCWSTR) {
+        PumpQueued();
+        secondInsideFirst = second.calls != 0;
+    };
+    ASSERT_EQ(webview_->CallDevToolsProtocolMethod(L"Browser.getVersion", L"{}", &first), S_OK);
+    ASSERT_EQ(webview_->CallDevToolsProtocolMethod(L"Browser.getVersion", L"{}", &second), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return second.calls == 1; }));
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_FALSE(secondInsideFirst);
+}
+
+TEST_F(WebViewStandin, EnvironmentCreationTakesTheSetDelayWithoutHoldingTheThread) {
+    SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_CREATE_DELAY_MS", L"400");
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(create_(nullptr, ToWide(data_.file("user")).c_str(), nullptr, &envDone_), S_OK);
+    SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_CREATE_DELAY_MS", nullptr);  // read at the call
+    EXPECT_LT(GetTickCount() - start, 100u);
+    PumpQueued();
+    EXPECT_EQ(envDone_.calls, 0) << "the thread's messages are handled while the browser starts";
+    ASSERT_TRUE(PumpUntil([&] { return env_ != nullptr; }));
+    EXPECT_GE(GetTickCount() - start, 380u);  // the tick count moves in steps of up to 16 ms
+}
+
+TEST_F(WebViewStandin, ExportFailsAsTheLoaderDoesWhenNoRuntimeIsInstalled) {
+    for (const wchar_t* failure : {L"environment-call", L"no-runtime"}) {
+        SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_FAIL", failure);
+        EXPECT_EQ(create_(nullptr, ToWide(data_.file("user")).c_str(), nullptr, &envDone_),
+                  HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))
+            << ToUtf8(failure);
+    }
+    SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_FAIL", nullptr);
+    PumpQueued();
+    EXPECT_EQ(envDone_.calls, 0);
 }
 
 TEST_F(WebViewStandin, ObjectsCountReferencesAndAnswerOnlyForTheirInterfaces) {
