@@ -7,7 +7,9 @@
 const char kBridgeScript[] = R"JS((() => {
   'use strict';
   if (window.chrome && window.chrome.webview) return;
-  const worker = new Worker('/__webview/worker.js?page=' + encodeURIComponent(location.pathname + location.search));
+  // Everything of the loader's sits beside this script, below the server's token.
+  const base = new URL('.', document.currentScript.src).pathname;
+  const worker = new Worker(base + 'worker.js?page=' + encodeURIComponent(location.pathname + location.search));
   const evalName = '__tavolinWebviewEval';
 
   class WebView extends EventTarget {
@@ -79,7 +81,7 @@ const char kBridgeScript[] = R"JS((() => {
   } });
   function load(job, mode) {
     const script = document.createElement('script');
-    script.src = '/__webview/eval?id=' + job.id + '&mode=' + mode;
+    script.src = base + 'eval?id=' + job.id + '&mode=' + mode;
     script.async = false;  // evaluations run in the order they were asked for
     job.mode = mode;
     jobs.set(script.src, job);
@@ -116,14 +118,15 @@ const char kBridgeScript[] = R"JS((() => {
 // Nothing is sent before the stream is open: the loader then knows the page
 // and can answer it.
 const char kWorkerScript[] = R"JS('use strict';
-const events = new EventSource('/__webview/events' + self.location.search);
+// Relative addresses: the loader's routes sit beside this script.
+const events = new EventSource('events' + self.location.search);
 let chain = new Promise((resolve) => events.addEventListener('open', resolve, { once: true }));
 function send(url, body, headers) {
   chain = chain.then(() => fetch(url, { method: 'POST', body, headers }).catch(() => {}));
 }
 self.onmessage = ({ data }) => {
-  if (data.type === 'message') send('/__webview/message', data.text, { 'X-Webview-Kind': data.kind });
-  else if (data.type === 'result') send('/__webview/result?id=' + data.id + (data.failed ? '&failed=1' : ''), data.body, {});
+  if (data.type === 'message') send('message', data.text, { 'X-Webview-Kind': data.kind });
+  else if (data.type === 'result') send('result?id=' + data.id + (data.failed ? '&failed=1' : ''), data.body, {});
 };
 for (const type of ['message', 'eval', 'reload', 'navigate']) {
   events.addEventListener(type, (event) => self.postMessage({ type, data: event.data }));
@@ -131,8 +134,6 @@ for (const type of ['message', 'eval', 'reload', 'navigate']) {
 )JS";
 
 namespace {
-
-constexpr std::string_view kBridgeElement = "<script src=\"/__webview/bridge.js\"></script>";
 
 // The offset just after the opening tag named name ("<head" followed by a
 // space or '>'), or npos.
@@ -153,7 +154,8 @@ size_t AfterOpeningTag(std::string_view html, std::string_view name) {
 
 }  // namespace
 
-std::string InjectBridge(std::string_view html) {
+std::string InjectBridge(std::string_view html, const std::string& bridgePath) {
+    const std::string element = "<script src=\"" + bridgePath + "\"></script>";
     size_t at = AfterOpeningTag(html, "head");
     if (at == std::string_view::npos) at = AfterOpeningTag(html, "html");
     // Before everything, but never before the doctype: that would switch
@@ -161,9 +163,9 @@ std::string InjectBridge(std::string_view html) {
     if (at == std::string_view::npos) at = AfterOpeningTag(html, "!doctype");
     if (at == std::string_view::npos) at = 0;
     std::string out;
-    out.reserve(html.size() + kBridgeElement.size());
+    out.reserve(html.size() + element.size());
     out.append(html.substr(0, at));
-    out.append(kBridgeElement);
+    out.append(element);
     out.append(html.substr(at));
     return out;
 }

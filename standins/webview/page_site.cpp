@@ -1,6 +1,8 @@
 #include "standins/webview/page_site.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <bcrypt.h>
 
 #include <cstring>
 #include <utility>
@@ -59,7 +61,24 @@ int ReadWholeFile(const std::wstring& path, std::string* content) {
     return status;
 }
 
+// 128 random bits as hex; empty (and then nothing is served) when the
+// system has no randomness to give.
+std::string RandomToken() {
+    unsigned char bytes[16] = {};
+    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, bytes, sizeof bytes, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+        return std::string();
+    static const char kHex[] = "0123456789abcdef";
+    std::string token;
+    for (const unsigned char byte : bytes) {
+        token += kHex[byte >> 4];
+        token += kHex[byte & 0xF];
+    }
+    return token;
+}
+
 }  // namespace
+
+PageSite::PageSite(Dispatcher* ui) : ui_(ui), server_(this), token_(RandomToken()) {}
 
 void PageSite::Stop() {
     server_.Stop();
@@ -134,8 +153,12 @@ void PageSite::PostToSink(std::function<void(PageSink*)> work) {
     });
 }
 
+// Only requests that name the server's token: another page, even one on
+// this machine that guesses the port, reaches nothing.
 void PageSite::Handle(const HttpRequest& request, HttpResponse* response) {
-    const std::string& path = request.path;
+    const std::string prefix = "/" + token_;
+    if (request.path.compare(0, prefix.size() + 1, prefix + "/") != 0) return Refuse(404, response);
+    const std::string path = request.path.substr(prefix.size());
     if (StartsWith(path, kBridgePrefix)) {
         HandleBridge(path.substr(strlen(kBridgePrefix)), request, response);
         return;
@@ -173,7 +196,8 @@ void PageSite::ServeFile(const std::wstring& folder, const std::string& encodedP
     const int status = ReadWholeFile(path, &response->body);
     if (status != 200) return Refuse(status, response);
     response->contentType = ContentTypeFor(relative);
-    if (StartsWith(response->contentType, "text/html")) response->body = InjectBridge(response->body);
+    if (StartsWith(response->contentType, "text/html"))
+        response->body = InjectBridge(response->body, "/" + token_ + kBridgePrefix + "bridge.js");
 }
 
 void PageSite::HandleBridge(const std::string& name, const HttpRequest& request, HttpResponse* response) {

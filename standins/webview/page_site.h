@@ -2,10 +2,11 @@
 // it shows. The server's threads and the UI thread share it; what reaches
 // the webview goes to the UI thread as a queued task.
 //
-// Routes: "/__webview/..." the bridge, its worker, the event stream, page
-// messages, evaluation scripts and results; "/__file/<n>/..." the folder of a
-// file URL that was navigated to; anything else the folder mapped to the
-// virtual host navigated to last.
+// Routes, each below "/<token>", the server's random token: "/__webview/..."
+// the bridge, its worker, the event stream, page messages, evaluation
+// scripts and results; "/__file/<n>/..." the folder of a file URL that was
+// navigated to; anything else the folder mapped to the virtual host
+// navigated to last. Anything without the token is not found.
 #pragma once
 
 #include <functional>
@@ -30,15 +31,17 @@ protected:
 
 class PageSite final : public HttpHandler, public std::enable_shared_from_this<PageSite> {
 public:
-    explicit PageSite(Dispatcher* ui) : ui_(ui), server_(this) {}
+    explicit PageSite(Dispatcher* ui);
     ~PageSite() { Stop(); }
     PageSite(const PageSite&) = delete;
     PageSite& operator=(const PageSite&) = delete;
 
-    HRESULT Start() { return server_.Start(); }
+    HRESULT Start() { return token_.empty() ? NTE_FAIL : server_.Start(); }
     // Nothing is served after this; every server thread has ended.
     void Stop();
     unsigned short port() const { return server_.port(); }
+    // Every served path starts with "/" and this.
+    const std::string& token() const { return token_; }
 
     // UI thread only.
     void SetSink(PageSink* sink) { sink_ = sink; }
@@ -85,6 +88,7 @@ private:
     Dispatcher* ui_;
     PageSink* sink_ = nullptr;  // UI thread only
     HttpServer server_;
+    const std::string token_;
     std::mutex lock_;                            // everything below
     std::map<std::string, std::wstring> hosts_;  // lower-case name -> folder
     std::vector<std::wstring> folders_;          // index <n> of "/__file/<n>/"

@@ -49,8 +49,16 @@
 //                            meanwhile; unset or anything else: the next message turn.
 //
 // Files in the user-data folder: "standin-page-address.txt" holds the
-// loopback address of the page last navigated to; "chromium/" is the
-// browser's profile, whose "DevToolsActivePort" a test may attach to.
+// loopback address of the page last navigated to,
+// "http://127.0.0.1:<port>/<token>/<path>" (headless mode also prints it);
+// "chromium/" is the browser's profile, whose "DevToolsActivePort" a test
+// may attach to.
+//
+// The loopback server answers only requests for 127.0.0.1:<port> whose path
+// starts with "/<token>/": 32 random hex digits of that server, which the
+// page's relative addresses carry along. Anything else is not found (404), so
+// no other page or program on the machine reaches the page's files or its
+// bridge; who builds an address by hand takes "/<token>" from the address.
 //
 // What the runtime would do and the stand-in also does: completions and
 // events arrive later, through the requesting thread's message queue, never

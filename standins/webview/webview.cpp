@@ -145,7 +145,7 @@ HRESULT STDMETHODCALLTYPE WebView::Navigate(LPCWSTR uri) {
         const std::string path = ServedPath(text);
         if (path.empty()) return E_INVALIDARG;
         source_ = uri;
-        ShowPage("http://127.0.0.1:" + std::to_string(site_->port()) + path);
+        ShowPage("http://127.0.0.1:" + std::to_string(site_->port()) + "/" + site_->token() + path);
         return S_OK;
     });
 }

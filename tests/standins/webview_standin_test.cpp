@@ -8,6 +8,7 @@
 #include <winsock2.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -113,8 +114,8 @@ protected:
         WSACleanup();
     }
     // Environment, controller and webview, the site mapped and navigated to;
-    // the page's loopback port.
-    unsigned short Open() {
+    // port_ and root_ ("/<token>") name the page's loopback server.
+    void Open() {
         EXPECT_EQ(create_(nullptr, ToWide(data_.file("user")).c_str(), nullptr, &envDone_), S_OK);
         EXPECT_EQ(envDone_.calls, 0) << "completed inside the call";
         EXPECT_TRUE(PumpUntil([&] { return env_ != nullptr; }));
@@ -133,8 +134,21 @@ protected:
                                                               COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_ALLOW),
                   S_OK);
         EXPECT_EQ(webview_->Navigate(L"https://app.test/index.html"), S_OK);
-        const std::string address = ReadRawFile(data_.file("user\\standin-page-address.txt"));
-        return static_cast<unsigned short>(std::stoi(address.substr(address.rfind(':') + 1)));
+        // "http://127.0.0.1:<port>/<token>/index.html"
+        std::string address;
+        EXPECT_TRUE(PumpUntil([&] { return !(address = ReadRawFile(AddressFile())).empty(); }));
+        const size_t portAt = address.find(':', 5) + 1, rootAt = address.find('/', portAt);
+        port_ = static_cast<unsigned short>(std::stoi(address.substr(portAt)));
+        root_ = address.substr(rootAt, address.find('/', rootAt + 1) - rootAt);
+    }
+    std::string AddressFile() const { return data_.file("user\\standin-page-address.txt"); }
+    // One request on the page's server: the whole answer.
+    std::string Request(const std::string& method, const std::string& target, const std::string& body = "",
+                        const std::string& headers = "") {
+        return Exchange(port_, method + " " + target +
+                                   " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port_) +
+                                   "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + headers +
+                                   "\r\n" + body);
     }
 
     TempDir data_;
@@ -147,33 +161,51 @@ protected:
     ICoreWebView2Environment* env_ = nullptr;
     ICoreWebView2Controller* controller_ = nullptr;
     ICoreWebView2_3* webview_ = nullptr;
+    unsigned short port_ = 0;
+    std::string root_;
 };
 
-TEST_F(WebViewStandin, ServesOnlyTheFolderAndOnlyAtItsOwnAddress) {
-    const unsigned short port = Open();
-    const std::string host = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
+TEST_F(WebViewStandin, ServesOnlyTheFolderAndOnlyAtItsOwnAddressWithItsToken) {
+    Open();
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(port_) + "\r\n";
     std::string absolute = data_.file("secret.txt");
     for (char& c : absolute) c = c == '\\' ? '/' : c;
-    const std::string outside[] = {
-        "/../secret.txt",         "/%2e%2e/secret.txt", "/%2E%2E/secret.txt", "/..%2Fsecret.txt",
-        "/..%5csecret.txt",       "/..\\secret.txt",    "/" + absolute,       absolute,
-        "//" + absolute.substr(3)};
-    const std::string foreignHosts[] = {"Host: localhost:" + std::to_string(port) + "\r\n",
+    std::string otherToken = root_;
+    otherToken.back() = otherToken.back() == '0' ? '1' : '0';
+    std::string upperToken = root_;
+    for (char& c : upperToken) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    const std::string outside[] = {root_ + "/../secret.txt",
+                                   root_ + "/%2e%2e/secret.txt",
+                                   root_ + "/%2E%2E/secret.txt",
+                                   root_ + "/..%2Fsecret.txt",
+                                   root_ + "/..%5csecret.txt",
+                                   root_ + "/..\\secret.txt",
+                                   root_ + "/" + absolute,
+                                   absolute,
+                                   "//" + absolute.substr(3),
+                                   "/index.html",
+                                   "/__webview/bridge.js",
+                                   otherToken + "/index.html",
+                                   upperToken + "/index.html",
+                                   root_ + "index.html",
+                                   root_};
+    const std::string foreignHosts[] = {"Host: localhost:" + std::to_string(port_) + "\r\n",
                                         "Host: app.test\r\n", ""};
     std::vector<std::pair<std::string, std::string>> refused;
     for (const std::string& target : outside) refused.emplace_back(target, host);
-    for (const std::string& other : foreignHosts) refused.emplace_back("/index.html", other);
+    for (const std::string& other : foreignHosts) refused.emplace_back(root_ + "/index.html", other);
     for (const auto& [target, hostLine] : refused) {
-        const std::string answer = Exchange(port, "GET " + target + " HTTP/1.1\r\n" + hostLine + "\r\n");
+        const std::string answer = Exchange(port_, "GET " + target + " HTTP/1.1\r\n" + hostLine + "\r\n");
         EXPECT_TRUE(answer.rfind("HTTP/1.1 403 ", 0) == 0 || answer.rfind("HTTP/1.1 404 ", 0) == 0)
             << target << " " << hostLine << "\n"
             << answer;
         EXPECT_EQ(answer.find("top secret"), std::string::npos) << target;
     }
-    const std::string page = Exchange(port, "GET /index.html HTTP/1.1\r\n" + host + "\r\n");
+    const std::string page = Request("GET", root_ + "/index.html");
     EXPECT_EQ(page.rfind("HTTP/1.1 200 ", 0), 0u) << page;
     EXPECT_NE(page.find("Content-Type: text/html; charset=utf-8\r\n"), std::string::npos);
     EXPECT_NE(page.find("Cache-Control: no-store\r\n"), std::string::npos);  // the bridge is the page tests'
+    EXPECT_EQ(Request("GET", root_ + "/__webview/bridge.js").rfind("HTTP/1.1 200 ", 0), 0u);
 }
 
 TEST_F(WebViewStandin, CompletionsArriveLaterThroughTheQueueEvenAfterEverythingWasReleased) {
