@@ -1,169 +1,19 @@
 // What the stand-in browser runtime promises where the web host's tests never
-// look: its loopback server keeps to the served folder and the page's own
-// address, completions never arrive inside the requesting call, and its
-// objects count references and answer only for their interfaces.
-#include <gtest/gtest.h>
-#include <objbase.h>
-#include <windows.h>
-#include <winsock2.h>
-
-#include <algorithm>
+// look, without a browser: its loopback server keeps to the served folder,
+// the page's own address and its token; completions never arrive inside the
+// requesting call nor inside one another; navigations wait for the host's
+// word; process failures do what their kind does; its objects count
+// references and answer only for their interfaces.
 #include <cctype>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "core/paths.h"
-#include "core/text.h"
 #include "core/unicode.h"
-#include "standins/webview/standin_webview.h"
-#include "standins/webview/webview2_abi.h"
+#include "standins/webview_standin_fixture.h"
 #include "support/message_pump.h"
-#include "support/test_support.h"
 
 namespace {
-
-typedef HRESULT(__stdcall* CreateEnvironmentFn)(PCWSTR, PCWSTR, ICoreWebView2EnvironmentOptions*,
-                                                ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*);
-
-// A completion handler owned by the test; it counts calls and references.
-template <typename I, const IID* iid, typename A, typename B>
-class Recorder final : public I {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID wanted, void** object) override {
-        *object = wanted == IID_IUnknown || wanted == *iid ? this : nullptr;
-        if (*object == nullptr) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-    HRESULT STDMETHODCALLTYPE Invoke(A a, B b) override {
-        ++calls;
-        if (then) then(a, b);
-        return S_OK;
-    }
-    ULONG refs = 1;
-    int calls = 0;
-    std::function<void(A, B)> then;
-};
-using EnvDone = Recorder<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
-                         &kIidEnvironmentCompleted, HRESULT, ICoreWebView2Environment*>;
-using CtrlDone = Recorder<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler, &kIidControllerCompleted,
-                          HRESULT, ICoreWebView2Controller*>;
-using EvalDone = Recorder<ICoreWebView2CallDevToolsProtocolMethodCompletedHandler, &kIidDevToolsCompleted,
-                          HRESULT, LPCWSTR>;
-
-// Sends one raw request to the loopback server; the whole answer.
-std::string Exchange(unsigned short port, const std::string& request) {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    std::string answer;
-    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        send(s, request.data(), static_cast<int>(request.size()), 0) == static_cast<int>(request.size())) {
-        char chunk[4096];
-        for (int got; (got = recv(s, chunk, sizeof chunk, 0)) > 0;) answer.append(chunk, got);
-    }
-    closesocket(s);
-    return answer;
-}
-
-// Dispatches until every message posted before has been handled: a timer's
-// message comes only once no posted message is waiting.
-void PumpQueued() {
-    static bool fired;
-    fired = false;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR, DWORD) { fired = true; });
-    PumpUntil([] { return fired; });
-    KillTimer(nullptr, timer);
-}
-
-class WebViewStandin : public ::testing::Test {
-protected:
-    void SetUp() override {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_BROWSER", L"none");
-        std::string folder = JoinPath(ExeDir(), WEBVIEW_STANDIN_RELATIVE_DIR);
-        std::replace(folder.begin(), folder.end(), '/', '\\');
-        module_ = LoadLibraryW((ToWide(folder) + L"\\" + kWebViewStandinDllName).c_str());
-        ASSERT_NE(module_, nullptr);
-        const auto find = [&](const char* name) {
-            return reinterpret_cast<void*>(GetProcAddress(module_, name));
-        };
-        create_ = reinterpret_cast<CreateEnvironmentFn>(find("CreateCoreWebView2EnvironmentWithOptions"));
-        live_ = reinterpret_cast<StandinLiveObjectsFn>(find("StandinLiveObjects"));
-        window_ = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
-                                  nullptr, nullptr);
-        envDone_.then = [this](HRESULT, ICoreWebView2Environment* e) { (env_ = e)->AddRef(); };
-        ctrlDone_.then = [this](HRESULT, ICoreWebView2Controller* c) { (controller_ = c)->AddRef(); };
-    }
-    void TearDown() override {
-        if (webview_ != nullptr) webview_->Release();
-        if (env_ != nullptr) env_->Release();
-        if (controller_ != nullptr) controller_->Close(), controller_->Release();
-        PumpFor(100);
-        EXPECT_TRUE(live_ == nullptr || live_() == 0) << "objects left alive or released once too often";
-        DestroyWindow(window_);
-        CoUninitialize();
-        WSACleanup();
-    }
-    // Environment, controller and webview, the site mapped and navigated to;
-    // port_ and root_ ("/<token>") name the page's loopback server.
-    void Open() {
-        EXPECT_EQ(create_(nullptr, ToWide(data_.file("user")).c_str(), nullptr, &envDone_), S_OK);
-        EXPECT_EQ(envDone_.calls, 0) << "completed inside the call";
-        EXPECT_TRUE(PumpUntil([&] { return env_ != nullptr; }));
-        EXPECT_EQ(env_->CreateCoreWebView2Controller(window_, &ctrlDone_), S_OK);
-        EXPECT_EQ(ctrlDone_.calls, 0) << "completed inside the call";
-        EXPECT_TRUE(PumpUntil([&] { return controller_ != nullptr; }));
-        ICoreWebView2* webview = nullptr;
-        controller_->get_CoreWebView2(&webview);
-        webview->QueryInterface(kIidWebView3, reinterpret_cast<void**>(&webview_));
-        webview->Release();
-        CreateDirectoryW(ToWide(data_.file("site")).c_str(), nullptr);
-        std::ofstream(data_.file("secret.txt")) << "top secret";
-        std::ofstream(data_.file("site\\index.html"))
-            << "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head></html>";
-        EXPECT_EQ(webview_->SetVirtualHostNameToFolderMapping(L"app.test", ToWide(data_.file("site")).c_str(),
-                                                              COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_ALLOW),
-                  S_OK);
-        EXPECT_EQ(webview_->Navigate(L"https://app.test/index.html"), S_OK);
-        // "http://127.0.0.1:<port>/<token>/index.html"
-        std::string address;
-        EXPECT_TRUE(PumpUntil([&] { return !(address = ReadRawFile(AddressFile())).empty(); }));
-        const size_t portAt = address.find(':', 5) + 1, rootAt = address.find('/', portAt);
-        port_ = static_cast<unsigned short>(std::stoi(address.substr(portAt)));
-        root_ = address.substr(rootAt, address.find('/', rootAt + 1) - rootAt);
-    }
-    std::string AddressFile() const { return data_.file("user\\standin-page-address.txt"); }
-    // One request on the page's server: the whole answer.
-    std::string Request(const std::string& method, const std::string& target, const std::string& body = "",
-                        const std::string& headers = "") {
-        return Exchange(port_, method + " " + target +
-                                   " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port_) +
-                                   "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + headers +
-                                   "\r\n" + body);
-    }
-
-    TempDir data_;
-    HMODULE module_ = nullptr;
-    CreateEnvironmentFn create_ = nullptr;
-    StandinLiveObjectsFn live_ = nullptr;
-    HWND window_ = nullptr;
-    EnvDone envDone_;
-    CtrlDone ctrlDone_;
-    ICoreWebView2Environment* env_ = nullptr;
-    ICoreWebView2Controller* controller_ = nullptr;
-    ICoreWebView2_3* webview_ = nullptr;
-    unsigned short port_ = 0;
-    std::string root_;
-};
 
 TEST_F(WebViewStandin, ServesOnlyTheFolderAndOnlyAtItsOwnAddressWithItsToken) {
     Open();
@@ -292,6 +142,146 @@ TEST_F(WebViewStandin, ObjectsCountReferencesAndAnswerOnlyForTheirInterfaces) {
         EXPECT_EQ(object->Release(), before - 1);
     }
     settings->Release();
+}
+
+TEST_F(WebViewStandin, HostNavigationsWaitForNavigationStartingAndACancelShowsNothing) {
+    Create();
+    NavigationSeen starting;
+    std::string uri;
+    BOOL user = FALSE;
+    UINT64 id = 0;
+    starting.then = [&](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+        LPWSTR text = nullptr;
+        uri = Taken(args->get_Uri(&text), &text);
+        args->get_IsUserInitiated(&user);
+        args->get_NavigationId(&id);
+        args->put_Cancel(TRUE);
+    };
+    const Closing closing(this);
+    EventRegistrationToken token = {};
+    ASSERT_EQ(webview_->add_NavigationStarting(&starting, &token), S_OK);
+    CreateDirectoryW(ToWide(data_.file("site")).c_str(), nullptr);
+    ASSERT_EQ(webview_->SetVirtualHostNameToFolderMapping(L"app.test", ToWide(data_.file("site")).c_str(),
+                                                          COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_ALLOW),
+              S_OK);
+    ASSERT_EQ(webview_->Navigate(L"https://app.test/index.html"), S_OK);
+    EXPECT_EQ(starting.calls, 0) << "raised inside the call";
+    ASSERT_TRUE(PumpUntil([&] { return starting.calls == 1; }));
+    EXPECT_EQ(uri, "https://app.test/index.html");
+    EXPECT_TRUE(user) << "navigations through the API count as the user's";
+    EXPECT_NE(id, 0u);
+    PumpQueued();
+    EXPECT_EQ(ReadRawFile(AddressFile()), "") << "a cancelled navigation shows nothing";
+    LPWSTR source = nullptr;
+    EXPECT_EQ(Taken(webview_->get_Source(&source), &source), "about:blank");
+    ASSERT_EQ(webview_->remove_NavigationStarting(token), S_OK);
+    Show();
+    EXPECT_EQ(Taken(webview_->get_Source(&source), &source), "https://app.test/index.html");
+    EXPECT_EQ(starting.calls, 1) << "a removed handler is not called";
+}
+
+TEST_F(WebViewStandin, FocusAndPositionCallsAreJournaledAndRefusedOnceClosed) {
+    Open();
+    const struct {
+        std::function<HRESULT()> call;
+        HRESULT result;
+        const char* line;
+    } calls[] = {
+        {[&] { return controller_->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_NEXT); }, S_OK, "MoveFocus 1"},
+        {[&] { return controller_->MoveFocus(static_cast<COREWEBVIEW2_MOVE_FOCUS_REASON>(3)); }, E_INVALIDARG,
+         "MoveFocus 3"},
+        {[&] { return controller_->NotifyParentWindowPositionChanged(); }, S_OK,
+         "NotifyParentWindowPositionChanged"},
+    };
+    for (const auto& c : calls) {
+        EXPECT_EQ(c.call(), c.result) << c.line;
+        EXPECT_TRUE(Journaled(c.line)) << c.line;
+    }
+    ASSERT_EQ(controller_->Close(), S_OK);
+    for (const auto& c : calls) EXPECT_EQ(c.call(), HRESULT_FROM_WIN32(ERROR_INVALID_STATE)) << c.line;
+}
+
+// Without its browser process the webview is closed; without its render
+// process the page answers nothing until the host reloads; other kinds only
+// tell.
+TEST_F(WebViewStandin, ProcessFailuresDoWhatTheirKindDoesUntilTheHostRecovers) {
+    ASSERT_NE(failProcess_, nullptr);
+    EXPECT_EQ(failProcess_(-1), -1);
+    EXPECT_EQ(failProcess_(10), -1);
+    const HRESULT closed = HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
+    const struct {
+        COREWEBVIEW2_PROCESS_FAILED_KIND kind;
+        bool closes;
+        bool dropsMessages;
+    } kinds[] = {
+        {COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED, true, true},
+        {COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED, false, true},
+        {COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE, false, false},
+    };
+    for (const auto& row : kinds) {
+        SCOPED_TRACE(row.kind);
+        Open();
+        MessageSeen messages;
+        FailureSeen failed, removed;
+        COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_UNKNOWN_PROCESS_EXITED;
+        HRESULT sourceInHandler = E_PENDING;
+        failed.then = [&](ICoreWebView2* sender, ICoreWebView2ProcessFailedEventArgs* args) {
+            args->get_ProcessFailedKind(&kind);
+            LPWSTR text = nullptr;
+            sourceInHandler = sender->get_Source(&text);
+            CoTaskMemFree(text);
+        };
+        const Closing closing(this);
+        EventRegistrationToken token = {}, removedToken = {};
+        ASSERT_EQ(webview_->add_WebMessageReceived(&messages, &token), S_OK);
+        ASSERT_EQ(webview_->add_ProcessFailed(&failed, &token), S_OK);
+        ASSERT_EQ(webview_->add_ProcessFailed(&removed, &removedToken), S_OK);
+        ASSERT_EQ(webview_->remove_ProcessFailed(removedToken), S_OK);
+        ASSERT_TRUE(PostFromPage("before"));
+        ASSERT_TRUE(PumpUntil([&] { return messages.calls == 1; }));
+
+        EXPECT_EQ(failProcess_(row.kind), 1);
+        EXPECT_EQ(failed.calls, 0) << "raised inside the call";
+        ASSERT_TRUE(PumpUntil([&] { return failed.calls == 1; }));
+        EXPECT_EQ(kind, row.kind);
+        EXPECT_EQ(removed.calls, 0);
+        EXPECT_TRUE(Journaled("ProcessFailed " + std::to_string(row.kind)));
+        EXPECT_EQ(sourceInHandler, row.closes ? closed : S_OK) << "closed before the handlers hear of it";
+        RECT bounds = {};
+        EXPECT_EQ(controller_->get_Bounds(&bounds), row.closes ? closed : S_OK);
+        if (row.closes) {
+            EXPECT_EQ(failProcess_(row.kind), 0) << "no webview is left";
+        }
+        PostFromPage("during");
+        PumpQueued();
+        EXPECT_EQ(messages.calls, row.dropsMessages ? 1 : 2);
+        if (!row.closes) {
+            ASSERT_EQ(webview_->Reload(), S_OK);
+            PumpQueued();
+            ASSERT_TRUE(PostFromPage("after"));
+            EXPECT_TRUE(PumpUntil([&] { return messages.calls == (row.dropsMessages ? 2 : 3); }));
+        }
+    }
+}
+
+TEST_F(WebViewStandin, ScheduledFailureComesThatLongAfterTheFirstNavigation) {
+    SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_FAIL_PROCESS_AFTER_MS", L"300:render");
+    Create();
+    FailureSeen failed;
+    COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_UNKNOWN_PROCESS_EXITED;
+    failed.then = [&](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
+        args->get_ProcessFailedKind(&kind);
+    };
+    const Closing closing(this);
+    EventRegistrationToken token = {};
+    ASSERT_EQ(webview_->add_ProcessFailed(&failed, &token), S_OK);
+    const DWORD start = GetTickCount();
+    Show();
+    SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_FAIL_PROCESS_AFTER_MS", nullptr);
+    EXPECT_EQ(failed.calls, 0);
+    ASSERT_TRUE(PumpUntil([&] { return failed.calls == 1; }));
+    EXPECT_GE(GetTickCount() - start, 280u);  // the tick count moves in steps of up to 16 ms
+    EXPECT_EQ(kind, COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
 }
 
 }  // namespace
