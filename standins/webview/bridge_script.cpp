@@ -3,23 +3,27 @@
 #include <cctype>
 
 // The page side. Page -> host goes through the worker in order; host -> page
-// arrives from the worker as "message", "eval", "reload" and "navigate".
+// arrives from the worker as "message", "eval", "reload", "navigate", "focus"
+// and "crash".
 const char kBridgeScript[] = R"JS((() => {
   'use strict';
   if (window.chrome && window.chrome.webview) return;
-  const worker = new Worker('/__webview/worker.js?page=' + encodeURIComponent(location.pathname + location.search));
+  // Everything of the loader's sits beside this script, below the server's token.
+  const base = new URL('.', document.currentScript.src).pathname;
+  const worker = new Worker(base + 'worker.js?page=' + encodeURIComponent(location.pathname + location.search));
   const evalName = '__tavolinWebviewEval';
+  let dead = false;  // the render process "ended": nothing reaches the host any more
 
   class WebView extends EventTarget {
     postMessage(value) {
       if (arguments.length === 0) throw new TypeError("Failed to execute 'postMessage': 1 argument required.");
       if (typeof value === 'string') {
-        worker.postMessage({ type: 'message', kind: 'string', text: value });
+        if (!dead) worker.postMessage({ type: 'message', kind: 'string', text: value });
         return;
       }
       const text = JSON.stringify(value);
       if (text === undefined) throw new TypeError("Failed to execute 'postMessage': the value cannot be serialized to JSON.");
-      worker.postMessage({ type: 'message', kind: 'json', text });
+      if (!dead) worker.postMessage({ type: 'message', kind: 'json', text });
     }
   }
   const webview = new WebView();
@@ -79,7 +83,7 @@ const char kBridgeScript[] = R"JS((() => {
   } });
   function load(job, mode) {
     const script = document.createElement('script');
-    script.src = '/__webview/eval?id=' + job.id + '&mode=' + mode;
+    script.src = base + 'eval?id=' + job.id + '&mode=' + mode;
     script.async = false;  // evaluations run in the order they were asked for
     job.mode = mode;
     jobs.set(script.src, job);
@@ -102,11 +106,95 @@ const char kBridgeScript[] = R"JS((() => {
     else thrown(job, event.error, 'Uncaught');
   }, true);
 
+  // Navigations leave only once the host let them (NavigationStarting), and
+  // new windows are the host's to open (NewWindowRequested): the page's own
+  // attempts are held here and reported; the loader sends back the one it
+  // lets through.
+  let approved = null;
+  function ask(url, user, newWindow) {
+    if (!dead) worker.postMessage({ type: 'navigation', body: JSON.stringify({ url: String(url), user: !!user, window: !!newWindow }) });
+  }
+  navigation.addEventListener('navigate', (event) => {
+    if (event.destination.sameDocument || event.downloadRequest !== null || event.navigationType === 'traverse' || !event.cancelable) return;
+    if (event.destination.url === approved) { approved = null; return; }
+    event.preventDefault();
+    ask(event.destination.url, event.userInitiated, false);
+  });
+  window.open = function open(url) {
+    const target = url === undefined || url === '' ? 'about:blank' : new URL(String(url), location.href).href;
+    ask(target, navigator.userActivation.isActive, true);
+    return null;
+  };
+  // Runs act after every listener of the page saw the event (a listener
+  // added while the event passes the window on its way down comes last on
+  // its way up), unless one of them handled it.
+  function whenUnhandled(type, act) {
+    let pending = null;
+    window.addEventListener(type, (event) => {
+      if (pending) window.removeEventListener(type, pending);
+      pending = (late) => {
+        window.removeEventListener(type, pending);
+        pending = null;
+        if (late === event && !late.defaultPrevented) act(late);
+      };
+      window.addEventListener(type, pending);
+    }, true);
+  }
+  const linkOf = (event) => event.composedPath().find((node) => node.localName === 'a' && node.href);
+  function opensWindow(link, event) {
+    const base = document.querySelector('base[target]');
+    const target = (link.target || (base ? base.target : '')).toLowerCase();
+    return event.ctrlKey || event.shiftKey || event.metaKey || event.button === 1 ||
+      !['', '_self', '_top', '_parent'].includes(target);
+  }
+  for (const type of ['click', 'auxclick']) {
+    whenUnhandled(type, (event) => {
+      const link = linkOf(event);
+      if (!link || !opensWindow(link, event) || (type === 'auxclick' && event.button !== 1)) return;
+      event.preventDefault();
+      ask(link.href, event.isTrusted || navigator.userActivation.isActive, true);
+    });
+  }
+  // A file dropped where the page takes no drop: the browser would open it
+  // in the page's place. The page sees the file's name only, never its folder.
+  const carriesFiles = (event) => event.isTrusted && event.dataTransfer !== null && [...event.dataTransfer.types].includes('Files');
+  whenUnhandled('dragover', (event) => { if (carriesFiles(event)) event.preventDefault(); });
+  whenUnhandled('drop', (event) => {
+    if (!carriesFiles(event) || event.dataTransfer.files.length === 0) return;
+    event.preventDefault();
+    ask('file:///' + encodeURIComponent(event.dataTransfer.files[0].name), true, false);
+  });
+
+  // Keys typed while the webview lacks the keyboard focus go elsewhere on
+  // Windows; the page gets the focus from the host (MoveFocus) or from a
+  // mouse press into it.
+  let focused = false;
+  const swallow = (event) => {
+    if (focused || !event.isTrusted) return;
+    event.stopImmediatePropagation();
+    event.preventDefault();
+  };
+  for (const type of ['keydown', 'keypress', 'keyup', 'beforeinput']) window.addEventListener(type, swallow, true);
+  window.addEventListener('mousedown', (event) => {
+    if (focused || !event.isTrusted) return;
+    focused = true;
+    worker.postMessage({ type: 'focus' });
+  }, true);
+
+  function crash() {
+    dead = true;
+    const body = document.createElement('body');
+    body.textContent = '此页面存在问题。';
+    document.documentElement.replaceChildren(document.createElement('head'), body);
+  }
+
   worker.onmessage = ({ data: { type, data } }) => {
-    if (type === 'message') webview.dispatchEvent(new MessageEvent('message', { data: JSON.parse(data) }));
+    if (type === 'message') { if (!dead) webview.dispatchEvent(new MessageEvent('message', { data: JSON.parse(data) })); }
     else if (type === 'eval') { const job = JSON.parse(data); job.done = false; load(job, 'expression'); }
-    else if (type === 'reload') location.reload();
-    else if (type === 'navigate') location.href = data;
+    else if (type === 'reload') { approved = location.href; location.reload(); }
+    else if (type === 'navigate') { approved = new URL(data, location.href).href; location.href = data; }
+    else if (type === 'focus') focused = true;
+    else if (type === 'crash') crash();
   };
 })();
 )JS";
@@ -116,23 +204,24 @@ const char kBridgeScript[] = R"JS((() => {
 // Nothing is sent before the stream is open: the loader then knows the page
 // and can answer it.
 const char kWorkerScript[] = R"JS('use strict';
-const events = new EventSource('/__webview/events' + self.location.search);
+// Relative addresses: the loader's routes sit beside this script.
+const events = new EventSource('events' + self.location.search);
 let chain = new Promise((resolve) => events.addEventListener('open', resolve, { once: true }));
 function send(url, body, headers) {
   chain = chain.then(() => fetch(url, { method: 'POST', body, headers }).catch(() => {}));
 }
 self.onmessage = ({ data }) => {
-  if (data.type === 'message') send('/__webview/message', data.text, { 'X-Webview-Kind': data.kind });
-  else if (data.type === 'result') send('/__webview/result?id=' + data.id + (data.failed ? '&failed=1' : ''), data.body, {});
+  if (data.type === 'message') send('message' + self.location.search, data.text, { 'X-Webview-Kind': data.kind });
+  else if (data.type === 'result') send('result?id=' + data.id + (data.failed ? '&failed=1' : ''), data.body, {});
+  else if (data.type === 'navigation') send('navigation', data.body, {});
+  else if (data.type === 'focus') send('focus', '', {});
 };
-for (const type of ['message', 'eval', 'reload', 'navigate']) {
+for (const type of ['message', 'eval', 'reload', 'navigate', 'focus', 'crash']) {
   events.addEventListener(type, (event) => self.postMessage({ type, data: event.data }));
 }
 )JS";
 
 namespace {
-
-constexpr std::string_view kBridgeElement = "<script src=\"/__webview/bridge.js\"></script>";
 
 // The offset just after the opening tag named name ("<head" followed by a
 // space or '>'), or npos.
@@ -153,7 +242,8 @@ size_t AfterOpeningTag(std::string_view html, std::string_view name) {
 
 }  // namespace
 
-std::string InjectBridge(std::string_view html) {
+std::string InjectBridge(std::string_view html, const std::string& bridgePath) {
+    const std::string element = "<script src=\"" + bridgePath + "\"></script>";
     size_t at = AfterOpeningTag(html, "head");
     if (at == std::string_view::npos) at = AfterOpeningTag(html, "html");
     // Before everything, but never before the doctype: that would switch
@@ -161,9 +251,9 @@ std::string InjectBridge(std::string_view html) {
     if (at == std::string_view::npos) at = AfterOpeningTag(html, "!doctype");
     if (at == std::string_view::npos) at = 0;
     std::string out;
-    out.reserve(html.size() + kBridgeElement.size());
+    out.reserve(html.size() + element.size());
     out.append(html.substr(0, at));
-    out.append(kBridgeElement);
+    out.append(element);
     out.append(html.substr(at));
     return out;
 }

@@ -11,12 +11,13 @@
 #include <string>
 #include <string_view>
 
-extern const char kBridgeScript[];  // served as /__webview/bridge.js
-extern const char kWorkerScript[];  // served as /__webview/worker.js
+extern const char kBridgeScript[];  // served as <token path>/__webview/bridge.js
+extern const char kWorkerScript[];  // served as <token path>/__webview/worker.js
 
-// The document with the bridge's script element at the start of <head>
-// (or where <head> would start), so it runs before the page's own scripts.
-std::string InjectBridge(std::string_view html);
+// The document with a script element that loads the bridge from bridgePath
+// at the start of <head> (or where <head> would start), so it runs before
+// the page's own scripts.
+std::string InjectBridge(std::string_view html, const std::string& bridgePath);
 
 // The script the page loads to evaluate an expression: as one expression,
 // whose value is the result, or (when that does not parse) as statements.

@@ -1,5 +1,6 @@
 #include "standins/webview/browser_process.h"
 
+#include <map>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -33,7 +34,8 @@ constexpr char kWrapper[] =
 
 std::mutex g_lock;
 std::set<std::wstring> g_profiles;  // in use by a live browser
-std::set<std::wstring> g_stopFiles;
+// The stop file of each live browser, and the watch that learns it was asked.
+std::map<std::wstring, std::shared_ptr<BrowserProcess::Watch>> g_stopFiles;
 
 // Through void*: the exported function's real type is not FARPROC's.
 void* Address(HMODULE module, const char* name) {
@@ -70,11 +72,15 @@ bool RunAndWait(SpawnFn spawn, const std::vector<std::string>& args) {
 struct WaiterJob {
     SpawnFn spawn;
     std::vector<std::string> args;
+    std::shared_ptr<BrowserProcess::Watch> watch;
 };
 
+// The wrapper ends when the browser does; unless that was asked for, the
+// browser failed.
 DWORD WINAPI WaitForWrapper(void* parameter) {
     std::unique_ptr<WaiterJob> job(static_cast<WaiterJob*>(parameter));
     RunAndWait(job->spawn, job->args);
+    if (!job->watch->stopping && job->watch->exited) job->watch->exited();
     return 0;
 }
 
@@ -150,7 +156,8 @@ BrowserMode BrowserModeFromEnvironment() {
 }
 
 std::unique_ptr<BrowserProcess> BrowserProcess::Launch(BrowserMode mode, const std::string& url,
-                                                       const std::wstring& userData, const RECT& placement) {
+                                                       const std::wstring& userData, const RECT& placement,
+                                                       std::function<void()> exited) {
     const SpawnFn spawn = Spawner();
     if (mode == BrowserMode::kNone || spawn == nullptr) return nullptr;
     std::unique_ptr<BrowserProcess> browser(new BrowserProcess());
@@ -162,8 +169,11 @@ std::unique_ptr<BrowserProcess> BrowserProcess::Launch(BrowserMode mode, const s
     DeleteFileW(browser->pidFile_.c_str());
     const std::string profile = UnixPath(browser->profile_);
     if (profile.empty()) return nullptr;
+    browser->watch_ = std::make_shared<Watch>();
+    browser->watch_->exited = std::move(exited);
     auto job = std::make_unique<WaiterJob>();
     job->spawn = spawn;
+    job->watch = browser->watch_;
     job->args = {
         "/bin/sh",       "-c", kWrapper, "tavolin-webview-browser", profile + ".pid", profile + ".stop",
         profile + ".log"};
@@ -174,7 +184,7 @@ std::unique_ptr<BrowserProcess> BrowserProcess::Launch(BrowserMode mode, const s
     job.release();  // the thread owns it now
     {
         std::lock_guard<std::mutex> hold(g_lock);
-        g_stopFiles.insert(browser->stopFile_);
+        g_stopFiles[browser->stopFile_] = browser->watch_;
     }
     Journal("browser " + std::string(mode == BrowserMode::kHeadless ? "headless " : "window ") + url);
     return browser;
@@ -182,6 +192,7 @@ std::unique_ptr<BrowserProcess> BrowserProcess::Launch(BrowserMode mode, const s
 
 BrowserProcess::~BrowserProcess() {
     if (waiter_ != nullptr) {
+        watch_->stopping = true;
         TouchFile(stopFile_);
         // The watchdog looks for the stop file only a few times a second;
         // ending the browser at once keeps it from outliving its controller.
@@ -211,7 +222,10 @@ BrowserProcess::~BrowserProcess() {
 void StopAllBrowsers() noexcept {
     try {
         std::lock_guard<std::mutex> hold(g_lock);
-        for (const std::wstring& stopFile : g_stopFiles) TouchFile(stopFile);
+        for (const auto& entry : g_stopFiles) {
+            entry.second->stopping = true;
+            TouchFile(entry.first);
+        }
     } catch (...) {
     }
 }

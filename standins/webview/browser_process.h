@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,18 +20,29 @@ class BrowserProcess {
 public:
     // Starts Chromium on url, with its profile in the folder "chromium"
     // inside userData ("chromium-<n>" while another browser of this process
-    // uses that one). placement is the window's screen rectangle.
+    // uses that one) and its Linux process id in "chromium.pid" beside it.
+    // placement is the window's screen rectangle. exited runs, on a thread
+    // of its own, when Chromium ends without being asked to (killed from
+    // outside, crashed, or never started).
     static std::unique_ptr<BrowserProcess> Launch(BrowserMode mode, const std::string& url,
-                                                  const std::wstring& userData, const RECT& placement);
+                                                  const std::wstring& userData, const RECT& placement,
+                                                  std::function<void()> exited);
     // Ends Chromium and waits a few seconds at most for it to go.
     ~BrowserProcess();
     BrowserProcess(const BrowserProcess&) = delete;
     BrowserProcess& operator=(const BrowserProcess&) = delete;
 
+    // Shared with the thread that waits for the browser.
+    struct Watch {
+        std::atomic<bool> stopping{false};  // its end was asked for
+        std::function<void()> exited;
+    };
+
 private:
     BrowserProcess() = default;
 
     HANDLE waiter_ = nullptr;  // the thread that waits for the wrapper
+    std::shared_ptr<Watch> watch_;
     std::wstring profile_;
     std::wstring pidFile_;
     std::wstring stopFile_;

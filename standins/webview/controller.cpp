@@ -11,7 +11,7 @@ Controller::~Controller() {
 
 HRESULT Controller::Usable() const {
     if (GetCurrentThreadId() != thread_) return RPC_E_WRONG_THREAD;
-    return closed_ ? kClosedError : S_OK;
+    return closed_ || webview_->IsClosed() ? kClosedError : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE Controller::QueryInterface(REFIID iid, void** object) {
@@ -58,6 +58,23 @@ HRESULT STDMETHODCALLTYPE Controller::put_Bounds(RECT bounds) {
             std::to_string(bounds.right) + " " + std::to_string(bounds.bottom));
     bounds_ = bounds;
     webview_->SetPlacement(parent_, bounds_);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Controller::MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    Journal("MoveFocus " + std::to_string(static_cast<int>(reason)));
+    if (reason < COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC ||
+        reason > COREWEBVIEW2_MOVE_FOCUS_REASON_PREVIOUS)
+        return E_INVALIDARG;
+    webview_->GiveFocus();
+    return S_OK;
+}
+
+// The runtime moves its popups along; the stand-in's browser has none.
+HRESULT STDMETHODCALLTYPE Controller::NotifyParentWindowPositionChanged() {
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    Journal("NotifyParentWindowPositionChanged");
     return S_OK;
 }
 

@@ -1,6 +1,6 @@
 // ICoreWebView2Controller (with 2 and 3): where the webview sits in its
-// parent window, its visibility and background colour. Close ends the
-// webview; so does the last Release.
+// parent window, its visibility, background colour and keyboard focus.
+// Close ends the webview; so do the last Release and the browser's end.
 #pragma once
 
 #include "standins/webview/module.h"
@@ -34,14 +34,14 @@ public:
     HRESULT STDMETHODCALLTYPE put_ZoomFactor(double) override { return E_NOTIMPL; }
     STANDIN_UNSERVED_EVENT(ZoomFactorChanged, ICoreWebView2ZoomFactorChangedEventHandler)
     HRESULT STDMETHODCALLTYPE SetBoundsAndZoomFactor(RECT, double) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) override;
     STANDIN_UNSERVED_EVENT(MoveFocusRequested, ICoreWebView2MoveFocusRequestedEventHandler)
     STANDIN_UNSERVED_EVENT(GotFocus, ICoreWebView2FocusChangedEventHandler)
     STANDIN_UNSERVED_EVENT(LostFocus, ICoreWebView2FocusChangedEventHandler)
     STANDIN_UNSERVED_EVENT(AcceleratorKeyPressed, ICoreWebView2AcceleratorKeyPressedEventHandler)
     HRESULT STDMETHODCALLTYPE get_ParentWindow(HWND*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_ParentWindow(HWND) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override;
     HRESULT STDMETHODCALLTYPE Close() override;
     HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** coreWebView2) override;
     // ICoreWebView2Controller2

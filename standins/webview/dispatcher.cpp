@@ -82,7 +82,11 @@ bool Dispatcher::PostDelayed(UINT milliseconds, Task task) noexcept {
     return false;
 }
 
+// The runtime runs its callbacks serially: a callback that starts a nested
+// message loop never sees another one inside it; the next waits until it
+// returns (https://learn.microsoft.com/microsoft-edge/webview2/concepts/threading-model#reentrancy).
 void Dispatcher::RunNext() {
+    if (running_) return;  // WakeIfPending asks again once the running task returns
     Task task;
     {
         std::lock_guard<std::mutex> hold(lock_);
@@ -90,9 +94,7 @@ void Dispatcher::RunNext() {
         task = std::move(tasks_.front());
         tasks_.pop_front();
     }
-    // A task may pump messages itself (a handler showing a dialog); the
-    // queue is not held meanwhile, so nested tasks run in order.
-    task();
+    RunHeld(task);
 }
 
 void Dispatcher::RunTimer(UINT_PTR id) {
@@ -101,23 +103,45 @@ void Dispatcher::RunTimer(UINT_PTR id) {
     if (found == timers_.end()) return;
     Task task = std::move(found->second);
     timers_.erase(found);
-    task();
+    if (!running_) return RunHeld(task);
+    // Due while another task runs: it queues behind what is waiting already.
+    std::lock_guard<std::mutex> hold(lock_);
+    tasks_.push_back(std::move(task));
+}
+
+void Dispatcher::RunHeld(Task& task) {
+    running_ = true;
+    try {
+        task();
+    } catch (...) {
+        // A task that throws loses itself, not the thread's message loop.
+    }
+    running_ = false;
+    WakeIfPending();
+}
+
+// One message per task still waiting: other messages of the thread are
+// handled between tasks, as between the runtime's own callbacks.
+void Dispatcher::WakeIfPending() {
+    bool pending = false;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        pending = !tasks_.empty();
+    }
+    if (pending) PostMessageW(window_, kRunMessage, 0, 0);
 }
 
 LRESULT CALLBACK Dispatcher::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Dispatcher*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self != nullptr && message == kRunMessage) {
-        try {
-            self->RunNext();
-        } catch (...) {
-            // A task that throws loses itself, not the thread's message loop.
-        }
+        self->RunNext();
         return 0;
     }
     if (self != nullptr && message == WM_TIMER) {
         try {
             self->RunTimer(wParam);
         } catch (...) {
+            // The task is lost when it cannot be queued; the loop goes on.
         }
         return 0;
     }

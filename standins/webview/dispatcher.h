@@ -1,6 +1,8 @@
 // Delivers work on the thread that asked for it, through that thread's
 // message queue: the runtime calls its handlers back on the requesting (UI)
-// thread, and never from inside the call that made the request.
+// thread, never from inside the call that made the request, and one after
+// the other: work that comes due while a task runs (say a handler shows a
+// message box, whose modal loop pumps the queue) waits until it returns.
 #pragma once
 
 #include <windows.h>
@@ -25,7 +27,8 @@ public:
     // Any thread. False when the task could not be queued (the thread is
     // gone); it is then destroyed on the calling thread.
     bool Post(Task task) noexcept;
-    // The owner thread only: runs the task once, after milliseconds.
+    // The owner thread only: runs the task once, after milliseconds (at the
+    // earliest; later when another task is running then).
     bool PostDelayed(UINT milliseconds, Task task) noexcept;
 
     Dispatcher(const Dispatcher&) = delete;
@@ -37,6 +40,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void RunNext();
     void RunTimer(UINT_PTR id);
+    void RunHeld(Task& task);
+    void WakeIfPending();
 
     HWND window_ = nullptr;
     DWORD thread_ = 0;
@@ -44,4 +49,5 @@ private:
     std::deque<Task> tasks_;
     std::map<UINT_PTR, Task> timers_;  // owner thread only
     UINT_PTR nextTimer_ = 1;
+    bool running_ = false;  // owner thread only: a task is on the stack
 };

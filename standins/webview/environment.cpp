@@ -103,7 +103,10 @@ STDAPI CreateCoreWebView2EnvironmentWithOptions(PCWSTR browserExecutableFolder, 
                                                 EnvironmentCompleted* environmentCreatedHandler) {
     (void)environmentOptions;  // options only tune a browser the stand-in does not have
     if (environmentCreatedHandler == nullptr) return E_POINTER;
-    if (FailureRequested("environment-call")) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    // What the loader returns when it finds no runtime installed
+    // (https://learn.microsoft.com/microsoft-edge/webview2/reference/win32/webview2-idl#createcorewebview2environmentwithoptions).
+    if (FailureRequested("environment-call") || FailureRequested("no-runtime"))
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     if (const HRESULT apartment = ApartmentCheck(); FAILED(apartment)) return apartment;
     if (browserExecutableFolder != nullptr && *browserExecutableFolder != L'\0') {
         const DWORD attributes = GetFileAttributesW(browserExecutableFolder);
@@ -122,9 +125,14 @@ STDAPI CreateCoreWebView2EnvironmentWithOptions(PCWSTR browserExecutableFolder, 
         const bool fail = FailureRequested("environment");
         auto environment = Ref<Environment>::Adopt(new Environment(ui, userData));
         auto held = Ref<EnvironmentCompleted>::Retain(environmentCreatedHandler);
-        const bool queued = ui->Post([environment, held, fail]() {
+        auto complete = [environment, held, fail]() {
             held->Invoke(fail ? E_FAIL : S_OK, fail ? nullptr : environment.get());
-        });
-        return queued ? S_OK : E_FAIL;
+        };
+        // A runtime that starts its browser slowly: the thread keeps pumping
+        // its messages meanwhile, as it does while the real browser starts.
+        unsigned delay = 0;
+        if (ParseMilliseconds(EnvironmentText(L"TAVOLIN_WEBVIEW_CREATE_DELAY_MS"), &delay) && delay > 0)
+            return ui->PostDelayed(delay, std::move(complete)) ? S_OK : E_FAIL;
+        return ui->Post(std::move(complete)) ? S_OK : E_FAIL;
     });
 }

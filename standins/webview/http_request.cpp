@@ -167,6 +167,22 @@ std::string PercentEncodePath(std::string_view text) {
     return out;
 }
 
+std::string PercentEncodeQueryValue(std::string_view text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        }
+    }
+    return out;
+}
+
 bool SafeRelativePath(std::string_view encodedPath, std::string* relative) {
     relative->clear();
     if (encodedPath.empty() || encodedPath.front() != '/') return false;

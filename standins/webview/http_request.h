@@ -46,6 +46,8 @@ bool SafeRelativePath(std::string_view encodedPath, std::string* relative);
 bool PercentDecode(std::string_view text, std::string* out);
 // Percent-encodes every byte that may not stand in a URL path as it is.
 std::string PercentEncodePath(std::string_view text);
+// Percent-encodes all but letters, digits and "-._~": a query value.
+std::string PercentEncodeQueryValue(std::string_view text);
 
 // The value of name in a query text ("" when absent).
 std::string QueryValue(std::string_view query, std::string_view name);

@@ -51,6 +51,16 @@ std::string EnvironmentText(const wchar_t* name) noexcept {
     }
 }
 
+bool ParseMilliseconds(const std::string& text, unsigned* milliseconds) noexcept {
+    constexpr unsigned kMost = 10 * 60 * 1000;
+    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const unsigned value = static_cast<unsigned>(std::stoul(text));
+    if (value > kMost) return false;
+    *milliseconds = value;
+    return true;
+}
+
 bool FailureRequested(const char* name) noexcept {
     const std::string list = EnvironmentText(L"TAVOLIN_WEBVIEW_FAIL");
     const std::string wanted = name;

@@ -6,6 +6,7 @@
 #include "standins/webview/browser_process.h"
 #include "standins/webview/dispatcher.h"
 #include "standins/webview/journal.h"
+#include "standins/webview/webview_failure.h"
 
 namespace {
 
@@ -59,4 +60,12 @@ extern "C" int __stdcall StandinJournal(char* buffer, int capacity) {
 
 extern "C" void __stdcall StandinReset() {
     ClearJournal();
+}
+
+extern "C" int __stdcall StandinFailProcess(int kind) {
+    if (kind < COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED ||
+        kind > COREWEBVIEW2_PROCESS_FAILED_KIND_UNKNOWN_PROCESS_EXITED) {
+        return -1;
+    }
+    return FailEveryWebView(static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(kind));
 }

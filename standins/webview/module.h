@@ -71,6 +71,36 @@ private:
     T* ptr_ = nullptr;
 };
 
+// The IUnknown of an object that serves one interface: event arguments and
+// the like, which their creator hands out and forgets.
+template <typename Interface>
+class ComObject : public Interface, private LiveObject {
+public:
+    explicit ComObject(const IID& iid) : iid_(iid) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        *object = nullptr;
+        if (iid != IID_IUnknown && iid != iid_) return E_NOINTERFACE;
+        *object = static_cast<Interface*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = references_.Drop();
+        if (left == 0) delete this;
+        return left;
+    }
+
+protected:
+    virtual ~ComObject() = default;
+
+private:
+    RefCount references_;
+    const IID& iid_;
+};
+
 // Runs body, turning any exception (an allocation that failed, mostly) into
 // an HRESULT: a COM caller cannot receive a C++ exception.
 template <typename Body>

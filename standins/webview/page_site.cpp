@@ -1,6 +1,8 @@
 #include "standins/webview/page_site.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <bcrypt.h>
 
 #include <cstring>
 #include <utility>
@@ -28,12 +30,6 @@ bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, strlen(prefix), prefix) == 0;
 }
 
-void Refuse(int status, HttpResponse* response) {
-    response->status = status;
-    response->contentType.clear();
-    response->body = std::string(ReasonPhrase(status)) + "\n";
-}
-
 // 0 when the file cannot be read (missing, a folder, too large).
 int ReadWholeFile(const std::wstring& path, std::string* content) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -59,7 +55,38 @@ int ReadWholeFile(const std::wstring& path, std::string* content) {
     return status;
 }
 
+// 128 random bits as hex; empty (and then nothing is served) when the
+// system has no randomness to give.
+std::string RandomToken() {
+    unsigned char bytes[16] = {};
+    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, bytes, sizeof bytes, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+        return std::string();
+    static const char kHex[] = "0123456789abcdef";
+    std::string token;
+    for (const unsigned char byte : bytes) {
+        token += kHex[byte >> 4];
+        token += kHex[byte & 0xF];
+    }
+    return token;
+}
+
+// The folder number of a "/__file/<n>/" path; count (no folder) when it is
+// no number.
+size_t FolderIndex(const std::string& number, size_t count) {
+    const bool digits =
+        !number.empty() && number.size() < 6 && number.find_first_not_of("0123456789") == std::string::npos;
+    return digits ? std::stoul(number) : count;
+}
+
 }  // namespace
+
+void Refuse(int status, HttpResponse* response) {
+    response->status = status;
+    response->contentType.clear();
+    response->body = std::string(ReasonPhrase(status)) + "\n";
+}
+
+PageSite::PageSite(Dispatcher* ui) : ui_(ui), server_(this), token_(RandomToken()) {}
 
 void PageSite::Stop() {
     server_.Stop();
@@ -96,46 +123,12 @@ std::string PageSite::ServeFolder(const std::wstring& folder) {
     return kFilePrefix + std::to_string(index) + "/";
 }
 
-void PageSite::Navigate(const std::string& target) {
-    std::lock_guard<std::mutex> hold(lock_);
-    pendingTarget_.clear();
-    if (!page_ || !page_->Push(EventText("navigate", target))) pendingTarget_ = target;
-}
-
-void PageSite::SendEvent(const char* kind, const std::string& data) {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (page_) page_->Push(EventText(kind, data));
-}
-
-void PageSite::SendEvaluationLocked(int id, Evaluation* evaluation) {
-    if (!page_) return;
-    const std::string data = "{\"id\":" + std::to_string(id) +
-                             ",\"awaitPromise\":" + (evaluation->awaitPromise ? "true" : "false") + "}";
-    evaluation->sent = page_->Push(EventText("eval", data));
-}
-
-void PageSite::QueueEvaluation(int id, const std::string& expression, bool awaitPromise) {
-    std::lock_guard<std::mutex> hold(lock_);
-    Evaluation& evaluation = evaluations_[id];
-    evaluation.expression = expression;
-    evaluation.awaitPromise = awaitPromise;
-    SendEvaluationLocked(id, &evaluation);
-}
-
-void PageSite::ForgetEvaluation(int id) {
-    std::lock_guard<std::mutex> hold(lock_);
-    evaluations_.erase(id);
-}
-
-void PageSite::PostToSink(std::function<void(PageSink*)> work) {
-    std::shared_ptr<PageSite> self = shared_from_this();
-    ui_->Post([self, work = std::move(work)]() {
-        if (self->sink_ != nullptr) work(self->sink_);
-    });
-}
-
+// Only requests that name the server's token: another page, even one on
+// this machine that guesses the port, reaches nothing.
 void PageSite::Handle(const HttpRequest& request, HttpResponse* response) {
-    const std::string& path = request.path;
+    const std::string prefix = "/" + token_;
+    if (request.path.compare(0, prefix.size() + 1, prefix + "/") != 0) return Refuse(404, response);
+    const std::string path = request.path.substr(prefix.size());
     if (StartsWith(path, kBridgePrefix)) {
         HandleBridge(path.substr(strlen(kBridgePrefix)), request, response);
         return;
@@ -148,10 +141,7 @@ void PageSite::Handle(const HttpRequest& request, HttpResponse* response) {
         if (StartsWith(path, kFilePrefix)) {
             const size_t slash = path.find('/', strlen(kFilePrefix));
             const std::string number = path.substr(strlen(kFilePrefix), slash - strlen(kFilePrefix));
-            const size_t index = number.size() < 6 && !number.empty() &&
-                                         number.find_first_not_of("0123456789") == std::string::npos
-                                     ? std::stoul(number)
-                                     : folders_.size();
+            const size_t index = FolderIndex(number, folders_.size());
             if (slash == std::string::npos || index >= folders_.size()) return Refuse(404, response);
             folder = folders_[index];
             rest = path.substr(slash);
@@ -173,95 +163,39 @@ void PageSite::ServeFile(const std::wstring& folder, const std::string& encodedP
     const int status = ReadWholeFile(path, &response->body);
     if (status != 200) return Refuse(status, response);
     response->contentType = ContentTypeFor(relative);
-    if (StartsWith(response->contentType, "text/html")) response->body = InjectBridge(response->body);
+    if (StartsWith(response->contentType, "text/html"))
+        response->body = InjectBridge(response->body, BridgePath());
 }
 
-void PageSite::HandleBridge(const std::string& name, const HttpRequest& request, HttpResponse* response) {
-    const bool get = request.method == "GET" || request.method == "HEAD";
-    const bool post = request.method == "POST";
-    if (name == "bridge.js" && get) {
-        response->contentType = "text/javascript; charset=utf-8";
-        response->body = kBridgeScript;
-    } else if (name == "worker.js" && get) {
-        response->contentType = "text/javascript; charset=utf-8";
-        response->body = kWorkerScript;
-    } else if (name == "events" && request.method == "GET") {
-        OpenEvents(request, response);
-    } else if (name == "eval" && get) {
-        ServeEvaluation(request, response);
-    } else if (name == "message" && post) {
-        TakeMessage(request, response);
-    } else if (name == "result" && post) {
-        TakeResult(request, response);
-    } else if (name == "bridge.js" || name == "worker.js" || name == "events" || name == "eval" ||
-               name == "message" || name == "result") {
-        Refuse(405, response);
-    } else {
-        Refuse(404, response);
+std::string PageSite::BridgePath() const {
+    return "/" + token_ + kBridgePrefix + "bridge.js";
+}
+
+std::string PageSite::VisibleUri(const std::string& address) {
+    const std::string origin = "http://127.0.0.1:" + std::to_string(port());
+    const std::string root = "/" + token_ + "/";
+    const size_t pathAt = address.compare(0, origin.size() + 1, origin + "/") == 0 ? origin.size() : 0;
+    if (address.compare(pathAt, root.size(), root) != 0) return address;
+    const std::string path = address.substr(pathAt + root.size() - 1);  // from the '/' after the token
+    const size_t queryAt = path.find_first_of("?#");
+    const std::string route = path.substr(0, queryAt);
+    if (route == std::string(kBridgePrefix) + "away") {
+        const size_t fragment = path.find('#');
+        const std::string query = queryAt == std::string::npos || path[queryAt] != '?'
+                                      ? std::string()
+                                      : path.substr(queryAt + 1, fragment - queryAt - 1);
+        return QueryValue(query, "uri");
     }
-}
-
-// The newest stream is the page: a page that reloads opens its new stream
-// before the old one is seen to close.
-void PageSite::OpenEvents(const HttpRequest& request, HttpResponse* response) {
-    auto stream = std::make_shared<EventStream>();
-    const std::string pagePath = QueryValue(request.query, "page");
     std::lock_guard<std::mutex> hold(lock_);
-    if (page_) page_->End();
-    page_ = stream;
-    if (!pendingTarget_.empty() && pendingTarget_ != pagePath)
-        stream->Push(EventText("navigate", pendingTarget_));
-    pendingTarget_.clear();
-    for (auto& entry : evaluations_) {
-        if (!entry.second.sent) SendEvaluationLocked(entry.first, &entry.second);
+    if (StartsWith(path, kFilePrefix)) {
+        const size_t slash = path.find('/', strlen(kFilePrefix));
+        const std::string number = path.substr(strlen(kFilePrefix), slash - strlen(kFilePrefix));
+        const size_t index = FolderIndex(number, folders_.size());
+        if (slash == std::string::npos || index >= folders_.size()) return address;
+        std::string folder = Utf8(folders_[index]);
+        for (char& c : folder) c = c == '\\' ? '/' : c;
+        if (!folder.empty() && folder.back() == '/') folder.pop_back();
+        return "file:///" + PercentEncodePath(folder) + path.substr(slash);
     }
-    response->stream = stream;
-}
-
-void PageSite::StreamEnded(const std::shared_ptr<EventStream>& stream) {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (page_ == stream) page_.reset();
-}
-
-void PageSite::ServeEvaluation(const HttpRequest& request, HttpResponse* response) {
-    const std::string mode = QueryValue(request.query, "mode");
-    const std::string idText = QueryValue(request.query, "id");
-    const int id =
-        idText.size() < 10 && !idText.empty() && idText.find_first_not_of("0123456789") == std::string::npos
-            ? std::stoi(idText)
-            : -1;
-    std::lock_guard<std::mutex> hold(lock_);
-    const auto found = evaluations_.find(id);
-    if (found == evaluations_.end() || (mode != "expression" && mode != "statements"))
-        return Refuse(404, response);
-    response->contentType = "text/javascript; charset=utf-8";
-    response->body = EvaluationScript(id, found->second.expression, mode == "statements");
-}
-
-void PageSite::TakeMessage(const HttpRequest& request, HttpResponse* response) {
-    const std::string* kind = request.Header("X-Webview-Kind");
-    const bool isString = kind != nullptr && *kind == "string";
-    if (kind == nullptr || (!isString && (*kind != "json" || !IsJsonText(request.body)))) {
-        return Refuse(400, response);
-    }
-    PostToSink([isString, text = request.body](PageSink* sink) { sink->OnPageMessage(isString, text); });
-    response->status = 204;
-}
-
-void PageSite::TakeResult(const HttpRequest& request, HttpResponse* response) {
-    const std::string idText = QueryValue(request.query, "id");
-    if (idText.empty() || idText.size() > 9 || idText.find_first_not_of("0123456789") != std::string::npos ||
-        !IsJsonText(request.body)) {
-        return Refuse(400, response);
-    }
-    const int id = std::stoi(idText);
-    const bool failed = QueryValue(request.query, "failed") == "1";
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        if (evaluations_.erase(id) == 0) return Refuse(404, response);
-    }
-    PostToSink([id, failed, json = request.body](PageSink* sink) {
-        sink->OnEvaluated(id, failed ? E_FAIL : S_OK, json);
-    });
-    response->status = 204;
+    return rootHost_.empty() ? address : "https://" + rootHost_ + path;
 }

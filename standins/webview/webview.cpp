@@ -7,6 +7,7 @@
 #include "standins/webview/json_text.h"
 #include "standins/webview/navigation.h"
 #include "standins/webview/text.h"
+#include "standins/webview/webview_failure.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ WebView* WebView::Create(ICoreWebView2Environment* environment, Dispatcher* ui, 
         return nullptr;
     }
     webview->site_->SetSink(webview);
+    RegisterLiveSite(webview->site_);
     return webview;
 }
 
@@ -72,10 +74,14 @@ void WebView::SetPlacement(HWND parent, const RECT& bounds) {
 void WebView::Shutdown() {
     if (closed_) return;
     closed_ = true;
+    UnregisterLiveSite(site_);
     site_->SetSink(nullptr);
     site_->Stop();
     browser_.reset();
-    messageHandlers_.clear();
+    messageHandlers_.Clear();
+    navigationHandlers_.Clear();
+    newWindowHandlers_.Clear();
+    failureHandlers_.Clear();
     // Evaluations still waiting are answered, later, as failed: the caller may
     // be gone by then, as it may with the runtime.
     for (auto& entry : evaluations_) {
@@ -123,45 +129,61 @@ HRESULT STDMETHODCALLTYPE WebView::get_Source(LPWSTR* uri) {
     return Guarded([&] { return CopyOut(source_, uri); });
 }
 
-std::string WebView::ServedPath(const std::string& uri) {
-    std::string host;
-    std::string path;
-    if (ParseHttpsUri(uri, &host, &path)) {
-        if (!site_->IsMapped(host)) return std::string();
-        site_->ServeAtRoot(host);
-        return path;
-    }
+bool WebView::Resolve(const std::string& uri, Served* served) {
     std::string folder;
-    if (!ParseFileUri(uri, &folder, &path)) return std::string();
-    return site_->ServeFolder(Wide(folder)) + path;
+    if (ParseHttpsUri(uri, &served->host, &served->path)) return site_->IsMapped(served->host);
+    if (!ParseFileUri(uri, &folder, &served->path)) return false;
+    served->host.clear();
+    served->folder = Wide(folder);
+    return true;
 }
 
+std::string WebView::Serve(const Served& served) {
+    std::string path = served.path;
+    if (served.host.empty()) {
+        path = site_->ServeFolder(served.folder) + path;
+    } else {
+        site_->ServeAtRoot(served.host);
+    }
+    return "http://127.0.0.1:" + std::to_string(site_->port()) + "/" + site_->token() + path;
+}
+
+// The runtime navigates later: NavigationStarting comes through the queue
+// and may cancel, so nothing is shown inside the call.
 HRESULT STDMETHODCALLTYPE WebView::Navigate(LPCWSTR uri) {
     if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
     if (uri == nullptr) return E_INVALIDARG;
     return Guarded([&] {
         const std::string text = Utf8(uri);
         Journal("Navigate " + text);
-        const std::string path = ServedPath(text);
-        if (path.empty()) return E_INVALIDARG;
-        source_ = uri;
-        ShowPage("http://127.0.0.1:" + std::to_string(site_->port()) + path);
-        return S_OK;
+        Served served;
+        if (!Resolve(text, &served)) return E_INVALIDARG;
+        ArmFailureFromEnvironment(ui_);
+        Ref<WebView> self = Ref<WebView>::Retain(this);
+        // Navigations through the API count as the user's.
+        return ui_->Post([self, text]() { self->StartNavigation(text, true); }) ? S_OK : E_FAIL;
     });
 }
 
 void WebView::ShowPage(const std::string& address) {
     WriteFileWhole(userData_ + L"\\standin-page-address.txt", address);
-    if (browser_) {
-        site_->Navigate(address.substr(address.find('/', strlen("http://"))));
-        return;
-    }
+    site_->Navigate(address.substr(address.find('/', strlen("http://"))));
+    if (browser_) return;
     const BrowserMode mode = BrowserModeFromEnvironment();
     if (mode == BrowserMode::kHeadless) {
         std::printf("%s\n", address.c_str());
         std::fflush(stdout);
     }
-    browser_ = BrowserProcess::Launch(mode, address, userData_, ScreenPlacement());
+    // A browser that ends unasked (killed, crashed, never started) is the
+    // runtime's browser process failing.
+    std::weak_ptr<PageSite> site = site_;
+    browser_ = BrowserProcess::Launch(mode, address, userData_, ScreenPlacement(), [site]() {
+        if (const auto alive = site.lock()) {
+            alive->PostToSink([](PageSink* sink) {
+                sink->OnProcessFailed(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
+            });
+        }
+    });
 }
 
 // The parent's client area on the screen, moved and sized by the bounds.
@@ -183,8 +205,8 @@ HRESULT STDMETHODCALLTYPE WebView::Reload() {
     if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
     Journal("Reload");
     return Guarded([&] {
-        site_->SendEvent("reload", "1");
-        return S_OK;
+        Ref<WebView> self = Ref<WebView>::Retain(this);
+        return ui_->Post([self]() { self->StartReload(); }) ? S_OK : E_FAIL;
     });
 }
 
@@ -220,17 +242,12 @@ HRESULT STDMETHODCALLTYPE WebView::PostWebMessageAsString(LPCWSTR webMessageAsSt
 HRESULT STDMETHODCALLTYPE WebView::add_WebMessageReceived(
     ICoreWebView2WebMessageReceivedEventHandler* handler, EventRegistrationToken* token) {
     if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
-    if (handler == nullptr || token == nullptr) return E_POINTER;
-    return Guarded([&] {
-        token->value = nextToken_;
-        messageHandlers_[nextToken_++] = Ref<ICoreWebView2WebMessageReceivedEventHandler>::Retain(handler);
-        return S_OK;
-    });
+    return messageHandlers_.Add(handler, token);
 }
 
 HRESULT STDMETHODCALLTYPE WebView::remove_WebMessageReceived(EventRegistrationToken token) {
     if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
-    messageHandlers_.erase(token.value);
+    messageHandlers_.Remove(token);
     return S_OK;
 }
 

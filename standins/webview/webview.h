@@ -9,6 +9,7 @@
 
 #include "standins/webview/browser_process.h"
 #include "standins/webview/dispatcher.h"
+#include "standins/webview/handler_list.h"
 #include "standins/webview/module.h"
 #include "standins/webview/page_site.h"
 #include "standins/webview/settings.h"
@@ -30,9 +31,12 @@ public:
 
     // From the controller, on the UI thread.
     void SetPlacement(HWND parent, const RECT& bounds);
-    // The controller closed or went away: the page, its server and its
-    // browser go, and every later call fails.
+    // The controller closed or went away, or the browser ended: the page,
+    // its server and its browser go, and every later call fails.
     void Shutdown();
+    bool IsClosed() const { return closed_; }
+    // The controller's MoveFocus: keys reach the page from now on.
+    void GiveFocus() { site_->GiveFocus(); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
@@ -42,7 +46,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* uri) override;
     HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
     HRESULT STDMETHODCALLTYPE NavigateToString(LPCWSTR) override { return E_NOTIMPL; }
-    STANDIN_UNSERVED_EVENT(NavigationStarting, ICoreWebView2NavigationStartingEventHandler)
+    HRESULT STDMETHODCALLTYPE add_NavigationStarting(ICoreWebView2NavigationStartingEventHandler* handler,
+                                                     EventRegistrationToken* token) override;
+    HRESULT STDMETHODCALLTYPE remove_NavigationStarting(EventRegistrationToken token) override;
     STANDIN_UNSERVED_EVENT(ContentLoading, ICoreWebView2ContentLoadingEventHandler)
     STANDIN_UNSERVED_EVENT(SourceChanged, ICoreWebView2SourceChangedEventHandler)
     STANDIN_UNSERVED_EVENT(HistoryChanged, ICoreWebView2HistoryChangedEventHandler)
@@ -51,7 +57,9 @@ public:
     STANDIN_UNSERVED_EVENT(FrameNavigationCompleted, ICoreWebView2NavigationCompletedEventHandler)
     STANDIN_UNSERVED_EVENT(ScriptDialogOpening, ICoreWebView2ScriptDialogOpeningEventHandler)
     STANDIN_UNSERVED_EVENT(PermissionRequested, ICoreWebView2PermissionRequestedEventHandler)
-    STANDIN_UNSERVED_EVENT(ProcessFailed, ICoreWebView2ProcessFailedEventHandler)
+    HRESULT STDMETHODCALLTYPE add_ProcessFailed(ICoreWebView2ProcessFailedEventHandler* handler,
+                                                EventRegistrationToken* token) override;
+    HRESULT STDMETHODCALLTYPE remove_ProcessFailed(EventRegistrationToken token) override;
     HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
         LPCWSTR, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler*) override {
         return E_NOTIMPL;
@@ -83,7 +91,9 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE Stop() override { return E_NOTIMPL; }
-    STANDIN_UNSERVED_EVENT(NewWindowRequested, ICoreWebView2NewWindowRequestedEventHandler)
+    HRESULT STDMETHODCALLTYPE add_NewWindowRequested(ICoreWebView2NewWindowRequestedEventHandler* handler,
+                                                     EventRegistrationToken* token) override;
+    HRESULT STDMETHODCALLTYPE remove_NewWindowRequested(EventRegistrationToken token) override;
     STANDIN_UNSERVED_EVENT(DocumentTitleChanged, ICoreWebView2DocumentTitleChangedEventHandler)
     HRESULT STDMETHODCALLTYPE get_DocumentTitle(LPWSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE AddHostObjectToScript(LPCWSTR, VARIANT*) override { return E_NOTIMPL; }
@@ -124,17 +134,45 @@ private:
     WebView(ICoreWebView2Environment* environment, Dispatcher* ui, const std::wstring& userData);
     ~WebView();
 
+    // Where a URI is served: a mapped virtual host (host) or a file's folder
+    // (folder), and the path with its query below it.
+    struct Served {
+        std::string host;
+        std::wstring folder;
+        std::string path;
+    };
+
     // S_OK when a call may proceed: on the UI thread, before Close.
     HRESULT Usable() const;
-    // The loopback path (with query) a URI is served at; "" when the URI is
-    // neither a mapped virtual host nor a file.
-    std::string ServedPath(const std::string& uri);
+    // False when the URI is neither a mapped virtual host nor a file.
+    bool Resolve(const std::string& uri, Served* served);
+    // Serves it from now on; the loopback address of the page.
+    std::string Serve(const Served& served);
     void ShowPage(const std::string& address);
     RECT ScreenPlacement() const;
 
-    // PageSink (webview_page.cpp)
-    void OnPageMessage(bool isString, const std::string& text) override;
+    // Navigation (webview_navigation.cpp), on the UI thread.
+    // NavigationStarting: false when a handler cancelled.
+    bool NavigationAllowed(const std::string& uri, bool userInitiated);
+    void StartNavigation(const std::string& uri, bool userInitiated);
+    void StartReload();
+    // The navigation goes ahead: the page, or an empty document standing for
+    // one the stand-in cannot serve.
+    void Commit(const std::string& uri);
+    void RequestNewWindow(const std::string& uri, bool userInitiated);
+    // Raises an event on a copy of its handlers; stops once the webview is
+    // closed unless told it may be.
+    template <typename Handler, typename Args>
+    void Raise(const HandlerList<Handler>& handlers, Args* args, bool evenWhenClosed = false);
+
+    // Failure (webview_failure.cpp).
+    void FailProcess(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
+
+    // PageSink (webview_page.cpp, webview_navigation.cpp, webview_failure.cpp)
+    void OnPageMessage(bool isString, const std::string& text, const std::string& source) override;
     void OnEvaluated(int id, HRESULT result, const std::string& json) override;
+    void OnPageNavigation(const std::string& uri, bool userInitiated, bool newWindow) override;
+    void OnProcessFailed(COREWEBVIEW2_PROCESS_FAILED_KIND kind) override { FailProcess(kind); }
 
     RefCount references_;
     Ref<ICoreWebView2Environment> environment_;
@@ -147,10 +185,23 @@ private:
     bool closed_ = false;
     HWND parent_ = nullptr;
     RECT bounds_ = {};
-    std::map<__int64, Ref<ICoreWebView2WebMessageReceivedEventHandler>> messageHandlers_;
-    __int64 nextToken_ = 1;
+    HandlerList<ICoreWebView2WebMessageReceivedEventHandler> messageHandlers_;
+    HandlerList<ICoreWebView2NavigationStartingEventHandler> navigationHandlers_;
+    HandlerList<ICoreWebView2NewWindowRequestedEventHandler> newWindowHandlers_;
+    HandlerList<ICoreWebView2ProcessFailedEventHandler> failureHandlers_;
+    UINT64 nextNavigationId_ = 1;
     std::map<int, Ref<ICoreWebView2CallDevToolsProtocolMethodCompletedHandler>> evaluations_;
     int nextEvaluation_ = 1;
 };
+
+template <typename Handler, typename Args>
+void WebView::Raise(const HandlerList<Handler>& handlers, Args* args, bool evenWhenClosed) {
+    // A handler may let go of this webview; it stays until the event is over.
+    Ref<WebView> self = Ref<WebView>::Retain(this);
+    for (const auto& handler : handlers.Snapshot()) {
+        if (closed_ && !evenWhenClosed) break;
+        handler->Invoke(this, args);
+    }
+}
 
 #undef STANDIN_UNSERVED_EVENT

@@ -24,8 +24,24 @@ enum COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND {
     COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_ALLOW = 1,
     COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY_CORS = 2,
 };
+enum COREWEBVIEW2_MOVE_FOCUS_REASON {
+    COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC = 0,
+    COREWEBVIEW2_MOVE_FOCUS_REASON_NEXT = 1,
+    COREWEBVIEW2_MOVE_FOCUS_REASON_PREVIOUS = 2,
+};
+enum COREWEBVIEW2_PROCESS_FAILED_KIND {
+    COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED = 0,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED = 1,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE = 2,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_FRAME_RENDER_PROCESS_EXITED = 3,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_UTILITY_PROCESS_EXITED = 4,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_SANDBOX_HELPER_PROCESS_EXITED = 5,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_GPU_PROCESS_EXITED = 6,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_PPAPI_PLUGIN_PROCESS_EXITED = 7,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_PPAPI_BROKER_PROCESS_EXITED = 8,
+    COREWEBVIEW2_PROCESS_FAILED_KIND_UNKNOWN_PROCESS_EXITED = 9,
+};
 // Enumerations of slots the stand-in does not serve; only their size matters.
-enum COREWEBVIEW2_MOVE_FOCUS_REASON { COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC = 0 };
 enum COREWEBVIEW2_BOUNDS_MODE { COREWEBVIEW2_BOUNDS_MODE_USE_RAW_PIXELS = 0 };
 enum COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT { COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_PNG = 0 };
 enum COREWEBVIEW2_WEB_RESOURCE_CONTEXT { COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL = 0 };
@@ -39,19 +55,16 @@ struct ICoreWebView2MoveFocusRequestedEventHandler;
 struct ICoreWebView2FocusChangedEventHandler;
 struct ICoreWebView2AcceleratorKeyPressedEventHandler;
 struct ICoreWebView2RasterizationScaleChangedEventHandler;
-struct ICoreWebView2NavigationStartingEventHandler;
 struct ICoreWebView2ContentLoadingEventHandler;
 struct ICoreWebView2SourceChangedEventHandler;
 struct ICoreWebView2HistoryChangedEventHandler;
 struct ICoreWebView2NavigationCompletedEventHandler;
 struct ICoreWebView2ScriptDialogOpeningEventHandler;
 struct ICoreWebView2PermissionRequestedEventHandler;
-struct ICoreWebView2ProcessFailedEventHandler;
 struct ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler;
 struct ICoreWebView2ExecuteScriptCompletedHandler;
 struct ICoreWebView2CapturePreviewCompletedHandler;
 struct ICoreWebView2DevToolsProtocolEventReceiver;
-struct ICoreWebView2NewWindowRequestedEventHandler;
 struct ICoreWebView2DocumentTitleChangedEventHandler;
 struct ICoreWebView2ContainsFullScreenElementChangedEventHandler;
 struct ICoreWebView2WebResourceRequestedEventHandler;
@@ -61,6 +74,9 @@ struct ICoreWebView2WebResourceRequest;
 struct ICoreWebView2DOMContentLoadedEventHandler;
 struct ICoreWebView2CookieManager;
 struct ICoreWebView2TrySuspendCompletedHandler;
+struct ICoreWebView2HttpRequestHeaders;
+struct ICoreWebView2Deferral;
+struct ICoreWebView2WindowFeatures;
 
 struct ICoreWebView2;
 struct ICoreWebView2Controller;
@@ -69,39 +85,63 @@ struct ICoreWebView2Settings;
 struct ICoreWebView2WebMessageReceivedEventArgs;
 
 // {B96D755E-0319-4E92-A296-23436F46A1FC}
-constexpr IID kIidEnvironment = {
+inline constexpr IID kIidEnvironment = {
     0xB96D755E, 0x0319, 0x4E92, {0xA2, 0x96, 0x23, 0x43, 0x6F, 0x46, 0xA1, 0xFC}};
 // {4D00C0D1-9434-4EB6-8078-8697A560334F}
-constexpr IID kIidController = {0x4D00C0D1, 0x9434, 0x4EB6, {0x80, 0x78, 0x86, 0x97, 0xA5, 0x60, 0x33, 0x4F}};
+inline constexpr IID kIidController = {
+    0x4D00C0D1, 0x9434, 0x4EB6, {0x80, 0x78, 0x86, 0x97, 0xA5, 0x60, 0x33, 0x4F}};
 // {C979903E-D4CA-4228-92EB-47EE3FA96EAB}
-constexpr IID kIidController2 = {
+inline constexpr IID kIidController2 = {
     0xC979903E, 0xD4CA, 0x4228, {0x92, 0xEB, 0x47, 0xEE, 0x3F, 0xA9, 0x6E, 0xAB}};
 // {F9614724-5D2B-41DC-AEF7-73D62B51543B}
-constexpr IID kIidController3 = {
+inline constexpr IID kIidController3 = {
     0xF9614724, 0x5D2B, 0x41DC, {0xAE, 0xF7, 0x73, 0xD6, 0x2B, 0x51, 0x54, 0x3B}};
 // {E562E4F0-D7FA-43AC-8D71-C05150499F00}
-constexpr IID kIidSettings = {0xE562E4F0, 0xD7FA, 0x43AC, {0x8D, 0x71, 0xC0, 0x51, 0x50, 0x49, 0x9F, 0x00}};
+inline constexpr IID kIidSettings = {
+    0xE562E4F0, 0xD7FA, 0x43AC, {0x8D, 0x71, 0xC0, 0x51, 0x50, 0x49, 0x9F, 0x00}};
 // {76ECEACB-0462-4D94-AC83-423A6793775E}
-constexpr IID kIidWebView = {0x76ECEACB, 0x0462, 0x4D94, {0xAC, 0x83, 0x42, 0x3A, 0x67, 0x93, 0x77, 0x5E}};
+inline constexpr IID kIidWebView = {
+    0x76ECEACB, 0x0462, 0x4D94, {0xAC, 0x83, 0x42, 0x3A, 0x67, 0x93, 0x77, 0x5E}};
 // {9E8F0CF8-E670-4B5E-B2BC-73E061E3184C}
-constexpr IID kIidWebView2 = {0x9E8F0CF8, 0xE670, 0x4B5E, {0xB2, 0xBC, 0x73, 0xE0, 0x61, 0xE3, 0x18, 0x4C}};
+inline constexpr IID kIidWebView2 = {
+    0x9E8F0CF8, 0xE670, 0x4B5E, {0xB2, 0xBC, 0x73, 0xE0, 0x61, 0xE3, 0x18, 0x4C}};
 // {A0D6DF20-3B92-416D-AA0C-437A9C727857}
-constexpr IID kIidWebView3 = {0xA0D6DF20, 0x3B92, 0x416D, {0xAA, 0x0C, 0x43, 0x7A, 0x9C, 0x72, 0x78, 0x57}};
+inline constexpr IID kIidWebView3 = {
+    0xA0D6DF20, 0x3B92, 0x416D, {0xAA, 0x0C, 0x43, 0x7A, 0x9C, 0x72, 0x78, 0x57}};
 // {0F99A40C-E962-4207-9E92-E3D542EFF849}
-constexpr IID kIidWebMessageArgs = {
+inline constexpr IID kIidWebMessageArgs = {
     0x0F99A40C, 0xE962, 0x4207, {0x9E, 0x92, 0xE3, 0xD5, 0x42, 0xEF, 0xF8, 0x49}};
 // {4E8A3389-C9D8-4BD2-B6B5-124FEE6CC14D}
-constexpr IID kIidEnvironmentCompleted = {
+inline constexpr IID kIidEnvironmentCompleted = {
     0x4E8A3389, 0xC9D8, 0x4BD2, {0xB6, 0xB5, 0x12, 0x4F, 0xEE, 0x6C, 0xC1, 0x4D}};
 // {6C4819F3-C9B7-4260-8127-C9F5BDE7F68C}
-constexpr IID kIidControllerCompleted = {
+inline constexpr IID kIidControllerCompleted = {
     0x6C4819F3, 0xC9B7, 0x4260, {0x81, 0x27, 0xC9, 0xF5, 0xBD, 0xE7, 0xF6, 0x8C}};
 // {57213F19-00E6-49FA-8E07-898EA01ECBD2}
-constexpr IID kIidWebMessageReceived = {
+inline constexpr IID kIidWebMessageReceived = {
     0x57213F19, 0x00E6, 0x49FA, {0x8E, 0x07, 0x89, 0x8E, 0xA0, 0x1E, 0xCB, 0xD2}};
 // {5C4889F0-5EF6-4C5A-952C-D8F1B92D0574}
-constexpr IID kIidDevToolsCompleted = {
+inline constexpr IID kIidDevToolsCompleted = {
     0x5C4889F0, 0x5EF6, 0x4C5A, {0x95, 0x2C, 0xD8, 0xF1, 0xB9, 0x2D, 0x05, 0x74}};
+
+// {5B495469-E119-438A-9B18-7604F25F2E49}
+inline constexpr IID kIidNavigationStartingArgs = {
+    0x5B495469, 0xE119, 0x438A, {0x9B, 0x18, 0x76, 0x04, 0xF2, 0x5F, 0x2E, 0x49}};
+// {9ADBE429-F36D-432B-9DDC-F8881FBD76E3}
+inline constexpr IID kIidNavigationStarting = {
+    0x9ADBE429, 0xF36D, 0x432B, {0x9D, 0xDC, 0xF8, 0x88, 0x1F, 0xBD, 0x76, 0xE3}};
+// {34ACB11C-FC37-4418-9132-F9C21D1EAFB9}
+inline constexpr IID kIidNewWindowArgs = {
+    0x34ACB11C, 0xFC37, 0x4418, {0x91, 0x32, 0xF9, 0xC2, 0x1D, 0x1E, 0xAF, 0xB9}};
+// {D4C185FE-C81C-4989-97AF-2D3FA7AB5651}
+inline constexpr IID kIidNewWindowRequested = {
+    0xD4C185FE, 0xC81C, 0x4989, {0x97, 0xAF, 0x2D, 0x3F, 0xA7, 0xAB, 0x56, 0x51}};
+// {8155A9A4-1474-4A86-8CAE-151B0FA6B8CA}
+inline constexpr IID kIidProcessFailedArgs = {
+    0x8155A9A4, 0x1474, 0x4A86, {0x8C, 0xAE, 0x15, 0x1B, 0x0F, 0xA6, 0xB8, 0xCA}};
+// {79E0AEA4-990B-42D9-AA1D-0FCC2E5BC7F1}
+inline constexpr IID kIidProcessFailed = {
+    0x79E0AEA4, 0x990B, 0x42D9, {0xAA, 0x1D, 0x0F, 0xCC, 0x2E, 0x5B, 0xC7, 0xF1}};
 
 struct ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2Environment* result) = 0;
@@ -118,6 +158,47 @@ struct ICoreWebView2WebMessageReceivedEventHandler : public IUnknown {
 
 struct ICoreWebView2CallDevToolsProtocolMethodCompletedHandler : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, LPCWSTR result) = 0;
+};
+
+struct ICoreWebView2NavigationStartingEventArgs : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* isUserInitiated) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsRedirected(BOOL* isRedirected) = 0;
+    virtual HRESULT STDMETHODCALLTYPE
+    get_RequestHeaders(ICoreWebView2HttpRequestHeaders** requestHeaders) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* navigationId) = 0;
+};
+
+struct ICoreWebView2NewWindowRequestedEventArgs : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_NewWindow(ICoreWebView2* newWindow) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2** newWindow) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* isUserInitiated) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_WindowFeatures(ICoreWebView2WindowFeatures** value) = 0;
+};
+
+struct ICoreWebView2ProcessFailedEventArgs : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* kind) = 0;
+};
+
+struct ICoreWebView2NavigationStartingEventHandler : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                             ICoreWebView2NavigationStartingEventArgs* args) = 0;
+};
+
+struct ICoreWebView2NewWindowRequestedEventHandler : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                             ICoreWebView2NewWindowRequestedEventArgs* args) = 0;
+};
+
+struct ICoreWebView2ProcessFailedEventHandler : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                             ICoreWebView2ProcessFailedEventArgs* args) = 0;
 };
 
 struct ICoreWebView2Environment : public IUnknown {

@@ -1,6 +1,4 @@
 // What comes back from the page: its messages and its evaluation results.
-#include <vector>
-
 #include "standins/webview/journal.h"
 #include "standins/webview/json_text.h"
 #include "standins/webview/message_args.h"
@@ -74,17 +72,12 @@ void WebView::OnEvaluated(int id, HRESULT result, const std::string& json) {
     Complete(handler, result, json);
 }
 
-void WebView::OnPageMessage(bool isString, const std::string& text) {
+// The message's source is the document that posted, as the host knows it;
+// a post that does not say is the page the host navigated to.
+void WebView::OnPageMessage(bool isString, const std::string& text, const std::string& source) {
     if (closed_ || messageHandlers_.empty()) return;
     const std::wstring json = Wide(isString ? QuoteJson(text) : text);
-    auto args =
-        Ref<MessageArgs>::Adopt(new MessageArgs(source_, json, isString, isString ? Wide(text) : L""));
-    // Handlers may add or remove handlers, or close everything, while they run.
-    std::vector<Ref<ICoreWebView2WebMessageReceivedEventHandler>> handlers;
-    for (const auto& entry : messageHandlers_) handlers.push_back(entry.second);
-    Ref<WebView> self = Ref<WebView>::Retain(this);
-    for (const auto& handler : handlers) {
-        if (closed_) break;
-        handler->Invoke(this, args.get());
-    }
+    auto args = Ref<MessageArgs>::Adopt(new MessageArgs(source.empty() ? source_ : Wide(source), json,
+                                                        isString, isString ? Wide(text) : L""));
+    Raise(messageHandlers_, args.get());
 }

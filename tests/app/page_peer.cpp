@@ -64,29 +64,35 @@ ScopedLocalAppData::~ScopedLocalAppData() {
 }
 
 bool PagePeer::Attach(const std::string& userDataFolder, DWORD ms) {
-    // "http://127.0.0.1:<port>/...", as the runtime writes it.
+    // "http://127.0.0.1:<port>/<token>/...", as the runtime writes it.
     const std::string prefix = "http://127.0.0.1:";
     std::string address;
     return PumpUntil(
         [&] {
-            return ReadWholeFile(JoinPath(userDataFolder, "standin-page-address.txt"), &address) &&
-                   address.compare(0, prefix.size(), prefix) == 0 &&
-                   (port_ = std::atoi(address.c_str() + prefix.size())) > 0;
+            if (!ReadWholeFile(JoinPath(userDataFolder, "standin-page-address.txt"), &address) ||
+                address.compare(0, prefix.size(), prefix) != 0)
+                return false;
+            const std::size_t root = address.find('/', prefix.size());
+            port_ = std::atoi(address.c_str() + prefix.size());
+            root_ = root == std::string::npos ? "" : address.substr(root, address.find('/', root + 1) - root);
+            return port_ > 0 && root_.size() > 1;
         },
         ms);
 }
 
 bool PagePeer::Send(const std::string& json) {
     // The page posts its messages as text, which the host reads as a string.
-    return Request(port_,
-                   "POST /__webview/message HTTP/1.1\r\nX-Webview-Kind: string\r\nContent-Type: text/plain",
-                   json, nullptr);
+    return Request(
+        port_,
+        "POST " + root_ + "/__webview/message HTTP/1.1\r\nX-Webview-Kind: string\r\nContent-Type: text/plain",
+        json, nullptr);
 }
 
 std::string PagePeer::Evaluation(int id) {
     // The script reads "...return (\n<expression>\n); });".
     std::string script;
-    if (!Request(port_, Format("GET /__webview/eval?id=%d&mode=expression HTTP/1.1", id), "", &script))
+    if (!Request(port_, Format("GET %s/__webview/eval?id=%d&mode=expression HTTP/1.1", root_.c_str(), id), "",
+                 &script))
         return "";
     const std::size_t start = script.find("return (\n");
     const std::size_t end = script.rfind("\n); });");

@@ -43,6 +43,7 @@ public:
 
 private:
     int port_ = 0;
+    std::string root_;  // "/<token>": the runtime serves nothing outside it
 };
 
 // The "data" of every message with this "cmd" posted to the page since the
