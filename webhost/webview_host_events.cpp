@@ -24,8 +24,11 @@ using FailureHandler =
     WebViewEventHandler<ICoreWebView2ProcessFailedEventHandler, &IID_ICoreWebView2ProcessFailedEventHandler,
                         ICoreWebView2ProcessFailedEventArgs, &WebViewHost::OnProcessFailed>;
 
-// A text the runtime allocated, as UTF-8; freed in every case.
-std::string TakeText(HRESULT code, LPWSTR text) {
+// A text the runtime allocates for the caller, as UTF-8; freed in every case.
+template <typename Getter>
+std::string TakeText(Getter get) {
+    LPWSTR text = nullptr;
+    const HRESULT code = get(&text);
     std::string utf8 = SUCCEEDED(code) && text != nullptr ? ToUtf8(text) : std::string();
     CoTaskMemFree(text);
     return utf8;
@@ -56,17 +59,19 @@ void WebViewHost::AddEventHandlers() {
 // apps": check the sender's origin, learn.microsoft.com/microsoft-edge/webview2/concepts/security).
 void WebViewHost::OnMessageReceived(ICoreWebView2WebMessageReceivedEventArgs* args) {
     if (closed_ || args == nullptr) return;
-    LPWSTR rawSource = nullptr;
-    const std::string source = TakeText(args->get_Source(&rawSource), rawSource);
+    const std::string source = TakeText([&](LPWSTR* text) { return args->get_Source(text); });
     if (!origin_.Contains(source)) {
         Log("WARN", "忽略来自界面以外的消息：" + source);
         return;
     }
-    LPWSTR text = nullptr;
-    const HRESULT code = args->TryGetWebMessageAsString(&text);
-    const bool received = SUCCEEDED(code) && text != nullptr;
-    // Copied before the listener runs: it may close the host.
-    const std::string message = TakeText(code, text);
+    // Copied before the listener runs: it may close the host. A message
+    // that is not a string gives no text and is dropped.
+    bool received = false;
+    const std::string message = TakeText([&](LPWSTR* text) {
+        const HRESULT code = args->TryGetWebMessageAsString(text);
+        received = SUCCEEDED(code) && *text != nullptr;
+        return code;
+    });
     if (received && listener_ != nullptr) listener_->onMessage(message);
 }
 
@@ -74,8 +79,7 @@ void WebViewHost::OnMessageReceived(ICoreWebView2WebMessageReceivedEventArgs* ar
 // dropped outside the page's own drop targets would otherwise replace it.
 void WebViewHost::OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args) {
     if (closed_ || args == nullptr) return;
-    LPWSTR rawUri = nullptr;
-    const std::string uri = TakeText(args->get_Uri(&rawUri), rawUri);
+    const std::string uri = TakeText([&](LPWSTR* text) { return args->get_Uri(text); });
     if (!origin_.Contains(uri)) {
         args->put_Cancel(TRUE);
         Log("WARN", "已拦截界面以外的导航：" + uri);
@@ -88,8 +92,7 @@ void WebViewHost::OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs*
 // Handled without a window: nothing opens, window.open gives null.
 void WebViewHost::OnNewWindowRequested(ICoreWebView2NewWindowRequestedEventArgs* args) {
     if (closed_ || args == nullptr) return;
-    LPWSTR rawUri = nullptr;
-    const std::string uri = TakeText(args->get_Uri(&rawUri), rawUri);
+    const std::string uri = TakeText([&](LPWSTR* text) { return args->get_Uri(text); });
     args->put_Handled(TRUE);
     Log("WARN", "已拒绝界面打开新窗口：" + uri);
 }

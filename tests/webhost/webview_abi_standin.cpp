@@ -32,6 +32,12 @@ std::vector<AbiId> Ids() {
         {"ICoreWebView2CreateCoreWebView2ControllerCompletedHandler", kIidControllerCompleted},
         {"ICoreWebView2WebMessageReceivedEventHandler", kIidWebMessageReceived},
         {"ICoreWebView2CallDevToolsProtocolMethodCompletedHandler", kIidDevToolsCompleted},
+        {"ICoreWebView2NavigationStartingEventArgs", kIidNavigationStartingArgs},
+        {"ICoreWebView2NavigationStartingEventHandler", kIidNavigationStarting},
+        {"ICoreWebView2NewWindowRequestedEventArgs", kIidNewWindowArgs},
+        {"ICoreWebView2NewWindowRequestedEventHandler", kIidNewWindowRequested},
+        {"ICoreWebView2ProcessFailedEventArgs", kIidProcessFailedArgs},
+        {"ICoreWebView2ProcessFailedEventHandler", kIidProcessFailed},
     };
 }
 

@@ -44,6 +44,12 @@ std::map<std::string, IID> ProgramIds() {
         {"ICoreWebView2WebMessageReceivedEventHandler", IID_ICoreWebView2WebMessageReceivedEventHandler},
         {"ICoreWebView2CallDevToolsProtocolMethodCompletedHandler",
          IID_ICoreWebView2CallDevToolsProtocolMethodCompletedHandler},
+        {"ICoreWebView2NavigationStartingEventArgs", IID_ICoreWebView2NavigationStartingEventArgs},
+        {"ICoreWebView2NavigationStartingEventHandler", IID_ICoreWebView2NavigationStartingEventHandler},
+        {"ICoreWebView2NewWindowRequestedEventArgs", IID_ICoreWebView2NewWindowRequestedEventArgs},
+        {"ICoreWebView2NewWindowRequestedEventHandler", IID_ICoreWebView2NewWindowRequestedEventHandler},
+        {"ICoreWebView2ProcessFailedEventArgs", IID_ICoreWebView2ProcessFailedEventArgs},
+        {"ICoreWebView2ProcessFailedEventHandler", IID_ICoreWebView2ProcessFailedEventHandler},
     };
 }
 

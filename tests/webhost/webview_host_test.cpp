@@ -74,6 +74,12 @@ public:
     std::vector<bool> failures;
 };
 
+std::string Records(const LogCapture& log) {
+    std::string text;
+    for (const auto& record : log.records()) text += record.first + " " + record.second + "\n";
+    return text;
+}
+
 // A top-level window of 800 x 600 client pixels, never shown: under Wine
 // without a window manager, showing and hiding one waits for the X server
 // each time.
@@ -175,7 +181,8 @@ protected:
         HostSteps::SetUp();
         ASSERT_TRUE(Create());
         ASSERT_TRUE(WaitReady());
-        ASSERT_TRUE(PumpUntil([&] { return listener.received("hello"); }, 30000)) << "the page did not load";
+        ASSERT_TRUE(PumpUntil([&] { return listener.received("hello"); }, 30000))
+            << "the page did not load:\n" << Journal() << Records(log);
     }
     // Waits for the page's next message; "" when none came.
     std::string NextMessage() {
