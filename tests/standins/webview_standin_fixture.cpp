@@ -155,9 +155,19 @@ void DevTools::Send(const std::string& text) {
     send(socket_, frame.data(), static_cast<int>(frame.size()), 0);
 }
 
+// Dispatches this thread's messages while it waits: what the browser is
+// waiting for may be a task of the stand-in's in this thread's queue.
 bool DevTools::Fill(size_t bytes) {
     char chunk[65536];
+    const auto readable = [this] {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(socket_, &set);
+        timeval now = {0, 0};
+        return select(0, &set, nullptr, nullptr, &now) != 0;
+    };
     while (buffer_.size() < bytes) {
+        if (!PumpUntil(readable, kSocketWaitMs)) return false;
         const int got = recv(socket_, chunk, sizeof chunk, 0);
         if (got <= 0) return false;
         buffer_.append(chunk, got);

@@ -210,6 +210,40 @@ TEST_F(WebViewStandinPage, KeysReachThePageOnlyOnceTheHostOrAMousePressGaveItThe
     }
 }
 
+TEST_F(WebViewStandinPage, WithoutItsRenderProcessThePageShowsAnErrorAndSendsNothingUntilReloaded) {
+    Create();
+    MessageSeen messages;
+    std::vector<std::string> texts;
+    messages.then = [&](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
+        LPWSTR text = nullptr;
+        texts.push_back(Taken(args->TryGetWebMessageAsString(&text), &text));
+    };
+    FailureSeen failed;
+    const Closing closing(this);
+    EventRegistrationToken token = {};
+    ASSERT_EQ(webview_->add_WebMessageReceived(&messages, &token), S_OK);
+    ASSERT_EQ(webview_->add_ProcessFailed(&failed, &token), S_OK);
+    ShowInBrowser();
+    ASSERT_EQ(failProcess_(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED), 1);
+    ASSERT_TRUE(PumpUntil([&] { return failed.calls == 1; }));
+    // The error shows once the page heard of it.
+    const JsonValue shown = devtools_->Call(
+        "Runtime.evaluate",
+        "{\"awaitPromise\":true,\"returnByValue\":true,\"expression\":\"new Promise((done) => { const look = "
+        "() => "
+        "document.body.textContent.includes('\\u95ee\\u9898') ? done(document.getElementById('field')) : "
+        "setTimeout(look, 10); look(); })\"}");
+    EXPECT_TRUE(shown.find("result").find("value").isNull()) << "the page's content is gone";
+    Run("chrome.webview.postMessage('lost')");
+    ASSERT_TRUE(devtools_->Call("Page.enable").isObject());
+    ASSERT_EQ(webview_->Reload(), S_OK);
+    ASSERT_TRUE(devtools_->WaitForEvent("Page.loadEventFired", ""));
+    Run("chrome.webview.postMessage('after')");
+    ASSERT_TRUE(PumpUntil([&] { return messages.calls == 1; }));
+    EXPECT_EQ(texts[0], "after");
+    EXPECT_EQ(Evaluate("window.marker"), "\"first\"");
+}
+
 TEST_F(WebViewStandinPage, ABrowserThatEndsUnaskedClosesTheWebViewAndANewEnvironmentStartsAnother) {
     Create();
     ShowInBrowser();
