@@ -166,7 +166,7 @@ protected:
     }
 
     TempDir data;
-    ScopedLocalAppData local;
+    TestLocalAppData local;
     AppConfig config;
     NoProbes probes;
     HostEnvironment environment;

@@ -52,15 +52,23 @@ Fn RuntimeExport(const char* name) {
 
 }  // namespace
 
-ScopedLocalAppData::ScopedLocalAppData() {
-    wchar_t buffer[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) saved_.assign(buffer, length);
-    SetEnvironmentVariableW(L"LOCALAPPDATA", ToWide(folder_.path()).c_str());
+namespace {
+
+const TempDir& LocalAppDataFolder() {
+    static const TempDir folder;
+    static const bool set = SetEnvironmentVariableW(L"LOCALAPPDATA", ToWide(folder.path()).c_str()) != FALSE;
+    (void)set;
+    return folder;
 }
 
-ScopedLocalAppData::~ScopedLocalAppData() {
-    SetEnvironmentVariableW(L"LOCALAPPDATA", saved_.empty() ? nullptr : saved_.c_str());
+}  // namespace
+
+TestLocalAppData::TestLocalAppData() {
+    RemoveFile(JoinPath(browserData(), "standin-page-address.txt"));
+}
+
+std::string TestLocalAppData::browserData() const {
+    return LocalAppDataFolder().file("Tavolin\\WebView2");
 }
 
 bool PagePeer::Attach(const std::string& userDataFolder, DWORD ms) {

@@ -13,21 +13,15 @@
 #include "core/json.h"
 #include "support/test_support.h"
 
-// A local application data folder of the test's own for the object's life:
-// the program unpacks its page and keeps the browser's data there, and
-// programs the test starts inherit it.
-class ScopedLocalAppData {
+// The test program's own local application data folder, for its whole run
+// (the program unpacks its page there once per process, and programs the
+// test starts inherit it); each object clears what would show a page peer
+// the address of an earlier test's page.
+class TestLocalAppData {
 public:
-    ScopedLocalAppData();
-    ~ScopedLocalAppData();
-    ScopedLocalAppData(const ScopedLocalAppData&) = delete;
-    ScopedLocalAppData& operator=(const ScopedLocalAppData&) = delete;
+    TestLocalAppData();
     // Where the program keeps the browser's data, which the page peer attaches to.
-    std::string browserData() const { return folder_.file("Tavolin\\WebView2"); }
-
-private:
-    TempDir folder_;
-    std::wstring saved_;
+    std::string browserData() const;
 };
 
 class PagePeer {

@@ -112,7 +112,7 @@ protected:
     std::vector<std::string> Args() const { return {"--multi", "--data", data}; }
 
     TempDir root;
-    ScopedLocalAppData local;
+    TestLocalAppData local;
     std::string data = root.file("data-given");
     ProgramProcess program{root.path()};
 };
