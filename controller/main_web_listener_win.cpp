@@ -1,9 +1,8 @@
-#include "controller/main_web_listener.h"
-
 #include <windows.h>
-
+// shellapi.h needs the types of windows.h first.
 #include <shellapi.h>
 
+#include "controller/main_web_listener.h"
 #include "core/unicode.h"
 
 namespace {

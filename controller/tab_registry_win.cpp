@@ -20,8 +20,10 @@ void MainObserver::OnSessionState(RdpSession* session, SessionState state, std::
     if (session == nullptr) return;
     const std::string mode = SessionModeName(session->mode());
     if (TabEntry* tab = registry_.FindTabOf(session))
-        tab->retoldStateJson = SessionStateJson(session->id(), static_cast<int>(state), code, detail, mode, true);
-    registry_.Post("sessionState", SessionStateJson(session->id(), static_cast<int>(state), code, detail, mode));
+        tab->retoldStateJson =
+            SessionStateJson(session->id(), static_cast<int>(state), code, detail, mode, true);
+    registry_.Post("sessionState",
+                   SessionStateJson(session->id(), static_cast<int>(state), code, detail, mode));
     // A session that was connected once and then ended keeps its tab, which
     // can be reconnected; one that never came up is closed. Not here: the
     // session is inside its own event handling.

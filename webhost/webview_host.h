@@ -8,7 +8,7 @@
 #pragma once
 
 #include <windows.h>
-
+// WebView2.h needs the types of windows.h first.
 #include <WebView2.h>
 
 #include <memory>

@@ -12,13 +12,16 @@
 namespace {
 
 using MessageHandler =
-    WebViewEventHandler<ICoreWebView2WebMessageReceivedEventHandler, &IID_ICoreWebView2WebMessageReceivedEventHandler,
+    WebViewEventHandler<ICoreWebView2WebMessageReceivedEventHandler,
+                        &IID_ICoreWebView2WebMessageReceivedEventHandler,
                         ICoreWebView2WebMessageReceivedEventArgs, &WebViewHost::OnMessageReceived>;
 using NavigationHandler =
-    WebViewEventHandler<ICoreWebView2NavigationStartingEventHandler, &IID_ICoreWebView2NavigationStartingEventHandler,
+    WebViewEventHandler<ICoreWebView2NavigationStartingEventHandler,
+                        &IID_ICoreWebView2NavigationStartingEventHandler,
                         ICoreWebView2NavigationStartingEventArgs, &WebViewHost::OnNavigationStarting>;
 using NewWindowHandler =
-    WebViewEventHandler<ICoreWebView2NewWindowRequestedEventHandler, &IID_ICoreWebView2NewWindowRequestedEventHandler,
+    WebViewEventHandler<ICoreWebView2NewWindowRequestedEventHandler,
+                        &IID_ICoreWebView2NewWindowRequestedEventHandler,
                         ICoreWebView2NewWindowRequestedEventArgs, &WebViewHost::OnNewWindowRequested>;
 using FailureHandler =
     WebViewEventHandler<ICoreWebView2ProcessFailedEventHandler, &IID_ICoreWebView2ProcessFailedEventHandler,
@@ -46,8 +49,9 @@ void WebViewHost::AddEventHandlers() {
     EventRegistrationToken token = {};
     GiveHandler(new MessageHandler(link_),
                 [&](MessageHandler* handler) { return webview_->add_WebMessageReceived(handler, &token); });
-    GiveHandler(new NavigationHandler(link_),
-                [&](NavigationHandler* handler) { return webview_->add_NavigationStarting(handler, &token); });
+    GiveHandler(new NavigationHandler(link_), [&](NavigationHandler* handler) {
+        return webview_->add_NavigationStarting(handler, &token);
+    });
     GiveHandler(new NewWindowHandler(link_),
                 [&](NewWindowHandler* handler) { return webview_->add_NewWindowRequested(handler, &token); });
     GiveHandler(new FailureHandler(link_),
@@ -102,7 +106,8 @@ void WebViewHost::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
     COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
     if (FAILED(args->get_ProcessFailedKind(&kind))) return;
     const RecoveryAction action = failures_.Decide(static_cast<int>(kind), NowMs());
-    LogF(action == RecoveryAction::kNone ? "INFO" : "ERROR", "WebView2 进程异常（类型 %d）", static_cast<int>(kind));
+    LogF(action == RecoveryAction::kNone ? "INFO" : "ERROR", "WebView2 进程异常（类型 %d）",
+         static_cast<int>(kind));
     if (action != RecoveryAction::kNone) Recover(action);
 }
 

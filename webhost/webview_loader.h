@@ -4,10 +4,10 @@
 #pragma once
 
 #include <windows.h>
+// WebView2.h needs the types of windows.h first.
+#include <WebView2.h>
 
 #include <string>
-
-#include <WebView2.h>
 
 // The loader library's one entry point the program calls.
 using CreateWebViewEnvironmentFunction = decltype(&::CreateCoreWebView2EnvironmentWithOptions);

@@ -45,8 +45,9 @@ std::string Describe(HWND window) {
                   "\"hwnd\":\"%llx\",\"x\":%ld,\"y\":%ld,\"w\":%ld,\"h\":%ld,\"cx\":%ld,\"cy\":%ld,"
                   "\"visible\":%s,\"iconic\":%s,\"zoomed\":%s,\"style\":%lu,\"focused\":%s",
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), r.left, r.top,
-                  r.right - r.left, r.bottom - r.top, client.x, client.y, IsWindowVisible(window) ? "true" : "false",
-                  IsIconic(window) ? "true" : "false", IsZoomed(window) ? "true" : "false",
+                  r.right - r.left, r.bottom - r.top, client.x, client.y,
+                  IsWindowVisible(window) ? "true" : "false", IsIconic(window) ? "true" : "false",
+                  IsZoomed(window) ? "true" : "false",
                   static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
                   GetFocus() == window ? "true" : "false");
     return "{\"class\":" + Quoted(className) + ",\"title\":" + Quoted(title) + "," + numbers;
@@ -98,7 +99,8 @@ int TypeFileName(HWND dialog, const wchar_t* path) {
     if (box == nullptr) box = GetDlgItem(dialog, kFileNameEdit);
     if (box == nullptr) return 1;
     SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     return 0;
 }
 

@@ -114,21 +114,14 @@ std::vector<std::string> BrowserArguments(BrowserMode mode, const std::string& u
                                           const std::string& profile, const RECT& placement) {
     std::string chromium = EnvironmentText(L"CHROMIUM");
     if (chromium.empty()) chromium = "/usr/bin/chromium";
-    std::vector<std::string> args = {chromium,
-                                     "--no-sandbox",
-                                     "--disable-gpu",
-                                     "--disable-dev-shm-usage",
-                                     "--no-first-run",
-                                     "--no-default-browser-check",
-                                     "--disable-background-networking",
-                                     "--disable-component-update",
+    std::vector<std::string> args = {chromium, "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                                     "--no-first-run", "--no-default-browser-check",
+                                     "--disable-background-networking", "--disable-component-update",
                                      "--password-store=basic",
                                      // An embedded view shows no browser bars: no offer to
                                      // translate the Chinese page, no warning about the flags.
-                                     "--disable-features=Translate",
-                                     "--test-type",
-                                     "--user-data-dir=" + profile,
-                                     "--remote-debugging-port=0"};
+                                     "--disable-features=Translate", "--test-type",
+                                     "--user-data-dir=" + profile, "--remote-debugging-port=0"};
     // The page's viewport is the host's bounds, as in the embedded view;
     // headless, only its size counts.
     const long width = placement.right - placement.left, height = placement.bottom - placement.top;

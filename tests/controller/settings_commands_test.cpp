@@ -127,8 +127,9 @@ TEST_F(WindowCommands, ReadySendsTheDocumentsAndTheTabsAndAutoConnectsOnce) {
     EXPECT_EQ(page.names(), (std::vector<std::string>{"env", "settings", "servers", "env", "settings",
                                                       "servers", "toast", "env", "settings", "servers"}));
     EXPECT_EQ(page.toasts(), (std::vector<std::string>{std::string("info: ") + kPageRecoveredText}));
-    EXPECT_EQ(tabs.calls, (std::vector<std::string>{"retell", "open " + config.servers[0].id + " a",
-                                                    "open " + config.servers[2].id + " c", "retell", "retell"}));
+    EXPECT_EQ(tabs.calls,
+              (std::vector<std::string>{"retell", "open " + config.servers[0].id + " a",
+                                        "open " + config.servers[2].id + " c", "retell", "retell"}));
     EXPECT_EQ(window.calls, (std::vector<std::string>{"eval timer", "eval timer", "eval timer"}));
     EXPECT_TRUE(log.has("INFO", "页面已就绪（界面 JS 跑起来了）"));
 }
@@ -174,10 +175,8 @@ TEST_F(WindowCommands, ThePagesAnswerDecidesTheNextClose) {
         const char* page;
         bool ready, goneWhileAsked, gone, systemEnd, asks;
     } rows[] = {
-        {"unanswered", true, false, false, false, true},
-        {"never ready", false, false, false, false, false},
-        {"gone", true, false, true, false, false},
-        {"gone while asked", true, true, false, false, true},
+        {"unanswered", true, false, false, false, true}, {"never ready", false, false, false, false, false},
+        {"gone", true, false, true, false, false},       {"gone while asked", true, true, false, false, true},
         {"system end", true, false, false, true, false},
     };
     for (const auto& r : rows) {

@@ -41,7 +41,10 @@ struct AbiSlot {
     const char* call;
     int slot;
 };
-#define ABI_SLOT(I, call) AbiSlot{#I "::" #call, vtable_slot::SlotOf<I>([](I* i) { i->call; })}
+#define ABI_SLOT(I, call)                                              \
+    AbiSlot {                                                          \
+#I "::" #call, vtable_slot::SlotOf < I>([](I* i) { i->call; }) \
+    }
 
 // One row: an interface's name and the id its declarations give it.
 struct AbiId {

@@ -2,10 +2,9 @@
 // declares the same interfaces on its own. Both copies must put every call
 // the program makes on the same slot and give every interface the same id,
 // or the stand-in would answer calls a real runtime routes elsewhere.
+#include <WebView2.h>
 #include <gtest/gtest.h>
 #include <windows.h>
-
-#include <WebView2.h>
 
 #include <map>
 #include <string>

@@ -60,7 +60,9 @@ public:
     void onReady() override { ++ready; }
     void onMessage(const std::string& text) override { messages.push_back(text); }
     void onError(const std::string& text) override { errors.push_back(text); }
-    void onRuntimeMissing() override { errors.push_back(std::string("runtime missing: ") + kRuntimeMissingText); }
+    void onRuntimeMissing() override {
+        errors.push_back(std::string("runtime missing: ") + kRuntimeMissingText);
+    }
     void onPageGone() override { ++gone; }
     void onProcessFailed(bool recovering) override { failures.push_back(recovering); }
     bool received(const std::string& text) const {
@@ -182,7 +184,8 @@ protected:
         ASSERT_TRUE(Create());
         ASSERT_TRUE(WaitReady());
         ASSERT_TRUE(PumpUntil([&] { return listener.received("hello"); }, 30000))
-            << "the page did not load:\n" << Journal() << Records(log);
+            << "the page did not load:\n"
+            << Journal() << Records(log);
     }
     // Waits for the page's next message; "" when none came.
     std::string NextMessage() {
@@ -398,7 +401,8 @@ TEST_F(PageInBrowser, EvaluationsLogTheirValueOrExceptionAReloadLoadsAgainAndClo
 // window refused, and only the page's own documents reach the listener.
 TEST_F(PageInBrowser, TheViewKeepsToThePagesOwnOrigin) {
     host.post("go", R"("https://evil.example/x")");
-    EXPECT_TRUE(PumpUntil([&] { return log.has("WARN", "已拦截界面以外的导航：https://evil.example/x"); }, 10000));
+    EXPECT_TRUE(
+        PumpUntil([&] { return log.has("WARN", "已拦截界面以外的导航：https://evil.example/x"); }, 10000));
     host.post("open", R"("https://evil.example/popup")");
     EXPECT_EQ(NextMessage(), "null");
     EXPECT_TRUE(log.has("WARN", "已拒绝界面打开新窗口：https://evil.example/popup"));
