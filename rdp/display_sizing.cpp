@@ -89,8 +89,10 @@ void RdpSession::FlushPendingSize() {
     SendRemoteSize(size.width, size.height);
 }
 
-void RdpSession::SendRemoteSize(int width, int height) {
-    if (width <= 0 || height <= 0) return;
+void RdpSession::SendRemoteSize(int hostWidth, int hostHeight) {
+    if (hostWidth <= 0 || hostHeight <= 0) return;
+    const PixelSize sent = ProtocolSize(PixelSize{hostWidth, hostHeight});
+    const int width = sent.width, height = sent.height;
     if (width == sizing_.remoteWidth && height == sizing_.remoteHeight) return;
     if (mode_ == SessionMode::Mstsc) {
         sizing_.remoteWidth = width;
@@ -103,8 +105,16 @@ void RdpSession::SendRemoteSize(int width, int height) {
         LogF(kLogDebug, "远端分辨率待生效：%dx%d（等连上后自动切换）", width, height);
         return;
     }
-    Variant args[] = {Variant::Int(width), Variant::Int(height), Variant::Int(width), Variant::Int(height),
-                      Variant::Int(0),     Variant::Int(100),    Variant::Int(100)};
+    // The physical size is the tab's in millimetres at the window's DPI;
+    // orientation landscape, scale factors 100 %.
+    const int dpi = hostWindow_ != nullptr ? static_cast<int>(GetDpiForWindow(hostWindow_)) : 0;
+    Variant args[] = {Variant::Int(width),
+                      Variant::Int(height),
+                      Variant::Int(PhysicalMillimetres(width, dpi)),
+                      Variant::Int(PhysicalMillimetres(height, dpi)),
+                      Variant::Int(0),
+                      Variant::Int(100),
+                      Variant::Int(100)};
     const ComPtr<IDispatch> control = ComPtr<IDispatch>::Retain(dispatch_.get());
     const CallGuard guard = Guard();
     const HRESULT hr =

@@ -6,10 +6,31 @@ bool HasFixedSize(int recordWidth, int recordHeight) {
     return recordWidth >= 1 && recordHeight >= 1;
 }
 
+namespace {
+
+int Within(int value, int low, int high) {
+    return value < low ? low : value > high ? high : value;
+}
+
+}  // namespace
+
+PixelSize ProtocolSize(PixelSize size) {
+    const int width = Within(size.width, sizing::kSmallestDesktop, sizing::kLargestDesktop);
+    return PixelSize{width - width % 2,
+                     Within(size.height, sizing::kSmallestDesktop, sizing::kLargestDesktop)};
+}
+
+int PhysicalMillimetres(int pixels, int dpi) {
+    if (pixels <= 0 || dpi <= 0) return 0;
+    const long long mm =
+        (static_cast<long long>(pixels) * 254 + dpi * 5) / (static_cast<long long>(dpi) * 10);
+    return mm < sizing::kSmallestPhysicalMm || mm > sizing::kLargestPhysicalMm ? 0 : static_cast<int>(mm);
+}
+
 PixelSize DesktopSizeFor(int recordWidth, int recordHeight, PixelSize client) {
-    if (HasFixedSize(recordWidth, recordHeight)) return PixelSize{recordWidth, recordHeight};
-    return PixelSize{client.width < sizing::kSmallestUsableClient ? 1024 : client.width,
-                     client.height < sizing::kSmallestUsableClient ? 768 : client.height};
+    if (HasFixedSize(recordWidth, recordHeight)) return ProtocolSize(PixelSize{recordWidth, recordHeight});
+    return ProtocolSize(PixelSize{client.width < sizing::kSmallestUsableClient ? 1024 : client.width,
+                                  client.height < sizing::kSmallestUsableClient ? 768 : client.height});
 }
 
 bool SmartSizingFor(bool changeRemoteResolution, bool recordSmartSizing) {

@@ -14,6 +14,15 @@ constexpr int kRetries = 3;
 constexpr int kHysteresis = 8;
 // A client area narrower or lower than this is no size for a desktop.
 constexpr int kSmallestUsableClient = 200;
+// The desktop sizes current clients accept, at creation and afterwards
+// (learn.microsoft.com/windows/win32/termserv/imstscax-desktopwidth: 200 to
+// 8192; the monitor layout of [MS-RDPEDISP] 2.2.2.2.1 also wants an even width).
+constexpr int kSmallestDesktop = 200;
+constexpr int kLargestDesktop = 8192;
+// A physical size the protocol takes, in millimetres ([MS-RDPBCGR]
+// 2.2.1.3.10.1: anything outside 10 to 10000 is ignored).
+constexpr int kSmallestPhysicalMm = 10;
+constexpr int kLargestPhysicalMm = 10000;
 }  // namespace sizing
 
 struct PixelSize {
@@ -50,8 +59,17 @@ enum class ResizeStep {
 
 bool HasFixedSize(int recordWidth, int recordHeight);
 
+// The nearest size the protocol carries: each side within 200 to 8192, the
+// width even (one pixel less rather than more than the tab has).
+PixelSize ProtocolSize(PixelSize size);
+
+// The length of so many pixels on a screen of dpi dots per inch, in
+// millimetres, or 0 ("not given") when the protocol would ignore it anyway.
+int PhysicalMillimetres(int pixels, int dpi);
+
 // The size the control's desktop starts with: the record's, or the host's
-// client area (1024 x 768 in a part that is too small).
+// client area (1024 x 768 in a part that is too small); always a size the
+// protocol carries.
 PixelSize DesktopSizeFor(int recordWidth, int recordHeight, PixelSize client);
 
 // SmartSizing is on whenever the picture is stretched, and otherwise as the

@@ -71,10 +71,30 @@ HRESULT RdpControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* 
     });
 }
 
+namespace {
+
+// learn.microsoft.com/windows/win32/termserv/imstscax-desktopwidth (and
+// -desktopheight): 200 to 8192 on current clients; 0 leaves it to the
+// control's own size.
+bool DesktopSideAccepted(long side) {
+    return side == 0 || (side >= 200 && side <= 8192);
+}
+
+// The monitor layout the control sends for UpdateSessionDisplaySettings
+// ([MS-RDPEDISP] 2.2.2.2.1): each side 200 to 8192, the width even.
+bool SessionSizeAccepted(long width, long height) {
+    return width >= 200 && width <= 8192 && width % 2 == 0 && height >= 200 && height <= 8192;
+}
+
+}  // namespace
+
 HRESULT RdpControl::PutProperty(const Member& member, WORD flags, const DISPPARAMS& params, UINT* argErr) {
     Journal("put " + Utf8(member.name) + "=" + ValueText(PutValue(params)));
     const HRESULT check = CheckPut(member, flags, params, argErr);
     if (FAILED(check)) return check;
+    if ((member.id == kDesktopWidth || member.id == kDesktopHeight) &&
+        !DesktopSideAccepted(PutValue(params)->lVal))
+        return E_INVALIDARG;
     properties_.Put(member, params.rgvarg[0]);
     Repaint();
     return S_OK;
@@ -148,6 +168,7 @@ HRESULT RdpControl::InvokeMethod(const Member& member, WORD flags, const DISPPAR
 // desktopScaleFactor, deviceScaleFactor.
 HRESULT RdpControl::UpdateDisplay(const std::vector<long>& arguments, EXCEPINFO* exception) {
     if (state_ != SessionState::kConnected) return E_UNEXPECTED;
+    if (!SessionSizeAccepted(arguments[0], arguments[1])) return E_INVALIDARG;
     const HRESULT failure = TakeUpdateDisplayFailure();
     if (failure != S_OK) return ReportFailure(failure, L"UpdateSessionDisplaySettings", exception);
     remoteKnown_ = true;

@@ -78,13 +78,43 @@ TEST(DisplaySizingRules, DesktopSize) {
         int recordWidth, recordHeight;
         PixelSize client, desktop;
     } sizes[] = {
-        {1600, 900, {800, 600}, {1600, 900}}, {1280, 0, {900, 500}, {900, 500}},
-        {0, 0, {150, 500}, {1024, 500}},      {0, 0, {199, 199}, {1024, 768}},
+        {1600, 900, {800, 600}, {1600, 900}},
+        {1280, 0, {900, 500}, {900, 500}},
+        {0, 0, {150, 500}, {1024, 500}},
+        {0, 0, {199, 199}, {1024, 768}},
         {0, 0, {200, 200}, {200, 200}},
+        // Only sizes the protocol carries: odd widths lose a pixel, a record
+        // beyond the range is brought into it.
+        {0, 0, {1001, 601}, {1000, 601}},
+        {9000, 100, {800, 600}, {8192, 200}},
+        {201, 8193, {800, 600}, {200, 8192}},
     };
     for (const auto& c : sizes) {
         const PixelSize desktop = DesktopSizeFor(c.recordWidth, c.recordHeight, c.client);
         EXPECT_EQ(desktop.width, c.desktop.width) << c.client.width;
         EXPECT_EQ(desktop.height, c.desktop.height) << c.client.height;
     }
+}
+
+// What goes out after connecting: the same range and even widths, and the
+// physical size in millimetres (or 0, "not given", where the protocol would
+// ignore it).
+TEST(DisplaySizingRules, ProtocolSizesAndMillimetres) {
+    const struct {
+        PixelSize host, sent;
+    } sizes[] = {{{1280, 720}, {1280, 720}},
+                 {{1281, 721}, {1280, 721}},
+                 {{10, 10}, {200, 200}},
+                 {{20000, 9000}, {8192, 8192}},
+                 {{201, 200}, {200, 200}}};
+    for (const auto& c : sizes) {
+        const PixelSize sent = ProtocolSize(c.host);
+        EXPECT_EQ(sent.width, c.sent.width) << c.host.width;
+        EXPECT_EQ(sent.height, c.sent.height) << c.host.height;
+    }
+    const struct {
+        int pixels, dpi, mm;
+    } lengths[] = {{1280, 96, 339}, {1280, 192, 169}, {96, 96, 25}, {30, 96, 0}, {8192, 1, 0}, {800, 0, 0}};
+    for (const auto& c : lengths)
+        EXPECT_EQ(PhysicalMillimetres(c.pixels, c.dpi), c.mm) << c.pixels << "@" << c.dpi;
 }

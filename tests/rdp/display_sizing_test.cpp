@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "core/text.h"
+#include "rdp/display_sizing_rules.h"
 #include "rdp/session_test_support.h"
 
 namespace {
 
+// The physical size goes in millimetres; the test's windows are at 96 DPI.
 std::string UpdateCall(int width, int height) {
-    return Format("call UpdateSessionDisplaySettings %d %d %d %d 0 100 100", width, height, width, height);
+    return Format("call UpdateSessionDisplaySettings %d %d %d %d 0 100 100", width, height,
+                  PhysicalMillimetres(width, 96), PhysicalMillimetres(height, 96));
 }
 
 class DisplaySizing : public PeerSession {
@@ -58,6 +61,23 @@ TEST_F(DisplaySizing, ASecondChangeWithinTheIntervalWaitsForTheTimer) {
     PumpFor(200);
     EXPECT_EQ(Sends(), 2);
     EXPECT_EQ(session.remoteWidth(), 1210);
+}
+
+// A tab of an odd width, or smaller than any desktop, still gets a desktop:
+// the nearest size the control accepts, never one it refuses.
+TEST_F(DisplaySizing, AnOddOrTinyTabGetsTheNearestSizeTheProtocolCarries) {
+    ConnectAt(1000, 600, true);
+    const struct {
+        int width, height, sentWidth, sentHeight;
+    } sizes[] = {{1101, 651, 1100, 651}, {150, 120, 200, 200}};
+    for (const auto& c : sizes) {
+        clock.now += 1000;
+        Resize(c.width, c.height);
+        EXPECT_EQ(control.Journal("call UpdateSessionDisplaySettings").back(),
+                  UpdateCall(c.sentWidth, c.sentHeight));
+        EXPECT_EQ(session.remoteWidth(), c.sentWidth);
+        EXPECT_EQ(session.remoteHeight(), c.sentHeight);
+    }
 }
 
 TEST_F(DisplaySizing, AFixedSizeRecordNeverChangesTheRemoteResolution) {
