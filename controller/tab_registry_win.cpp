@@ -24,6 +24,10 @@ void MainObserver::OnSessionState(RdpSession* session, SessionState state, std::
             SessionStateJson(session->id(), static_cast<int>(state), code, detail, mode, true);
     registry_.Post("sessionState",
                    SessionStateJson(session->id(), static_cast<int>(state), code, detail, mode));
+    // Only the session in front takes the keyboard as it connects.
+    if (state == SessionState::Connected && session == registry_.ActiveSession() &&
+        !registry_.contentHidden())
+        session->Focus();
     // A session that was connected once and then ended keeps its tab, which
     // can be reconnected; one that never came up is closed. Not here: the
     // session is inside its own event handling.

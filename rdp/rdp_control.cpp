@@ -152,7 +152,10 @@ void RdpSession::ApplySettings(const ServerRecord& server) {
 
 void RdpSession::ApplyAdvancedSettings(IDispatch* advanced, const ServerRecord& server) {
     DispatchPut(advanced, L"RDPPort", Variant::Int(server.port < 1 ? kDefaultRdpPort : server.port));
-    DispatchPut(advanced, L"GrabFocusOnConnect", Variant::Bool(true));
+    // Not the control's own grab: it takes the keyboard while connecting,
+    // also for a tab in the back (auto-connect opens several at start). The
+    // tab registry gives the keyboard to the session in front when it connects.
+    DispatchPut(advanced, L"GrabFocusOnConnect", Variant::Bool(false));
     DispatchPut(advanced, L"EnableAutoReconnect", Variant::Bool(true));
     DispatchPut(advanced, L"RedirectPrinters", Variant::Bool(false));
     LogSettingResult(L"EnableCredSspSupport",

@@ -203,6 +203,15 @@ HRESULT RdpControl::Connect() {
 
     state_ = SessionState::kConnecting;
     lastReason_ = 0;
+    // "Specifies if the client control should have the focus while
+    // connecting" (imsrdpclientadvancedsettings-grabfocusonconnect.md); a
+    // window of another process keeps it.
+    if (advanced_.Number(AdvancedMember(kGrabFocusOnConnect)) != 0 && view_ != nullptr) {
+        DWORD focusProcess = 0;
+        const HWND focused = GetFocus();
+        if (focused != nullptr) GetWindowThreadProcessId(focused, &focusProcess);
+        if (focused == nullptr || focusProcess == GetCurrentProcessId()) SetFocus(view_);
+    }
     remoteKnown_ = true;
     remoteWidth_ = properties_.Number(ControlMember(kDesktopWidth));
     remoteHeight_ = properties_.Number(ControlMember(kDesktopHeight));

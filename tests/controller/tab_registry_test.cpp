@@ -143,6 +143,22 @@ TEST_F(TabRegistryTest, OpeningTellsThePageFirstAndOnlyAFailedFirstConnectionClo
     EXPECT_FALSE(Posted("tabClosed", "{\"id\":\"up\"}"));
 }
 
+// Tabs opened one after another (auto-connect at start) connect in their
+// own time: only the one in front when it connects takes the keyboard.
+TEST_F(TabRegistryTest, OnlyTheTabInFrontTakesTheKeyboardWhenItConnects) {
+    RdpTestPeer first, second;
+    registry->OpenTab(Server("a", first.port()));
+    registry->OpenTab(Server("b", second.port()));
+    ASSERT_TRUE(registry->ActivateTab("a"));
+    const RdpSession& a = *registry->FindTab("a")->session;
+    const RdpSession& b = *registry->FindTab("b")->session;
+    ASSERT_TRUE(PumpUntil(
+        [&] { return a.state() == SessionState::Connected && b.state() == SessionState::Connected; }));
+    const HWND focused = GetFocus();
+    EXPECT_TRUE(focused == a.controlWindow() || IsChild(a.controlWindow(), focused));
+    EXPECT_FALSE(focused == b.controlWindow() || IsChild(b.controlWindow(), focused));
+}
+
 TEST_F(TabRegistryTest, TheActiveTabCoversTheContentAreaAndMovesOnSwitchAndClose) {
     registry->SwitchTab(1);  // no tabs: nothing
     EXPECT_TRUE(TakeEvents().empty());

@@ -59,7 +59,7 @@ TEST_F(ControlCreation, SettingsGoInTheirOrderBeforeConnect) {
         "put ColorDepth=i4:32",
         "get AdvancedSettings2",
         "put AdvancedSettings2.RDPPort=i4:3389",
-        "put AdvancedSettings2.GrabFocusOnConnect=bool:-1",
+        "put AdvancedSettings2.GrabFocusOnConnect=bool:0",
         "put AdvancedSettings2.EnableAutoReconnect=bool:-1",
         "put AdvancedSettings2.RedirectPrinters=bool:0",
         "put AdvancedSettings2.EnableCredSspSupport=bool:-1",
