@@ -74,15 +74,16 @@ scenario('a double-click opens a connected tab over the content area; tabs switc
   }
 });
 
-// What a real machine has: the client in the system folder. The same program
-// beside the test programs, on the search path, must never be the one run.
+// What a real machine has: the client in the system folder. A program of the
+// same name beside tavolin.exe, or on the search path, must never be the one run.
 const SYSTEM_CLIENT = path.join(process.env.WINEPREFIX || '', 'drive_c', 'windows', 'system32', 'mstsc.exe');
+const BESIDE_PROGRAM = path.join(BUILD, 'mstsc.exe');
 const clientCommandLines = () => spawnSync('pgrep', ['-af', 'mstsc.exe'], { encoding: 'utf8' }).stdout.trim().split('\n').filter(Boolean);
 
 scenario('without a registered control the tab runs the system\'s external client: its prompts stay the user\'s for as long as they take, then its main window is embedded', async (open) => {
   const peer = await answeringPeer();
   await registerControl(false);
-  fs.copyFileSync(path.join(BUILD, 'tests', 'mstsc.exe'), SYSTEM_CLIENT);
+  for (const place of [SYSTEM_CLIENT, BESIDE_PROGRAM]) fs.copyFileSync(path.join(BUILD, 'tests', 'mstsc.exe'), place);
   try {
     const program = open();
     program.writeConfig({ servers: [server('0000000000000001', peer.port, '外部')], ping: { intervalSec: 0 } });
@@ -111,12 +112,21 @@ scenario('without a registered control the tab runs the system\'s external clien
     assert.equal(await page.locator(tab('外部')).count(), 1);
     assert.ok(client.w > 100 && client.h > 100);
     assert.ok(!(await windowsOf('mstsc.exe')).some((w) => w.class === 'TscShellContainerClass'), 'no main window left outside the tab');
+
+    // The menu's "用系统 mstsc 打开" starts the system folder's client as well, outside the tab.
+    const pids = () => clientCommandLines().map((l) => Number(l.split(' ')[0]));
+    const before = pids();
+    await page.click(item('外部'), { button: 'right' });
+    await page.click('#ctxMenu >> text=用系统 mstsc 打开');
+    const [started] = await until('a client of its own', () => { const added = pids().filter((p) => !before.includes(p)); return added.length === 1 && added; }, 15000);
+    assert.ok(clientCommandLines().every((l) => /system32\\mstsc\.exe/i.test(l)), clientCommandLines().join('\n'));
+    process.kill(started, 'SIGKILL');
     // Closing the program ends the client it started.
     assert.equal(await program.quit(), 0);
     await until('the client ended', () => clientCommandLines().length === 0, 10000);
   } finally {
     await registerControl(true);
     await peer.close();
-    fs.rmSync(SYSTEM_CLIENT, { force: true, maxRetries: 20, retryDelay: 250 });
+    for (const place of [SYSTEM_CLIENT, BESIDE_PROGRAM]) fs.rmSync(place, { force: true, maxRetries: 20, retryDelay: 250 });
   }
 });
