@@ -58,6 +58,7 @@ set(TAVOLIN_WIN32_SOURCES
   rdp/session_site.cpp
   rdp/rdp_frame.cpp
   rdp/external_client.cpp
+  rdp/session_external_client.cpp
   rdp/client_reaper.cpp
   app/ui_resources.cpp
   app/main_window.cpp

@@ -21,8 +21,8 @@ public:
     void ToggleMaximize() override;
     void RestartProbeTimer(unsigned periodMs) override;
     void ArmEvalTimer() override;
-    // "mstsc.exe" through the shell, with the normal show command; the
-    // outcome is not followed.
+    // The system folder's mstsc.exe through the shell, with the normal show
+    // command; the outcome is not followed.
     void OpenExternalClient(const std::string& arguments) override;
 
 private:

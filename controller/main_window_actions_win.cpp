@@ -5,6 +5,7 @@
 #include "controller/main_window_actions.h"
 #include "controller/main_window_messages.h"
 #include "core/unicode.h"
+#include "rdp/external_client.h"
 
 // Without a window nothing is posted: a null window would make the message
 // a thread message that no window procedure sees.
@@ -35,5 +36,9 @@ void MainWindowActions::ArmEvalTimer() {
 }
 
 void MainWindowActions::OpenExternalClient(const std::string& arguments) {
-    ShellExecuteW(nullptr, L"open", L"mstsc.exe", ToWide(arguments).c_str(), nullptr, SW_SHOWNORMAL);
+    // By its full path: a bare name would be looked for in this program's
+    // folder and the current folder before the system folder.
+    const std::wstring program = SystemClientProgram();
+    if (program.empty()) return;
+    ShellExecuteW(nullptr, L"open", program.c_str(), ToWide(arguments).c_str(), nullptr, SW_SHOWNORMAL);
 }

@@ -92,7 +92,7 @@ bool RdpSession::Connect(const ServerRecord& server, IRdpObserver* observer, boo
         InvokeLogged(L"Connect");
         return true;
     }
-    if (LaunchExternalClient(server_)) return true;
+    if (StartExternalClient()) return true;
     SetState(SessionState::Failed, -1,
              IsSafeClientHost(server_.host) ? "无法创建远程桌面会话（控件与 mstsc 都不可用）"
                                             : "主机地址含有空格、引号或控制字符，无法打开会话");
@@ -232,21 +232,14 @@ LRESULT RdpSession::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kResizeTimer) {
                 FlushPendingSize();
-            } else if (wParam == kClientSearchTimer) {
-                SearchClientWindow();
-            } else if (wParam == kClientEndTimer) {
-                OnClientEndTick();
+            } else if (ExternalClient::OwnsTimer(wParam)) {
+                OnClientTimer(wParam);
             } else {
                 break;
             }
             return 0;
         case WM_PARENTNOTIFY:
-            // The embedded client closed its window by itself: the handle
-            // must not be used again once another window may carry it.
-            if (LOWORD(wParam) == WM_DESTROY && reinterpret_cast<HWND>(lParam) == controlWindow_ &&
-                mode_ == SessionMode::Mstsc) {
-                controlWindow_ = nullptr;
-            }
+            if (LOWORD(wParam) == WM_DESTROY) OnClientWindowDestroyed(reinterpret_cast<HWND>(lParam));
             break;
         case WM_EXITSIZEMOVE:
             OnExitSizeMove();

@@ -16,12 +16,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "config/app_config.h"
 #include "core/com_ptr.h"
 #include "core/win_handle.h"
 #include "rdp/dispatch_calls.h"
 #include "rdp/display_sizing_rules.h"
+#include "rdp/external_client.h"
 #include "rdp/session_state.h"
 
 class RdpFrame;
@@ -79,12 +81,12 @@ public:
     int remoteWidth() const { return sizing_.remoteWidth; }
     int remoteHeight() const { return sizing_.remoteHeight; }
 
-    // The external client's window search: attempts, and the pause after
-    // each unsuccessful one. 200 and 100 ms unless changed.
-    void SetClientWindowSearch(int attempts, DWORD pauseMs);
+    // The external client this session starts when it cannot use a control:
+    // the system's one unless changed before Connect.
+    void SetExternalClientOptions(ExternalClientOptions options) { clientOptions_ = std::move(options); }
     // True while the external client's window is still looked for, or the
     // client is being waited for after Disconnect.
-    bool WaitingForClient() const { return clientSearchesLeft_ > 0 || clientEndDeadline_ != 0; }
+    bool WaitingForClient() const { return external_ && external_->waiting(); }
 
     // IUnknown, shared by every face.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
@@ -133,11 +135,8 @@ public:
 
 private:
     // The host window's timers: the resize throttle and its retries share
-    // one; the external client's window search and the wait for it to end
-    // after Disconnect have one each.
+    // one; the external client has its own (ExternalClient::OwnsTimer).
     static constexpr UINT_PTR kResizeTimer = 1;
-    static constexpr UINT_PTR kClientSearchTimer = 2;
-    static constexpr UINT_PTR kClientEndTimer = 3;
 
     // Whatever the session calls out to (its observer, the control) may
     // close it, or even delete it, before the call returns. Code that goes
@@ -195,18 +194,13 @@ private:
     void RedrawControl();
     void FlipSmartSizing();
 
-    // The external client.
-    bool LaunchExternalClient(const ServerRecord& server);
-    HWND FindClientWindow() const;
-    void SearchClientWindow();
-    void StopClientSearch();
-    void EmbedClientWindow(HWND window);
+    // The external client: what each of its steps means for the session.
+    bool StartExternalClient();
+    void OnClientTimer(UINT_PTR id);
+    void OnClientStep(ExternalClient::Step step);
+    void OnClientWindowDestroyed(HWND window);
     void AskClientToClose();
-    bool PostCloseToClientWindow();
-    void OnClientEndTick();
-    void FinishClientEnd();
     void ReleaseExternalClient();
-    void KillHostTimer(UINT_PTR id);
 
     HWND hostWindow_ = nullptr;
     HWND controlWindow_ = nullptr;
@@ -224,18 +218,14 @@ private:
     DWORD adviseCookie_ = 0;
     std::unique_ptr<RdpFrame> frame_;
     ComPtr<RdpEventSink> eventSink_;
-    UniqueHandle process_;
-    DWORD processId_ = 0;
     RemoteSizing sizing_;
     bool resizeTimerPending_ = false;
     int controlRectWidth_ = 0;
     int controlRectHeight_ = 0;
     bool changeRemoteResolution_ = true;
 
-    int clientSearchAttempts_ = 200;
-    DWORD clientSearchPauseMs_ = 100;
-    int clientSearchesLeft_ = 0;
-    DWORD clientEndDeadline_ = 0;  // 0: not waiting for the client to end
+    ExternalClientOptions clientOptions_;
+    std::unique_ptr<ExternalClient> external_;
 
     bool created_ = false;
     bool connectStarted_ = false;

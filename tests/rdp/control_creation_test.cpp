@@ -206,6 +206,7 @@ TEST_F(ControlCreation, EachFailingStepFallsBackToTheExternalClient) {
         LogCapture attempt;
         RecordingObserver reports;
         RdpSession session;
+        session.SetExternalClientOptions(ExternalClientOptions{StandinClientProgram()});
         ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
         EXPECT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &reports, true)) << c.option;
         EXPECT_TRUE(attempt.has("WARN", c.warning)) << c.option;

@@ -10,6 +10,8 @@
 namespace {
 
 constexpr RECT kHostRect = {0, 0, 900, 500};
+constexpr wchar_t kMainClass[] = L"TscShellContainerClass";
+constexpr wchar_t kDialogClass[] = L"TavolinMstscDialog";  // the stand-in's status and prompts
 
 // The stand-in client's behaviours (see standins/mstsc) for the processes
 // started while the object lives.
@@ -23,18 +25,34 @@ public:
     ClientBehaviours& operator=(const ClientBehaviours&) = delete;
 };
 
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
 // Top-level windows of stand-in clients, from whatever process.
 int ClientWindowsOnScreen() {
     int count = 0;
     EnumWindows(
         [](HWND window, LPARAM context) -> BOOL {
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (std::wstring(name) == L"TavolinMstscStandIn") ++*reinterpret_cast<int*>(context);
+            const std::wstring name = ClassOf(window);
+            if (name == kMainClass || name == kDialogClass) ++*reinterpret_cast<int*>(context);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&count));
     return count;
+}
+
+// The stand-in's credential prompt, while it is on screen.
+HWND Prompt() {
+    return FindWindowW(kDialogClass, L"Windows 安全中心");
+}
+
+// The user clicks one of the prompt's buttons, as the button tells it.
+void Answer(HWND prompt, int button) {
+    PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(prompt, button)));
 }
 
 std::wstring Title(HWND window) {
@@ -54,10 +72,49 @@ bool ProcessRuns(DWORD id) {
     return process.valid() && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
-class ExternalClient : public SessionTest {
+std::wstring ImageOf(DWORD id) {
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    if (!process.valid() || !QueryFullProcessImageNameW(process.get(), 0, path, &length))
+        return std::wstring();
+    return std::wstring(path, length);
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The current folder for the object's life, and a program copied elsewhere
+// until it ends, however the test ends.
+class Surroundings {
+public:
+    explicit Surroundings(const std::wstring& folder) {
+        GetCurrentDirectoryW(MAX_PATH, previous_);
+        SetCurrentDirectoryW(folder.c_str());
+    }
+    ~Surroundings() {
+        if (!copy_.empty()) DeleteFileW(copy_.c_str());
+        SetCurrentDirectoryW(previous_);
+    }
+    Surroundings(const Surroundings&) = delete;
+    Surroundings& operator=(const Surroundings&) = delete;
+    bool Copy(const std::wstring& from, const std::wstring& to) {
+        if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) return false;
+        copy_ = to;
+        return true;
+    }
+
+private:
+    wchar_t previous_[MAX_PATH] = {};
+    std::wstring copy_;
+};
+
+class ExternalClientTab : public SessionTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(control.ok());
+        session.SetExternalClientOptions(ExternalClientOptions{StandinClientProgram(), 20});
         ASSERT_TRUE(session.Create(parent.get(), kHostRect, "ext"));
     }
     void TearDown() override {
@@ -71,6 +128,12 @@ protected:
         ASSERT_TRUE(session.Connect(server, &observer, true));
         ASSERT_TRUE(PumpUntil([&] { return session.controlWindow() != nullptr; }));
     }
+    // Connects a client that asks for credentials and waits for its prompt.
+    HWND ConnectToPrompt(const ServerRecord& server) {
+        EXPECT_TRUE(session.Connect(server, &observer, true));
+        EXPECT_TRUE(PumpUntil([] { return Prompt() != nullptr; }));
+        return Prompt();
+    }
 
     StandinControl control{L""};  // no ProgID: the control is never found
     RdpSession session;
@@ -78,17 +141,19 @@ protected:
 
 }  // namespace
 
-TEST_F(ExternalClient, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
+TEST_F(ExternalClientTab, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
     ConnectEmbedded(TestServer("db.example", 0));
-    ASSERT_EQ(observer.reports.size(), 2u);
-    EXPECT_EQ(observer.last().text(), "1 0 mstsc 已用系统 mstsc 打开会话");
+    EXPECT_EQ(observer.texts(), (std::vector<std::string>{"1 0 none 正在连接 db.example ...",
+                                                          "1 0 mstsc 等待远程桌面客户端窗口…",
+                                                          "1 0 mstsc 已用系统 mstsc 打开会话"}));
     // The client reports nothing, so no deadline may close its tab.
     EXPECT_EQ(session.connectDeadline(), 0u);
     EXPECT_TRUE(log.hasPrefix("INFO", "mstsc.exe 窗口已内嵌，pid="));
 
     HWND client = session.controlWindow();
     EXPECT_EQ(GetParent(client), session.hostWindow());
-    EXPECT_EQ(Title(client), L"远程桌面连接 - db.example:3389");  // port 0 asks for 3389
+    EXPECT_EQ(ClassOf(client), kMainClass);
+    EXPECT_EQ(Title(client), L"db.example:3389 - 远程桌面连接");  // port 0 asks for 3389
     const LONG_PTR style = GetWindowLongPtrW(client, GWL_STYLE);
     EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE), static_cast<LONG_PTR>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
@@ -118,51 +183,74 @@ TEST_F(ExternalClient, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
     EXPECT_EQ(session.state(), SessionState::Connecting);
 }
 
-TEST_F(ExternalClient, ConnectDoesNotWaitForTheClientsWindowNorKeepsOneThatClosed) {
-    // The main window comes 500 ms late, with a dialog it owns.
-    ClientBehaviours behaviours(L"narrow-first,owned");
-    ASSERT_TRUE(session.Connect(TestServer("db.example", 3390), &observer, true));
-    EXPECT_EQ(session.controlWindow(), nullptr);
+// The status window and the credential prompt come first and are the
+// user's: they stay top-level windows, and the client is left to them for
+// as long as the user takes.
+TEST_F(ExternalClientTab, OnlyTheMainWindowIsEmbeddedAndTheUserTakesTheirTimeOverThePrompt) {
+    ClientBehaviours behaviours(L"prompt,owned");
+    HWND prompt = ConnectToPrompt(TestServer("db.example", 3390));
+    ASSERT_NE(prompt, nullptr);
     EXPECT_TRUE(session.WaitingForClient());
-    EXPECT_EQ(observer.reports.size(), 1u);
-    // The narrow window and the dialog are skipped; the main one is embedded when it comes.
-    ASSERT_TRUE(PumpUntil([&] { return observer.reports.size() == 2; }));
-    EXPECT_EQ(observer.last().detail, "已用系统 mstsc 打开会话");
-    EXPECT_EQ(Title(session.controlWindow()), L"远程桌面连接 - db.example:3390");
+    EXPECT_EQ(observer.last().text(), "1 0 mstsc 等待远程桌面客户端窗口…");
+    // Ten times the old limit of 200 looks at this pause: nothing may give
+    // up on the client while the prompt waits for its answer.
+    PumpFor(2500);
+    EXPECT_EQ(session.controlWindow(), nullptr);
+    EXPECT_EQ(observer.last().detail, "等待远程桌面客户端窗口…");
+    EXPECT_EQ(GetAncestor(prompt, GA_ROOT), prompt);
+    const DWORD client = ProcessOf(prompt);
+    EXPECT_TRUE(ProcessRuns(client));
+
+    Answer(prompt, IDOK);
+    ASSERT_TRUE(PumpUntil([&] { return observer.last().detail == "已用系统 mstsc 打开会话"; }));
+    EXPECT_EQ(ClassOf(session.controlWindow()), kMainClass);
+    EXPECT_EQ(Title(session.controlWindow()), L"db.example:3390 - 远程桌面连接");
     EXPECT_FALSE(session.WaitingForClient());
+    // The dialog the main window owns stays a top-level window too.
+    HWND owned = FindWindowW(kDialogClass, L"远程桌面连接");
+    ASSERT_NE(owned, nullptr);
+    EXPECT_EQ(GetAncestor(owned, GA_ROOT), owned);
 
     // Closed by the user inside the tab, the window is forgotten.
-    HWND client = session.controlWindow();
-    PostMessageW(client, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(client); }));
+    HWND embedded = session.controlWindow();
+    PostMessageW(embedded, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(embedded); }));
     EXPECT_TRUE(PumpUntil([&] { return session.controlWindow() == nullptr; }));
     EXPECT_EQ(session.state(), SessionState::Connecting);
 }
 
-// No control is registered and the client never shows a usable window: the
-// session fails in mode "none", and the client is ended.
-TEST_F(ExternalClient, NeitherControlNorClientWindowFailsWithModeNone) {
-    ClientBehaviours behaviours(L"narrow-only");
-    session.SetClientWindowSearch(15, 50);
-    // The client starts; that it never shows a main window is found later.
-    EXPECT_TRUE(session.Connect(TestServer("db01.example", 3390), &observer, true));
+// A client that ends before it shows its main window (the user cancelled its
+// prompt) fails the session in mode "none"; a tab closed while the prompt
+// waits ends the client.
+TEST_F(ExternalClientTab, ACancelledPromptFailsTheSessionAndClosingTheTabEndsTheClient) {
+    ClientBehaviours behaviours(L"prompt");
+    HWND prompt = ConnectToPrompt(TestServer("db01.example", 3390));
+    ASSERT_NE(prompt, nullptr);
+    Answer(prompt, IDCANCEL);
     ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Failed); }));
-    EXPECT_EQ(observer.texts(),
-              (std::vector<std::string>{"1 0 none 正在连接 db01.example ...",
-                                        "4 -1 none 无法创建远程桌面会话（控件与 mstsc 都不可用）"}));
+    EXPECT_EQ(observer.texts(), (std::vector<std::string>{"1 0 none 正在连接 db01.example ...",
+                                                          "1 0 mstsc 等待远程桌面客户端窗口…",
+                                                          "4 -1 none 远程桌面客户端没有打开会话就退出了"}));
     EXPECT_EQ(session.connectDeadline(), 0u);
     EXPECT_TRUE(log.has("WARN", "系统里找不到 MsTscAx 控件注册，改用 mstsc.exe 模式"));
-    EXPECT_TRUE(log.has("ERROR", "等待 mstsc.exe 窗口超时"));
-    // The narrow window went with its terminated process.
-    EXPECT_TRUE(PumpUntil([] { return ClientWindowsOnScreen() == 0; }, 3000));
+    EXPECT_TRUE(log.has("WARN", "mstsc.exe 没有打开主窗口就退出了"));
     // Disconnect in mode "none" still reports the user's disconnect.
     session.Disconnect();
     EXPECT_EQ(observer.last().text(), "3 1 none 已断开");
+
+    RdpSession second;
+    second.SetExternalClientOptions(ExternalClientOptions{StandinClientProgram(), 20});
+    ASSERT_TRUE(second.Create(parent.get(), kHostRect, "ext2"));
+    ASSERT_TRUE(second.Connect(TestServer("db02.example", 3390), nullptr, true));
+    ASSERT_TRUE(PumpUntil([] { return Prompt() != nullptr; }));
+    const DWORD waiting = ProcessOf(Prompt());
+    second.Close();
+    EXPECT_TRUE(PumpUntil([&] { return !ProcessRuns(waiting) && Prompt() == nullptr; }, 5000));
 }
 
 // Disconnect returns at once and reports once the client has gone; one that
 // ignores the request is ended after its grace time.
-TEST_F(ExternalClient, DisconnectReportsOnceTheClientHasGone) {
+TEST_F(ExternalClientTab, DisconnectReportsOnceTheClientHasGone) {
     ClientBehaviours behaviours(L"ignore-close");
     ConnectEmbedded(TestServer("db.example", 3390));
     const DWORD disconnected = ProcessOf(session.controlWindow());
@@ -177,6 +265,7 @@ TEST_F(ExternalClient, DisconnectReportsOnceTheClientHasGone) {
 
     // Close hands a second such client to the reaper and returns at once.
     RdpSession second;
+    second.SetExternalClientOptions(ExternalClientOptions{StandinClientProgram(), 20});
     ASSERT_TRUE(second.Create(parent.get(), kHostRect, "ext2"));
     ASSERT_TRUE(second.Connect(TestServer("db.example", 3391), nullptr, true));
     ASSERT_TRUE(PumpUntil([&] { return second.controlWindow() != nullptr; }));
@@ -189,9 +278,44 @@ TEST_F(ExternalClient, DisconnectReportsOnceTheClientHasGone) {
     EXPECT_TRUE(PumpUntil([&] { return !ProcessRuns(closed) && PendingClientReaps() == 0; }, 6000));
 }
 
-TEST_F(ExternalClient, AHostThatWouldAddArgumentsIsRefused) {
+TEST_F(ExternalClientTab, AHostThatWouldAddArgumentsIsRefused) {
     EXPECT_FALSE(session.Connect(TestServer("db.example /admin", 3390), &observer, true));
     EXPECT_TRUE(log.has("ERROR", "主机地址含有空格、引号或控制字符，不能交给 mstsc.exe：db.example /admin"));
-    EXPECT_FALSE(log.hasPrefix("ERROR", "等待 mstsc.exe"));  // no client was started
+    EXPECT_FALSE(log.hasPrefix("ERROR", "启动"));  // no client was started
     EXPECT_EQ(observer.last().text(), "4 -1 none 主机地址含有空格、引号或控制字符，无法打开会话");
+}
+
+// By itself a session starts the client of the system folder only: one of
+// the same name beside this program, or in the current folder, is never run.
+TEST(ExternalClientProgram, OnlyTheSystemFoldersClientIsStarted) {
+    const std::wstring system = SystemClientProgram();
+    if (GetFileAttributesW(system.c_str()) != INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "this system has a client of its own";
+    const std::wstring beside = StandinClientProgram();
+    Surroundings surroundings(beside.substr(0, beside.find_last_of(L'\\')));
+    StandinControl control{L""};
+    ParentWindow parent;
+    LogCapture log;
+    const auto start = [&](RdpSession& session, RecordingObserver& observer) {
+        EXPECT_TRUE(session.Create(parent.get(), kHostRect, "sys"));
+        return session.Connect(TestServer("db.example", 3390), &observer, true);
+    };
+    {
+        RdpSession session;
+        RecordingObserver observer;
+        EXPECT_FALSE(start(session, observer));
+        EXPECT_EQ(observer.last().text(), "4 -1 none 无法创建远程桌面会话（控件与 mstsc 都不可用）");
+    }
+    // With one in the system folder, that one runs.
+    ASSERT_TRUE(surroundings.Copy(beside, system));
+    DWORD client = 0;
+    {
+        RdpSession session;
+        RecordingObserver observer;
+        EXPECT_TRUE(start(session, observer));
+        EXPECT_TRUE(PumpUntil([&] { return session.controlWindow() != nullptr; }));
+        client = ProcessOf(session.controlWindow());
+        EXPECT_TRUE(SamePath(ImageOf(client), system)) << ImageOf(client).size();
+    }
+    EXPECT_TRUE(PumpUntil([&] { return !ProcessRuns(client) && PendingClientReaps() == 0; }, 5000));
 }

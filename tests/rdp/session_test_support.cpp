@@ -136,6 +136,13 @@ HRESULT StandinControl::CanUnloadNow() const {
     return canUnload != nullptr ? canUnload() : E_NOTIMPL;
 }
 
+std::wstring StandinClientProgram() {
+    wchar_t self[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self, length);
+    return path.substr(0, path.find_last_of(L'\\') + 1) + L"mstsc.exe";
+}
+
 ServerRecord TestServer(const std::string& host, int port) {
     ServerRecord server;
     server.id = "0123456789abcdef";

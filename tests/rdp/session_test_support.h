@@ -107,6 +107,10 @@ public:
     static inline DWORD now = 0;
 };
 
+// The stand-in external client, built beside the test programs. Sessions
+// are pointed at it; by themselves they start only the system folder's one.
+std::wstring StandinClientProgram();
+
 // A server record for tests: host, port, and the rest at defaults.
 ServerRecord TestServer(const std::string& host, int port);
 

@@ -13,7 +13,11 @@ const STATUS_TEXTS = { 1: '连接中…', 2: '已连接', 3: '已断开', 4: '�
 function tabTooltip(s) {
   const st = sessionState(s.id);
   let t = isoText(hostLabel(s)) + ' — ' + (STATUS_TEXTS[st] || netText(s));
-  if (st === 3 || st === 4) t += '\n' + isoText(state.sessions[s.id].detail);
+  const session = state.sessions[s.id];
+  // The external client reports nothing while it connects, so what the tab
+  // waits for (the client's window, behind its prompts) is told here.
+  const waitsForClient = st === 1 && str(session && session.mode) === 'mstsc';
+  if (st === 3 || st === 4 || waitsForClient) t += '\n' + isoText(session.detail);
   return t;
 }
 

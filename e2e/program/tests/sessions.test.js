@@ -4,7 +4,9 @@
 
 const assert = require('node:assert/strict');
 const { spawnSync } = require('node:child_process');
-const { scenario, until, mainWindow, rectOf, server, item, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot } =
+const fs = require('node:fs');
+const path = require('node:path');
+const { scenario, until, windowsOf, mainWindow, rectOf, server, item, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot, BUILD } =
   require('../program');
 
 const tab = (remark) => `#tabs .tab:has-text("${remark}")`;
@@ -72,25 +74,59 @@ scenario('a double-click opens a connected tab over the content area; tabs switc
   }
 });
 
-scenario('without a registered control the tab runs the external client embedded', async (open) => {
+// What a real machine has: the client in the system folder. A program of the
+// same name beside tavolin.exe, or on the search path, must never be the one run.
+const SYSTEM_CLIENT = path.join(process.env.WINEPREFIX || '', 'drive_c', 'windows', 'system32', 'mstsc.exe');
+const BESIDE_PROGRAM = path.join(BUILD, 'mstsc.exe');
+const clientCommandLines = () => spawnSync('pgrep', ['-af', 'mstsc.exe'], { encoding: 'utf8' }).stdout.trim().split('\n').filter(Boolean);
+
+scenario('without a registered control the tab runs the system\'s external client: its prompts stay the user\'s for as long as they take, then its main window is embedded', async (open) => {
   const peer = await answeringPeer();
   await registerControl(false);
+  for (const place of [SYSTEM_CLIENT, BESIDE_PROGRAM]) fs.copyFileSync(path.join(BUILD, 'tests', 'mstsc.exe'), place);
   try {
     const program = open();
     program.writeConfig({ servers: [server('0000000000000001', peer.port, '外部')], ping: { intervalSec: 0 } });
-    const page = await program.start();
+    // The user takes 40 s over the credential prompt.
+    const page = await program.start({ env: { TAVOLIN_MSTSC_STANDIN: 'slow-user' } });
+    await watchTabs(page);
     await page.dblclick(item('外部'));
-    const [client] = await until('the embedded client', async () => {
-      const found = (await sessions('TavolinMstscStandIn')).filter((c) => c.visible);
+    const prompt = await until('the credential prompt', async () =>
+      (await windowsOf('mstsc.exe')).find((w) => w.title === 'Windows 安全中心' && w.visible), 15000);
+    assert.ok(clientCommandLines().every((l) => /system32\\mstsc\.exe/i.test(l)), clientCommandLines().join('\n'));
+    await until('the tab telling what it waits for', () =>
+      page.evaluate(() => window.__tabStates.some((s) => s.includes('等待远程桌面客户端窗口…'))));
+    // The prompt and the status window are the user's own top-level windows,
+    // and nothing of the client is in the tab while they are answered.
+    const waiting = await windowsOf('mstsc.exe');
+    assert.ok(waiting.some((w) => w.hwnd === prompt.hwnd && w.visible));
+    assert.ok(waiting.some((w) => w.title === '远程桌面连接' && w.class !== 'TscShellContainerClass' && w.visible));
+    assert.equal((await sessions('TscShellContainerClass')).length, 0);
+
+    // The answer comes after 40 s, twice the time the client was once given.
+    const [client] = await until('the embedded main window', async () => {
+      const found = (await sessions('TscShellContainerClass')).filter((c) => c.visible);
       return found.length === 1 && found;
-    }, 30000);
+    }, 60000);
+    assert.ok(!(await page.evaluate(() => window.__tabStates.some((s) => s.includes('连接失败')))));
+    assert.equal(await page.locator(tab('外部')).count(), 1);
     assert.ok(client.w > 100 && client.h > 100);
+    assert.ok(!(await windowsOf('mstsc.exe')).some((w) => w.class === 'TscShellContainerClass'), 'no main window left outside the tab');
+
+    // The menu's "用系统 mstsc 打开" starts the system folder's client as well, outside the tab.
+    const pids = () => clientCommandLines().map((l) => Number(l.split(' ')[0]));
+    const before = pids();
+    await page.click(item('外部'), { button: 'right' });
+    await page.click('#ctxMenu >> text=用系统 mstsc 打开');
+    const [started] = await until('a client of its own', () => { const added = pids().filter((p) => !before.includes(p)); return added.length === 1 && added; }, 15000);
+    assert.ok(clientCommandLines().every((l) => /system32\\mstsc\.exe/i.test(l)), clientCommandLines().join('\n'));
+    process.kill(started, 'SIGKILL');
     // Closing the program ends the client it started.
     assert.equal(await program.quit(), 0);
-    const running = () => spawnSync('pgrep', ['-f', 'mstsc.exe']).status === 0;
-    await until('the client ended', () => !running(), 10000);
+    await until('the client ended', () => clientCommandLines().length === 0, 10000);
   } finally {
     await registerControl(true);
     await peer.close();
+    for (const place of [SYSTEM_CLIENT, BESIDE_PROGRAM]) fs.rmSync(place, { force: true, maxRetries: 20, retryDelay: 250 });
   }
 });
