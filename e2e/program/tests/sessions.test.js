@@ -4,7 +4,7 @@
 
 const assert = require('node:assert/strict');
 const { spawnSync } = require('node:child_process');
-const { scenario, until, mainWindow, rectOf, server, item, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot } =
+const { scenario, until, mainWindow, rectOf, xdotool, server, item, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot } =
   require('../program');
 
 const tab = (remark) => `#tabs .tab:has-text("${remark}")`;
@@ -69,6 +69,36 @@ scenario('a double-click opens a connected tab over the content area; tabs switc
     assert.equal(await page.locator('#tabs .tab').count(), 2);
   } finally {
     for (const peer of [one, two, hole]) await peer.close();
+  }
+});
+
+// Protects: the release-focus keys are the control giving the keyboard back,
+// never a failed logon that closes the tab.
+scenario('Ctrl+Alt+Left in a connected session keeps the tab connected and typing reaches the page', async (open) => {
+  const peer = await answeringPeer();
+  try {
+    const program = open();
+    program.writeConfig({ servers: [server('0000000000000001', peer.port, '一号'), server('0000000000000002', peer.port, '二号')],
+      ping: { intervalSec: 0 } });
+    const page = await program.start();
+    await watchTabs(page);
+    await page.dblclick(item('一号'));
+    await until('connected', () => page.evaluate(() => window.__tabStates.includes('一号 已连接')));
+    const views = () => sessions('TavolinRdpStandinView');
+    const [view] = await until('the control window', async () => { const v = (await views()).filter((c) => c.visible); return v.length === 1 && v; });
+    const main = await mainWindow();
+    await xdotool('mousemove', String(main.cx + view.x + Math.round(view.w / 2)), String(main.cy + view.y + Math.round(view.h / 2)), 'click', '1');
+    await until('the session has the keyboard', async () => (await views()).some((v) => v.focused));
+    await xdotool('key', 'ctrl+alt+Left');
+    await page.focus('#search');
+    await page.keyboard.type('二号');
+    await until('the search filters the list', async () => (await page.locator('#serverList li.srv').count()) === 1);
+    assert.equal(await page.inputValue('#search'), '二号');
+    assert.equal(await page.locator(tab('一号')).count(), 1);
+    const states = await page.evaluate(() => window.__tabStates.filter((s) => s.startsWith('一号 ')));
+    assert.equal(states[states.length - 1], '一号 已连接');
+  } finally {
+    await peer.close();
   }
 });
 
