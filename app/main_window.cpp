@@ -37,7 +37,9 @@ MainWindow::MainWindow(AppConfig& config, IProbes& probes, const IHostEnvironmen
       tabs_(nullptr, webHost_, config),
       controller_(config, ControllerPorts{webHost_, tabs_, *this, probes, password_, environment}),
       listener_(controller_),
-      evalExpression_(std::move(evalExpression)) {}
+      evalExpression_(std::move(evalExpression)) {
+    tabs_.SetPageFocus([this] { webHost_.focus(); });
+}
 
 MainWindow::~MainWindow() {
     if (window() != nullptr) DestroyWindow(window());

@@ -13,6 +13,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   config/export_csv.cpp
   net/net_state.cpp
   rdp/disconnect_reason.cpp
+  rdp/logon_error.cpp
   rdp/display_sizing_rules.cpp
   rdp/external_client_command.cpp
   rdp/session_state.cpp

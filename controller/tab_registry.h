@@ -44,6 +44,8 @@ public:
     explicit MainObserver(TabRegistry& registry) : registry_(registry) {}
     void OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
                         const std::string& detail) override;
+    void OnFocusReleased(RdpSession* session) override;
+    void OnSessionNotice(RdpSession* session, const std::string& text) override;
 
 private:
     TabRegistry& registry_;
@@ -86,6 +88,8 @@ public:
     // Asked by the layout: while it holds, the active session fills the
     // whole client area.
     void SetFullscreenQuery(std::function<bool()> isFullscreen) { isFullscreen_ = std::move(isFullscreen); }
+    // Gives the keyboard to the page, when a session lets go of it.
+    void SetPageFocus(std::function<void()> focusPage) { focusPage_ = std::move(focusPage); }
 
     const std::vector<TabEntry>& tabs() const { return tabs_; }
     const std::string& activeTabId() const { return activeTabId_; }
@@ -111,4 +115,5 @@ private:
     bool contentHidden_ = false;
     unsigned lastSerial_ = 0;
     std::function<bool()> isFullscreen_;
+    std::function<void()> focusPage_;
 };

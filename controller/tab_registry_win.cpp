@@ -36,6 +36,18 @@ void MainObserver::OnSessionState(RdpSession* session, SessionState state, std::
     if (TabEntry* tab = registry_.FindTabOf(session)) registry_.PostCloseRequest(*tab);
 }
 
+// The page takes the keyboard, as the control asks its container to
+// (imstscaxevents-onfocusreleased); the session and its tab stay as they are.
+void MainObserver::OnFocusReleased(RdpSession* session) {
+    if (session == nullptr || registry_.FindTabOf(session) == nullptr) return;
+    if (registry_.focusPage_) registry_.focusPage_();
+}
+
+void MainObserver::OnSessionNotice(RdpSession* session, const std::string& text) {
+    if (session == nullptr || registry_.FindTabOf(session) == nullptr) return;
+    registry_.Post("toast", ToastJson(kToastInfo, text));
+}
+
 TabRegistry::TabRegistry(HWND mainWindow, IPageChannel& page, const AppConfig& config)
     : mainWindow_(mainWindow), page_(page), config_(config) {}
 

@@ -8,6 +8,7 @@
 #include "core/unicode.h"
 #include "rdp/control_events.h"
 #include "rdp/disconnect_reason.h"
+#include "rdp/logon_error.h"
 #include "rdp/rdp_event_sink.h"
 #include "rdp/rdp_session.h"
 
@@ -144,20 +145,77 @@ void RdpSession::OnControlEvent(DISPID id, const DISPPARAMS* args) {
         case kOnWarning:
             LogF(kLogWarn, "RDP 警告码 %d", VariantToInt(Arg(args, 0)));
             break;
+        default:
+            OnLaterControlEvent(id, args);
+            break;
+    }
+}
+
+// The events of a session under way: reconnects, the control's own
+// dialogs, the keyboard and the remote size.
+void RdpSession::OnLaterControlEvent(DISPID id, const DISPPARAMS* args) {
+    switch (id) {
         case kOnRemoteDesktopSizeChange:
-            LogF(kLogInfo, "远端桌面尺寸变化 %dx%d", VariantToInt(Arg(args, 1)), VariantToInt(Arg(args, 0)));
+            // learn.microsoft.com/windows/win32/termserv/imstscaxevents-onremotedesktopsizechange:
+            // (width, height), the last declared first in DISPPARAMS.
+            sizing_.remoteWidth = VariantToInt(Arg(args, 1));
+            sizing_.remoteHeight = VariantToInt(Arg(args, 0));
+            LogF(kLogInfo, "远端桌面尺寸变化 %dx%d", sizing_.remoteWidth, sizing_.remoteHeight);
             break;
-        case kOnAutoReconnecting:
-            SetState(SessionState::Connecting, VariantToInt(Arg(args, 0)), "连接中断，正在自动重连...");
+        case kOnAutoReconnecting:  // the reason is the first of three
+            SetState(SessionState::Connecting, VariantToInt(Arg(args, 2)), "连接中断，正在自动重连...");
             break;
-        case kOnLogonError: {
-            const int code = VariantToInt(Arg(args, 0));
-            SetState(SessionState::Failed, code, Format("登录被拒绝，代码 %d", code));
+        case kOnAutoReconnecting2:  // the reason is the first of four
+            SetState(SessionState::Connecting, VariantToInt(Arg(args, 3)), "连接中断，正在自动重连...");
             break;
-        }
+        case kOnAutoReconnected:
+            // learn.microsoft.com/windows/win32/termserv/imstscaxevents-onautoreconnected
+            SetState(SessionState::Connected, 0, "已自动重新连接");
+            break;
+        case kOnAuthenticationWarningDisplayed:
+        case kOnAuthenticationWarningDismissed:
+            OnAuthenticationDialog(id == kOnAuthenticationWarningDisplayed);
+            break;
+        case kOnLogonError:
+            OnLogonError(VariantToInt(Arg(args, 0)));
+            break;
+        case kOnFocusReleased:
+            // learn.microsoft.com/windows/win32/termserv/imstscaxevents-onfocusreleased:
+            // the container is to take the keyboard away from the control.
+            LogF(kLogInfo, "[会话 %s] 控件交还键盘焦点（方向 %d）", id_.c_str(), VariantToInt(Arg(args, 0)));
+            if (observer_ != nullptr) observer_->OnFocusReleased(this);
+            break;
         default:
             break;
     }
+}
+
+// learn.microsoft.com/windows/win32/termserv/imstscaxevents-onlogonerror:
+// most codes are logon events, not failures.
+void RdpSession::OnLogonError(int code) {
+    const LogonErrorMeaning meaning = MeaningOfLogonError(code);
+    LogF(meaning.endsLogon ? kLogWarn : kLogInfo, "[会话 %s] 登录事件码 %d：%s", id_.c_str(), code,
+         meaning.text);
+    if (meaning.endsLogon) {
+        SetState(SessionState::Failed, code, meaning.text);
+    } else if (meaning.tellUser && observer_ != nullptr) {
+        observer_->OnSessionNotice(this, meaning.text);
+    }
+}
+
+// While the control's own authentication dialog (a certificate warning,
+// say) is up, the connection waits for the user, not for the network: the
+// deadline is held. Once the dialog is gone the full deadline starts again,
+// not what was left of it: the rest of the connection sequence (security
+// handshake and logon) still lies ahead and takes as long as it would
+// have without the dialog, which may have come up just before the deadline.
+// learn.microsoft.com/windows/win32/termserv/imstscaxevents-onauthenticationwarningdisplayed
+void RdpSession::OnAuthenticationDialog(bool shown) {
+    authDialogShown_ = shown;
+    LogF(kLogInfo, "[会话 %s] 控件的身份验证对话框%s", id_.c_str(),
+         shown ? "已显示，连接超时暂停" : "已关闭，连接超时重新计时");
+    if (state_ != SessionState::Connecting) return;
+    connectDeadline_ = shown ? 0 : ConnectDeadlineFromNow();
 }
 
 std::string RdpSession::DisconnectReasonText(int reason) {

@@ -176,9 +176,7 @@ void RdpSession::Focus() {
 
 void RdpSession::SetState(SessionState state, std::int32_t code, const std::string& detail) {
     if (state == SessionState::Connecting) {
-        // An embedded external client reports nothing and so never leaves
-        // this state; a deadline would only close a working tab.
-        connectDeadline_ = mode_ == SessionMode::Mstsc ? 0 : SessionTicks() + kConnectDeadlineMs;
+        connectDeadline_ = ConnectDeadlineFromNow();
     } else if (state != SessionState::Idle) {
         connectDeadline_ = 0;
     }
@@ -186,6 +184,18 @@ void RdpSession::SetState(SessionState state, std::int32_t code, const std::stri
     LogF(kLogInfo, "[会话 %s] 状态=%d code=%d %s", id_.c_str(), static_cast<int>(state),
          static_cast<int>(code), detail.c_str());
     if (observer_ != nullptr) observer_->OnSessionState(this, state, code, detail);
+}
+
+// 0 where no deadline applies. An embedded external client reports nothing
+// and so never leaves the connecting state; a deadline would only close a
+// working tab. A session that was connected once is being reconnected by
+// the control, which gives up by itself after its own number of attempts
+// (imsrdpclientadvancedsettings2-maxreconnectattempts) with OnDisconnected,
+// and whose tab stays open then. While the control's authentication dialog
+// is up the deadline is held.
+DWORD RdpSession::ConnectDeadlineFromNow() const {
+    if (mode_ == SessionMode::Mstsc || everConnected_ || authDialogShown_) return 0;
+    return SessionTicks() + kConnectDeadlineMs;
 }
 
 SIZE RdpSession::HostClientSize() const {

@@ -178,6 +178,10 @@ private:
     // Events.
     void HookEvents();
     void OnConnected();
+    void OnLaterControlEvent(DISPID id, const DISPPARAMS* args);
+    void OnLogonError(int code);
+    void OnAuthenticationDialog(bool shown);
+    DWORD ConnectDeadlineFromNow() const;
     std::string DisconnectReasonText(int reason);
     std::string AskControlForReason(int reason);
 
@@ -209,6 +213,7 @@ private:
     SessionState state_ = SessionState::Idle;
     bool everConnected_ = false;
     DWORD connectDeadline_ = 0;
+    bool authDialogShown_ = false;  // the control's own; holds the deadline
     IRdpObserver* observer_ = nullptr;
     ServerRecord server_;
     ComPtr<IOleObject> oleObject_;

@@ -30,4 +30,10 @@ public:
     virtual ~IRdpObserver() = default;
     virtual void OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
                                 const std::string& detail) = 0;
+    // The control gave the keyboard back (Ctrl+Alt+Left or Right): the
+    // keys are meant for the program again, not for the remote desktop.
+    virtual void OnFocusReleased(RdpSession* session) = 0;
+    // Something the user should know that changes nothing of the state
+    // (a dialog shown inside the remote session, say); a fixed text.
+    virtual void OnSessionNotice(RdpSession* session, const std::string& text) = 0;
 };

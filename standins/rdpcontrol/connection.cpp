@@ -63,6 +63,7 @@ constexpr LineKind kLineKinds[] = {
     {"logonerror", kOnLogonError, 1, EventEffect::kNone},
     {"warning", kOnWarning, 1, EventEffect::kNone},
     {"reconnecting", kOnAutoReconnecting, 2, EventEffect::kNone},
+    {"reconnected", kOnAutoReconnected, 0, EventEffect::kNone},
     {"size", kOnRemoteDesktopSizeChange, 2, EventEffect::kResized},
 };
 
@@ -123,6 +124,7 @@ void Connection::Work() {
         if (!stop_) Post(kOnDisconnected, {reason}, EventEffect::kEnded);
         return;
     }
+    if (request_.authDialog) Post(kOnAuthenticationWarningDisplayed, {}, EventEffect::kAuthDialog);
     Post(kOnConnected, {}, EventEffect::kConnected);
     Post(kOnLoginComplete, {}, EventEffect::kNone);
     ReadLines(socket);

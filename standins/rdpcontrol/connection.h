@@ -18,6 +18,8 @@ struct ConnectionRequest {
     std::wstring host;
     int port = 3389;
     int timeoutMs = 5000;
+    // The authentication dialog comes up once the server has answered.
+    bool authDialog = false;
     unsigned generation = 0;
 };
 

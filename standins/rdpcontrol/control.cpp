@@ -140,15 +140,45 @@ HRESULT RdpControl::RemoveSink(DWORD cookie) {
 // here), Close it or drop the last reference to it: the control keeps itself
 // alive until the loop is over, and a Close empties the queue.
 void RdpControl::DeliverEvents() {
+    // While the authentication dialog is up the session waits for the user:
+    // what arrives meanwhile fires once it has closed.
+    if (authDialog_.up()) return;
     SelfReference self(static_cast<IOleObject*>(this));
     try {
         PendingEvent event;
         while (queue_.Take(&event)) {
             if (event.generation != 0 && event.generation != generation_) continue;
-            Fire(event);
+            if (event.effect == EventEffect::kAuthDialog) {
+                ShowAuthDialog(event);
+            } else {
+                Fire(event);
+            }
         }
     } catch (...) {
     }
+}
+
+// OnAuthenticationWarningDisplayed before the dialog shows,
+// OnAuthenticationWarningDismissed after it has gone; nothing of a
+// connection dropped meanwhile (Close, Disconnect) fires.
+void RdpControl::ShowAuthDialog(const PendingEvent& displayed) {
+    const unsigned generation = generation_;
+    Fire(displayed);
+    if (generation != generation_) return;
+    authDialog_.Run(view_, Option("auth_dialog_ms"));
+    if (generation != generation_) return;
+    PendingEvent dismissed;
+    dismissed.dispid = kOnAuthenticationWarningDismissed;
+    Fire(dismissed);
+}
+
+void RdpControl::ViewReleaseFocus(long direction) {
+    if (state_ != SessionState::kConnected) return;
+    PendingEvent released;
+    released.generation = generation_;
+    released.dispid = kOnFocusReleased;
+    released.arguments = {direction};
+    queue_.Post(std::move(released));
 }
 
 void RdpControl::Fire(const PendingEvent& event) {
@@ -186,6 +216,7 @@ void RdpControl::Apply(const PendingEvent& event) {
             }
             break;
         case EventEffect::kNone:
+        case EventEffect::kAuthDialog:
             return;
     }
     Repaint();
@@ -199,6 +230,7 @@ HRESULT RdpControl::Connect() {
     request.port = advanced_.Number(AdvancedMember(kRdpPort));
     const long timeout = Option("connect_timeout_ms");
     request.timeoutMs = timeout > 0 ? static_cast<int>(timeout) : kDefaultConnectTimeoutMs;
+    request.authDialog = Option("auth_dialog_ms") != 0;
     request.generation = ++generation_;
 
     state_ = SessionState::kConnecting;
@@ -268,6 +300,7 @@ void RdpControl::Disconnect() {
 void RdpControl::DropConnection() {
     ++generation_;
     connection_.reset();
+    authDialog_.End();
 }
 
 std::wstring RdpControl::StateText() const {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "standins/rdpcontrol/auth_dialog.h"
 #include "standins/rdpcontrol/connection.h"
 #include "standins/rdpcontrol/dispatch_table.h"
 #include "standins/rdpcontrol/event_queue.h"
@@ -125,12 +126,14 @@ private:
     void DeliverEvents() override;
     std::vector<std::wstring> ViewLines() const override;
     void ViewDestroyed() override;
+    void ViewReleaseFocus(long direction) override;
 
     // The session (control.cpp)
     HRESULT Connect();
     void Disconnect();
     void DropConnection();
     void Fire(const PendingEvent& event);
+    void ShowAuthDialog(const PendingEvent& displayed);
     void DeliverInsideCall();
     void Apply(const PendingEvent& event);
     std::wstring StateText() const;
@@ -172,4 +175,5 @@ private:
     IOleClientSite* clientSite_ = nullptr;
     IOleInPlaceSite* inPlaceSite_ = nullptr;
     HWND view_ = nullptr;
+    AuthDialog authDialog_;
 };

@@ -10,7 +10,9 @@
 #include <vector>
 
 // What firing an event changes in the control before its sinks hear of it.
-enum class EventEffect { kNone, kConnected, kEnded, kResized };
+// kAuthDialog: not an event itself but the control's authentication dialog,
+// announced and ended by its two events.
+enum class EventEffect { kNone, kConnected, kEnded, kResized, kAuthDialog };
 
 struct PendingEvent {
     // The connection that produced it; 0 for events of the control's own

@@ -19,17 +19,29 @@ struct IMsRdpExtendedSettings : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Property(BSTR name, VARIANT* value) = 0;
 };
 
+// The events' numbers, each from the table of imstscaxevents-interface and
+// the event's own page (learn.microsoft.com/windows/win32/termserv/<page>).
 enum EventDispid : DISPID {
-    kOnConnecting = 1,
-    kOnConnected = 2,
-    kOnLoginComplete = 3,
-    kOnDisconnected = 4,
-    kOnFatalError = 10,
-    kOnWarning = 11,
-    kOnRemoteDesktopSizeChange = 12,
-    kOnAutoReconnecting = 17,
-    kOnLogonError = 23,
+    kOnConnecting = 1,                       // imstscaxevents-onconnecting
+    kOnConnected = 2,                        // imstscaxevents-onconnected
+    kOnLoginComplete = 3,                    // imstscaxevents-onlogincomplete
+    kOnDisconnected = 4,                     // imstscaxevents-ondisconnected
+    kOnFatalError = 10,                      // imstscaxevents-onfatalerror
+    kOnWarning = 11,                         // imstscaxevents-onwarning
+    kOnRemoteDesktopSizeChange = 12,         // imstscaxevents-onremotedesktopsizechange
+    kOnAutoReconnecting = 17,                // -imstscaxevents--onautoreconnecting
+    kOnAuthenticationWarningDisplayed = 18,  // imstscaxevents-onauthenticationwarningdisplayed
+    kOnAuthenticationWarningDismissed = 19,  // imstscaxevents-onauthenticationwarningdismissed
+    kOnLogonError = 22,                      // imstscaxevents-onlogonerror
+    kOnFocusReleased = 23,                   // imstscaxevents-onfocusreleased
+    kOnAutoReconnected = 33,                 // imstscaxevents-onautoreconnected
+    kOnAutoReconnecting2 = 34,               // imstscaxevents-onautoreconnecting2
 };
+
+// OnFocusReleased's direction: 1 for Ctrl+Alt+Right; the page's "1" for
+// Ctrl+Alt+Left has lost its sign, and the left arrow is the other way.
+constexpr long kFocusReleasedRight = 1;
+constexpr long kFocusReleasedLeft = -1;
 
 // OnDisconnected reasons.
 enum DisconnectReason : long {

@@ -37,8 +37,8 @@ constexpr wchar_t kStandinDllName[] = L"tavolin_rdp_standin.dll";
 
 // Options a test sets before the program creates or uses the control. All
 // are 0 after StandinReset. A program started by a test gets its options
-// from the environment: TAVOLIN_RDP_STANDIN_OPTIONS="name=value,..." HRESULT options fail the named call with that
-// HRESULT when non-zero.
+// from the environment: TAVOLIN_RDP_STANDIN_OPTIONS="name=value,..." HRESULT options fail the named call with
+// that HRESULT when non-zero.
 //   "create_fail_hr"            the class factory's CreateInstance
 //   "no_dispatch"               QueryInterface for IDispatch fails
 //   "no_inplace_object"         QueryInterface for IOleInPlaceObject fails
@@ -66,6 +66,15 @@ constexpr wchar_t kStandinDllName[] = L"tavolin_rdp_standin.dll";
 //   "sync_events"               "Connect" and "Disconnect" fire what they
 //                               queued (OnConnecting, OnDisconnected) before
 //                               they return, inside the caller's call
+//   "auth_dialog_ms"            once the server has answered, the control's
+//                               authentication dialog comes up before
+//                               OnConnected: OnAuthenticationWarningDisplayed
+//                               (18), the dialog (window title "Remote
+//                               Desktop Connection", modal: the holding
+//                               top-level window is disabled meanwhile), then
+//                               OnAuthenticationWarningDismissed (19). It
+//                               closes itself after this many ms; below 0 it
+//                               stays until closed (WM_CLOSE or a click on it)
 //   "pump_in_calls"             "Connect" and "Disconnect" dispatch the
 //                               thread's waiting messages before they return,
 //                               as a control showing a prompt would
@@ -107,12 +116,17 @@ typedef long(__stdcall* StandinRegisterFn)(const wchar_t* progIds);
 // The peer drives further events by sending lines ("\n"-ended, ASCII):
 //   disconnect <reason>              OnDisconnected(reason); the connection closes
 //   fatal <code>                     OnFatalError (10)
-//   logonerror <code>                OnLogonError (23)
+//   logonerror <code>                OnLogonError (22)
 //   warning <code>                   OnWarning (11)
 //   reconnecting <reason> <attempt>  OnAutoReconnecting (17) with reason,
 //                                    attempt and a by-reference continue flag
+//   reconnected                      OnAutoReconnected (33): the automatic
+//                                    reconnect has succeeded
 //   size <width> <height>            OnRemoteDesktopSizeChange (12)
 //   event <dispid> [<i4> ...]        any DISPID, arguments in declared order
+// The keyboard: in a connected session, Ctrl+Alt+Right or Ctrl+Alt+Left
+// pressed in the control's window (it takes the focus when clicked) fires
+// OnFocusReleased (23) with 1 or -1.
 // Event arguments are VT_I4 and, as COM delivers them, in reverse order in
 // DISPPARAMS (the last declared argument first).
 //
@@ -148,3 +162,7 @@ typedef long(__stdcall* StandinRegisterFn)(const wchar_t* progIds);
 //     the sinks live in the control, so a cookie from one connection point
 //     object unadvises through another.
 //   - The window also answers WM_PRINTCLIENT, so PrintWindow captures it.
+//   - While the authentication dialog is up nothing else fires: events that
+//     arrive meanwhile (OnConnected, the peer's lines) wait until it has
+//     closed. Close or Disconnect while it is up closes it without
+//     OnAuthenticationWarningDismissed.

@@ -2,6 +2,7 @@
 
 #include "core/gdi_object.h"
 #include "standins/rdpcontrol/module.h"
+#include "standins/rdpcontrol/rdp_interfaces.h"
 
 namespace {
 
@@ -59,6 +60,20 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_PAINT:
             Paint(window);
             return 0;
+        case WM_LBUTTONDOWN:  // a click gives the session the keyboard
+            SetFocus(window);
+            return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            // The release-focus keys (imstscaxevents-onfocusreleased); with
+            // Alt held the arrow may come as a system key.
+            if ((wParam == VK_LEFT || wParam == VK_RIGHT) && (GetKeyState(VK_CONTROL) & 0x8000) != 0 &&
+                (GetKeyState(VK_MENU) & 0x8000) != 0) {
+                if (ViewSource* source = SourceOf(window))
+                    source->ViewReleaseFocus(wParam == VK_RIGHT ? kFocusReleasedRight : kFocusReleasedLeft);
+                return 0;
+            }
+            break;
         case WM_PRINTCLIENT:  // PrintWindow: screenshots of the program
             Draw(window, reinterpret_cast<HDC>(wParam));
             return 0;

@@ -12,6 +12,8 @@ public:
     virtual std::vector<std::wstring> ViewLines() const = 0;
     // The window is gone, destroyed by the control or with its parent.
     virtual void ViewDestroyed() = 0;
+    // Ctrl+Alt+Right (1) or Ctrl+Alt+Left (-1) was pressed in the window.
+    virtual void ViewReleaseFocus(long direction) = 0;
 
 protected:
     ~ViewSource() = default;

@@ -15,6 +15,7 @@
 #include "controller/export_path.h"
 #include "controller/host_environment.h"
 #include "controller/main_window_messages.h"
+#include "controller/page_events.h"
 #include "controller/probe_results.h"
 #include "core/posted_object.h"
 #include "rdp/session_clock.h"
@@ -235,6 +236,28 @@ TEST_F(TabRegistryTest, TheSweepClosesTabsStillConnectingAfterTheirDeadline) {
     EXPECT_NE(registry->FindTab("up"), nullptr);
     EXPECT_NE(registry->FindTab("again"), nullptr);
     for (const std::string& event : TakeEvents()) EXPECT_NE(event, "tabClosed {\"id\":\"again\"}");
+}
+
+// The control giving the keyboard back moves it to the page and leaves the
+// tab connected; a logon event that does not end the logon becomes a
+// notice, one that does closes the tab.
+TEST_F(TabRegistryTest, FocusReleaseAndLogonEventsKeepTheTabUnlessTheLogonEnds) {
+    int pageFocused = 0;
+    registry->SetPageFocus([&] { ++pageFocused; });
+    RdpTestPeer peer;
+    OpenConnected(Server("up", peer.port()));
+    ASSERT_TRUE(peer.WaitForConnection(2000));
+    ASSERT_TRUE(peer.Send("event 23 -1"));
+    ASSERT_TRUE(PumpUntil([&] { return pageFocused == 1; }));
+    ASSERT_TRUE(peer.Send("logonerror 3"));
+    ASSERT_TRUE(PumpUntil([&] {
+        return Posted("toast", ToastJson(kToastInfo, "远程桌面显示了一条登录提示，请在会话中查看"));
+    }));
+    PumpFor(100);
+    ASSERT_NE(registry->FindTab("up"), nullptr);
+    EXPECT_EQ(registry->FindTab("up")->session->state(), SessionState::Connected);
+    ASSERT_TRUE(peer.Send("logonerror -1"));
+    ASSERT_TRUE(PumpUntil([&] { return Posted("tabClosed", "{\"id\":\"up\"}"); }));
 }
 
 using ProbePath = ControllerTest;

@@ -98,22 +98,93 @@ TEST_F(ControlConnection, ThePeerDrivesEveryEvent) {
     control.SetOption("no_exact_connection_point", 1);
     StartConnected();
     EXPECT_TRUE(log.has("WARN", "未精确匹配事件接口，改用第一个连接点 {336D5562-...}"));
-    // The first argument is the continue flag, not a code.
-    EXPECT_EQ(After("reconnecting 772 1").text(), "1 0 activex 连接中断，正在自动重连...");
-    EXPECT_NE(session.connectDeadline(), 0u);
-
+    // The reason comes first, before the attempt and the continue flag. A
+    // session that was connected is reconnected by the control, which
+    // gives up by itself: no deadline of ours, and OnAutoReconnected
+    // connects it again.
+    EXPECT_EQ(After("reconnecting 772 1").text(), "1 772 activex 连接中断，正在自动重连...");
+    EXPECT_EQ(session.connectDeadline(), 0u);
+    EXPECT_EQ(After("reconnected").text(), "2 0 activex 已自动重新连接");
+    EXPECT_EQ(After("event 34 1030 -1 2 20").text(), "1 1030 activex 连接中断，正在自动重连...");
     EXPECT_EQ(After("event 2").text(), "2 0 activex 已连接");
+
+    // Width first: the session's idea of the remote size follows.
     ASSERT_TRUE(peer.Send("warning 9"));
     ASSERT_TRUE(peer.Send("size 1920 1080"));
     ASSERT_TRUE(PumpUntil([&] { return log.has("INFO", "远端桌面尺寸变化 1920x1080"); }));
+    EXPECT_EQ(session.remoteWidth(), 1920);
+    EXPECT_EQ(session.remoteHeight(), 1080);
     EXPECT_TRUE(log.has("WARN", "RDP 警告码 9"));
-    EXPECT_EQ(session.state(), SessionState::Connected);
 
-    EXPECT_EQ(After("logonerror 2").text(), "4 2 activex 登录被拒绝，代码 2");
+    // Logon events that do not end the logon are told, not failed; the
+    // control giving the keyboard back is no failure either.
+    const std::size_t reports = observer.reports.size();
+    ASSERT_TRUE(peer.Send("logonerror 2"));
+    ASSERT_TRUE(peer.Send("logonerror -2"));
+    ASSERT_TRUE(peer.Send("event 23 -1"));
+    ASSERT_TRUE(PumpUntil([&] { return observer.focusReleases == 1; }));
+    EXPECT_EQ(observer.notices,
+              (std::vector<std::string>{"登录未完成，远程桌面显示了登录界面，请在会话中登录"}));
+    EXPECT_EQ(observer.reports.size(), reports);
+    EXPECT_EQ(session.state(), SessionState::Connected);
+    EXPECT_EQ(After("logonerror 0").text(), "4 0 activex 登录失败：用户名或密码不正确");
     EXPECT_EQ(After("fatal 5").text(), "4 5 activex 连接致命错误，代码 5");
-    EXPECT_EQ(
-        After("disconnect 2825").text(),
-        "3 2825 activex 服务器要求网络级别身份验证（NLA）但认证没有完成：请核对这台服务器的用户名和密码");
+    // A reason Microsoft does not document: the control's own description
+    // comes before any text of ours.
+    control.SetErrorDescription(L"需要网络级别身份验证");
+    EXPECT_EQ(After("disconnect 2825").text(), "3 2825 activex 需要网络级别身份验证");
+}
+
+// Ctrl+Alt+Left and Right, really pressed in the control's window, give
+// the keyboard back to the program.
+TEST_F(ControlConnection, TheReleaseFocusKeysGiveTheKeyboardBack) {
+    StartConnected();
+    SetForegroundWindow(SharedTopLevel());
+    session.Focus();
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == session.controlWindow(); }));
+    ASSERT_TRUE(Xdotool({"key", "ctrl+alt+Left"}));
+    ASSERT_TRUE(PumpUntil([&] { return observer.focusReleases == 1; }));
+    ASSERT_TRUE(Xdotool({"key", "ctrl+alt+Right"}));
+    ASSERT_TRUE(PumpUntil([&] { return observer.focusReleases == 2; }));
+    EXPECT_EQ(control.Journal("event 23"), (std::vector<std::string>{"event 23 i4:-1", "event 23 i4:1"}));
+    EXPECT_EQ(session.state(), SessionState::Connected);
+}
+
+// While the control's authentication dialog is up the connection waits for
+// the user: the deadline is held however long that takes. The dialog runs
+// its own modal loop, so what the test does meanwhile runs from a timer
+// that loop dispatches.
+struct WhileTheDialogIsUp {
+    static inline RdpSession* session = nullptr;
+    static inline bool seen = false;
+    static inline DWORD deadline = 1;
+    static inline bool overdue = true;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+        const HWND dialog = FindWindowW(L"TavolinRdpStandinAuthDialog", nullptr);
+        if (dialog == nullptr || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId()) return;
+        KillTimer(nullptr, timer);
+        seen = true;
+        deadline = session->connectDeadline();
+        ManualClock::now += 40000;
+        overdue = session->ConnectOverdue();
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+};
+
+TEST_F(ControlConnection, TheAuthenticationDialogHoldsTheDeadline) {
+    ManualClock clock(1000);
+    control.SetOption("auth_dialog_ms", -1);
+    WhileTheDialogIsUp::session = &session;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, &WhileTheDialogIsUp::Tick);
+    Start();
+    ASSERT_TRUE(PumpUntil([&] { return session.state() == SessionState::Connected; }));
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(WhileTheDialogIsUp::seen);
+    EXPECT_EQ(WhileTheDialogIsUp::deadline, 0u);
+    EXPECT_FALSE(WhileTheDialogIsUp::overdue);
+    std::vector<std::string> order;
+    for (const std::string& line : control.Journal("event ")) order.push_back(line.substr(0, 8));
+    EXPECT_EQ(order, (std::vector<std::string>{"event 1", "event 18", "event 19", "event 2", "event 3"}));
 }
 
 TEST_F(ControlConnection, AUserDisconnectIsReportedThenConfirmedByTheControl) {

@@ -76,11 +76,28 @@ TEST(EventSink, AnswersForTheEventInterfaceAndCountsItsReferences) {
 
 // The program and the stand-in control each hold the control's interface
 // ids, written independently from the platform's documentation; a typo in
-// either copy shows up here and not on a user's machine. (A wrong event
-// number shows in the connection tests, where the stand-in fires each.)
+// either copy shows up here and not on a user's machine; so do the event
+// numbers.
 TEST(PlatformFacts, TheProgramAndTheStandInAgree) {
     EXPECT_TRUE(IsEqualIID(kIidMsTscAxEvents, standin::kIidMsTscAxEvents));
     EXPECT_TRUE(IsEqualIID(kIidMsRdpExtendedSettings, standin::kIidMsRdpExtendedSettings));
+    const std::pair<DISPID, DISPID> events[] = {
+        {kOnConnecting, standin::kOnConnecting},
+        {kOnConnected, standin::kOnConnected},
+        {kOnLoginComplete, standin::kOnLoginComplete},
+        {kOnDisconnected, standin::kOnDisconnected},
+        {kOnFatalError, standin::kOnFatalError},
+        {kOnWarning, standin::kOnWarning},
+        {kOnRemoteDesktopSizeChange, standin::kOnRemoteDesktopSizeChange},
+        {kOnAutoReconnecting, standin::kOnAutoReconnecting},
+        {kOnAuthenticationWarningDisplayed, standin::kOnAuthenticationWarningDisplayed},
+        {kOnAuthenticationWarningDismissed, standin::kOnAuthenticationWarningDismissed},
+        {kOnLogonError, standin::kOnLogonError},
+        {kOnFocusReleased, standin::kOnFocusReleased},
+        {kOnAutoReconnected, standin::kOnAutoReconnected},
+        {kOnAutoReconnecting2, standin::kOnAutoReconnecting2},
+    };
+    for (const auto& [program, standIn] : events) EXPECT_EQ(program, standIn);
     // Every reason the stand-in reports is one the program can name.
     for (long reason : {standin::kReasonLocal, standin::kReasonRemote, standin::kReasonDnsLookupFailed,
                         standin::kReasonTimedOut, standin::kReasonSocketConnectFailed}) {

@@ -7,15 +7,23 @@
 #include "core/text.h"
 #include "rdp/external_client_command.h"
 
-TEST(DisconnectReasonTable, KnowsItsCodesAndOnlyThose) {
+// The documented meanings (imstscaxevents-ondisconnected), where the table
+// once had others or none.
+TEST(DisconnectReasonTable, KnowsTheDocumentedCodesAndOnlyThose) {
     EXPECT_STREQ(KnownDisconnectReasonText(0), "连接已结束");
-    EXPECT_STREQ(KnownDisconnectReasonText(3), "会话被服务器结束（管理员结束、建立连接出错或网络故障）");
-    EXPECT_STREQ(KnownDisconnectReasonText(4615), "首次登录必须先修改密码");
-    // 2, 260, 516 and 2825 reach the page in the connection tests.
-    // Neighbours of known codes, negatives and the far ends are not known.
-    for (int code : {-1, 4, 261, 263, 265, 517, 2821, 2824, 4614, 4616, 2147483647, -2147483647 - 1}) {
+    EXPECT_STREQ(KnownDisconnectReasonText(1032), "内部错误");
+    EXPECT_STREQ(KnownDisconnectReasonText(2055), "登录失败：请核对用户名和密码");
+    EXPECT_STREQ(KnownDisconnectReasonText(2056), "许可证协商失败");
+    EXPECT_STREQ(KnownDisconnectReasonText(8711), "智能卡已被锁定");
+    // 2, 260 and 516 reach the page in the connection tests. Neighbours of
+    // known codes, negatives, the far ends and codes Microsoft does not
+    // list (the control describes those) are not known.
+    for (int code : {-1, 4, 261, 263, 265, 266, 517, 1800, 2820, 2824, 2825, 3590, 3848, 4614, 4616,
+                     2147483647, -2147483647 - 1}) {
         EXPECT_EQ(KnownDisconnectReasonText(code), nullptr) << code;
     }
+    // Our own text for such a code comes only after the control's.
+    EXPECT_EQ(FallbackDisconnectReasonText(3590), "服务器要求 FIPS 级加密，本客户端不支持");
     EXPECT_EQ(FallbackDisconnectReasonText(9999), "断开（原因码 9999）");
     EXPECT_EQ(FallbackDisconnectReasonText(-7), "断开（原因码 -7）");
 }

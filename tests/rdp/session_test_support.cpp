@@ -66,6 +66,14 @@ void RecordingObserver::OnSessionState(RdpSession* session, SessionState state, 
     reports.push_back(StateReport{state, code, detail, SessionModeName(session->mode())});
 }
 
+void RecordingObserver::OnFocusReleased(RdpSession*) {
+    ++focusReleases;
+}
+
+void RecordingObserver::OnSessionNotice(RdpSession*, const std::string& text) {
+    notices.push_back(text);
+}
+
 StandinControl::StandinControl(const wchar_t* progIds) {
     module_ = LoadLibraryW(kStandinDllName);
     if (module_ == nullptr) return;

@@ -50,7 +50,11 @@ class RecordingObserver : public IRdpObserver {
 public:
     void OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
                         const std::string& detail) override;
+    void OnFocusReleased(RdpSession* session) override;
+    void OnSessionNotice(RdpSession* session, const std::string& text) override;
     std::vector<StateReport> reports;
+    int focusReleases = 0;
+    std::vector<std::string> notices;
     // True once a report of this state has arrived.
     bool saw(SessionState state) const {
         return std::any_of(reports.begin(), reports.end(),
