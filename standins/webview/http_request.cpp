@@ -150,13 +150,12 @@ bool PercentDecode(std::string_view text, std::string* out) {
     return true;
 }
 
-std::string PercentEncodePath(std::string_view text) {
+std::string PercentEncode(std::string_view text, bool (*keep)(unsigned char)) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (const char c : text) {
         const unsigned char byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) != 0 ||
-            std::string_view("/-._~!$&'()*+,;=:@").find(c) != std::string_view::npos) {
+        if (keep(byte)) {
             out += c;
         } else {
             out += '%';
@@ -167,20 +166,17 @@ std::string PercentEncodePath(std::string_view text) {
     return out;
 }
 
+std::string PercentEncodePath(std::string_view text) {
+    return PercentEncode(text, [](unsigned char c) {
+        return std::isalnum(c) != 0 ||
+               std::string_view("/-._~!$&'()*+,;=:@").find(static_cast<char>(c)) != std::string_view::npos;
+    });
+}
+
 std::string PercentEncodeQueryValue(std::string_view text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) != 0 || c == '-' || c == '.' || c == '_' || c == '~') {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        }
-    }
-    return out;
+    return PercentEncode(text, [](unsigned char c) {
+        return std::isalnum(c) != 0 || c == '-' || c == '.' || c == '_' || c == '~';
+    });
 }
 
 bool SafeRelativePath(std::string_view encodedPath, std::string* relative) {

@@ -45,6 +45,8 @@ bool SafeRelativePath(std::string_view encodedPath, std::string* relative);
 // Percent-decodes; false for a malformed escape.
 bool PercentDecode(std::string_view text, std::string* out);
 // Percent-encodes every byte that may not stand in a URL path as it is.
+// Every byte keep refuses as "%XX".
+std::string PercentEncode(std::string_view text, bool (*keep)(unsigned char));
 std::string PercentEncodePath(std::string_view text);
 // Percent-encodes all but letters, digits and "-._~": a query value.
 std::string PercentEncodeQueryValue(std::string_view text);

@@ -14,19 +14,10 @@ bool HasSchemePrefix(const std::string& uri, const std::string& prefix) {
 // Leaves what a URL may carry as it is and encodes the rest (spaces,
 // controls, non-ASCII), as a browser does before it sends a request.
 std::string EncodeUrlText(const std::string& text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte > 0x20 && byte < 0x7F && std::string("\"<>\\^`{|}").find(c) == std::string::npos) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        }
-    }
-    return out;
+    return PercentEncode(text, [](unsigned char c) {
+        return c > 0x20 && c < 0x7F &&
+               std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) == std::string_view::npos;
+    });
 }
 
 std::string WithoutFragment(const std::string& text) {
