@@ -45,8 +45,9 @@ public:
         // The page that was shown is going away (a reload, a failed
         // process): nothing it was told stands until it is ready again.
         virtual void onPageGone() = 0;
-        // A browser process failed; recovering: the page is being brought
-        // back; otherwise it failed again soon after and is given up on.
+        // A browser process failed, so the page is gone too; recovering:
+        // it is being brought back; otherwise it failed again soon after and
+        // is given up on.
         virtual void onProcessFailed(bool recovering) = 0;
     };
 

@@ -111,8 +111,9 @@ void WebViewHost::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
     if (action != RecoveryAction::kNone) Recover(action);
 }
 
+// The listener hears of the failure last (it may show a message in a loop
+// of its own); that also tells it the page is gone.
 void WebViewHost::Recover(RecoveryAction action) {
-    if (listener_ != nullptr) listener_->onPageGone();
     if (action == RecoveryAction::kReload) {
         if (webview_) webview_->Reload();
     } else if (action == RecoveryAction::kRecreate) {
@@ -120,7 +121,6 @@ void WebViewHost::Recover(RecoveryAction action) {
         DropView();
         if (!RequestEnvironment()) return;
     }
-    // Last: the listener may show a message in a loop of its own.
     if (listener_ != nullptr) listener_->onProcessFailed(action != RecoveryAction::kGiveUp);
 }
 

@@ -241,14 +241,11 @@ HRESULT STDMETHODCALLTYPE WebView::PostWebMessageAsString(LPCWSTR webMessageAsSt
 
 HRESULT STDMETHODCALLTYPE WebView::add_WebMessageReceived(
     ICoreWebView2WebMessageReceivedEventHandler* handler, EventRegistrationToken* token) {
-    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
-    return messageHandlers_.Add(handler, token);
+    return AddTo(messageHandlers_, handler, token);
 }
 
 HRESULT STDMETHODCALLTYPE WebView::remove_WebMessageReceived(EventRegistrationToken token) {
-    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
-    messageHandlers_.Remove(token);
-    return S_OK;
+    return RemoveFrom(messageHandlers_, token);
 }
 
 HRESULT STDMETHODCALLTYPE WebView::SetVirtualHostNameToFolderMapping(

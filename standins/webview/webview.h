@@ -164,6 +164,18 @@ private:
     // closed unless told it may be.
     template <typename Handler, typename Args>
     void Raise(const HandlerList<Handler>& handlers, Args* args, bool evenWhenClosed = false);
+    // add_<Event> and remove_<Event>: refused once closed, as every call is.
+    template <typename Handler>
+    HRESULT AddTo(HandlerList<Handler>& handlers, Handler* handler, EventRegistrationToken* token) {
+        if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+        return handlers.Add(handler, token);
+    }
+    template <typename Handler>
+    HRESULT RemoveFrom(HandlerList<Handler>& handlers, EventRegistrationToken token) {
+        if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+        handlers.Remove(token);
+        return S_OK;
+    }
 
     // Failure (webview_failure.cpp).
     void FailProcess(COREWEBVIEW2_PROCESS_FAILED_KIND kind);

@@ -99,12 +99,9 @@ void WebView::FailProcess(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
 
 HRESULT STDMETHODCALLTYPE WebView::add_ProcessFailed(ICoreWebView2ProcessFailedEventHandler* handler,
                                                      EventRegistrationToken* token) {
-    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
-    return failureHandlers_.Add(handler, token);
+    return AddTo(failureHandlers_, handler, token);
 }
 
 HRESULT STDMETHODCALLTYPE WebView::remove_ProcessFailed(EventRegistrationToken token) {
-    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
-    failureHandlers_.Remove(token);
-    return S_OK;
+    return RemoveFrom(failureHandlers_, token);
 }

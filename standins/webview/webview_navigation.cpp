@@ -8,26 +8,20 @@
 
 HRESULT STDMETHODCALLTYPE WebView::add_NavigationStarting(
     ICoreWebView2NavigationStartingEventHandler* handler, EventRegistrationToken* token) {
-    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
-    return navigationHandlers_.Add(handler, token);
+    return AddTo(navigationHandlers_, handler, token);
 }
 
 HRESULT STDMETHODCALLTYPE WebView::remove_NavigationStarting(EventRegistrationToken token) {
-    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
-    navigationHandlers_.Remove(token);
-    return S_OK;
+    return RemoveFrom(navigationHandlers_, token);
 }
 
 HRESULT STDMETHODCALLTYPE WebView::add_NewWindowRequested(
     ICoreWebView2NewWindowRequestedEventHandler* handler, EventRegistrationToken* token) {
-    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
-    return newWindowHandlers_.Add(handler, token);
+    return AddTo(newWindowHandlers_, handler, token);
 }
 
 HRESULT STDMETHODCALLTYPE WebView::remove_NewWindowRequested(EventRegistrationToken token) {
-    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
-    newWindowHandlers_.Remove(token);
-    return S_OK;
+    return RemoveFrom(newWindowHandlers_, token);
 }
 
 // A cancelled navigation leaves the page as it was
