@@ -34,7 +34,3 @@ bool IsSafeClientHost(std::string_view host) {
 std::string ExternalClientArguments(std::string_view host, int port) {
     return Format("/v:%.*s:%d", static_cast<int>(host.size()), host.data(), port < 1 ? 3389 : port);
 }
-
-std::string ExternalClientCommandLine(std::string_view host, int port) {
-    return "mstsc.exe " + ExternalClientArguments(host, port);
-}

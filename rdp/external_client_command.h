@@ -1,4 +1,4 @@
-// The command line that starts the system's external RDP client.
+// The arguments that start the system's external RDP client for a server.
 #pragma once
 
 #include <string>
@@ -14,5 +14,3 @@ bool IsSafeClientHost(std::string_view host);
 
 // "/v:<host>:<port>", port 3389 when below 1.
 std::string ExternalClientArguments(std::string_view host, int port);
-// "mstsc.exe " followed by the arguments above.
-std::string ExternalClientCommandLine(std::string_view host, int port);

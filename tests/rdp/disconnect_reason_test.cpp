@@ -64,10 +64,10 @@ TEST(DisconnectReasonDescription, CutNeverSplitsACharacter) {
 }
 
 TEST(ExternalClientCommand, NamesHostAndPort) {
-    EXPECT_EQ(ExternalClientCommandLine("srv.example.com", 3390), "mstsc.exe /v:srv.example.com:3390");
-    EXPECT_EQ(ExternalClientCommandLine("10.0.0.5", 0), "mstsc.exe /v:10.0.0.5:3389");
-    EXPECT_EQ(ExternalClientCommandLine("10.0.0.5", -4), "mstsc.exe /v:10.0.0.5:3389");
-    EXPECT_EQ(ExternalClientCommandLine("%s%n", 1), "mstsc.exe /v:%s%n:1");
+    EXPECT_EQ(ExternalClientArguments("srv.example.com", 3390), "/v:srv.example.com:3390");
+    EXPECT_EQ(ExternalClientArguments("10.0.0.5", 0), "/v:10.0.0.5:3389");
+    EXPECT_EQ(ExternalClientArguments("10.0.0.5", -4), "/v:10.0.0.5:3389");
+    EXPECT_EQ(ExternalClientArguments("%s%n", 1), "/v:%s%n:1");
 }
 
 TEST(ExternalClientCommand, RefusesHostsThatWouldAddArguments) {
