@@ -119,10 +119,10 @@ HostEnvironment& ProcessEnvironment() {
 // the interface thread.
 DWORD WINAPI DetectRdpControl(void*) {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 0;
-    std::string progId;
-    const bool available = ProbeRdpControl(&progId);
-    ProcessEnvironment().SetRdpControl(available, progId);
-    LogF(kLogInfo, "远程桌面控件可用=%s (%s)", available ? "是" : "否", progId.c_str());
+    std::string className;
+    const bool available = ProbeRdpControl(&className);
+    ProcessEnvironment().SetRdpControl(available, className);
+    LogF(kLogInfo, "远程桌面控件可用=%s (%s)", available ? "是" : "否", className.c_str());
     CoUninitialize();
     return 0;
 }

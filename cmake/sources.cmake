@@ -54,6 +54,8 @@ set(TAVOLIN_WIN32_SOURCES
   rdp/dispatch_calls.cpp
   rdp/rdp_session.cpp
   rdp/rdp_control.cpp
+  rdp/control_classes.cpp
+  rdp/control_settings.cpp
   rdp/rdp_events.cpp
   rdp/display_sizing.cpp
   rdp/session_site.cpp

@@ -26,7 +26,7 @@ void Controller::SendEnv() {
     const ControlAvailability control = ports_.environment.RdpControl();
     EnvInputs env;
     env.activex = control.available;
-    env.activexName = control.progId;
+    env.activexName = control.className;
     env.webview = ports_.page.isLoaderReady();
     env.webviewError = ports_.page.lastError();
     env.dataDir = DataDir();

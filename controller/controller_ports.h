@@ -103,7 +103,7 @@ public:
 // Whether the RDP control can be created, as the start-up detection found.
 struct ControlAvailability {
     bool available = false;
-    std::string progId;
+    std::string className;
 };
 
 // What the program knows of the machine it runs on.

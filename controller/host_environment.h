@@ -36,7 +36,7 @@ private:
 class HostEnvironment : public IHostEnvironment {
 public:
     // Called once by the detection thread; any thread may call it.
-    void SetRdpControl(bool available, const std::string& progId);
+    void SetRdpControl(bool available, const std::string& className);
     ControlAvailability RdpControl() const override;
     // GetFullPathNameW, then the long form of every existing folder in it,
     // so that short (8.3) names compare like the long ones.

@@ -25,10 +25,10 @@ std::wstring LongForm(const std::wstring& path) {
 
 }  // namespace
 
-void HostEnvironment::SetRdpControl(bool available, const std::string& progId) {
+void HostEnvironment::SetRdpControl(bool available, const std::string& className) {
     CriticalSection::Lock lock(section_);
     control_.available = available;
-    control_.progId = progId;
+    control_.className = className;
 }
 
 ControlAvailability HostEnvironment::RdpControl() const {

@@ -11,6 +11,13 @@ Variant Variant::Int(long value) {
     return v;
 }
 
+Variant Variant::UInt(unsigned long value) {
+    Variant v;
+    v.value_.vt = VT_UI4;
+    v.value_.ulVal = value;
+    return v;
+}
+
 Variant Variant::Bool(bool value) {
     Variant v;
     v.value_.vt = VT_BOOL;

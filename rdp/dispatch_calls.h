@@ -17,6 +17,7 @@ public:
     Variant& operator=(const Variant&) = delete;
 
     static Variant Int(long value);
+    static Variant UInt(unsigned long value);
     static Variant Bool(bool value);
     // UTF-8 in, BSTR of its UTF-16 form held.
     static Variant String(const std::string& utf8);

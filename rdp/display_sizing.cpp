@@ -89,11 +89,11 @@ void RdpSession::FlushPendingSize() {
     SendRemoteSize(size.width, size.height);
 }
 
-void RdpSession::SendRemoteSize(int hostWidth, int hostHeight) {
+void RdpSession::SendRemoteSize(int hostWidth, int hostHeight, bool evenIfSent) {
     if (hostWidth <= 0 || hostHeight <= 0) return;
     const PixelSize sent = ProtocolSize(PixelSize{hostWidth, hostHeight});
     const int width = sent.width, height = sent.height;
-    if (width == sizing_.remoteWidth && height == sizing_.remoteHeight) return;
+    if (!evenIfSent && width == sizing_.remoteWidth && height == sizing_.remoteHeight) return;
     if (mode_ == SessionMode::Mstsc) {
         sizing_.remoteWidth = width;
         sizing_.remoteHeight = height;
@@ -136,8 +136,7 @@ void RdpSession::SendRemoteSize(int hostWidth, int hostHeight) {
 
 bool RdpSession::SetSmartSizing(bool on) {
     if (!dispatch_) return false;
-    ComPtr<IDispatch> advanced = GetDispatchProperty(L"AdvancedSettings2");
-    if (!advanced) advanced = GetDispatchProperty(L"AdvancedSettings");
+    const ComPtr<IDispatch> advanced = ComPtr<IDispatch>::Retain(advanced_.get());
     if (!advanced) {
         Log(kLogWarn, "拿不到控件的「高级设置」对象，画面缩放开关没设上");
         return false;
@@ -215,6 +214,20 @@ void RdpSession::OnConnected() {
              sizing_.pendingHeight);
         FlushPendingSize();
     }
+}
+
+// The control may pass over a size sent between OnConnected and the end of
+// the logon, when the remote desktop is not up yet; the window's size is
+// sent again once the logon is complete.
+// learn.microsoft.com/windows/win32/termserv/imstscaxevents-onlogincomplete
+void RdpSession::OnLoginComplete() {
+    const CallGuard guard = Guard();
+    SetState(SessionState::Connected, 0, "已连接（登录完成）");
+    if (!guard.Intact() || hostWindow_ == nullptr || !CurrentSizingMode().follows()) return;
+    const SIZE client = HostClientSize();
+    LogF(kLogInfo, "登录完成，再次下发远端分辨率 %dx%d", static_cast<int>(client.cx),
+         static_cast<int>(client.cy));
+    SendRemoteSize(client.cx, client.cy, true);
 }
 
 HRESULT RdpSession::OnPosRectChange(LPCRECT requested) {

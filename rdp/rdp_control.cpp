@@ -1,40 +1,26 @@
 // Finding, creating and configuring the platform's RDP control.
 #include <cstdint>
+#include <utility>
 
 #include "core/log.h"
 #include "core/text.h"
 #include "core/unicode.h"
-#include "rdp/ms_rdp_extended_settings.h"
+#include "rdp/control_classes.h"
 #include "rdp/rdp_session.h"
+#include "rdp/vtable_interfaces.h"
 
 const IID kIidMsRdpExtendedSettings = {
     0x302D8188, 0x0052, 0x4807, {0x80, 0x6A, 0x36, 0x2B, 0x62, 0x8F, 0x9A, 0xC5}};
+const IID kIidMsRdpClientNonScriptable3 = {
+    0xB3378D90, 0x0728, 0x45C7, {0x8E, 0xD7, 0xB6, 0x15, 0x9F, 0xB9, 0x22, 0x19}};
 
 namespace {
 
-// Newest first: the first one registered wins.
-constexpr const wchar_t* kProgIds[] = {
-    L"MsTscAx.MsTscAx.12", L"MsTscAx.MsTscAx.11", L"MsTscAx.MsTscAx.10",
-    L"MsRdpClient.9",      L"MsRdpClient.8",      L"MsTscAx.MsTscAx",
-};
-
-constexpr int kDefaultRdpPort = 3389;
-constexpr int kDefaultColorDepth = 32;
-
-struct FoundControl {
+struct CreatedControl {
+    ComPtr<IOleObject> object;
+    std::string name;
     CLSID clsid = {};
-    std::string progId;
 };
-
-bool FindRegisteredControl(FoundControl* found) {
-    for (const wchar_t* progId : kProgIds) {
-        if (SUCCEEDED(CLSIDFromProgID(progId, &found->clsid))) {
-            found->progId = ToUtf8(progId);
-            return true;
-        }
-    }
-    return false;
-}
 
 HRESULT CreateControlObject(const CLSID& clsid, ComPtr<IOleObject>* object) {
     const HRESULT hr =
@@ -43,46 +29,81 @@ HRESULT CreateControlObject(const CLSID& clsid, ComPtr<IOleObject>* object) {
     return hr;
 }
 
-void LogSettingResult(const wchar_t* name, HRESULT hr) {
-    LogF(SUCCEEDED(hr) ? kLogInfo : kLogWarn, "设置 %s -> 0x%08lX", ToUtf8(name).c_str(),
-         static_cast<unsigned long>(hr));
+// The newest documented class that can be created, then the ProgIDs.
+bool CreateNewestControl(CreatedControl* created) {
+    std::size_t count = 0;
+    const RdpControlClass* classes = RdpControlClasses(&count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (SUCCEEDED(CreateControlObject(classes[i].clsid, &created->object))) {
+            created->name = classes[i].name;
+            created->clsid = classes[i].clsid;
+            return true;
+        }
+        created->object.reset();
+    }
+    const wchar_t* const* progIds = RdpControlProgIds(&count);
+    for (std::size_t i = 0; i < count; ++i) {
+        CLSID clsid = {};
+        if (FAILED(CLSIDFromProgID(progIds[i], &clsid))) continue;
+        if (SUCCEEDED(CreateControlObject(clsid, &created->object))) {
+            created->name = ToUtf8(progIds[i]);
+            created->clsid = clsid;
+            return true;
+        }
+        created->object.reset();
+    }
+    return false;
 }
 
 }  // namespace
 
-bool ProbeRdpControl(std::string* progId) {
-    FoundControl found;
-    if (!FindRegisteredControl(&found)) return false;
-    ComPtr<IOleObject> object;
-    if (FAILED(CreateControlObject(found.clsid, &object))) return false;
-    object.reset();
-    if (progId != nullptr) *progId = found.progId;
+bool ProbeRdpControl(std::string* className) {
+    CreatedControl created;
+    if (!CreateNewestControl(&created)) return false;
+    created.object.reset();
+    if (className != nullptr) *className = created.name;
     return true;
 }
 
+// The control may pump messages inside any call below (a prompt, its own
+// window's creation), and the tab may be closed meanwhile: after each call
+// the session checks that it is still the one that made it, and touches
+// nothing of itself when it is not. Close has then told the control to let
+// go of its site.
 bool RdpSession::CreateControl(const ServerRecord& server) {
-    FoundControl found;
-    if (!FindRegisteredControl(&found)) {
-        Log(kLogWarn, "系统里找不到 MsTscAx 控件注册，改用 mstsc.exe 模式");
+    CreatedControl created;
+    if (!CreateNewestControl(&created)) {
+        Log(kLogWarn, "系统里没有能创建的远程桌面控件，改用 mstsc.exe 模式");
         return false;
     }
-    const HRESULT created = CreateControlObject(found.clsid, &oleObject_);
-    if (FAILED(created)) {
-        oleObject_.reset();
-        LogF(kLogWarn, "创建 RDP 控件失败 0x%08lX，改用 mstsc.exe 模式", static_cast<unsigned long>(created));
-        return false;
-    }
-    LogF(kLogInfo, "已创建 RDP 控件 %s (CLSID=%08lX)", found.progId.c_str(),
-         static_cast<unsigned long>(found.clsid.Data1));
+    oleObject_ = std::move(created.object);
+    LogF(kLogInfo, "已创建 RDP 控件 %s (CLSID=%08lX)", created.name.c_str(),
+         static_cast<unsigned long>(created.clsid.Data1));
+    const CallGuard guard = Guard();
+    const ComPtr<IOleObject> object = ComPtr<IOleObject>::Retain(oleObject_.get());
+    if (!InitialiseControl(object.get(), guard)) return false;
+    object->SetHostNames(L"RDP", ToWide(server.host).c_str());
+    if (!guard.Intact()) return false;
+    object.As(IID_IDispatch, &dispatch_);
+    if (!ActivateControl(object.get(), guard)) return false;
+    HookEvents();
+    if (!guard.Intact()) return false;
+    ApplySettings(server);
+    if (!guard.Intact()) return false;
+    const SIZE size = HostClientSize();
+    SyncControlRect(size.cx, size.cy);
+    ShowWindow(controlWindow_, SW_SHOW);
+    mode_ = SessionMode::ActiveX;
+    return true;
+}
 
-    oleObject_->SetClientSite(static_cast<IOleClientSite*>(this));
-    oleObject_->SetHostNames(L"RDP", ToWide(server.host).c_str());
-    oleObject_.As(IID_IDispatch, &dispatch_);
-
+// In-place activation in the host window, and the control's window.
+bool RdpSession::ActivateControl(IOleObject* object, const CallGuard& guard) {
     RECT client = {};
     GetClientRect(hostWindow_, &client);
-    const HRESULT activated = oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
-                                                 static_cast<IOleClientSite*>(this), 0, hostWindow_, &client);
+    const HRESULT activated = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
+                                             static_cast<IOleClientSite*>(this), 0, hostWindow_, &client);
+    if (!guard.Intact()) return false;
     if (FAILED(activated)) {
         LogF(kLogWarn, "控件原地激活失败 0x%08lX，改用 mstsc.exe 模式",
              static_cast<unsigned long>(activated));
@@ -99,16 +120,28 @@ bool RdpSession::CreateControl(const ServerRecord& server) {
         return false;
     }
     Log(kLogInfo, "RDP 控件窗口句柄 = " + PointerHex(reinterpret_cast<std::uintptr_t>(controlWindow_)));
-
-    HookEvents();
-    ApplySettings(server);
-    if (hostWindow_ != nullptr && controlWindow_ != nullptr) {
-        const SIZE size = HostClientSize();
-        SyncControlRect(size.cx, size.cy);
-    }
-    ShowWindow(controlWindow_, SW_SHOW);
-    mode_ = SessionMode::ActiveX;
     return true;
+}
+
+// The container's half of the control contract
+// (learn.microsoft.com/windows/win32/com/controls-and-containers): the site
+// comes before initialisation when the control asks for it first
+// (OLEMISC_SETCLIENTSITEFIRST), and a control that keeps state is
+// initialised as new (IPersistStreamInit::InitNew) before it is activated.
+bool RdpSession::InitialiseControl(IOleObject* object, const CallGuard& guard) {
+    DWORD status = 0;
+    object->GetMiscStatus(DVASPECT_CONTENT, &status);
+    const bool siteFirst = (status & OLEMISC_SETCLIENTSITEFIRST) != 0;
+    if (siteFirst) object->SetClientSite(static_cast<IOleClientSite*>(this));
+    if (!guard.Intact()) return false;
+    ComPtr<IPersistStreamInit> persist;
+    if (SUCCEEDED(object->QueryInterface(IID_IPersistStreamInit, persist.put_void())) && persist) {
+        const HRESULT hr = persist->InitNew();
+        if (!guard.Intact()) return false;
+        if (FAILED(hr)) LogF(kLogWarn, "控件 InitNew 失败 0x%08lX", static_cast<unsigned long>(hr));
+    }
+    if (!siteFirst) object->SetClientSite(static_cast<IOleClientSite*>(this));
+    return guard.Intact();
 }
 
 // Lets go of a control that could not be put to use.
@@ -117,102 +150,8 @@ void RdpSession::ReleaseControl() {
     inPlaceObject_.reset();
     oleObject_.reset();
     dispatch_.reset();
+    advanced_.reset();
     controlWindow_ = nullptr;
-}
-
-void RdpSession::ApplySettings(const ServerRecord& server) {
-    if (!dispatch_) {
-        Log(kLogWarn, "控件的 IDispatch 不可用，跳过参数设置");
-        return;
-    }
-    PutStringProperty(L"Server", server.host);
-    if (!server.user.empty()) PutStringProperty(L"UserName", server.user);
-    if (!server.domain.empty()) PutStringProperty(L"Domain", server.domain);
-    PutBoolProperty(L"FullScreen", false);
-    const SIZE client = HostClientSize();
-    const PixelSize desktop = DesktopSizeFor(server.width, server.height, PixelSize{client.cx, client.cy});
-    PutIntProperty(L"DesktopWidth", desktop.width);
-    PutIntProperty(L"DesktopHeight", desktop.height);
-    PutIntProperty(L"ColorDepth", server.colorDepth < 1 ? kDefaultColorDepth : server.colorDepth);
-    sizing_.remoteWidth = desktop.width;
-    sizing_.remoteHeight = desktop.height;
-
-    if (ComPtr<IDispatch> advanced = GetDispatchProperty(L"AdvancedSettings2")) {
-        ApplyAdvancedSettings(advanced.get(), server);
-    } else {
-        Log(kLogWarn, "拿不到 AdvancedSettings2，端口等高级参数未设置");
-    }
-    SetSmartSizing(SmartSizingValue());
-    EnableZoom();
-    PutIntProperty(L"DesktopScaleFactor", 100);
-    if (ComPtr<IDispatch> secured = GetDispatchProperty(L"SecuredSettings2")) {
-        DispatchPut(secured.get(), L"AudioRedirectionMode", Variant::Int(0));
-    }
-}
-
-void RdpSession::ApplyAdvancedSettings(IDispatch* advanced, const ServerRecord& server) {
-    DispatchPut(advanced, L"RDPPort", Variant::Int(server.port < 1 ? kDefaultRdpPort : server.port));
-    // Not the control's own grab: it takes the keyboard while connecting,
-    // also for a tab in the back (auto-connect opens several at start). The
-    // tab registry gives the keyboard to the session in front when it connects.
-    DispatchPut(advanced, L"GrabFocusOnConnect", Variant::Bool(false));
-    DispatchPut(advanced, L"EnableAutoReconnect", Variant::Bool(true));
-    DispatchPut(advanced, L"RedirectPrinters", Variant::Bool(false));
-    LogSettingResult(L"EnableCredSspSupport",
-                     DispatchPut(advanced, L"EnableCredSspSupport", Variant::Bool(true)));
-    LogSettingResult(L"AuthenticationLevel", DispatchPut(advanced, L"AuthenticationLevel", Variant::Int(2)));
-    if (!server.password.empty()) {
-        LogSettingResult(L"ClearTextPassword",
-                         DispatchPut(advanced, L"ClearTextPassword", Variant::String(server.password)));
-    } else {
-        Log(kLogWarn, "这台服务器没有保存密码，NLA 认证可能失败（会退回让系统弹凭据框）");
-    }
-    DispatchPut(advanced, L"PromptForCredentials", Variant::Bool(false));
-}
-
-void RdpSession::EnableZoom() {
-    if (!oleObject_) return;
-    ComPtr<IMsRdpExtendedSettings> extended;
-    if (FAILED(oleObject_.As(kIidMsRdpExtendedSettings, &extended)) || !extended) {
-        Log(kLogDebug, "控件不支持 IMsRdpExtendedSettings，跳过 EnableZoom（老版本控件）");
-        return;
-    }
-    Variant name = Variant::String("EnableZoom");
-    Variant on = Variant::Bool(true);
-    const HRESULT hr = extended->put_Property(name.value().bstrVal, on.get());
-    if (SUCCEEDED(hr)) {
-        Log(kLogInfo, "已开启 EnableZoom（SmartSizing 超过原生分辨率时也能缩放铺满）");
-    } else {
-        LogF(kLogWarn, "设置 EnableZoom 失败 0x%08lX（控件太老时正常，不影响原有拉伸）",
-             static_cast<unsigned long>(hr));
-    }
-}
-
-bool RdpSession::PutProperty(const wchar_t* name, Variant value) {
-    if (!dispatch_) return false;
-    const HRESULT hr = DispatchPut(dispatch_.get(), name, std::move(value));
-    if (FAILED(hr)) {
-        LogF(kLogDebug, "设置属性 %s 失败 0x%08lX", ToUtf8(name).c_str(), static_cast<unsigned long>(hr));
-        return false;
-    }
-    return true;
-}
-
-bool RdpSession::PutStringProperty(const wchar_t* name, const std::string& value) {
-    return PutProperty(name, Variant::String(value));
-}
-
-bool RdpSession::PutBoolProperty(const wchar_t* name, bool value) {
-    return PutProperty(name, Variant::Bool(value));
-}
-
-bool RdpSession::PutIntProperty(const wchar_t* name, std::int32_t value) {
-    return PutProperty(name, Variant::Int(value));
-}
-
-ComPtr<IDispatch> RdpSession::GetDispatchProperty(const wchar_t* name) {
-    if (!dispatch_) return {};
-    return DispatchGetObject(dispatch_.get(), name);
 }
 
 HRESULT RdpSession::InvokeMethod(const wchar_t* name) {

@@ -128,7 +128,7 @@ void RdpSession::OnControlEvent(DISPID id, const DISPPARAMS* args) {
             OnConnected();
             break;
         case kOnLoginComplete:
-            SetState(SessionState::Connected, 0, "已连接（登录完成）");
+            OnLoginComplete();
             break;
         case kOnDisconnected: {
             const int reason = VariantToInt(Arg(args, 0));

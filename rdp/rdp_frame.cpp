@@ -16,3 +16,14 @@ HRESULT RdpFrame::GetWindow(HWND* out) {
     *out = hostWindow_;
     return S_OK;
 }
+
+// The rectangle the object may put its tools in: the whole tab
+// (learn.microsoft.com/windows/win32/api/oleidl/nf-oleidl-ioleinplaceuiwindow-getborder).
+HRESULT RdpFrame::GetBorder(LPRECT border) {
+    if (border == nullptr) return E_INVALIDARG;
+    if (hostWindow_ == nullptr || !GetClientRect(hostWindow_, border)) {
+        *border = RECT{};
+        return INPLACE_E_NOTOOLSPACE;
+    }
+    return S_OK;
+}

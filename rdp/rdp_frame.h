@@ -21,7 +21,7 @@ public:
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
 
     // IOleInPlaceUIWindow
-    HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetBorder(LPRECT border) override;
     HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }

@@ -144,6 +144,7 @@ void RdpSession::Close() {
         controlWindow_ = nullptr;
     }
     dispatch_.reset();
+    advanced_.reset();
     ReleaseExternalClient();
     if (hostWindow_ != nullptr) {
         KillResizeTimer();

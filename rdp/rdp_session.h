@@ -29,9 +29,9 @@
 class RdpFrame;
 class RdpEventSink;
 
-// True when a registered RDP control can be created; progId receives the
-// ProgID found (when given). Releases the object at once.
-bool ProbeRdpControl(std::string* progId);
+// True when an RDP control can be created; className receives the name of
+// the class (or the ProgID) found, when given. Releases the object at once.
+bool ProbeRdpControl(std::string* className);
 
 class RdpSession : public IOleClientSite,
                    public IOleInPlaceSite,
@@ -163,10 +163,14 @@ private:
 
     // The control.
     bool CreateControl(const ServerRecord& server);
+    bool InitialiseControl(IOleObject* object, const CallGuard& guard);
+    bool ActivateControl(IOleObject* object, const CallGuard& guard);
     void ReleaseControl();
     void ApplySettings(const ServerRecord& server);
-    void ApplyAdvancedSettings(IDispatch* advanced, const ServerRecord& server);
-    void EnableZoom();
+    void ApplyAdvancedSettings(const ServerRecord& server);
+    void ApplyNonScriptableSettings(const ServerRecord& server);
+    void ApplyExtendedSettings();
+    ComPtr<IDispatch> NewestAdvancedSettings();
     bool PutStringProperty(const wchar_t* name, const std::string& value);
     bool PutBoolProperty(const wchar_t* name, bool value);
     bool PutIntProperty(const wchar_t* name, std::int32_t value);
@@ -178,6 +182,7 @@ private:
     // Events.
     void HookEvents();
     void OnConnected();
+    void OnLoginComplete();
     void OnLaterControlEvent(DISPID id, const DISPPARAMS* args);
     void OnLogonError(int code);
     void OnAuthenticationDialog(bool shown);
@@ -189,7 +194,8 @@ private:
     void SyncControlRect(int width, int height);
     void OnHostResized(int width, int height);
     void FlushPendingSize();
-    void SendRemoteSize(int width, int height);
+    // evenIfSent: also when this size is the one sent last.
+    void SendRemoteSize(int width, int height, bool evenIfSent = false);
     bool SetSmartSizing(bool on);
     bool SmartSizingValue() const;
     SizingMode CurrentSizingMode() const;
@@ -219,6 +225,9 @@ private:
     ComPtr<IOleObject> oleObject_;
     ComPtr<IOleInPlaceObject> inPlaceObject_;
     ComPtr<IDispatch> dispatch_;
+    // The newest advanced-settings object the control has: it declares the
+    // settings of every older one.
+    ComPtr<IDispatch> advanced_;
     ComPtr<IConnectionPoint> connectionPoint_;
     DWORD adviseCookie_ = 0;
     std::unique_ptr<RdpFrame> frame_;

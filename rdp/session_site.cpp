@@ -41,15 +41,14 @@ HRESULT RdpSession::GetWindow(HWND* out) {
 
 HRESULT RdpSession::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, RECT* position,
                                      RECT* clip, OLEINPLACEFRAMEINFO* frameInfo) {
-    // The frame doubles as the document window.
+    // The frame doubles as the document window, which the contract says
+    // with a null document
+    // (learn.microsoft.com/windows/win32/api/oleidl/nf-oleidl-ioleinplacesite-getwindowcontext).
     if (frame != nullptr) {
         *frame = frame_.get();
         if (*frame != nullptr) (*frame)->AddRef();
     }
-    if (document != nullptr) {
-        *document = frame_.get();
-        if (*document != nullptr) (*document)->AddRef();
-    }
+    if (document != nullptr) *document = nullptr;
     RECT client = {};
     if (hostWindow_ != nullptr) GetClientRect(hostWindow_, &client);
     if (position != nullptr) *position = client;

@@ -316,7 +316,7 @@ TEST(HostEnvironmentTest, DetectionResultAndFullPaths) {
     EXPECT_FALSE(environment.RdpControl().available);
     std::thread([&] { environment.SetRdpControl(true, "MsTscAx.MsTscAx.10"); }).join();
     EXPECT_TRUE(environment.RdpControl().available);
-    EXPECT_EQ(environment.RdpControl().progId, "MsTscAx.MsTscAx.10");
+    EXPECT_EQ(environment.RdpControl().className, "MsTscAx.MsTscAx.10");
     TempDir dir;
     const std::string want = PathCompareKey(dir.file("x.csv"));
     EXPECT_EQ(PathCompareKey(environment.FullPath(dir.path() + "\\sub\\..\\x.csv. ")), want);

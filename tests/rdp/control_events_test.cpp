@@ -8,7 +8,7 @@
 
 #include "rdp/disconnect_reason.h"
 #include "rdp/dispatch_calls.h"
-#include "rdp/ms_rdp_extended_settings.h"
+#include "rdp/vtable_interfaces.h"
 #include "rdp/rdp_event_sink.h"
 
 namespace standin {
