@@ -92,6 +92,7 @@ bool RdpSession::Connect(const ServerRecord& server, IRdpObserver* observer, boo
         InvokeLogged(L"Connect");
         return true;
     }
+    if (!guard.Intact()) return false;  // closed while the control was being created
     if (StartExternalClient()) return true;
     SetState(SessionState::Failed, -1,
              IsSafeClientHost(server_.host) ? "无法创建远程桌面会话（控件与 mstsc 都不可用）"
@@ -124,7 +125,10 @@ bool RdpSession::ConnectOverdue() const {
 
 void RdpSession::Close() {
     ++life_->closes;
-    if (mode_ == SessionMode::ActiveX && oleObject_) {
+    // Also while the control is still being created (the tab closed from a
+    // message the control dispatched): it must not keep a site that is
+    // about to be deleted.
+    if (oleObject_) {
         // Stop the events first: the control may fire while it is being
         // taken down, and nobody should hear of it any more.
         if (connectionPoint_) {

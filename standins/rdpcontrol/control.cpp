@@ -53,7 +53,7 @@ private:
 
 }  // namespace
 
-RdpControl::RdpControl() : queue_(this) {}
+RdpControl::RdpControl(const ControlClass& controlClass) : class_(controlClass), queue_(this) {}
 
 RdpControl::~RdpControl() {
     DropConnection();
@@ -64,12 +64,12 @@ RdpControl::~RdpControl() {
     for (auto& entry : extended_) VariantClear(&entry.second);
 }
 
-HRESULT RdpControl::Create(REFIID iid, void** object) {
+HRESULT RdpControl::Create(const ControlClass& controlClass, REFIID iid, void** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
     const HRESULT failure = FailureOption("create_fail_hr");
     if (failure != S_OK) return failure;
-    RdpControl* control = new (std::nothrow) RdpControl();
+    RdpControl* control = new (std::nothrow) RdpControl(controlClass);
     if (control == nullptr) return E_OUTOFMEMORY;
     const HRESULT result = control->queue_.ok() ? control->QueryInterface(iid, object) : E_FAIL;
     control->Release();
@@ -87,8 +87,14 @@ HRESULT RdpControl::QueryInterface(REFIID iid, void** object) {
         *object = static_cast<IOleInPlaceObject*>(this);
     } else if (iid == IID_IConnectionPointContainer && Option("no_connection_points") == 0) {
         *object = static_cast<IConnectionPointContainer*>(this);
-    } else if (iid == kIidMsRdpExtendedSettings && Option("no_extended_settings") == 0) {
+    } else if (iid == kIidMsRdpExtendedSettings && class_.extendedSettings &&
+               Option("no_extended_settings") == 0) {
         *object = static_cast<IMsRdpExtendedSettings*>(this);
+    } else if ((iid == kIidMsTscNonScriptable && class_.nonScriptableVersion >= 1) ||
+               (iid == kIidMsRdpClientNonScriptable3 && class_.nonScriptableVersion >= 3)) {
+        *object = static_cast<IMsRdpClientNonScriptable3*>(this);
+    } else if (iid == IID_IPersistStreamInit) {
+        *object = static_cast<IPersistStreamInit*>(this);
     } else {
         return E_NOINTERFACE;
     }
@@ -270,18 +276,20 @@ HRESULT RdpControl::Connect() {
 // prompts do): what the container posted to itself is then handled before
 // the call returns.
 void RdpControl::DeliverInsideCall() {
-    if (Option("pump_in_calls") != 0) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-                break;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    if (Option("pump_in_calls") != 0) PumpWaitingMessages();
     if (Option("sync_events") != 0) DeliverEvents();
+}
+
+void PumpWaitingMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 void RdpControl::Disconnect() {

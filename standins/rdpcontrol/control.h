@@ -19,6 +19,7 @@
 
 #include "standins/rdpcontrol/auth_dialog.h"
 #include "standins/rdpcontrol/connection.h"
+#include "standins/rdpcontrol/control_classes.h"
 #include "standins/rdpcontrol/dispatch_table.h"
 #include "standins/rdpcontrol/event_queue.h"
 #include "standins/rdpcontrol/module.h"
@@ -26,6 +27,10 @@
 #include "standins/rdpcontrol/view_window.h"
 
 enum class SessionState { kNotConnected, kConnecting, kConnected, kDisconnected };
+
+// Dispatches what the thread has waiting, as a control running a message
+// loop of its own inside a call does.
+void PumpWaitingMessages();
 
 // Holds one reference to an object for the life of a scope.
 class SelfReference {
@@ -44,12 +49,14 @@ class RdpControl final : public IOleObject,
                          public IDispatch,
                          public IConnectionPointContainer,
                          public IMsRdpExtendedSettings,
+                         public IMsRdpClientNonScriptable3,
+                         public IPersistStreamInit,
                          private EventTarget,
                          private ViewSource,
                          private LiveObject {
 public:
-    // The class factory's CreateInstance.
-    static HRESULT Create(REFIID iid, void** object);
+    // The class factory's CreateInstance for one of the classes.
+    static HRESULT Create(const ControlClass& controlClass, REFIID iid, void** object);
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -104,6 +111,42 @@ public:
     HRESULT STDMETHODCALLTYPE put_Property(BSTR name, VARIANT* value) override;
     HRESULT STDMETHODCALLTYPE get_Property(BSTR name, VARIANT* value) override;
 
+    // IMsTscNonScriptable .. IMsRdpClientNonScriptable3 (non_scriptable.cpp)
+    HRESULT STDMETHODCALLTYPE put_ClearTextPassword(BSTR password) override;
+    HRESULT STDMETHODCALLTYPE put_PortablePassword(BSTR password) override;
+    HRESULT STDMETHODCALLTYPE get_PortablePassword(BSTR* password) override;
+    HRESULT STDMETHODCALLTYPE put_PortableSalt(BSTR salt) override;
+    HRESULT STDMETHODCALLTYPE get_PortableSalt(BSTR* salt) override;
+    HRESULT STDMETHODCALLTYPE put_BinaryPassword(BSTR password) override;
+    HRESULT STDMETHODCALLTYPE get_BinaryPassword(BSTR* password) override;
+    HRESULT STDMETHODCALLTYPE put_BinarySalt(BSTR salt) override;
+    HRESULT STDMETHODCALLTYPE get_BinarySalt(BSTR* salt) override;
+    HRESULT STDMETHODCALLTYPE ResetPassword() override;
+    HRESULT STDMETHODCALLTYPE NotifyRedirectDeviceChange(WPARAM wParam, LPARAM lParam) override;
+    HRESULT STDMETHODCALLTYPE SendKeys(LONG count, VARIANT_BOOL* keyUp, LONG* keyData) override;
+    HRESULT STDMETHODCALLTYPE put_UIParentWindowHandle(HWND window) override;
+    HRESULT STDMETHODCALLTYPE get_UIParentWindowHandle(HWND* window) override;
+    HRESULT STDMETHODCALLTYPE put_ShowRedirectionWarningDialog(VARIANT_BOOL show) override;
+    HRESULT STDMETHODCALLTYPE get_ShowRedirectionWarningDialog(VARIANT_BOOL* show) override;
+    HRESULT STDMETHODCALLTYPE put_PromptForCredentials(VARIANT_BOOL prompt) override;
+    HRESULT STDMETHODCALLTYPE get_PromptForCredentials(VARIANT_BOOL* prompt) override;
+    HRESULT STDMETHODCALLTYPE put_NegotiateSecurityLayer(VARIANT_BOOL negotiate) override;
+    HRESULT STDMETHODCALLTYPE get_NegotiateSecurityLayer(VARIANT_BOOL* negotiate) override;
+    HRESULT STDMETHODCALLTYPE put_EnableCredSspSupport(VARIANT_BOOL enable) override;
+    HRESULT STDMETHODCALLTYPE get_EnableCredSspSupport(VARIANT_BOOL* enable) override;
+
+    // IPersistStreamInit (control_ole.cpp): a control is initialised once,
+    // as new or from a stream, before anything else is asked of it
+    // (learn.microsoft.com/windows/win32/api/ocidl/nf-ocidl-ipersiststreaminit-initnew).
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
+    HRESULT STDMETHODCALLTYPE IsDirty() override;
+    HRESULT STDMETHODCALLTYPE Load(LPSTREAM stream) override;
+    HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clearDirty) override;
+    HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
+    HRESULT STDMETHODCALLTYPE InitNew() override;
+
+    const ControlClass& controlClass() const { return class_; }
+
     // For the settings objects.
     PropertyBag& advancedSettings() { return advanced_; }
     PropertyBag& securedSettings() { return secured_; }
@@ -119,7 +162,7 @@ private:
         IDispatch* dispatch;
     };
 
-    RdpControl();
+    explicit RdpControl(const ControlClass& controlClass);
     ~RdpControl();
 
     // EventTarget and ViewSource
@@ -152,6 +195,10 @@ private:
     HRESULT ActivateInPlace(IOleClientSite* activeSite, HWND parent);
     void DeactivateInPlace();
 
+    HRESULT NonScriptablePut(const char* name, VARIANT_BOOL value, VARIANT_BOOL* stored);
+    HRESULT NonScriptableGet(const char* name, VARIANT_BOOL stored, VARIANT_BOOL* value);
+
+    const ControlClass& class_;
     volatile LONG references_ = 1;
     EventQueue queue_;
     std::unique_ptr<Connection> connection_;
@@ -168,10 +215,16 @@ private:
     PropertyBag advanced_;
     PropertyBag secured_;
     std::map<std::wstring, VARIANT> extended_;
+    // What arrived through the not-scriptable interfaces.
+    VARIANT_BOOL showRedirectionWarning_ = VARIANT_TRUE;
+    VARIANT_BOOL promptForCredentials_ = VARIANT_TRUE;
+    VARIANT_BOOL negotiateSecurityLayer_ = VARIANT_TRUE;
+    VARIANT_BOOL enableCredSsp_ = VARIANT_FALSE;
 
     std::vector<EventSink> sinks_;
     DWORD nextCookie_ = 1;
 
+    bool initialised_ = false;
     IOleClientSite* clientSite_ = nullptr;
     IOleInPlaceSite* inPlaceSite_ = nullptr;
     HWND view_ = nullptr;

@@ -24,14 +24,24 @@ bool InvokedAsGet(WORD flags) {
 
 struct SettingsGet {
     ControlDispid id;
-    SettingsKind kind;
-    const char* missingOption;
+    SettingsFamily family;
+    int version;
+    const char* missingOption;  // the test option that makes the get give VT_EMPTY
 };
 
 constexpr SettingsGet kSettingsGets[] = {
-    {kAdvancedSettings2, SettingsKind::kAdvanced2, "no_advanced_settings2"},
-    {kAdvancedSettings, SettingsKind::kAdvanced, "no_advanced_settings"},
-    {kSecuredSettings2, SettingsKind::kSecured2, "no_secured_settings2"},
+    {kAdvancedSettings, SettingsFamily::kAdvanced, 1, "no_advanced_settings"},
+    {kAdvancedSettings2, SettingsFamily::kAdvanced, 2, "no_advanced_settings2"},
+    {kAdvancedSettings3, SettingsFamily::kAdvanced, 3, "no_advanced_settings"},
+    {kAdvancedSettings4, SettingsFamily::kAdvanced, 4, "no_advanced_settings"},
+    {kAdvancedSettings5, SettingsFamily::kAdvanced, 5, "no_advanced_settings"},
+    {kAdvancedSettings6, SettingsFamily::kAdvanced, 6, "no_advanced_settings"},
+    {kAdvancedSettings7, SettingsFamily::kAdvanced, 7, "no_advanced_settings"},
+    {kAdvancedSettings8, SettingsFamily::kAdvanced, 8, "no_advanced_settings"},
+    {kAdvancedSettings9, SettingsFamily::kAdvanced, 9, "no_advanced_settings"},
+    {kSecuredSettings, SettingsFamily::kSecured, 1, "no_secured_settings2"},
+    {kSecuredSettings2, SettingsFamily::kSecured, 2, "no_secured_settings2"},
+    {kSecuredSettings3, SettingsFamily::kSecured, 3, "no_secured_settings2"},
 };
 
 }  // namespace
@@ -49,7 +59,7 @@ HRESULT RdpControl::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 HRESULT RdpControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    return ControlMembers().IdsOfNames(names, count, ids);
+    return ControlMembers().IdsOfNames(names, count, ids, class_.clientVersion);
 }
 
 HRESULT RdpControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
@@ -60,7 +70,7 @@ HRESULT RdpControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* 
     return Guarded([&] {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         if (params == nullptr) return E_INVALIDARG;
-        const Member* member = ControlMembers().Find(id);
+        const Member* member = ControlMembers().Find(id, class_.clientVersion);
         if (member == nullptr) return DISP_E_MEMBERNOTFOUND;
         if (member->access == Access::kMethod)
             return InvokeMethod(*member, flags, *params, result, exception, argErr);
@@ -124,7 +134,7 @@ HRESULT RdpControl::GetSettingsObject(const Member& member, VARIANT* result) {
         if (get.id != member.id) continue;
         if (Option(get.missingOption) != 0) return S_OK;
         IDispatch* settings = nullptr;
-        const HRESULT created = CreateSettingsObject(this, get.kind, &settings);
+        const HRESULT created = CreateSettingsObject(this, get.family, get.version, member.name, &settings);
         if (FAILED(created)) return created;
         result->vt = VT_DISPATCH;
         result->pdispVal = settings;
@@ -153,6 +163,9 @@ HRESULT RdpControl::InvokeMethod(const Member& member, WORD flags, const DISPPAR
             return Connect();
         }
         case kDisconnect:
+            // imstscax-disconnect: "returns a failure error value if it is
+            // called when the control is not connected".
+            if (state_ != SessionState::kConnecting && state_ != SessionState::kConnected) return E_FAIL;
             Disconnect();
             return S_OK;
         case kUpdateSessionDisplaySettings:

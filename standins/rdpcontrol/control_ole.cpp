@@ -91,7 +91,12 @@ HRESULT RdpControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, H
             return S_OK;
         }
         if (!ActivatesInPlace(verb)) return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
-        return ActivateInPlace(activeSite, parent);
+        if (!initialised_) return E_UNEXPECTED;
+        const HRESULT activated = ActivateInPlace(activeSite, parent);
+        // Once its window exists the control may pump messages before the
+        // call returns; it touches the site no more in this call.
+        if (SUCCEEDED(activated) && Option("pump_in_doverb") != 0) PumpWaitingMessages();
+        return activated;
     });
 }
 
@@ -240,4 +245,42 @@ void RdpControl::DeactivateInPlace() {
     inPlaceSite_ = nullptr;
     site->OnInPlaceDeactivate();
     site->Release();
+}
+
+HRESULT RdpControl::GetClassID(CLSID* clsid) {
+    if (clsid == nullptr) return E_POINTER;
+    *clsid = class_.clsid;
+    return S_OK;
+}
+
+HRESULT RdpControl::IsDirty() {
+    return S_FALSE;
+}
+
+// The stand-in keeps nothing across runs: a stream is read as empty.
+HRESULT RdpControl::Load(LPSTREAM stream) {
+    Journal("Load");
+    if (stream == nullptr) return E_POINTER;
+    if (initialised_) return E_UNEXPECTED;
+    initialised_ = true;
+    return S_OK;
+}
+
+HRESULT RdpControl::Save(LPSTREAM stream, BOOL) {
+    return stream != nullptr ? S_OK : E_POINTER;
+}
+
+HRESULT RdpControl::GetSizeMax(ULARGE_INTEGER* size) {
+    if (size == nullptr) return E_POINTER;
+    size->QuadPart = 0;
+    return S_OK;
+}
+
+// "CO_E_ALREADYINITIALIZED: the object has already been initialized"
+// (learn.microsoft.com/windows/win32/api/ocidl/nf-ocidl-ipersiststreaminit-initnew).
+HRESULT RdpControl::InitNew() {
+    Journal("InitNew");
+    if (initialised_) return CO_E_ALREADYINITIALIZED;
+    initialised_ = true;
+    return S_OK;
 }

@@ -2,20 +2,21 @@
 
 #include "standins/rdpcontrol/text.h"
 
-const Member* MemberTable::Find(DISPID id) const {
+const Member* MemberTable::Find(DISPID id, int version) const {
     for (std::size_t i = 0; i < count_; ++i) {
-        if (members_[i].id == id) return &members_[i];
+        if (members_[i].id == id && members_[i].since <= version) return &members_[i];
     }
     return nullptr;
 }
 
-HRESULT MemberTable::IdsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const {
+HRESULT MemberTable::IdsOfNames(LPOLESTR* names, UINT count, DISPID* ids, int version) const {
     if (count == 0) return S_OK;
     if (names == nullptr || ids == nullptr) return E_POINTER;
     HRESULT result = S_OK;
     ids[0] = DISPID_UNKNOWN;
     for (std::size_t i = 0; names[0] != nullptr && i < count_; ++i) {
-        if (lstrcmpiW(members_[i].name, names[0]) == 0) ids[0] = members_[i].id;
+        if (members_[i].since <= version && lstrcmpiW(members_[i].name, names[0]) == 0)
+            ids[0] = members_[i].id;
     }
     if (ids[0] == DISPID_UNKNOWN) result = DISP_E_UNKNOWNNAME;
     for (UINT i = 1; i < count; ++i) {

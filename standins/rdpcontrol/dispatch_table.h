@@ -20,6 +20,9 @@ struct Member {
     VARTYPE type;  // of the property; VT_EMPTY for methods
     Access access;
     long initial;  // the value of a number a caller never put
+    // The version of the interface family that first declares the member;
+    // an object of an older version does not know the name.
+    int since;
 };
 
 class MemberTable {
@@ -27,10 +30,11 @@ public:
     template <std::size_t N>
     constexpr explicit MemberTable(const Member (&members)[N]) : members_(members), count_(N) {}
 
-    const Member* Find(DISPID id) const;
+    // Members an object of interface version `version` has.
+    const Member* Find(DISPID id, int version) const;
     // GetIDsOfNames: the first name is the member; names after it would be
     // parameter names, which no member here has.
-    HRESULT IdsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const;
+    HRESULT IdsOfNames(LPOLESTR* names, UINT count, DISPID* ids, int version) const;
 
 private:
     const Member* members_;

@@ -2,40 +2,58 @@
 
 namespace {
 
+// Each from the page of its interface: imstscax-*, imsrdpclient-*,
+// imsrdpclient<N>-* (learn.microsoft.com/windows/win32/termserv/<page>).
 const Member kControlMembers[] = {
-    {L"Server", kServer, VT_BSTR, Access::kGetPut, 0},
-    {L"Domain", kDomain, VT_BSTR, Access::kGetPut, 0},
-    {L"UserName", kUserName, VT_BSTR, Access::kGetPut, 0},
-    {L"DesktopWidth", kDesktopWidth, VT_I4, Access::kGetPut, 0},
-    {L"DesktopHeight", kDesktopHeight, VT_I4, Access::kGetPut, 0},
-    {L"ColorDepth", kColorDepth, VT_I4, Access::kGetPut, 32},
-    {L"DesktopScaleFactor", kDesktopScaleFactor, VT_I4, Access::kGetPut, 100},
-    {L"FullScreen", kFullScreen, VT_BOOL, Access::kGetPut, 0},
-    {L"AdvancedSettings2", kAdvancedSettings2, VT_DISPATCH, Access::kGetOnly, 0},
-    {L"AdvancedSettings", kAdvancedSettings, VT_DISPATCH, Access::kGetOnly, 0},
-    {L"SecuredSettings2", kSecuredSettings2, VT_DISPATCH, Access::kGetOnly, 0},
-    {L"ExtendedDisconnectReason", kExtendedDisconnectReason, VT_I4, Access::kGetOnly, 0},
-    {L"Connect", kConnect, VT_EMPTY, Access::kMethod, 0},
-    {L"Disconnect", kDisconnect, VT_EMPTY, Access::kMethod, 0},
-    {L"UpdateSessionDisplaySettings", kUpdateSessionDisplaySettings, VT_EMPTY, Access::kMethod, 0},
-    {L"GetErrorDescription", kGetErrorDescription, VT_EMPTY, Access::kMethod, 0},
+    {L"Server", kServer, VT_BSTR, Access::kGetPut, 0, 0},
+    {L"Domain", kDomain, VT_BSTR, Access::kGetPut, 0, 0},
+    {L"UserName", kUserName, VT_BSTR, Access::kGetPut, 0, 0},
+    {L"DesktopWidth", kDesktopWidth, VT_I4, Access::kGetPut, 0, 0},
+    {L"DesktopHeight", kDesktopHeight, VT_I4, Access::kGetPut, 0, 0},
+    {L"AdvancedSettings", kAdvancedSettings, VT_DISPATCH, Access::kGetOnly, 0, 0},
+    {L"SecuredSettings", kSecuredSettings, VT_DISPATCH, Access::kGetOnly, 0, 0},
+    {L"Connect", kConnect, VT_EMPTY, Access::kMethod, 0, 0},
+    {L"Disconnect", kDisconnect, VT_EMPTY, Access::kMethod, 0, 0},
+    {L"ColorDepth", kColorDepth, VT_I4, Access::kGetPut, 32, 1},
+    {L"FullScreen", kFullScreen, VT_BOOL, Access::kGetPut, 0, 1},
+    {L"AdvancedSettings2", kAdvancedSettings2, VT_DISPATCH, Access::kGetOnly, 0, 1},
+    {L"SecuredSettings2", kSecuredSettings2, VT_DISPATCH, Access::kGetOnly, 0, 1},
+    {L"ExtendedDisconnectReason", kExtendedDisconnectReason, VT_I4, Access::kGetOnly, 0, 1},
+    {L"AdvancedSettings3", kAdvancedSettings3, VT_DISPATCH, Access::kGetOnly, 0, 2},
+    {L"AdvancedSettings4", kAdvancedSettings4, VT_DISPATCH, Access::kGetOnly, 0, 3},
+    {L"AdvancedSettings5", kAdvancedSettings5, VT_DISPATCH, Access::kGetOnly, 0, 4},
+    {L"AdvancedSettings6", kAdvancedSettings6, VT_DISPATCH, Access::kGetOnly, 0, 5},
+    {L"GetErrorDescription", kGetErrorDescription, VT_EMPTY, Access::kMethod, 0, 5},
+    {L"AdvancedSettings7", kAdvancedSettings7, VT_DISPATCH, Access::kGetOnly, 0, 6},
+    {L"AdvancedSettings8", kAdvancedSettings8, VT_DISPATCH, Access::kGetOnly, 0, 7},
+    {L"SecuredSettings3", kSecuredSettings3, VT_DISPATCH, Access::kGetOnly, 0, 7},
+    {L"AdvancedSettings9", kAdvancedSettings9, VT_DISPATCH, Access::kGetOnly, 0, 8},
+    // imsrdpclient9-methods (learn.microsoft.com/previous-versions/windows/desktop/legacy/mt703457)
+    {L"UpdateSessionDisplaySettings", kUpdateSessionDisplaySettings, VT_EMPTY, Access::kMethod, 0, 9},
 };
 
+// imstscadvancedsettings-compress; imsrdpclientadvancedsettings-rdpport,
+// -grabfocusonconnect, -redirectprinters, -smartsizing, -cleartextpassword;
+// imsrdpclientadvancedsettings2-enableautoreconnect;
+// imsrdpclientadvancedsettings4-authenticationlevel;
+// imsrdpclientadvancedsettings6-enablecredsspsupport.
 const Member kAdvancedMembers[] = {
-    {L"RDPPort", kRdpPort, VT_I4, Access::kGetPut, 3389},
-    {L"GrabFocusOnConnect", kGrabFocusOnConnect, VT_BOOL, Access::kGetPut, 0},
-    {L"EnableAutoReconnect", kEnableAutoReconnect, VT_BOOL, Access::kGetPut, 0},
-    {L"RedirectPrinters", kRedirectPrinters, VT_BOOL, Access::kGetPut, 0},
-    {L"EnableCredSspSupport", kEnableCredSspSupport, VT_BOOL, Access::kGetPut, 0},
-    {L"PromptForCredentials", kPromptForCredentials, VT_BOOL, Access::kGetPut, 0},
-    {L"SmartSizing", kSmartSizing, VT_BOOL, Access::kGetPut, 0},
-    {L"AuthenticationLevel", kAuthenticationLevel, VT_I4, Access::kGetPut, 0},
+    {L"Compress", kCompress, VT_I4, Access::kGetPut, 1, 1},
+    {L"RDPPort", kRdpPort, VT_I4, Access::kGetPut, 3389, 2},
+    {L"GrabFocusOnConnect", kGrabFocusOnConnect, VT_BOOL, Access::kGetPut, -1, 2},
+    {L"RedirectPrinters", kRedirectPrinters, VT_BOOL, Access::kGetPut, 0, 2},
+    {L"SmartSizing", kSmartSizing, VT_BOOL, Access::kGetPut, 0, 2},
     // Write-only in the platform's control too: a password never reads back.
-    {L"ClearTextPassword", kClearTextPassword, VT_BSTR, Access::kPutOnly, 0},
+    {L"ClearTextPassword", kClearTextPassword, VT_BSTR, Access::kPutOnly, 0, 2},
+    {L"EnableAutoReconnect", kEnableAutoReconnect, VT_BOOL, Access::kGetPut, 0, 3},
+    {L"AuthenticationLevel", kAuthenticationLevel, VT_I4, Access::kGetPut, 0, 5},
+    {L"EnableCredSspSupport", kEnableCredSspSupport, VT_BOOL, Access::kGetPut, 0, 7},
 };
 
+// imsrdpclientsecuredsettings-autoredirectionmode (the AudioRedirectionMode
+// property of IMsRdpClientSecuredSettings, which "SecuredSettings2" gives).
 const Member kSecuredMembers[] = {
-    {L"AudioRedirectionMode", kAudioRedirectionMode, VT_I4, Access::kGetPut, 0},
+    {L"AudioRedirectionMode", kAudioRedirectionMode, VT_I4, Access::kGetPut, 0, 2},
 };
 
 const MemberTable kControlTable(kControlMembers);
@@ -57,11 +75,11 @@ const MemberTable& SecuredSettingsMembers() {
 }
 
 const Member& ControlMember(ControlDispid id) {
-    return *kControlTable.Find(id);
+    return *kControlTable.Find(id, 99);
 }
 
 const Member& AdvancedMember(SettingsDispid id) {
-    return *kAdvancedTable.Find(id);
+    return *kAdvancedTable.Find(id, 99);
 }
 
 HRESULT ReportFailure(HRESULT hr, const std::wstring& member, EXCEPINFO* exception) {

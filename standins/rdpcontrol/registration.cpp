@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "standins/rdpcontrol/control_classes.h"
 #include "standins/rdpcontrol/journal.h"
 #include "standins/rdpcontrol/module.h"
 #include "standins/rdpcontrol/standin_control.h"
@@ -19,9 +20,9 @@ const wchar_t* const kProgIds[] = {
 };
 constexpr wchar_t kDescription[] = L"Tavolin RDP client control stand-in";
 
-std::wstring ClsidText() {
+std::wstring ClsidText(const CLSID& clsid) {
     wchar_t text[64] = {};
-    StringFromGUID2(kStandinControlClsid, text, 64);
+    StringFromGUID2(clsid, text, 64);
     return text;
 }
 
@@ -55,13 +56,6 @@ std::vector<std::wstring> SplitList(const wchar_t* list) {
     return names;
 }
 
-bool Contains(const std::vector<std::wstring>& names, const wchar_t* name) {
-    for (const std::wstring& candidate : names) {
-        if (lstrcmpiW(candidate.c_str(), name) == 0) return true;
-    }
-    return false;
-}
-
 // Writes the default value (valueName null) or a named one of a key under
 // HKEY_CLASSES_ROOT, creating the key.
 LSTATUS WriteClassesValue(const std::wstring& key, const wchar_t* valueName, const std::wstring& value) {
@@ -84,8 +78,8 @@ LSTATUS RemoveClassesKey(const std::wstring& key) {
     return status;
 }
 
-LSTATUS RegisterClassKey() {
-    const std::wstring key = L"CLSID\\" + ClsidText();
+LSTATUS RegisterClassKey(const CLSID& clsid) {
+    const std::wstring key = L"CLSID\\" + ClsidText(clsid);
     LSTATUS status = WriteClassesValue(key, nullptr, kDescription);
     if (status == ERROR_SUCCESS) status = WriteClassesValue(key + L"\\InprocServer32", nullptr, ModulePath());
     if (status == ERROR_SUCCESS)
@@ -95,34 +89,57 @@ LSTATUS RegisterClassKey() {
 
 LSTATUS RegisterProgId(const std::wstring& progId) {
     LSTATUS status = WriteClassesValue(progId, nullptr, kDescription);
-    if (status == ERROR_SUCCESS) status = WriteClassesValue(progId + L"\\CLSID", nullptr, ClsidText());
+    if (status == ERROR_SUCCESS)
+        status = WriteClassesValue(progId + L"\\CLSID", nullptr, ClsidText(kStandinControlClsid));
     return status;
 }
 
-HRESULT Register(const wchar_t* list) {
-    std::vector<std::wstring> wanted;
-    if (list == nullptr) {
-        for (const wchar_t* progId : kProgIds) wanted.push_back(progId);
-    } else {
-        wanted = SplitList(list);
-    }
-    LSTATUS status = ERROR_SUCCESS;
+bool IsProgId(const std::wstring& name) {
     for (const wchar_t* progId : kProgIds) {
-        if (!Contains(wanted, progId) && status == ERROR_SUCCESS) status = RemoveClassesKey(progId);
+        if (lstrcmpiW(progId, name.c_str()) == 0) return true;
     }
-    if (status == ERROR_SUCCESS) status = RegisterClassKey();
-    for (const std::wstring& progId : wanted) {
-        if (status == ERROR_SUCCESS) status = RegisterProgId(progId);
-    }
-    return HRESULT_FROM_WIN32(status);
+    return false;
 }
 
-HRESULT Unregister() {
-    LSTATUS status = RemoveClassesKey(L"CLSID\\" + ClsidText());
+LSTATUS Unregister() {
+    LSTATUS status = ERROR_SUCCESS;
+    std::size_t count = 0;
+    const ControlClass* classes = ControlClasses(&count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const LSTATUS removed = RemoveClassesKey(L"CLSID\\" + ClsidText(classes[i].clsid));
+        if (status == ERROR_SUCCESS) status = removed;
+    }
     for (const wchar_t* progId : kProgIds) {
         const LSTATUS removed = RemoveClassesKey(progId);
         if (status == ERROR_SUCCESS) status = removed;
     }
+    return status;
+}
+
+// Every documented class and ProgID, or the ones list names; the others are
+// removed, so that a test sees exactly the classes it asked for.
+HRESULT Register(const wchar_t* list) {
+    std::vector<std::wstring> wanted;
+    std::size_t count = 0;
+    const ControlClass* classes = ControlClasses(&count);
+    if (list == nullptr) {
+        for (std::size_t i = 0; i + 1 < count; ++i) wanted.push_back(classes[i].name);
+        for (const wchar_t* progId : kProgIds) wanted.push_back(progId);
+    } else {
+        wanted = SplitList(list);
+    }
+    LSTATUS status = Unregister();
+    bool anyProgId = false;
+    for (const std::wstring& name : wanted) {
+        if (status != ERROR_SUCCESS) break;
+        if (const ControlClass* named = FindControlClassByName(name.c_str())) {
+            status = RegisterClassKey(named->clsid);
+        } else if (IsProgId(name)) {
+            status = RegisterProgId(name);
+            anyProgId = true;
+        }
+    }
+    if (status == ERROR_SUCCESS && anyProgId) status = RegisterClassKey(kStandinControlClsid);
     return HRESULT_FROM_WIN32(status);
 }
 
@@ -133,7 +150,7 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
-    return Guarded([] { return Unregister(); });
+    return Guarded([] { return HRESULT_FROM_WIN32(Unregister()); });
 }
 
 extern "C" {

@@ -7,26 +7,16 @@
 
 namespace {
 
-const wchar_t* ObjectName(SettingsKind kind) {
-    switch (kind) {
-        case SettingsKind::kAdvanced2:
-            return L"AdvancedSettings2";
-        case SettingsKind::kAdvanced:
-            return L"AdvancedSettings";
-        case SettingsKind::kSecured2:
-            break;
-    }
-    return L"SecuredSettings2";
-}
-
 class SettingsObject final : public SingleInterfaceObject<IDispatch, &IID_IDispatch> {
 public:
-    SettingsObject(RdpControl* control, SettingsKind kind)
+    SettingsObject(RdpControl* control, SettingsFamily family, int version, const wchar_t* name)
         : control_(control),
-          kind_(kind),
-          members_(kind == SettingsKind::kSecured2 ? SecuredSettingsMembers() : AdvancedSettingsMembers()),
-          values_(kind == SettingsKind::kSecured2 ? control->securedSettings()
-                                                  : control->advancedSettings()) {
+          family_(family),
+          version_(version),
+          name_(Utf8(name)),
+          members_(family == SettingsFamily::kSecured ? SecuredSettingsMembers() : AdvancedSettingsMembers()),
+          values_(family == SettingsFamily::kSecured ? control->securedSettings()
+                                                     : control->advancedSettings()) {
         control_->AddRef();
     }
 
@@ -42,16 +32,16 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) override {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        return members_.IdsOfNames(names, count, ids);
+        return members_.IdsOfNames(names, count, ids, version_);
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* exception, UINT* argErr) override {
         return Guarded([&] {
             if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
             if (params == nullptr) return E_INVALIDARG;
-            const Member* member = members_.Find(id);
+            const Member* member = members_.Find(id, version_);
             if (member == nullptr) return DISP_E_MEMBERNOTFOUND;
-            const std::string name = Utf8(ObjectName(kind_)) + "." + Utf8(member->name);
+            const std::string name = name_ + "." + Utf8(member->name);
             if (IsPut(flags)) return Put(*member, name, flags, *params, exception, argErr);
             Journal("get " + name);
             if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) == 0) return DISP_E_MEMBERNOTFOUND;
@@ -69,7 +59,7 @@ private:
         Journal("put " + name + "=" + ValueText(PutValue(params)));
         const HRESULT check = CheckPut(member, flags, params, argErr);
         if (FAILED(check)) return check;
-        if (kind_ != SettingsKind::kSecured2 && member.id == kSmartSizing) {
+        if (family_ == SettingsFamily::kAdvanced && member.id == kSmartSizing) {
             const HRESULT failure = FailureOption("smart_sizing_fail_hr");
             if (failure != S_OK) return ReportFailure(failure, member.name, exception);
         }
@@ -79,14 +69,17 @@ private:
     }
 
     RdpControl* control_;
-    SettingsKind kind_;
+    SettingsFamily family_;
+    int version_;
+    std::string name_;
     const MemberTable& members_;
     PropertyBag& values_;
 };
 
 }  // namespace
 
-HRESULT CreateSettingsObject(RdpControl* control, SettingsKind kind, IDispatch** object) {
-    *object = new (std::nothrow) SettingsObject(control, kind);
+HRESULT CreateSettingsObject(RdpControl* control, SettingsFamily family, int version, const wchar_t* name,
+                             IDispatch** object) {
+    *object = new (std::nothrow) SettingsObject(control, family, version, name);
     return *object != nullptr ? S_OK : E_OUTOFMEMORY;
 }

@@ -1,13 +1,15 @@
-// The objects behind "AdvancedSettings2", "AdvancedSettings" and
-// "SecuredSettings2": each get makes a new one, which holds the control
-// alive and keeps its values in the control, where Connect and the window
-// read them.
+// The objects behind "AdvancedSettings<N>" and "SecuredSettings<N>": each get
+// makes a new one, which holds the control alive and keeps its values in the
+// control, where Connect and the window read them. An object knows the
+// members of its interface version and the older ones, no later ones.
 #pragma once
 
 #include <oaidl.h>
 
 class RdpControl;
 
-enum class SettingsKind { kAdvanced2, kAdvanced, kSecured2 };
+enum class SettingsFamily { kAdvanced, kSecured };
 
-HRESULT CreateSettingsObject(RdpControl* control, SettingsKind kind, IDispatch** object);
+// name: the control's property that handed the object out, for the journal.
+HRESULT CreateSettingsObject(RdpControl* control, SettingsFamily family, int version, const wchar_t* name,
+                             IDispatch** object);

@@ -8,8 +8,11 @@
 //
 // Journal: every call the control receives is one line, in arrival order.
 //   put <Name>=<value>                 property put on the control itself
-//   put <Object>.<Name>=<value>        put on "AdvancedSettings2",
-//                                      "AdvancedSettings" or "SecuredSettings2"
+//   put <Object>.<Name>=<value>        put on the object the control's
+//                                      property <Object> ("AdvancedSettings9",
+//                                      "SecuredSettings2", ...) handed out
+//   vtable <method> [<value>]          IMsTscNonScriptable ..
+//                                      IMsRdpClientNonScriptable3
 //   get <Name>                         property get on the control
 //   call <Method> [<i4> ...]           method, arguments in declared order
 //   call GetErrorDescription(get|method) <reason> <extended>
@@ -24,12 +27,16 @@
 //   event <dispid> [<value> ...]       an event fired to the advised sinks,
 //                                      arguments in declared order
 // A value is written as its type and content: "str:<utf-8>", "bool:<-1|0>",
-// "i4:<n>", "null" for a missing argument, "vt<type>" for anything else.
+// "i4:<n>", "ui4:<n>", "null" for a missing argument, "vt<type>" for anything else.
 #pragma once
 
 #include <windows.h>
 
-// The stand-in's class id and file name.
+// The classes: every documented not-safe-for-scripting class (control_classes.h),
+// each with the interfaces and members its pages give it, and the stand-in's
+// own class, which the ProgIDs name and which has the interfaces of the
+// oldest one (MsRdpClientNotSafeForScripting).
+// The stand-in's own class id and file name.
 // {7A9D3C21-5B4E-4F8A-9C1D-2E3F4A5B6C7D}
 constexpr CLSID kStandinControlClsid = {
     0x7A9D3C21, 0x5B4E, 0x4F8A, {0x9C, 0x1D, 0x2E, 0x3F, 0x4A, 0x5B, 0x6C, 0x7D}};
@@ -78,6 +85,8 @@ constexpr wchar_t kStandinDllName[] = L"tavolin_rdp_standin.dll";
 //   "pump_in_calls"             "Connect" and "Disconnect" dispatch the
 //                               thread's waiting messages before they return,
 //                               as a control showing a prompt would
+//   "pump_in_doverb"            so does an in-place activation (DoVerb), once
+//                               the control's window exists
 extern "C" {
 typedef void(__stdcall* StandinResetFn)();
 typedef void(__stdcall* StandinSetOptionFn)(const char* name, long value);
@@ -91,16 +100,18 @@ typedef void(__stdcall* StandinClearJournalFn)();
 // connection points, enumerators, class factories): 0 once everything the
 // program took has been released.
 typedef long(__stdcall* StandinLiveObjectsFn)();
-// Registers the class under HKEY_CLASSES_ROOT with the ProgIDs listed
-// (";"-separated); null registers every ProgID the program looks for.
-// Returns an HRESULT. DllRegisterServer is StandinRegister(null).
+// Registers under HKEY_CLASSES_ROOT the classes and ProgIDs listed by name
+// (";"-separated, e.g. "MsRdpClient9NotSafeForScripting;MsTscAx.MsTscAx")
+// and removes the others; null registers every documented class and every
+// ProgID the program looks for. Returns an HRESULT. DllRegisterServer is
+// StandinRegister(null).
 typedef long(__stdcall* StandinRegisterFn)(const wchar_t* progIds);
 }
 // Exported names: "StandinReset", "StandinSetOption",
 // "StandinSetErrorDescription", "StandinJournal", "StandinClearJournal",
 // "StandinLiveObjects", "StandinRegister"; and DllGetClassObject,
-// DllCanUnloadNow, DllRegisterServer, DllUnregisterServer (which removes the
-// class and every ProgID the program looks for).
+// DllCanUnloadNow, DllRegisterServer, DllUnregisterServer (which removes
+// every class and ProgID).
 //
 // The connection: "Connect" posts OnConnecting (1), then connects over TCP
 // to "Server" at "RDPPort" (3389 when never put) on a worker thread, and on
@@ -110,7 +121,7 @@ typedef long(__stdcall* StandinRegisterFn)(const wchar_t* progIds);
 //   name does not resolve    OnDisconnected with 260
 //   no answer in time        OnDisconnected with 264
 // "Disconnect" while connecting or connected closes the connection and fires
-// OnDisconnected with 1; otherwise it does nothing. When the peer closes the
+// OnDisconnected with 1; otherwise it fails with E_FAIL (imstscax-disconnect). When the peer closes the
 // connection, OnDisconnected with 2.
 //
 // The peer drives further events by sending lines ("\n"-ended, ASCII):
@@ -155,6 +166,10 @@ typedef long(__stdcall* StandinRegisterFn)(const wchar_t* progIds);
 //     inside the call only with "sync_events". Every IDispatch call holds a
 //     reference to the control until it returns. A read error counts as the peer closing (2); an
 //     empty "Server" as a name that does not resolve (260).
+//   - A name an object's interface version does not declare is unknown
+//     (DISP_E_UNKNOWNNAME), as on the platform's control; so is
+//     "DesktopScaleFactor", an extended setting. IMsRdpExtendedSettings
+//     takes only the names, types and values its page gives.
 //   - Close while connecting or connected closes the connection without an
 //     event; nothing queued before Close fires after it.
 //   - Each get of a settings object, FindConnectionPoint and

@@ -32,6 +32,8 @@ std::string ValueText(const VARIANT* value) {
             return "bool:" + std::to_string(value->boolVal);
         case VT_I4:
             return "i4:" + std::to_string(value->lVal);
+        case VT_UI4:
+            return "ui4:" + std::to_string(value->ulVal);
         default:
             return "vt" + std::to_string(value->vt);
     }

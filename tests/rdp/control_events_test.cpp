@@ -6,10 +6,14 @@
 #include <utility>
 #include <vector>
 
+#include "core/unicode.h"
+#include "rdp/control_classes.h"
 #include "rdp/disconnect_reason.h"
 #include "rdp/dispatch_calls.h"
-#include "rdp/vtable_interfaces.h"
 #include "rdp/rdp_event_sink.h"
+#include "rdp/vtable_interfaces.h"
+#include "standins/rdpcontrol/control_classes.h"
+#include "webhost/vtable_slot.h"
 
 namespace standin {
 #include "standins/rdpcontrol/rdp_interfaces.h"
@@ -81,6 +85,27 @@ TEST(EventSink, AnswersForTheEventInterfaceAndCountsItsReferences) {
 TEST(PlatformFacts, TheProgramAndTheStandInAgree) {
     EXPECT_TRUE(IsEqualIID(kIidMsTscAxEvents, standin::kIidMsTscAxEvents));
     EXPECT_TRUE(IsEqualIID(kIidMsRdpExtendedSettings, standin::kIidMsRdpExtendedSettings));
+    EXPECT_TRUE(IsEqualIID(kIidMsRdpClientNonScriptable3, standin::kIidMsRdpClientNonScriptable3));
+    // The one vtable-only call the program makes lands where the stand-in
+    // (and the control's type library) has it.
+    const AbiSlot program = ABI_SLOT(IMsRdpClientNonScriptable3, put_PromptForCredentials(VARIANT_FALSE));
+    const AbiSlot standIn =
+        ABI_SLOT(standin::IMsRdpClientNonScriptable3, put_PromptForCredentials(VARIANT_FALSE));
+    EXPECT_EQ(program.slot, standIn.slot);
+    EXPECT_EQ(program.slot, 19);  // after IUnknown's 3, then 10, 2, 2 and 2 methods
+    // Every class the program creates is one the stand-in knows by the same
+    // CLSID, and has every interface the sessions use.
+    std::size_t count = 0;
+    const RdpControlClass* classes = RdpControlClasses(&count);
+    for (std::size_t i = 0; i < count; ++i) {
+        SCOPED_TRACE(classes[i].name);
+        const ControlClass* known = FindControlClassByName(ToWide(classes[i].name).c_str());
+        ASSERT_NE(known, nullptr);
+        EXPECT_TRUE(IsEqualCLSID(known->clsid, classes[i].clsid));
+        EXPECT_TRUE(known->extendedSettings);
+        EXPECT_GE(known->nonScriptableVersion, 3);
+        EXPECT_GE(known->clientVersion, 5);  // GetErrorDescription, AdvancedSettings7
+    }
     const std::pair<DISPID, DISPID> events[] = {
         {kOnConnecting, standin::kOnConnecting},
         {kOnConnected, standin::kOnConnected},

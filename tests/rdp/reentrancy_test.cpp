@@ -110,6 +110,8 @@ TEST(Reentrancy, ASessionDeletedByWhatItHearsIsNeverTouchedAgain) {
         {"its own first report", "sync_events", "正在连接 127.0.0.1 ...", false, false},
         {"OnConnecting inside Connect", "sync_events", "正在建立连接...", false, false},
         {"a posted close handled inside Connect", "pump_in_calls", "正在连接 127.0.0.1 ...", true, false},
+        {"a posted close handled while the control is created", "pump_in_doverb", "正在连接 127.0.0.1 ...",
+         true, false},
         {"the connection", "", "已连接", false, false},
         {"OnDisconnected inside Disconnect", "sync_events", "本地主动断开", false, true},
         {"a posted close handled inside Disconnect", "pump_in_calls", "本地主动断开", true, true},

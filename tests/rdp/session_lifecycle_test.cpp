@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "rdp/session_test_support.h"
 
@@ -72,29 +73,53 @@ TEST_F(SessionLifecycle, CloseWhileConnectingTearsDownInOrderOnce) {
     EXPECT_FALSE(log.hasPrefix("INFO", "[会话 quiet] 状态=3"));
 }
 
-// The probe takes the first ProgID registered, and finds nothing without a
-// control it can create; a session creates the control by the same choice.
-TEST_F(SessionLifecycle, TheFirstRegisteredProgIdWins) {
+// The probe takes the newest documented class that can be created, then the
+// ProgIDs; a session creates the control by the same choice and puts each
+// setting where that class declares it. A ProgID's class may lack what a
+// setting needs: the refusals are logged, the session goes on.
+TEST_F(SessionLifecycle, TheNewestClassWinsAndGetsWhatItDeclares) {
     const struct {
         const wchar_t* registered;
         long createFail;
         const char* used;  // nullptr: nothing is found
+        const char* created;
+        const char* advanced;  // the settings object the session used
+        std::vector<const char*> refused;
     } cases[] = {
-        {L"MsTscAx.MsTscAx;MsRdpClient.8;MsTscAx.MsTscAx.11", 0, "MsTscAx.MsTscAx.11"},
-        {L"MsTscAx.MsTscAx;MsRdpClient.8;MsRdpClient.9", 0, "MsRdpClient.9"},
-        {L"MsTscAx.MsTscAx;MsRdpClient.8", 0, "MsRdpClient.8"},
-        {L"MsTscAx.MsTscAx", 0, "MsTscAx.MsTscAx"},
-        {L"MsTscAx.MsTscAx.12;MsTscAx.MsTscAx.10", 0, "MsTscAx.MsTscAx.12"},
-        {L"", 0, nullptr},
-        {nullptr, static_cast<long>(REGDB_E_CLASSNOTREG), nullptr},
+        {nullptr, 0, "MsRdpClient12NotSafeForScripting", "3F859AA3", "AdvancedSettings9", {}},
+        {L"MsTscAx.MsTscAx;MsRdpClient7NotSafeForScripting;MsRdpClient9NotSafeForScripting",
+         0,
+         "MsRdpClient9NotSafeForScripting",
+         "8B918B82",
+         "AdvancedSettings9",
+         {}},
+        {L"MsRdpClient.9;MsRdpClient7NotSafeForScripting",
+         0,
+         "MsRdpClient7NotSafeForScripting",
+         "54D38BF7",
+         "AdvancedSettings8",
+         {}},
+        // Older than the oldest class the sessions use: the ProgID is next.
+        {L"MsRdpClient6NotSafeForScripting;MsRdpClient.8",
+         0,
+         "MsRdpClient.8",
+         "7A9D3C21",
+         "AdvancedSettings2",
+         {"设置 AdvancedSettings.EnableAutoReconnect 失败 0x80020006",
+          "设置 AdvancedSettings.AuthenticationLevel 失败 0x80020006",
+          "设置 AdvancedSettings.EnableCredSspSupport 失败 0x80020006",
+          "控件没有 IMsRdpClientNonScriptable3，PromptForCredentials 未设置",
+          "控件没有 IMsRdpExtendedSettings，缩放比例与 EnableZoom 未设置"}},
+        {L"", 0, nullptr, nullptr, nullptr, {}},
+        {nullptr, static_cast<long>(REGDB_E_CLASSNOTREG), nullptr, nullptr, nullptr, {}},
     };
     for (const auto& c : cases) {
         StandinControl control(c.registered);
         ASSERT_TRUE(control.ok());
         control.SetOption("create_fail_hr", c.createFail);
-        std::string progId = "untouched";
-        EXPECT_EQ(ProbeRdpControl(&progId), c.used != nullptr);
-        EXPECT_EQ(progId, c.used != nullptr ? c.used : "untouched");
+        std::string name = "untouched";
+        EXPECT_EQ(ProbeRdpControl(&name), c.used != nullptr);
+        EXPECT_EQ(name, c.used != nullptr ? c.used : "untouched");
         EXPECT_EQ(ProbeRdpControl(nullptr), c.used != nullptr);
         EXPECT_EQ(control.LiveObjects(), 0);
         if (c.used == nullptr) continue;
@@ -102,6 +127,12 @@ TEST_F(SessionLifecycle, TheFirstRegisteredProgIdWins) {
         RdpSession session;
         ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
         ASSERT_TRUE(session.Connect(TestServer("127.0.0.1", 1), &observer, true));
-        EXPECT_TRUE(created.has("INFO", std::string("已创建 RDP 控件 ") + c.used + " (CLSID=7A9D3C21)"));
+        EXPECT_TRUE(
+            created.has("INFO", std::string("已创建 RDP 控件 ") + c.used + " (CLSID=" + c.created + ")"));
+        EXPECT_EQ(control.Journal(std::string("put ") + c.advanced + ".RDPPort=i4:1").size(), 1u) << c.used;
+        for (const char* refusal : c.refused) EXPECT_TRUE(created.has("WARN", refusal)) << refusal;
+        if (c.refused.empty()) {
+            EXPECT_FALSE(created.hasPrefix("WARN", "设置 ")) << c.used;
+        }
     }
 }

@@ -71,7 +71,7 @@ TEST(SessionSite, WindowAndContextComeFromTheHostWindow) {
     EXPECT_EQ(session.GetWindowContext(nullptr, nullptr, nullptr, nullptr, nullptr), S_OK);
 
     IOleInPlaceFrame* frame = nullptr;
-    IOleInPlaceUIWindow* document = nullptr;
+    IOleInPlaceUIWindow* document = reinterpret_cast<IOleInPlaceUIWindow*>(1);
     RECT position = {}, clip = {};
     OLEINPLACEFRAMEINFO info = {};
     info.cb = 1234;
@@ -79,7 +79,11 @@ TEST(SessionSite, WindowAndContextComeFromTheHostWindow) {
     info.cAccelEntries = 9;
     ASSERT_EQ(session.GetWindowContext(&frame, &document, &position, &clip, &info), S_OK);
     ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(static_cast<IOleInPlaceUIWindow*>(frame), document);  // the frame is the document window too
+    EXPECT_EQ(document, nullptr);  // the frame is the document window too, which null says
+    RECT border = {-1, -1, -1, -1};
+    EXPECT_EQ(frame->GetBorder(&border), S_OK);  // the whole tab
+    EXPECT_EQ(border.right - border.left, 640);
+    EXPECT_EQ(border.bottom - border.top, 480);
     for (const IID* iid : {&IID_IUnknown, &IID_IOleWindow, &IID_IOleInPlaceUIWindow, &IID_IOleInPlaceFrame}) {
         void* out = nullptr;
         EXPECT_EQ(frame->QueryInterface(*iid, &out), S_OK);

@@ -74,14 +74,14 @@ void RecordingObserver::OnSessionNotice(RdpSession*, const std::string& text) {
     notices.push_back(text);
 }
 
-StandinControl::StandinControl(const wchar_t* progIds) {
+StandinControl::StandinControl(const wchar_t* classes) {
     module_ = LoadLibraryW(kStandinDllName);
     if (module_ == nullptr) return;
     auto reset = Export<StandinResetFn>(module_, "StandinReset");
     auto registerFn = Export<StandinRegisterFn>(module_, "StandinRegister");
     if (reset == nullptr || registerFn == nullptr) return;
     reset();
-    ok_ = SUCCEEDED(registerFn(progIds));
+    ok_ = SUCCEEDED(registerFn(classes));
 }
 
 StandinControl::~StandinControl() {

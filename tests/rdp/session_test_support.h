@@ -72,8 +72,9 @@ public:
 // COM loads) and registered under the given ProgIDs for the object's life.
 class StandinControl {
 public:
-    // progIds: ";"-separated; nullptr registers every ProgID.
-    explicit StandinControl(const wchar_t* progIds = nullptr);
+    // classes: names of documented classes and ProgIDs, ";"-separated;
+    // nullptr registers every one.
+    explicit StandinControl(const wchar_t* classes = nullptr);
     ~StandinControl();
     StandinControl(const StandinControl&) = delete;
     StandinControl& operator=(const StandinControl&) = delete;
