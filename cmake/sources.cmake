@@ -73,6 +73,7 @@ set(TAVOLIN_WIN32_SOURCES
   app/title_bar_win.cpp
   app/export_dialog_win.cpp
   app/startup_win.cpp
+  app/network_watch_win.cpp
   app/unlock_dialog_win.cpp
   app/unlock_paint_win.cpp
   app/fullscreen_win.cpp
