@@ -126,6 +126,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             OnTimer(wParam);
             return 0;
+        case WM_POWERBROADCAST:
+            // Back from sleep or hibernation the states shown are as old as
+            // the sleep ("PBT_APMRESUMEAUTOMATIC event", learn.microsoft.com/
+            // windows/win32/power/pbt-apmresumeautomatic): every resume
+            // sends it, with or without a user.
+            if (wParam == PBT_APMRESUMEAUTOMATIC) controller_.ProbeAll();
+            return TRUE;
         default:
             if (HandleAppMessage(message, wParam, lParam)) return 0;
             return DefWindowProcW(window(), message, wParam, lParam);
@@ -136,6 +143,9 @@ bool MainWindow::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_APP_PROBE_RESULT:
             OnProbeResultMessage(controller_, lParam);
+            return true;
+        case WM_APP_NETWORK_CHANGED:
+            controller_.ProbeAll();
             return true;
         case WM_APP_EXPORT_CSV:
             RunExportDialog(window(), controller_);

@@ -9,11 +9,13 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/main_window_keys.h"
+#include "app/network_watch.h"
 #include "app/startup.h"
 #include "app/ui_resources.h"
 #include "app/unlock_dialog.h"
 #include "app/window_placement.h"
 #include "config/config_store.h"
+#include "controller/command_members.h"
 #include "controller/host_environment.h"
 #include "controller/main_window_messages.h"
 #include "controller/probe_results.h"
@@ -144,11 +146,12 @@ void LogShownWindow(HWND window, int showCommand) {
     LogF(kLogInfo, "界面来源：%s", UiSourceName());
 }
 
-// The first sweep runs as soon as the loop starts, the next after a period.
+// The first sweep runs as soon as the loop starts, the next after a period,
+// clamped as the settings command clamps it: in 32 bits a large interval
+// wrapped to a period of milliseconds.
 void StartProbeTimer(HWND window, const PingSettings& ping) {
-    const UINT period =
-        ping.intervalSec < 1 ? kDefaultProbePeriodMs : static_cast<UINT>(ping.intervalSec) * 1000;
-    SetTimer(window, TIMER_PROBE, period, nullptr);
+    const UINT clamped = ProbeTimerPeriodMs(ping.intervalSec);
+    SetTimer(window, TIMER_PROBE, clamped == 0 ? kDefaultProbePeriodMs : clamped, nullptr);
     PostMessageW(window, WM_TIMER, TIMER_PROBE, 0);
 }
 
@@ -190,6 +193,8 @@ int RunMainWindow(HINSTANCE instance, int givenShowCommand, AppConfig& config, P
     StartRdpControlDetection();
     LogShownWindow(window, showCommand);
     StartProbeTimer(window, config.ping);
+    NetworkWatch networkWatch;
+    networkWatch.Start(window);
     RunMessageLoop(window, mainWindow.tabs());
     return 0;
 }

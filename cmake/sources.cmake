@@ -12,6 +12,8 @@ set(TAVOLIN_PORTABLE_SOURCES
   config/import_text.cpp
   config/export_csv.cpp
   net/net_state.cpp
+  net/probe_queue.cpp
+  net/connect_plan.cpp
   rdp/disconnect_reason.cpp
   rdp/logon_error.cpp
   rdp/display_sizing_rules.cpp
@@ -31,6 +33,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   controller/command_members.cpp
   controller/export_path.cpp
   controller/controller.cpp
+  controller/probe_jobs.cpp
   controller/command_table.cpp
   controller/server_commands.cpp
   controller/session_commands.cpp
@@ -49,6 +52,9 @@ set(TAVOLIN_WIN32_SOURCES
   core/crash_filter_win.cpp
   config/password.cpp
   net/probe_win.cpp
+  net/probe_engine_win.cpp
+  net/name_lookup_win.cpp
+  net/wake_signal_win.cpp
   net/probe_scheduler.cpp
   rdp/session_clock.cpp
   rdp/dispatch_calls.cpp
@@ -69,6 +75,7 @@ set(TAVOLIN_WIN32_SOURCES
   app/title_bar_win.cpp
   app/export_dialog_win.cpp
   app/startup_win.cpp
+  app/network_watch_win.cpp
   app/unlock_dialog_win.cpp
   app/unlock_paint_win.cpp
   app/fullscreen_win.cpp

@@ -4,6 +4,7 @@
 
 #include "controller/command_table.h"
 #include "controller/page_events.h"
+#include "controller/probe_jobs.h"
 #include "core/log.h"
 #include "core/paths.h"
 
@@ -46,17 +47,12 @@ void Controller::SendToast(const char* kind, const std::string& text) {
 }
 
 void Controller::ProbeAll() {
-    std::vector<ProbeJob> jobs;
-    jobs.reserve(config_.servers.size());
-    for (const ServerRecord& server : config_.servers) {
-        if (server.host.empty()) continue;
-        jobs.push_back(
-            ProbeJob{server.id, server.host, server.pingPort >= 1 ? server.pingPort : server.port});
-    }
+    const std::vector<ProbeJob> jobs = ProbeJobsFor(config_.servers);
     if (!jobs.empty()) ports_.probes.Submit(jobs);
 }
 
 void Controller::OnProbeResult(const ProbeResult& result) {
+    if (!ProbeResultIsCurrent(config_.servers, result)) return;
     ports_.page.post("ping", StoreProbeResult(probeResults_, result));
 }
 

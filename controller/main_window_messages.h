@@ -15,6 +15,8 @@ constexpr UINT WM_APP_CLOSE_TAB = WM_APP + 4;           // 0x8004
 constexpr UINT WM_APP_TOGGLE_FULLSCREEN = WM_APP + 10;  // 0x800A
 // wParam: +1 or -1 as a signed value.
 constexpr UINT WM_APP_SWITCH_TAB = WM_APP + 11;  // 0x800B
+// No parameters: the machine's network changed (app/network_watch.h).
+constexpr UINT WM_APP_NETWORK_CHANGED = WM_APP + 12;  // 0x800C
 
 constexpr UINT_PTR TIMER_PROBE = 1;
 constexpr UINT_PTR TIMER_EVAL = 3;

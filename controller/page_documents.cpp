@@ -125,6 +125,8 @@ void ApplyServerFields(ServerRecord& r, const JsonValue& data) {
     if (data.contains("pingPort")) r.pingPort = data.getInt("pingPort", 0);
     if (data.contains("password")) r.password = data.getString("password", "");
     if (r.port < 1 || r.port > 65535) r.port = 3389;
+    // As config.json's reading has it: no probe port.
+    if (r.pingPort < 0 || r.pingPort > 65535) r.pingPort = 0;
 }
 
 std::string StoreProbeResult(ProbeResults& results, const ProbeResult& result) {

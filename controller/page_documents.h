@@ -6,7 +6,6 @@
 
 #include <string>
 #include <unordered_map>
-#include <string>
 #include <vector>
 
 #include "config/app_config.h"
@@ -43,7 +42,7 @@ std::string ServersDocumentJson(const std::vector<ServerRecord>& servers, ProbeR
 
 // Applies the members present in data (an object; anything else changes
 // nothing) to the record. "id" is never taken; a port outside 1..65535
-// becomes 3389.
+// becomes 3389, a probe port outside 0..65535 becomes 0 (none set).
 void ApplyServerFields(ServerRecord& record, const JsonValue& data);
 
 // Stores the result under its id, replacing what was there, and returns the

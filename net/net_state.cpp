@@ -12,7 +12,7 @@ constexpr int kWsaHostUnreach = 10065;
 }  // namespace
 
 std::string ProbePortText(int port) {
-    return std::to_string(port < 1 ? 3389 : port);
+    return std::to_string(port < 1 || port > 65535 ? 3389 : port);
 }
 
 const char* NetStateName(NetState state) {

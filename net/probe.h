@@ -1,7 +1,8 @@
 // One reachability probe: resolve a host, try a TCP connection to the port
-// of each address with a time-out, and classify the outcome.
+// of its addresses within one time-out, and classify the outcome.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,7 +19,10 @@ enum class NetState : std::int32_t {
 struct ProbeJob {
     std::string id;
     std::string host;
-    int port = 0;  // below 1 means 3389
+    int port = 0;  // outside 1..65535 means 3389
+    // Where the server stood in the list when the job was made: a hint for
+    // finding it again without a search.
+    std::size_t listIndex = 0;
 };
 
 struct ProbeResult {
@@ -27,6 +31,11 @@ struct ProbeResult {
     double rtt = -1.0;  // milliseconds; -1 without a connection
     std::string resolvedIp;
     std::string netDetail;
+    // What was probed: the server may have been given another host or port
+    // while the probe ran.
+    std::string host;
+    int port = 0;
+    std::size_t listIndex = 0;
 };
 
 // "online", "refused", "timeout", "dnsfail", "error"; "unknown" for any
@@ -37,7 +46,8 @@ const char* NetStateName(NetState state);
 // Windows Sockets error of the last address tried (0: no error recorded).
 void ClassifyFailure(int error, ProbeResult& result);
 
-// The service name a job is resolved with: its port, or "3389" below 1.
+// The service name a job is resolved with: its port, or "3389" outside
+// 1..65535.
 std::string ProbePortText(int port);
 
 // Milliseconds of the high-resolution performance counter.
@@ -46,6 +56,6 @@ double MonotonicMs();
 // Starts Windows Sockets 2.2 once per process; true once it has succeeded.
 bool EnsureWinsock();
 
-// Blocking; at most about (resolved addresses) x timeoutMs plus the name
-// resolution. Every outcome is a result.
+// Blocking; ends within timeoutMs, name resolution included. Every outcome
+// is a result.
 ProbeResult ProbeEndpoint(const ProbeJob& job, int timeoutMs);

@@ -7,14 +7,21 @@
 
 class UniqueSocket {
 public:
-    explicit UniqueSocket(SOCKET socket) : socket_(socket) {}
-    ~UniqueSocket() {
-        if (valid()) closesocket(socket_);
-    }
+    explicit UniqueSocket(SOCKET socket = INVALID_SOCKET) : socket_(socket) {}
+    ~UniqueSocket() { reset(); }
     UniqueSocket(const UniqueSocket&) = delete;
     UniqueSocket& operator=(const UniqueSocket&) = delete;
     bool valid() const { return socket_ != INVALID_SOCKET; }
     SOCKET get() const { return socket_; }
+    void reset(SOCKET socket = INVALID_SOCKET) {
+        if (valid()) closesocket(socket_);
+        socket_ = socket;
+    }
+    SOCKET release() {
+        const SOCKET socket = socket_;
+        socket_ = INVALID_SOCKET;
+        return socket;
+    }
 
 private:
     SOCKET socket_;

@@ -144,7 +144,9 @@ TEST(PageDocuments, ApplyServerFieldsReadsOnlyWhatIsSent) {
          "id1|srv|3389|a|D|r|g|smart|0|32|pw"},
         {"{\"remark\":\"  note \",\"group\":\" g \"}", "id1|h|3389|u|d|  note | g |smart|0|32|pw"},
         {"{\"smartSizing\":\"false\"}", "id1|h|3389|u|d|r|g|fixed|0|32|pw"},
-        {"{\"pingPort\":70000,\"colorDepth\":7}", "id1|h|3389|u|d|r|g|smart|70000|7|pw"},
+        // A probe port out of range means "none set", as config.json's reading has it.
+        {"{\"pingPort\":70000,\"colorDepth\":7}", "id1|h|3389|u|d|r|g|smart|0|7|pw"},
+        {"{\"pingPort\":22}", "id1|h|3389|u|d|r|g|smart|22|32|pw"},
         {"{\"password\":\"\"}", "id1|h|3389|u|d|r|g|smart|0|32|"},
         {"{\"host\":[\"x\"],\"user\":{}}", "id1||3389||d|r|g|smart|0|32|pw"},
     };

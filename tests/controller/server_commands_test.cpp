@@ -48,7 +48,7 @@ TEST_F(ServerCommands, UpdateServerChangesTheRecordInPlace) {
 TEST_F(ServerCommands, RemoveServerClosesItsTabAndForgetsItsProbeResult) {
     const std::string gone = Stored("a.example");
     Stored("b.example");
-    controller.OnProbeResult(ProbeResult{gone, NetState::Online, 1.0, "", ""});
+    controller.OnProbeResult(ProbeResult{gone, NetState::Online, 1.0, "", "", "a.example", 3389});
     SendId("removeServer", gone);
     SendId("removeServer", "nobody");  // still closes "its" tab, and loses nothing
     EXPECT_EQ(DiskHosts(), (std::vector<std::string>{"b.example"}));

@@ -194,8 +194,10 @@ TEST_F(WindowCommands, ThePagesAnswerDecidesTheNextClose) {
 
 TEST_F(WindowCommands, ProbeResultIsPostedAndReplacesTheOneInTheList) {
     const std::string id = Stored("a.example");
-    controller.OnProbeResult(ProbeResult{id, NetState::Online, 1.0, "10.0.0.1", "RDP 端口可达"});
-    controller.OnProbeResult(ProbeResult{id, NetState::Timeout, 4.25, "10.0.0.9", "连接超时"});
+    controller.OnProbeResult(
+        ProbeResult{id, NetState::Online, 1.0, "10.0.0.1", "RDP 端口可达", "a.example", 3389});
+    controller.OnProbeResult(
+        ProbeResult{id, NetState::Timeout, 4.25, "10.0.0.9", "连接超时", "a.example", 3389});
     EXPECT_EQ(page.data("ping").back(),
               "{\"id\":\"" + id + "\",\"state\":3,\"rtt\":4.25,\"ip\":\"10.0.0.9\",\"detail\":\"连接超时\"}");
     Send("getServers");

@@ -270,7 +270,8 @@ TEST_F(ProbePath, AWorkersResultBecomesAPingOnTheInterfaceThread) {
         return true;
     };
     ProbeResultTarget target;
-    const ProbeResult result{"s1", NetState::Refused, -1.0, "", "端口拒绝连接"};
+    const std::string id = Stored("s1.example");
+    const ProbeResult result{id, NetState::Refused, -1.0, "", "端口拒绝连接", "s1.example", 3389};
     // Before the window exists the result is dropped.
     std::thread([&] { PostProbeResult(result, &target); }).join();
     target.window = mainWindow.get();
@@ -278,7 +279,7 @@ TEST_F(ProbePath, AWorkersResultBecomesAPingOnTheInterfaceThread) {
     ASSERT_TRUE(PumpUntil([&] { return !page.data("ping").empty(); }));
     PumpFor(50);
     EXPECT_EQ(page.data("ping").size(), 1u);  // the document is the ping test's
-    EXPECT_EQ(controller.probeResults().at("s1").netDetail, "端口拒绝连接");
+    EXPECT_EQ(controller.probeResults().at(id).netDetail, "端口拒绝连接");
     OnProbeResultMessage(controller, 0);  // a null result is ignored
     EXPECT_EQ(page.data("ping").size(), 1u);
 }

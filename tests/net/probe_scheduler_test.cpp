@@ -87,37 +87,70 @@ TEST(ProbeScheduler, EveryServerOfASweepGetsExactlyOneResult) {
     EXPECT_EQ(results.Tally(), (Tally{{"down-refused", 30}, {"up-online", 30}}));
 }
 
-TEST(ProbeScheduler, ANewSweepReplacesTheJobsStillWaiting) {
+// A new sweep once replaced the jobs still waiting: with sweeps longer than
+// the interval, the servers past a fixed place were never probed.
+TEST(ProbeScheduler, ANewSweepKeepsTheServersStillWaiting) {
     const int closed = ClosedLoopbackPort();
     Results results;
     results.held = true;
     ProbeScheduler scheduler;
     scheduler.Start(1, &Results::Deliver, &results);
-    scheduler.Submit(Jobs("first-", 20, closed));
+    std::vector<ProbeJob> first = Jobs("first-", 1, closed);
+    scheduler.Submit(first);
     ASSERT_TRUE(results.WaitFor(1));  // the one worker holds "first-0"
+    const std::vector<ProbeJob> more = Jobs("later-", 20, closed);
+    first.insert(first.end(), more.begin(), more.end());
+    scheduler.Submit(first);
     scheduler.Submit(Jobs("second-", 5, closed));
-    EXPECT_EQ(scheduler.waitingJobs(), 5u);
+    EXPECT_EQ(scheduler.waitingJobs(), 26u);  // "first-0" again, it has a result
     results.Release();
-    ASSERT_TRUE(results.WaitFor(6));
+    ASSERT_TRUE(results.WaitFor(27));
     scheduler.Stop();
-    EXPECT_EQ(results.Tally(), (Tally{{"first-refused", 1}, {"second-refused", 5}}));
+    EXPECT_EQ(results.Tally(),
+              (Tally{{"again", 1}, {"first-refused", 2}, {"later-refused", 20}, {"second-refused", 5}}));
 }
 
-TEST(ProbeScheduler, StopDropsTheWaitingJobsAndWaitsForTheRunningOnes) {
+// Probes that never answer, each allowed a long time-out: closing the
+// program once waited for the running ones.
+TEST(ProbeScheduler, StopDropsTheWaitingAndDoesNotWaitForProbesInFlight) {
+    BlackHoleListener blackHole;
     Results results;
-    results.held = true;
     ProbeScheduler scheduler;
+    scheduler.SetTimeout(30000);
     scheduler.Start(2, &Results::Deliver, &results);
-    scheduler.Submit(Jobs("job-", 10, ClosedLoopbackPort()));
-    ASSERT_TRUE(results.WaitFor(2));  // both workers are busy with a job
-    std::thread stopper([&] { scheduler.Stop(); });
+    const std::size_t beyond = 20;  // more than the two workers take at once
+    scheduler.Submit(Jobs("silent-", 2 * ProbeScheduler::kProbesPerWorker + beyond, blackHole.port()));
     const auto end = std::chrono::steady_clock::now() + kDeadline;
-    while (scheduler.waitingJobs() != 0 && std::chrono::steady_clock::now() < end) std::this_thread::yield();
-    results.Release();
-    stopper.join();
-    EXPECT_EQ(results.returned, 2);  // both finished before Stop returned
-    EXPECT_EQ(results.Tally(), (Tally{{"job-refused", 2}}));
+    while (scheduler.waitingJobs() > beyond && std::chrono::steady_clock::now() < end)
+        std::this_thread::yield();
+    ASSERT_EQ(scheduler.waitingJobs(), beyond);
+    const auto before = std::chrono::steady_clock::now();
+    scheduler.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1000));
+    EXPECT_EQ(scheduler.waitingJobs(), 0u);
+    EXPECT_TRUE(results.all.empty());
     scheduler.Stop();  // harmless twice
+}
+
+// One worker keeps many probes in flight: 40 silent servers at 300 ms each
+// took 12 s one after another.
+TEST(ProbeScheduler, OneWorkerProbesManyServersAtOnce) {
+    BlackHoleListener blackHole;
+    LoopbackListener listener;
+    std::vector<ProbeJob> sweep = Jobs("silent-", 40, blackHole.port());
+    const std::vector<ProbeJob> up = Jobs("up-", 40, listener.port());
+    sweep.insert(sweep.end(), up.begin(), up.end());
+    Results results;
+    ProbeScheduler scheduler;
+    scheduler.SetTimeout(300);
+    const auto before = std::chrono::steady_clock::now();
+    scheduler.Start(1, &Results::Deliver, &results);
+    scheduler.Submit(sweep);
+    ASSERT_TRUE(results.WaitFor(sweep.size()));
+    const auto took = std::chrono::steady_clock::now() - before;
+    scheduler.Stop();
+    EXPECT_LT(took, std::chrono::milliseconds(40 * 300 / 4));
+    EXPECT_EQ(results.Tally(), (Tally{{"silent-timeout", 40}, {"up-online", 40}}));
 }
 
 // Each Start stops the run before it; idle workers leave once woken.

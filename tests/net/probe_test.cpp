@@ -54,10 +54,10 @@ TEST(Probe, OutcomesOfTheLoopbackPeers) {
             EXPECT_EQ(result.rtt, -1.0) << c.host << ":" << c.port;
         }
         if (c.state == NetState::Timeout) {
-            // The probe's own time-out, in full; the system's own connect
-            // time-out is twenty seconds or more.
+            // The probe's own time-out, in full, and no more: the system's
+            // own connect time-out is twenty seconds or more.
             EXPECT_GE(elapsed, timeoutMs - 10.0);
-            EXPECT_LT(elapsed, 5000.0);
+            EXPECT_LT(elapsed, timeoutMs + 500.0);
         }
     }
 }
