@@ -1,8 +1,8 @@
-// One probe result from the worker's post to the page's "ping": the worker
+// One probe result from the worker's post to the page's "pings": the worker
 // posts the heap copy to the main window, the user-interface thread adopts
-// it, stores it beside 10,000 others and posts the event. Measured one
-// result at a time (the worker waits for each "ping"), under Wine. Printed,
-// not asserted.
+// it, stores it beside 10,000 others and posts the event (its batch goes at
+// once here: the batch's wait is left out). Measured one result at a time
+// (the worker waits for each event), under Wine. Printed, not asserted.
 #include <windows.h>
 
 #include <algorithm>
@@ -33,12 +33,12 @@ double Now() {
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Notes when each "ping" reaches the page and wakes the worker.
+// Notes when each "pings" reaches the page and wakes the worker.
 class TimedPage : public CountingPage {
 public:
     void post(const std::string& cmd, const std::string& dataJson) override {
         CountingPage::post(cmd, dataJson);
-        if (cmd != "ping") return;
+        if (cmd != "pings") return;
         postedAt = Now();
         SetEvent(posted);
     }

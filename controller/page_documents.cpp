@@ -127,17 +127,10 @@ void ApplyServerFields(ServerRecord& r, const JsonValue& data) {
     if (r.port < 1 || r.port > 65535) r.port = 3389;
 }
 
-std::string StoreProbeResult(ProbeResults& results, const ProbeResult& result) {
+void StoreProbeResult(ProbeResults& results, const ProbeResult& result) {
     ProbeEntry& entry = results[result.id];
     entry.netState = static_cast<int>(result.netState);
     entry.rtt = result.rtt;
     entry.resolvedIp = result.resolvedIp;
     entry.netDetail = result.netDetail;
-    JsonValue ping = JsonValue::MakeObject();
-    ping.set("id", result.id);
-    ping.set("state", entry.netState);
-    ping.set("rtt", entry.rtt);
-    ping.set("ip", entry.resolvedIp);
-    ping.set("detail", entry.netDetail);
-    return ToJson(ping, -1);
 }

@@ -6,7 +6,6 @@
 
 #include <string>
 #include <unordered_map>
-#include <string>
 #include <vector>
 
 #include "config/app_config.h"
@@ -46,6 +45,5 @@ std::string ServersDocumentJson(const std::vector<ServerRecord>& servers, ProbeR
 // becomes 3389.
 void ApplyServerFields(ServerRecord& record, const JsonValue& data);
 
-// Stores the result under its id, replacing what was there, and returns the
-// "ping" event's data.
-std::string StoreProbeResult(ProbeResults& results, const ProbeResult& result);
+// Stores the result under its id, replacing what was there.
+void StoreProbeResult(ProbeResults& results, const ProbeResult& result);

@@ -14,6 +14,7 @@
 #include "controller/controller_fakes.h"
 #include "controller/export_path.h"
 #include "controller/host_environment.h"
+#include "controller/main_window_actions.h"
 #include "controller/main_window_messages.h"
 #include "controller/page_events.h"
 #include "controller/probe_results.h"
@@ -262,25 +263,50 @@ TEST_F(TabRegistryTest, FocusReleaseAndLogonEventsKeepTheTabUnlessTheLogonEnds) 
 
 using ProbePath = ControllerTest;
 
-TEST_F(ProbePath, AWorkersResultBecomesAPingOnTheInterfaceThread) {
+// Workers' results reach the page through the main window's queue and its
+// batch timer, whose WM_TIMER goes to the timer's own procedure, never to
+// the window's (which would not know it); a window that is not there yet
+// gets nothing, and a flush without a window runs at once.
+TEST_F(ProbePath, WorkersResultsReachThePageAsOneBatchOnTheWindowsTimer) {
     TestMainWindow mainWindow;
+    MainWindowActions actions(mainWindow.get());
+    Controller batched(config, ControllerPorts{page, tabs, actions, probes, password, environment});
+    int windowTimers = 0;
     mainWindow.handler = [&](UINT message, WPARAM, LPARAM lParam) {
+        if (message == WM_TIMER) ++windowTimers;
         if (message != WM_APP_PROBE_RESULT) return false;
-        OnProbeResultMessage(controller, lParam);
+        OnProbeResultMessage(batched, lParam);
         return true;
     };
     ProbeResultTarget target;
-    const ProbeResult result{"s1", NetState::Refused, -1.0, "", "端口拒绝连接"};
-    // Before the window exists the result is dropped.
-    std::thread([&] { PostProbeResult(result, &target); }).join();
+    std::thread([&] {
+        PostProbeResult(ProbeResult{"early", NetState::Online, 1.0, "", ""}, &target);
+    }).join();
     target.window = mainWindow.get();
-    std::thread([&] { PostProbeResult(result, &target); }).join();
-    ASSERT_TRUE(PumpUntil([&] { return !page.data("ping").empty(); }));
-    PumpFor(50);
-    EXPECT_EQ(page.data("ping").size(), 1u);  // the document is the ping test's
-    EXPECT_EQ(controller.probeResults().at("s1").netDetail, "端口拒绝连接");
-    OnProbeResultMessage(controller, 0);  // a null result is ignored
-    EXPECT_EQ(page.data("ping").size(), 1u);
+    // All queued before the loop runs: a timer only fires on an empty queue.
+    std::thread([&] {
+        for (int i = 0; i < 300; ++i)
+            PostProbeResult(ProbeResult{"s" + std::to_string(i % 3), static_cast<NetState>(1 + i % 5), i, "",
+                                        "端口拒绝连接"},
+                            &target);
+    }).join();
+    ASSERT_TRUE(PumpUntil([&] { return !page.data("pings").empty(); }));
+    PumpFor(2 * kPingBatchDelayMs);
+    ASSERT_EQ(page.data("pings").size(), 1u);
+    const std::string batch = page.data("pings")[0];
+    for (const char* last :
+         {"{\"id\":\"s0\",\"state\":3,\"rtt\":297,", "{\"id\":\"s1\",\"state\":4,\"rtt\":298,",
+          "{\"id\":\"s2\",\"state\":5,\"rtt\":299,"})
+        EXPECT_NE(batch.find(last), std::string::npos) << last;
+    EXPECT_EQ(batch.find("early"), std::string::npos);
+    EXPECT_EQ(windowTimers, 0);
+    OnProbeResultMessage(batched, 0);  // a null result is ignored
+    EXPECT_EQ(batched.probeResults().size(), 3u);
+
+    MainWindowActions noWindow;
+    bool ran = false;
+    noWindow.ArmPingFlush(kPingBatchDelayMs, [&] { ran = true; });
+    EXPECT_TRUE(ran);
 }
 
 TEST(PostedObject, TheReceiverOrTheSenderFreesItExactlyOnce) {
