@@ -65,6 +65,12 @@ function wrap(page) {
   page.on('console', (m) => { if (m.type() === 'error') page.errors.push(m.text()); });
   page.deliver = (cmd, data) => page.evaluate(([c, d]) => window.__deliver({ cmd: c, data: d }), [cmd, data]);
   page.deliverRaw = (msg) => page.evaluate((m) => window.__deliver(m), msg);
+  // Probe results as the native side batches them; the page applies a batch
+  // in its next frame, so this returns after that frame.
+  page.pings = async (...results) => {
+    await page.deliver('pings', { results });
+    await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => r())));
+  };
   page.sent = (cmd) => page.evaluate((c) => window.__sent.filter((m) => !c || m.cmd === c), cmd || null);
   page.clearSent = () => page.evaluate(() => { window.__sent.length = 0; });
   // Commands other than those the page sends on its own timers: the start-up's

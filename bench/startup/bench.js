@@ -1,5 +1,5 @@
 // Start-up benchmark: the time from starting tavolin.exe under Wine to the
-// page's "ready", to the page holding its documents, and to the first "ping"
+// page's "ready", to the page holding its documents, and to the first "pings"
 // on the page, with 10 and with 10,000 servers. The program runs with the
 // stand-in browser runtime and no browser of its own; the page it serves is
 // opened here in headless Chromium, already running, so Chromium's own start
@@ -83,7 +83,7 @@ async function runOnce(browser, exe, count) {
     const address = await waitForFile(path.join(data, 'WebView2', 'standin-page-address.txt'), 60000);
     const navigated = Date.now();
     await page.goto(address);
-    await page.waitForFunction(() => window.__marks['got:servers'] && window.__marks['got:ping'], null,
+    await page.waitForFunction(() => window.__marks['got:servers'] && window.__marks['got:pings'], null,
       { timeout: 60000, polling: 10 });
     const marks = await page.evaluate(() => window.__marks);
     // Closing without the page's question: it has answered already.
@@ -94,7 +94,7 @@ async function runOnce(browser, exe, count) {
       address: navigated - start,
       ready: marks['sent:ready'] - start,
       documents: marks['got:servers'] - marks['sent:ready'],
-      ping: marks['got:ping'] - start,
+      ping: marks['got:pings'] - start,
       pageLoad: marks['sent:ready'] - navigated,
     };
   } finally {

@@ -116,7 +116,7 @@ function groupServers(list) {
   return groups;
 }
 
-// Elements of the currently drawn items, by server id, so that a "ping"
+// Elements of the currently drawn items, by server id, so that a probe result
 // touches one item instead of redrawing thousands.
 let listItems = new Map();
 
