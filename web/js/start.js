@@ -28,10 +28,12 @@ function onPings(d) {
 function applyPing(r) {
   const s = findServer(str(r.id));
   if (!s) return;
+  const before = netBucket(s);
   s.netState = num(r.state, 0);
   s.rtt = num(r.rtt, -1);
   s.resolvedIp = str(r.ip);
   s.netDetail = str(r.detail);
+  moveNetCount(before, netBucket(s));
   refreshItem(s.id);
   refreshTabDot(s.id);
 }
