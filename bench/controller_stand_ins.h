@@ -37,6 +37,7 @@ public:
     int TabCount() const override { return 0; }
     int ConnectedCount() const override { return 0; }
     void SetChangeRemoteResolution(bool) override {}
+    void RetellTabs() override {}
 };
 
 class NoWindow : public IMainWindow {

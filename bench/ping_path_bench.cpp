@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -19,6 +20,7 @@ namespace {
 
 constexpr int kServers = 10000;
 constexpr int kResults = 2000;
+constexpr int kQuickResults = 100;
 constexpr double kTargetMs = 0.2;
 constexpr UINT kDone = WM_APP + 30;
 
@@ -67,7 +69,9 @@ double Percentile(std::vector<double> values, double fraction) {
 
 }  // namespace
 
-int main() {
+// --quick: a few results, to see that it runs.
+int main(int argc, char** argv) {
+    const int results = argc > 1 && std::string(argv[1]) == "--quick" ? kQuickResults : kResults;
     AppConfig config = MakeBenchConfig(kServers);
     TimedPage page;
     NoTabs tabs;
@@ -91,7 +95,7 @@ int main() {
 
     std::vector<double> latencies;
     std::thread worker([&] {
-        for (int i = 0; i < kResults; ++i) {
+        for (int i = 0; i < results; ++i) {
             ProbeResult result;
             result.id = config.servers[(i * 7919) % kServers].id;
             result.netState = NetState::Online;

@@ -4,7 +4,7 @@
 // stand-in browser runtime and no browser of its own; the page it serves is
 // opened here in headless Chromium, already running, so Chromium's own start
 // is not counted. Prints the figures; asserts nothing.
-//   node bench/startup/bench.js TAVOLIN_EXE
+//   node bench/startup/bench.js [--quick] TAVOLIN_EXE   (--quick: one run of each, to see that it runs)
 'use strict';
 
 const { spawn } = require('node:child_process');
@@ -14,7 +14,8 @@ const path = require('node:path');
 // The page tests' pinned copy.
 const { chromium } = require(require.resolve('playwright-core', { paths: [path.join(__dirname, '../../e2e')] }));
 
-const RUNS = 3;
+const QUICK = process.argv.includes('--quick');
+const RUNS = QUICK ? 1 : 3;
 const COUNTS = [10, 10000];
 
 // Runs in the page before anything else: notes when the page first sends
@@ -134,7 +135,7 @@ const median = (values) => [...values].sort((a, b) => a - b)[values.length >> 1]
 const ms = (v) => (v / 1000).toFixed(2).padStart(6) + ' s';
 
 async function main() {
-  const exe = process.argv[2];
+  const exe = process.argv.slice(2).find((a) => a !== '--quick');
   if (!exe) throw new Error('usage: bench.js TAVOLIN_EXE');
   const browser = await chromium.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
