@@ -55,6 +55,17 @@ function writeConfig(folder, count) {
 
 const windowsPath = (p) => 'Z:' + p.replace(/\//g, '\\');
 
+// Where the program keeps the browser's data, and the stand-in runtime the
+// page's address: the local application data of the prefix's user, the same
+// for every run (Wine sets LOCALAPPDATA in every process it starts). Runs go
+// one at a time, each clearing the address an earlier one left.
+const ADDRESS_FILE = path.join(process.env.WINEPREFIX || '', 'drive_c', 'users', os.userInfo().username,
+  'AppData', 'Local', 'Tavolin', 'WebView2', 'standin-page-address.txt');
+function pageAddress() {
+  fs.rmSync(ADDRESS_FILE, { force: true });
+  return () => waitForFile(ADDRESS_FILE, 60000);
+}
+
 async function waitForFile(file, limitMs) {
   const until = Date.now() + limitMs;
   while (Date.now() < until) {
@@ -75,15 +86,16 @@ async function runOnce(browser, exe, count) {
   const page = await context.newPage();
   await page.addInitScript(markMessages);
 
+  const address = pageAddress();
   const start = Date.now();
   const program = spawn('wine', [exe, '--multi', '--data', windowsPath(data)], {
     env: { ...process.env, TAVOLIN_WEBVIEW_BROWSER: 'none' }, stdio: 'ignore',
   });
   const exited = new Promise((r) => program.on('exit', r));
   try {
-    const address = await waitForFile(path.join(data, 'WebView2', 'standin-page-address.txt'), 60000);
+    const url = await address();
     const navigated = Date.now();
-    await page.goto(address);
+    await page.goto(url);
     await page.waitForFunction(() => window.__marks['got:servers'] && window.__marks['got:pings'], null,
       { timeout: 60000, polling: 10 });
     const marks = await page.evaluate(() => window.__marks);
@@ -111,9 +123,10 @@ async function runOnce(browser, exe, count) {
 async function wineStart(exe) {
   const data = fs.mkdtempSync(path.join(os.tmpdir(), 'tavolin-first-'));
   const env = { ...process.env, TAVOLIN_WEBVIEW_BROWSER: 'none' };
+  const address = pageAddress();
   const first = spawn('wine', [exe, '--data', windowsPath(data)], { env, stdio: 'ignore' });
   try {
-    await waitForFile(path.join(data, 'WebView2', 'standin-page-address.txt'), 60000);
+    await address();
     const times = [];
     for (let i = 0; i < RUNS; i++) {
       const start = Date.now();
