@@ -47,8 +47,11 @@ void MainWindowActions::ArmPingFlush(unsigned delayMs, std::function<void()> due
         return;
     }
     pingFlush_ = std::move(due);
-    // Arming again replaces the timer and restarts its count.
-    SetTimer(window_, reinterpret_cast<UINT_PTR>(this), delayMs, &MainWindowActions::OnPingFlushTimer);
+    // Arming again replaces the timer and restarts its count. Without a
+    // timer the results go at once rather than wait for the next batch.
+    const UINT_PTR id = reinterpret_cast<UINT_PTR>(this);
+    if (SetTimer(window_, id, delayMs, &MainWindowActions::OnPingFlushTimer) == 0)
+        OnPingFlushTimer(window_, WM_TIMER, id, 0);
 }
 
 void CALLBACK MainWindowActions::OnPingFlushTimer(HWND window, UINT, UINT_PTR id, DWORD) {
