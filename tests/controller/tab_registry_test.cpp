@@ -263,13 +263,22 @@ TEST_F(TabRegistryTest, FocusReleaseAndLogonEventsKeepTheTabUnlessTheLogonEnds) 
 
 using ProbePath = ControllerTest;
 
+// The main window's plain actions; the rest belongs to the program's window.
+class WindowActions : public MainWindowActions {
+public:
+    using MainWindowActions::MainWindowActions;
+    void ToggleFullscreen() override {}
+    void ApplyTitleBarTheme() override {}
+    bool EvalPending() const override { return false; }
+};
+
 // Workers' results reach the page through the main window's queue and its
 // batch timer, whose WM_TIMER goes to the timer's own procedure, never to
 // the window's (which would not know it); a window that is not there yet
 // gets nothing, and a flush without a window runs at once.
 TEST_F(ProbePath, WorkersResultsReachThePageAsOneBatchOnTheWindowsTimer) {
     TestMainWindow mainWindow;
-    MainWindowActions actions(mainWindow.get());
+    WindowActions actions(mainWindow.get());
     Controller batched(config, ControllerPorts{page, tabs, actions, probes, password, environment});
     int windowTimers = 0;
     mainWindow.handler = [&](UINT message, WPARAM, LPARAM lParam) {
@@ -286,8 +295,8 @@ TEST_F(ProbePath, WorkersResultsReachThePageAsOneBatchOnTheWindowsTimer) {
     // All queued before the loop runs: a timer only fires on an empty queue.
     std::thread([&] {
         for (int i = 0; i < 300; ++i)
-            PostProbeResult(ProbeResult{"s" + std::to_string(i % 3), static_cast<NetState>(1 + i % 5), i, "",
-                                        "端口拒绝连接"},
+            PostProbeResult(ProbeResult{"s" + std::to_string(i % 3), static_cast<NetState>(1 + i % 5),
+                                        static_cast<double>(i), "", "端口拒绝连接"},
                             &target);
     }).join();
     ASSERT_TRUE(PumpUntil([&] { return !page.data("pings").empty(); }));
@@ -303,7 +312,7 @@ TEST_F(ProbePath, WorkersResultsReachThePageAsOneBatchOnTheWindowsTimer) {
     OnProbeResultMessage(batched, 0);  // a null result is ignored
     EXPECT_EQ(batched.probeResults().size(), 3u);
 
-    MainWindowActions noWindow;
+    WindowActions noWindow;
     bool ran = false;
     noWindow.ArmPingFlush(kPingBatchDelayMs, [&] { ran = true; });
     EXPECT_TRUE(ran);
