@@ -181,14 +181,26 @@ void CollectingReporter::PrintSummary() const {
 }
 
 // Three repetitions, interleaved at random with the other benchmarks, unless
-// the command line asks for something else.
+// the command line asks for something else; --quick: one short repetition
+// of each, to see that every benchmark still runs.
 std::vector<char*> WithDefaultRepetitions(int argc, char** argv) {
     static char repetitions[] = "--benchmark_repetitions=3";
     static char interleaving[] = "--benchmark_enable_random_interleaving=true";
-    std::vector<char*> args(argv, argv + argc);
+    static char once[] = "--benchmark_repetitions=1";
+    static char briefly[] = "--benchmark_min_time=0.01";
+    std::vector<char*> args;
     bool given = false;
-    for (int i = 1; i < argc; ++i)
-        given = given || std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        given = given || arg.rfind("--benchmark_repetitions", 0) == 0;
+        if (arg != "--quick") {
+            args.push_back(argv[i]);
+            continue;
+        }
+        args.push_back(once);
+        args.push_back(briefly);
+        given = true;
+    }
     if (!given) {
         args.insert(args.begin() + 1, interleaving);
         args.insert(args.begin() + 1, repetitions);

@@ -30,6 +30,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   webhost/process_failure_policy.cpp
   controller/page_documents.cpp
   controller/page_events.cpp
+  controller/ping_batch.cpp
   controller/command_members.cpp
   controller/export_path.cpp
   controller/controller.cpp

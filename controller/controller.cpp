@@ -53,7 +53,17 @@ void Controller::ProbeAll() {
 
 void Controller::OnProbeResult(const ProbeResult& result) {
     if (!ProbeResultIsCurrent(config_.servers, result)) return;
-    ports_.page.post("ping", StoreProbeResult(probeResults_, result));
+    StoreProbeResult(probeResults_, result);
+    const bool first = pings_.Add(result.id);
+    if (pings_.size() >= kPingBatchMax) {
+        FlushProbeResults();
+    } else if (first) {
+        ports_.window.ArmPingFlush(kPingBatchDelayMs, [this] { FlushProbeResults(); });
+    }
+}
+
+void Controller::FlushProbeResults() {
+    if (!pings_.empty()) ports_.page.post("pings", pings_.Take(probeResults_));
 }
 
 bool Controller::CloseRequested() {

@@ -9,6 +9,7 @@
 #include "config/app_config.h"
 #include "controller/controller_ports.h"
 #include "controller/page_documents.h"
+#include "controller/ping_batch.h"
 #include "webhost/page_channel.h"
 
 struct ControllerPorts {
@@ -42,8 +43,11 @@ public:
     // One sweep over every server with a host.
     void ProbeAll();
     // A probe result, on the user-interface thread: kept for the server
-    // list and posted as "ping".
+    // list and, with the others of its batch, posted as "pings" when the
+    // batch is full or its time is up.
     void OnProbeResult(const ProbeResult& result);
+    // Posts the waiting results now, if any.
+    void FlushProbeResults();
 
     // The first step of the main window's close handling: false while the
     // page is being asked (the window stays open), true once it may close.
@@ -76,6 +80,7 @@ private:
     AppConfig& config_;
     ControllerPorts ports_;
     ProbeResults probeResults_;
+    PingBatch pings_;
     CloseHandshake close_;
     bool autoConnectDone_ = false;
     bool pageReady_ = false;

@@ -5,6 +5,7 @@
 // system.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,9 @@ public:
     // Stops the periodic probe timer and, when periodMs is above 0, starts
     // it again with that period.
     virtual void RestartProbeTimer(unsigned periodMs) = 0;
+    // Calls due once on the interface thread after about delayMs; asked
+    // again before that, it forgets the earlier call and waits anew.
+    virtual void ArmPingFlush(unsigned delayMs, std::function<void()> due) = 0;
     // True while a command-line expression waits to be evaluated in the page.
     virtual bool EvalPending() const = 0;
     virtual void ArmEvalTimer() = 0;

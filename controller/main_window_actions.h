@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "controller/controller_ports.h"
 
 class MainWindowActions : public IMainWindow {
@@ -21,10 +23,16 @@ public:
     void ToggleMaximize() override;
     void RestartProbeTimer(unsigned periodMs) override;
     void ArmEvalTimer() override;
+    // A one-shot timer of the window's whose procedure calls due; without
+    // a window, due runs at once.
+    void ArmPingFlush(unsigned delayMs, std::function<void()> due) override;
     // The system folder's mstsc.exe through the shell, with the normal show
     // command; the outcome is not followed.
     void OpenExternalClient(const std::string& arguments) override;
 
 private:
+    static void CALLBACK OnPingFlushTimer(HWND window, UINT message, UINT_PTR id, DWORD time);
+
     HWND window_;
+    std::function<void()> pingFlush_;
 };

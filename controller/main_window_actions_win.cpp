@@ -35,6 +35,34 @@ void MainWindowActions::ArmEvalTimer() {
     if (window_ != nullptr) SetTimer(window_, TIMER_EVAL, kEvalTimerMs, nullptr);
 }
 
+// The timer carries its own procedure, so the window's procedure (which
+// knows nothing of it) never sees its WM_TIMER: DispatchMessage calls the
+// TimerProc instead ("SetTimer function", learn.microsoft.com/windows/win32/
+// api/winuser/nf-winuser-settimer). Its id is this object's address, which
+// the procedure turns back into the object and no fixed timer id can equal;
+// the window, and with it the timer, goes before this object does.
+void MainWindowActions::ArmPingFlush(unsigned delayMs, std::function<void()> due) {
+    if (window_ == nullptr) {
+        if (due) due();
+        return;
+    }
+    pingFlush_ = std::move(due);
+    // Arming again replaces the timer and restarts its count. Without a
+    // timer the results go at once rather than wait for the next batch.
+    const UINT_PTR id = reinterpret_cast<UINT_PTR>(this);
+    if (SetTimer(window_, id, delayMs, &MainWindowActions::OnPingFlushTimer) == 0)
+        OnPingFlushTimer(window_, WM_TIMER, id, 0);
+}
+
+void CALLBACK MainWindowActions::OnPingFlushTimer(HWND window, UINT, UINT_PTR id, DWORD) {
+    KillTimer(window, id);
+    auto* self = reinterpret_cast<MainWindowActions*>(id);
+    // Taken out first: the call may arm the timer again.
+    const std::function<void()> due = std::move(self->pingFlush_);
+    self->pingFlush_ = nullptr;
+    if (due) due();
+}
+
 void MainWindowActions::OpenExternalClient(const std::string& arguments) {
     // By its full path: a bare name would be looked for in this program's
     // folder and the current folder before the system folder.

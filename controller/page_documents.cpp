@@ -129,17 +129,10 @@ void ApplyServerFields(ServerRecord& r, const JsonValue& data) {
     if (r.pingPort < 0 || r.pingPort > 65535) r.pingPort = 0;
 }
 
-std::string StoreProbeResult(ProbeResults& results, const ProbeResult& result) {
+void StoreProbeResult(ProbeResults& results, const ProbeResult& result) {
     ProbeEntry& entry = results[result.id];
     entry.netState = static_cast<int>(result.netState);
     entry.rtt = result.rtt;
     entry.resolvedIp = result.resolvedIp;
     entry.netDetail = result.netDetail;
-    JsonValue ping = JsonValue::MakeObject();
-    ping.set("id", result.id);
-    ping.set("state", entry.netState);
-    ping.set("rtt", entry.rtt);
-    ping.set("ip", entry.resolvedIp);
-    ping.set("detail", entry.netDetail);
-    return ToJson(ping, -1);
 }

@@ -45,6 +45,5 @@ std::string ServersDocumentJson(const std::vector<ServerRecord>& servers, ProbeR
 // becomes 3389, a probe port outside 0..65535 becomes 0 (none set).
 void ApplyServerFields(ServerRecord& record, const JsonValue& data);
 
-// Stores the result under its id, replacing what was there, and returns the
-// "ping" event's data.
-std::string StoreProbeResult(ProbeResults& results, const ProbeResult& result);
+// Stores the result under its id, replacing what was there.
+void StoreProbeResult(ProbeResults& results, const ProbeResult& result);

@@ -1,5 +1,6 @@
 // The data of the events the native side posts to the page, as compact
-// JSON texts.
+// JSON texts. The documents are page_documents.h's, the probe results'
+// "pings" batches ping_batch.h's.
 #pragma once
 
 #include <string>

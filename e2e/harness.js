@@ -65,6 +65,12 @@ function wrap(page) {
   page.on('console', (m) => { if (m.type() === 'error') page.errors.push(m.text()); });
   page.deliver = (cmd, data) => page.evaluate(([c, d]) => window.__deliver({ cmd: c, data: d }), [cmd, data]);
   page.deliverRaw = (msg) => page.evaluate((m) => window.__deliver(m), msg);
+  // Probe results as the native side batches them; the page applies a batch
+  // in its next frame, so this returns after that frame.
+  page.pings = async (...results) => {
+    await page.deliver('pings', { results });
+    await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => r())));
+  };
   page.sent = (cmd) => page.evaluate((c) => window.__sent.filter((m) => !c || m.cmd === c), cmd || null);
   page.clearSent = () => page.evaluate(() => { window.__sent.length = 0; });
   // Commands other than those the page sends on its own timers: the start-up's
@@ -84,28 +90,36 @@ function wrap(page) {
   return page;
 }
 
-// Declares the tests of a file: one server and browser for the file; each test
-// gets `open` (newPage's options), and every page it opened must end free of
+// A loopback server and a browser, shared by the tests of a file and by the
+// page benchmark: `newPage` opens a page (newPage's options), `stop` ends both.
+async function startEnv() {
+  const server = await startServer();
+  const browser = await chromium.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
+      '--disable-sync', '--no-first-run'],
+  });
+  const base = 'http://127.0.0.1:' + server.address().port + '/index.html';
+  return {
+    newPage: (opts = {}) => newPage(browser, base, opts),
+    async stop() {
+      await browser.close();
+      await new Promise((r) => server.close(r));
+    },
+  };
+}
+
+// Declares the tests of a file: one environment for the file; each test gets
+// `open` (newPage's options), and every page it opened must end free of
 // script errors and is closed afterwards.
 function browserTests() {
-  let server, browser;
-  before(async () => {
-    server = await startServer();
-    browser = await chromium.launch({
-      executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-      args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-        '--disable-sync', '--no-first-run'],
-    });
-  });
-  after(async () => {
-    await browser.close();
-    await new Promise((r) => server.close(r));
-  });
+  let env;
+  before(async () => { env = await startEnv(); });
+  after(() => env.stop());
   return (name, fn) => test(name, async () => {
-    const base = 'http://127.0.0.1:' + server.address().port + '/index.html';
     const pages = [];
     try {
-      await fn(async (opts = {}) => { const p = await newPage(browser, base, opts); pages.push(p); return p; });
+      await fn(async (opts) => { const p = await env.newPage(opts); pages.push(p); return p; });
       for (const p of pages) assert.deepEqual(p.errors, [], 'script errors on the page');
     } finally {
       for (const p of pages) await p.context().close();
@@ -113,4 +127,4 @@ function browserTests() {
   });
 }
 
-module.exports = { browserTests };
+module.exports = { startEnv, browserTests };

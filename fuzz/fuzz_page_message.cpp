@@ -63,6 +63,7 @@ public:
     void RestartProbeTimer(unsigned periodMs) override { Check(periodMs <= 0x7FFFFFFFu); }
     bool EvalPending() const override { return false; }
     void ArmEvalTimer() override {}
+    void ArmPingFlush(unsigned, std::function<void()> due) override { due(); }
     void OpenExternalClient(const std::string& arguments) override {
         Check(arguments.find_first_of(" \"/\\", 1) == std::string::npos);
     }

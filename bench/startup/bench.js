@@ -1,10 +1,10 @@
 // Start-up benchmark: the time from starting tavolin.exe under Wine to the
-// page's "ready", to the page holding its documents, and to the first "ping"
+// page's "ready", to the page holding its documents, and to the first "pings"
 // on the page, with 10 and with 10,000 servers. The program runs with the
 // stand-in browser runtime and no browser of its own; the page it serves is
 // opened here in headless Chromium, already running, so Chromium's own start
 // is not counted. Prints the figures; asserts nothing.
-//   node bench/startup/bench.js TAVOLIN_EXE
+//   node bench/startup/bench.js [--quick] TAVOLIN_EXE   (--quick: one run of each, to see that it runs)
 'use strict';
 
 const { spawn } = require('node:child_process');
@@ -14,7 +14,8 @@ const path = require('node:path');
 // The page tests' pinned copy.
 const { chromium } = require(require.resolve('playwright-core', { paths: [path.join(__dirname, '../../e2e')] }));
 
-const RUNS = 3;
+const QUICK = process.argv.includes('--quick');
+const RUNS = QUICK ? 1 : 3;
 const COUNTS = [10, 10000];
 
 // Runs in the page before anything else: notes when the page first sends
@@ -54,6 +55,17 @@ function writeConfig(folder, count) {
 
 const windowsPath = (p) => 'Z:' + p.replace(/\//g, '\\');
 
+// Where the program keeps the browser's data, and the stand-in runtime the
+// page's address: the local application data of the prefix's user, the same
+// for every run (Wine sets LOCALAPPDATA in every process it starts). Runs go
+// one at a time, each clearing the address an earlier one left.
+const ADDRESS_FILE = path.join(process.env.WINEPREFIX || '', 'drive_c', 'users', os.userInfo().username,
+  'AppData', 'Local', 'Tavolin', 'WebView2', 'standin-page-address.txt');
+function pageAddress() {
+  fs.rmSync(ADDRESS_FILE, { force: true });
+  return () => waitForFile(ADDRESS_FILE, 60000);
+}
+
 async function waitForFile(file, limitMs) {
   const until = Date.now() + limitMs;
   while (Date.now() < until) {
@@ -74,16 +86,17 @@ async function runOnce(browser, exe, count) {
   const page = await context.newPage();
   await page.addInitScript(markMessages);
 
+  const address = pageAddress();
   const start = Date.now();
   const program = spawn('wine', [exe, '--multi', '--data', windowsPath(data)], {
     env: { ...process.env, TAVOLIN_WEBVIEW_BROWSER: 'none' }, stdio: 'ignore',
   });
   const exited = new Promise((r) => program.on('exit', r));
   try {
-    const address = await waitForFile(path.join(data, 'WebView2', 'standin-page-address.txt'), 60000);
+    const url = await address();
     const navigated = Date.now();
-    await page.goto(address);
-    await page.waitForFunction(() => window.__marks['got:servers'] && window.__marks['got:ping'], null,
+    await page.goto(url);
+    await page.waitForFunction(() => window.__marks['got:servers'] && window.__marks['got:pings'], null,
       { timeout: 60000, polling: 10 });
     const marks = await page.evaluate(() => window.__marks);
     // Closing without the page's question: it has answered already.
@@ -94,7 +107,7 @@ async function runOnce(browser, exe, count) {
       address: navigated - start,
       ready: marks['sent:ready'] - start,
       documents: marks['got:servers'] - marks['sent:ready'],
-      ping: marks['got:ping'] - start,
+      ping: marks['got:pings'] - start,
       pageLoad: marks['sent:ready'] - navigated,
     };
   } finally {
@@ -110,9 +123,10 @@ async function runOnce(browser, exe, count) {
 async function wineStart(exe) {
   const data = fs.mkdtempSync(path.join(os.tmpdir(), 'tavolin-first-'));
   const env = { ...process.env, TAVOLIN_WEBVIEW_BROWSER: 'none' };
+  const address = pageAddress();
   const first = spawn('wine', [exe, '--data', windowsPath(data)], { env, stdio: 'ignore' });
   try {
-    await waitForFile(path.join(data, 'WebView2', 'standin-page-address.txt'), 60000);
+    await address();
     const times = [];
     for (let i = 0; i < RUNS; i++) {
       const start = Date.now();
@@ -134,7 +148,7 @@ const median = (values) => [...values].sort((a, b) => a - b)[values.length >> 1]
 const ms = (v) => (v / 1000).toFixed(2).padStart(6) + ' s';
 
 async function main() {
-  const exe = process.argv[2];
+  const exe = process.argv.slice(2).find((a) => a !== '--quick');
   if (!exe) throw new Error('usage: bench.js TAVOLIN_EXE');
   const browser = await chromium.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',

@@ -103,12 +103,18 @@ public:
     }
     bool EvalPending() const override { return evalPending; }
     void ArmEvalTimer() override { calls.push_back("eval timer"); }
+    // Held for the test to run, as the timer would.
+    void ArmPingFlush(unsigned delayMs, std::function<void()> due) override {
+        calls.push_back("ping flush " + std::to_string(delayMs));
+        pingFlush = std::move(due);
+    }
     void OpenExternalClient(const std::string& arguments) override {
         calls.push_back("external " + arguments);
     }
 
     std::vector<std::string> calls;
     bool evalPending = false;
+    std::function<void()> pingFlush;
 };
 
 // Records each sweep as "host:port host:port ...".

@@ -2,6 +2,8 @@
 // the close handshake.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "controller/controller_fakes.h"
 #include "controller/page_documents.h"
 #include "controller/page_events.h"
@@ -192,14 +194,82 @@ TEST_F(WindowCommands, ThePagesAnswerDecidesTheNextClose) {
     EXPECT_EQ(page.data("confirmClose").size(), 4u);
 }
 
-TEST_F(WindowCommands, ProbeResultIsPostedAndReplacesTheOneInTheList) {
+// Each "pings" event as "id:state id:state ...".
+std::vector<std::string> PingBatches(const RecordingPage& page) {
+    std::vector<std::string> out;
+    for (const std::string& text : page.data("pings")) {
+        JsonValue data;
+        EXPECT_TRUE(ParseJson(text, &data, nullptr)) << text;
+        std::string batch;
+        for (const JsonValue& r : data.find("results").items())
+            batch += (batch.empty() ? "" : " ") + r.getString("id", "?") + ":" +
+                     std::to_string(r.getInt("state", -1));
+        out.push_back(batch);
+    }
+    return out;
+}
+
+// Results wait for the window's timer, the latest per server in the order
+// servers first reported, unless a full batch goes at once; none is lost.
+TEST_F(WindowCommands, ProbeResultsReachThePageInBatches) {
+    std::vector<std::string> full;  // servers s0..s999, each reporting once
+    std::string fullBatch;
+    for (std::size_t i = 0; i < kPingBatchMax; ++i) {
+        full.push_back("s" + std::to_string(i));
+        fullBatch += (i ? " s" : "s") + std::to_string(i) + ":1";
+    }
+    struct Row {
+        const char* what;
+        std::vector<std::string> reports;  // "id:state", in arrival order
+        std::vector<std::string> beforeTimer, afterTimer;
+        int arms;
+    };
+    std::vector<std::string> overfull;
+    for (const std::string& id : full) overfull.push_back(id + ":1");
+    overfull.push_back("late:2");
+    const Row rows[] = {
+        {"one server twice", {"a:1", "b:2", "a:3"}, {}, {"a:3 b:2"}, 1},
+        {"a full batch", overfull, {fullBatch}, {fullBatch, "late:2"}, 2},
+        {"nothing", {}, {}, {}, 0},
+    };
+    for (const Row& r : rows) {
+        RecordingPage rowPage;
+        FakeWindow rowWindow;
+        // Results count only for servers in the list, at the host and port probed.
+        AppConfig listed = config;
+        for (const std::string& report : r.reports) {
+            ServerRecord server;
+            server.id = report.substr(0, report.find(':'));
+            server.host = "h";
+            server.port = 3389;
+            listed.servers.push_back(server);
+        }
+        Controller other(listed, ControllerPorts{rowPage, tabs, rowWindow, probes, password, environment});
+        for (const std::string& report : r.reports) {
+            const std::size_t colon = report.find(':');
+            other.OnProbeResult(ProbeResult{report.substr(0, colon),
+                                            static_cast<NetState>(std::stoi(report.substr(colon + 1))), -1.0,
+                                            "", "", "h", 3389});
+        }
+        EXPECT_EQ(PingBatches(rowPage), r.beforeTimer) << r.what;
+        if (rowWindow.pingFlush) rowWindow.pingFlush();
+        other.FlushProbeResults();  // a second flush has nothing left to send
+        EXPECT_EQ(PingBatches(rowPage), r.afterTimer) << r.what;
+        EXPECT_EQ(std::count(rowWindow.calls.begin(), rowWindow.calls.end(), "ping flush 100"), r.arms)
+            << r.what;
+    }
+}
+
+TEST_F(WindowCommands, AProbeResultReplacesTheOneInTheList) {
     const std::string id = Stored("a.example");
     controller.OnProbeResult(
         ProbeResult{id, NetState::Online, 1.0, "10.0.0.1", "RDP 端口可达", "a.example", 3389});
     controller.OnProbeResult(
         ProbeResult{id, NetState::Timeout, 4.25, "10.0.0.9", "连接超时", "a.example", 3389});
-    EXPECT_EQ(page.data("ping").back(),
-              "{\"id\":\"" + id + "\",\"state\":3,\"rtt\":4.25,\"ip\":\"10.0.0.9\",\"detail\":\"连接超时\"}");
+    controller.FlushProbeResults();
+    EXPECT_EQ(page.data("pings").back(),
+              "{\"results\":[{\"id\":\"" + id +
+                  "\",\"state\":3,\"rtt\":4.25,\"ip\":\"10.0.0.9\",\"detail\":\"连接超时\"}]}");
     Send("getServers");
     EXPECT_NE(page.data("servers")[0].find(
                   "\"netState\":3,\"rtt\":4.25,\"resolvedIp\":\"10.0.0.9\",\"netDetail\":\"连接超时\"}"),

@@ -14,6 +14,7 @@
 #include "controller/controller_fakes.h"
 #include "controller/export_path.h"
 #include "controller/host_environment.h"
+#include "controller/main_window_actions.h"
 #include "controller/main_window_messages.h"
 #include "controller/page_events.h"
 #include "controller/probe_results.h"
@@ -262,26 +263,64 @@ TEST_F(TabRegistryTest, FocusReleaseAndLogonEventsKeepTheTabUnlessTheLogonEnds) 
 
 using ProbePath = ControllerTest;
 
-TEST_F(ProbePath, AWorkersResultBecomesAPingOnTheInterfaceThread) {
+// The main window's plain actions; the rest belongs to the program's window.
+class WindowActions : public MainWindowActions {
+public:
+    using MainWindowActions::MainWindowActions;
+    void ToggleFullscreen() override {}
+    void ApplyTitleBarTheme() override {}
+    bool EvalPending() const override { return false; }
+};
+
+// Workers' results reach the page through the main window's queue and its
+// batch timer, whose WM_TIMER goes to the timer's own procedure, never to
+// the window's (which would not know it); a window that is not there yet
+// gets nothing, and a flush without a window runs at once.
+TEST_F(ProbePath, WorkersResultsReachThePageAsOneBatchOnTheWindowsTimer) {
+    std::vector<std::string> ids;
+    for (int i = 0; i < 4; ++i) ids.push_back(Stored("s" + std::to_string(i) + ".example"));
     TestMainWindow mainWindow;
+    WindowActions actions(mainWindow.get());
+    Controller batched(config, ControllerPorts{page, tabs, actions, probes, password, environment});
+    int windowTimers = 0;
     mainWindow.handler = [&](UINT message, WPARAM, LPARAM lParam) {
+        if (message == WM_TIMER) ++windowTimers;
         if (message != WM_APP_PROBE_RESULT) return false;
-        OnProbeResultMessage(controller, lParam);
+        OnProbeResultMessage(batched, lParam);
         return true;
     };
     ProbeResultTarget target;
-    const std::string id = Stored("s1.example");
-    const ProbeResult result{id, NetState::Refused, -1.0, "", "端口拒绝连接", "s1.example", 3389};
-    // Before the window exists the result is dropped.
-    std::thread([&] { PostProbeResult(result, &target); }).join();
+    std::thread([&] {
+        PostProbeResult(ProbeResult{ids[3], NetState::Online, 1.0, "", "", "s3.example", 3389}, &target);
+    }).join();
     target.window = mainWindow.get();
-    std::thread([&] { PostProbeResult(result, &target); }).join();
-    ASSERT_TRUE(PumpUntil([&] { return !page.data("ping").empty(); }));
-    PumpFor(50);
-    EXPECT_EQ(page.data("ping").size(), 1u);  // the document is the ping test's
-    EXPECT_EQ(controller.probeResults().at(id).netDetail, "端口拒绝连接");
-    OnProbeResultMessage(controller, 0);  // a null result is ignored
-    EXPECT_EQ(page.data("ping").size(), 1u);
+    // All queued before the loop runs: a timer only fires on an empty queue.
+    std::thread([&] {
+        for (int i = 0; i < 300; ++i) {
+            const std::string host = "s" + std::to_string(i % 3) + ".example";
+            PostProbeResult(ProbeResult{ids[i % 3], static_cast<NetState>(1 + i % 5), static_cast<double>(i),
+                                        "", "端口拒绝连接", host, 3389},
+                            &target);
+        }
+    }).join();
+    ASSERT_TRUE(PumpUntil([&] { return !page.data("pings").empty(); }));
+    PumpFor(2 * kPingBatchDelayMs);
+    ASSERT_EQ(page.data("pings").size(), 1u);
+    const std::string batch = page.data("pings")[0];
+    for (int i = 0; i < 3; ++i) {
+        const std::string last = "{\"id\":\"" + ids[i] + "\",\"state\":" + std::to_string(3 + i) +
+                                 ",\"rtt\":" + std::to_string(297 + i) + ",";
+        EXPECT_NE(batch.find(last), std::string::npos) << last;
+    }
+    EXPECT_EQ(batch.find(ids[3]), std::string::npos);  // posted before there was a window
+    EXPECT_EQ(windowTimers, 0);
+    OnProbeResultMessage(batched, 0);  // a null result is ignored
+    EXPECT_EQ(batched.probeResults().size(), 3u);
+
+    WindowActions noWindow;
+    bool ran = false;
+    noWindow.ArmPingFlush(kPingBatchDelayMs, [&] { ran = true; });
+    EXPECT_TRUE(ran);
 }
 
 TEST(PostedObject, TheReceiverOrTheSenderFreesItExactlyOnce) {

@@ -78,32 +78,45 @@ function itemTooltip(s) {
 const SESSION_DOT = { 1: 'st-warn', 2: 'st-ok', 3: 'st-bad', 4: 'st-bad' };
 function dotClass(s) { return SESSION_DOT[sessionState(s.id)] || netClass(s); }
 
-function bucketCounts() {
-  const counts = NET_BUCKETS.map(() => 0);
-  for (const s of state.servers) counts[BUCKET_OF[netClass(s)]]++;
-  return counts;
+// Servers per bucket: counted in full when a list arrives, then moved by
+// each probe result, since counting tens of thousands of servers for every
+// batch of results would take most of a frame.
+let netCounts = NET_BUCKETS.map(() => 0);
+function netBucket(s) { return BUCKET_OF[netClass(s)]; }
+function countBuckets() {
+  netCounts = NET_BUCKETS.map(() => 0);
+  for (const s of state.servers) netCounts[netBucket(s)]++;
+}
+function moveNetCount(from, to) {
+  netCounts[from]--;
+  netCounts[to]++;
 }
 
 // The first count is always named, the others only when not zero; the
 // tooltip names every count.
 function updateSummary() {
-  const counts = bucketCounts(), total = state.servers.length;
+  const counts = netCounts, total = state.servers.length;
   let t = total + ' 台';
   NET_BUCKETS.forEach((b, i) => { if (i === 0 || counts[i]) t += ' · ' + counts[i] + ' ' + b.short; });
   const box = $('netSummary');
-  box.textContent = t;
-  box.title = [total + ' 台服务器'].concat(NET_BUCKETS.map((b, i) => b.name + ' ' + counts[i])).join('\n');
+  // Unchanged text is left alone: writing it anew would lay the page out again.
+  if (box.textContent !== t) box.textContent = t;
+  const title = [total + ' 台服务器'].concat(NET_BUCKETS.map((b, i) => b.name + ' ' + counts[i])).join('\n');
+  if (box.title !== title) box.title = title;
 }
 
 // ---------------------------------------------------------------------------
 // Server list
 // ---------------------------------------------------------------------------
 
+// What a search looks in, per server in list order, lower-cased once when
+// the list arrives rather than on every keystroke.
+let searchTexts = [];
+
 function matchingServers() {
   const kw = state.search.trim().toLowerCase();
   if (!kw) return state.servers;
-  return state.servers.filter((s) =>
-    (str(s.host) + ' ' + str(s.remark) + ' ' + str(s.group) + ' ' + str(s.user)).toLowerCase().indexOf(kw) >= 0);
+  return state.servers.filter((s, i) => searchTexts[i].indexOf(kw) >= 0);
 }
 
 function groupServers(list) {
@@ -116,7 +129,7 @@ function groupServers(list) {
   return groups;
 }
 
-// Elements of the currently drawn items, by server id, so that a "ping"
+// Elements of the currently drawn items, by server id, so that a probe result
 // touches one item instead of redrawing thousands.
 let listItems = new Map();
 
@@ -186,7 +199,7 @@ function drawListCount(shown) {
 // as elements, between two spacers that keep the full scroll height. Rows
 // have fixed heights (see style.css), so offsets are simple sums. This keeps
 // a list of thousands as quick to draw as a list of fifty.
-const ROW_H = 50, HEAD_H = 28, SPARE_ROWS = 40;
+const ROW_H = 50, HEAD_H = 28, SPARE_ROWS = 20;
 let rows = [];
 let rowTops = [];
 let drawnRange = [0, 0];
@@ -312,6 +325,9 @@ function setServers(list) {
     s.id = str(s.id);
     if (!serverIndex.has(s.id)) serverIndex.set(s.id, s);
   }
+  searchTexts = state.servers.map((s) =>
+    (str(s.host) + ' ' + str(s.remark) + ' ' + str(s.group) + ' ' + str(s.user)).toLowerCase());
+  countBuckets();
 }
 
 // ---------------------------------------------------------------------------

@@ -5,16 +5,51 @@
 // Events from the native side
 // ---------------------------------------------------------------------------
 
-function onPing(d) {
-  const s = findServer(str(d.id));
+// Probe results come in batches ("pings": {results: [...]}), up to a whole
+// sweep of tens of thousands at once. They are kept, the latest per server,
+// until the next frame and applied there within a time budget, the rest in
+// the frames after: a sweep never holds the page for longer than a frame,
+// and a hidden page (no frames) keeps only one result per server.
+const PING_FRAME_BUDGET_MS = 8;
+const pendingPings = new Map();
+let pingFrame = 0;
+
+function onPings(d) {
+  const list = Array.isArray(d.results) ? d.results : [];
+  for (const r of list) {
+    if (!r || typeof r !== 'object') continue;
+    const id = str(r.id);
+    pendingPings.delete(id); // a later result goes to the end, after the ones it overtook
+    pendingPings.set(id, r);
+  }
+  if (pendingPings.size && !pingFrame) pingFrame = requestAnimationFrame(applyPings);
+}
+
+function applyPing(r) {
+  const s = findServer(str(r.id));
   if (!s) return;
-  s.netState = num(d.state, 0);
-  s.rtt = num(d.rtt, -1);
-  s.resolvedIp = str(d.ip);
-  s.netDetail = str(d.detail);
+  const before = netBucket(s);
+  s.netState = num(r.state, 0);
+  s.rtt = num(r.rtt, -1);
+  s.resolvedIp = str(r.ip);
+  s.netDetail = str(r.detail);
+  moveNetCount(before, netBucket(s));
   refreshItem(s.id);
-  updateSummary();
   refreshTabDot(s.id);
+}
+
+function applyPings() {
+  pingFrame = 0;
+  const until = performance.now() + PING_FRAME_BUDGET_MS;
+  let n = 0;
+  for (const [id, r] of pendingPings) {
+    pendingPings.delete(id);
+    applyPing(r);
+    // The clock is read every so often: reading it costs more than a result.
+    if (++n % 256 === 0 && performance.now() > until) break;
+  }
+  updateSummary();
+  if (pendingPings.size) pingFrame = requestAnimationFrame(applyPings);
 }
 
 function onSessionState(d) {
@@ -55,7 +90,7 @@ const EVENT_HANDLERS = {
   env: onEnv,
   servers: (d) => { setServers(d); drawList(); drawTabs(); },
   settings: onSettings,
-  ping: onPing,
+  pings: onPings,
   sessionState: onSessionState,
   tabOpened: onTabOpened,
   tabClosed: onTabClosed,

@@ -5,7 +5,7 @@
 // Tab strip
 // ---------------------------------------------------------------------------
 
-// Elements of the drawn tabs, by server id, so that a "ping" redraws one dot.
+// Elements of the drawn tabs, by server id, so that a probe result redraws one dot.
 let tabItems = new Map();
 
 const STATUS_TEXTS = { 1: '连接中…', 2: '已连接', 3: '已断开', 4: '连接失败' };
