@@ -14,6 +14,7 @@
 #include "bench/bench_data.h"
 #include "bench/controller_stand_ins.h"
 #include "controller/main_window_messages.h"
+#include "controller/probe_jobs.h"
 #include "controller/probe_results.h"
 
 namespace {
@@ -96,8 +97,14 @@ int main(int argc, char** argv) {
     std::vector<double> latencies;
     std::thread worker([&] {
         for (int i = 0; i < results; ++i) {
+            const std::size_t at = static_cast<std::size_t>((i * 7919) % kServers);
+            const ServerRecord& server = config.servers[at];
             ProbeResult result;
-            result.id = config.servers[(i * 7919) % kServers].id;
+            // What the sweep probed: a result for another host or port is dropped.
+            result.id = server.id;
+            result.host = server.host;
+            result.port = ProbePortOf(server);
+            result.listIndex = at;
             result.netState = NetState::Online;
             result.rtt = 0.5 + i % 40;
             result.resolvedIp = "10.0.0.5";
