@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <atomic>
+
 #include "app/fullscreen.h"
 #include "app/fullscreen_bar.h"
 #include "controller/main_window_messages.h"
@@ -17,7 +19,8 @@ constexpr UINT kPlaceFlags = SWP_FRAMECHANGED | SWP_NOACTIVATE;
 
 struct FullscreenState {
     FullscreenHost host{};
-    bool on = false;
+    // Also read by the keyboard hook's own thread.
+    std::atomic<bool> on{false};
     LONG savedStyle = 0;
     bool savedMaximized = false;
     RECT savedRect{};

@@ -341,6 +341,42 @@ TEST_F(MainWindowWithSessions, F11AndCtrlTabReachTheProgramAndFullScreenRestores
     RemoveKeyboardHook();
 }
 
+// F11 pressed while the interface thread is busy for longer than the
+// system gives a low-level hook: the key is still the program's, never the
+// session's, and full screen follows once the thread is back.
+TEST_F(MainWindowWithSessions, F11StaysTheProgramsWhileTheInterfaceThreadIsStalled) {
+    const HWND hwnd = Open(true);
+    SetForegroundWindow(hwnd);
+    OpenTabs({{"a", ""}});
+    ASSERT_TRUE(InstallKeyboardHook(hwnd));
+    HHOOK recorder = SetWindowsHookExW(WH_GETMESSAGE, &RecordKey, nullptr, GetCurrentThreadId());
+    const HWND focused = ControlWindow("a");
+    SetFocus(focused);
+    ASSERT_EQ(GetFocus(), focused);
+    g_keys.clear();
+    HANDLE stalling = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread typist([stalling] {
+        WaitForSingleObject(stalling, INFINITE);
+        INPUT keys[2] = {};
+        for (INPUT& key : keys) {
+            key.type = INPUT_KEYBOARD;
+            key.ki.wVk = VK_F11;
+        }
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof(INPUT));
+    });
+    SetEvent(stalling);
+    Sleep(3000);  // the stall itself: longer than any low-level hook time-out
+    typist.join();
+    CloseHandle(stalling);
+    ASSERT_TRUE(PumpUntil([] { return IsFullscreen(); }));
+    PumpFor(200);
+    EXPECT_EQ(KeysTo(focused, VK_F11), 0);
+    SetFullscreen(false);
+    UnhookWindowsHookEx(recorder);
+    RemoveKeyboardHook();
+}
+
 // The bar shows for its delay, hides and returns at the top edge; it paints
 // the tabs, and its clicks switch tabs and leave.
 TEST_F(MainWindowWithSessions, TheFullScreenBarShowsPaintsTheTabsAndItsClicksSwitchTabsAndLeave) {
