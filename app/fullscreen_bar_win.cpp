@@ -53,11 +53,19 @@ bool FullscreenBar::Create(const FullscreenHost& host, const BarRect& screenRect
     // fail and change nothing.
     RegisterClassExW(&windowClass);
     state_ = BarVisibility{true, Now() + kBarHideDelayMs};
-    CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kBarClass, L"", WS_POPUP | WS_VISIBLE, screenRect.left,
-                    screenRect.top, screenRect.right - screenRect.left, screenRect.bottom - screenRect.top,
-                    host.mainWindow, nullptr, GetModuleHandleW(nullptr), this);
-    if (window_ == nullptr) state_.visible = false;
-    return window_ != nullptr;
+    // Never activated, neither when it shows nor when it is clicked: the
+    // keyboard stays with the remote desktop under it
+    // (learn.microsoft.com/windows/win32/winmsg/extended-window-styles, WS_EX_NOACTIVATE).
+    CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kBarClass, L"", WS_POPUP,
+                    screenRect.left, screenRect.top, screenRect.right - screenRect.left,
+                    screenRect.bottom - screenRect.top, host.mainWindow, nullptr, GetModuleHandleW(nullptr),
+                    this);
+    if (window_ == nullptr) {
+        state_.visible = false;
+        return false;
+    }
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    return true;
 }
 
 void FullscreenBar::Destroy() {
@@ -109,6 +117,8 @@ LRESULT FullscreenBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEMOVE:
             state_.hideDeadline = Now() + kBarHideDelayMs;
             return 0;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
         case WM_PAINT:
             Paint();
             return 0;

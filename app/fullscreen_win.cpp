@@ -24,6 +24,7 @@ struct FullscreenState {
     LONG savedStyle = 0;
     bool savedMaximized = false;
     RECT savedRect{};
+    WINDOWPLACEMENT savedPlacement{};
     FullscreenBar bar;
 };
 
@@ -68,7 +69,13 @@ void Enter(FullscreenState& s) {
     s.savedStyle = GetWindowLongW(window, GWL_STYLE);
     s.savedMaximized = IsZoomed(window) != FALSE;
     GetWindowRect(window, &s.savedRect);
-    SetWindowLongW(window, GWL_STYLE, (s.savedStyle & ~kFrameStyles) | static_cast<LONG>(WS_POPUP));
+    s.savedPlacement.length = sizeof s.savedPlacement;
+    GetWindowPlacement(window, &s.savedPlacement);
+    // Not maximized while full screen: the system keeps a maximized window
+    // within the work area, under the taskbar.
+    SetWindowLongW(
+        window, GWL_STYLE,
+        (s.savedStyle & ~(kFrameStyles | static_cast<LONG>(WS_MAXIMIZE))) | static_cast<LONG>(WS_POPUP));
     BarRect monitor;
     const bool found = QueryMonitor(window, &monitor);
     if (found) {
@@ -84,9 +91,15 @@ void Enter(FullscreenState& s) {
 void Leave(FullscreenState& s) {
     const HWND window = s.host.mainWindow;
     s.on = false;
-    SetWindowLongW(window, GWL_STYLE, s.savedStyle);
+    // The frame back, then the placement from before: its normal rectangle
+    // and, for a window that was maximized, maximized again by the system.
+    SetWindowLongW(window, GWL_STYLE, s.savedStyle & ~static_cast<LONG>(WS_MAXIMIZE));
     Place(window, s.savedRect);
-    if (s.savedMaximized) ShowWindow(window, SW_MAXIMIZE);
+    if (s.savedMaximized) {
+        WINDOWPLACEMENT placement = s.savedPlacement;
+        placement.showCmd = SW_SHOWMAXIMIZED;
+        SetWindowPlacement(window, &placement);
+    }
     Announce(s);
     // Last: the exit button's click that got here runs inside the bar.
     s.bar.Destroy();
@@ -118,6 +131,14 @@ void ToggleFullscreen() {
 
 bool IsFullscreen() {
     return State().on;
+}
+
+bool PlacementBeforeFullscreen(RECT* rect, bool* maximized) {
+    const FullscreenState& s = State();
+    if (!s.on) return false;
+    *rect = s.savedRect;
+    *maximized = s.savedMaximized;
+    return true;
 }
 
 void OnFullscreenBarTimer() {

@@ -274,6 +274,19 @@ void MainWindow::OnEvalTimer() {
 void MainWindow::RecordPlacement() {
     ClosingWindow closing;
     RECT outer = {};
+    // In full screen the window covers its monitor: what is kept is the
+    // place it had before and returns to.
+    bool maximizedBefore = false;
+    if (PlacementBeforeFullscreen(&outer, &maximizedBefore)) {
+        closing.rectKnown = true;
+        closing.left = outer.left;
+        closing.top = outer.top;
+        closing.right = outer.right;
+        closing.bottom = outer.bottom;
+        closing.maximized = maximizedBefore;
+        RecordClosingPlacement(config_.ui, closing);
+        return;
+    }
     closing.rectKnown = GetWindowRect(window(), &outer) != FALSE;
     closing.left = outer.left;
     closing.top = outer.top;

@@ -314,7 +314,8 @@ TEST_F(MainWindowWithSessions, F11AndCtrlTabReachTheProgramAndFullScreenRestores
         PressKeys("F11");
         ASSERT_TRUE(PumpUntil([] { return IsFullscreen(); }));
         PumpFor(200);  // whatever the system does with the window afterwards
-        EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (frame | WS_POPUP), WS_POPUP);
+        // Not maximized either: a maximized window stays within the work area.
+        EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (frame | WS_POPUP | WS_MAXIMIZE), WS_POPUP);
         EXPECT_EQ(WindowRect(hwnd), Text(monitor));
         EXPECT_EQ(WindowRect(SessionWindow("b")), Text(monitor));  // the active session fills it
         SetFullscreen(true);                                       // already on: nothing
@@ -382,9 +383,13 @@ TEST_F(MainWindowWithSessions, F11StaysTheProgramsWhileTheInterfaceThreadIsStall
 TEST_F(MainWindowWithSessions, TheFullScreenBarShowsPaintsTheTabsAndItsClicksSwitchTabsAndLeave) {
     const HWND hwnd = Open(true);
     OpenTabs({{"a", "财务"}, {"b", ""}, {"c", "备份"}});
+    SetForegroundWindow(hwnd);
     const DWORD entered = GetTickCount();
     SetFullscreen(true);
     ASSERT_TRUE(BarShown());
+    // Never the active window: the keys stay with the session.
+    EXPECT_NE(GetWindowLongW(Bar(), GWL_EXSTYLE) & WS_EX_NOACTIVATE, 0);
+    EXPECT_EQ(GetActiveWindow(), hwnd);
     const RECT monitor = Screen();
     RECT bar = {};
     GetWindowRect(Bar(), &bar);
@@ -414,6 +419,8 @@ TEST_F(MainWindowWithSessions, TheFullScreenBarShowsPaintsTheTabsAndItsClicksSwi
 
     ClickAt(bar.left + 20, bar.top + 18);
     ASSERT_TRUE(PumpUntil([&] { return window->tabs().activeTabId() == "a"; }));
+    EXPECT_EQ(GetActiveWindow(), hwnd);  // the click did not activate the bar
+    EXPECT_NE(GetFocus(), Bar());
     EXPECT_EQ(PostedData("tabActivated"), R"({"id":"a"})");
     EXPECT_EQ(Runs(0, 8, 480), "bar 8, active 150, bar 6, tab 150, bar 6, tab 150, bar 10");
     EXPECT_TRUE(IsWindowVisible(SessionWindow("a")));

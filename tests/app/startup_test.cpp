@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/page_peer.h"
+#include "controller/main_window_messages.h"
 #include "core/file_io.h"
 #include "core/json.h"
 #include "core/paths.h"
@@ -152,11 +153,14 @@ TEST_F(Startup, WhereTheWindowOpensAndWhatClosingKeeps) {
         const char* name;
         std::string ui;  // saved before the start, and kept after it; "" none
         int showCommand;
-        std::string opens;  // "maximized" or the window's rectangle
+        std::string opens;                // "maximized" or the window's rectangle
+        bool closedInFullscreen = false;  // what it keeps is the place from before
     } cases[] = {
         {"never placed", "", SW_SHOWNORMAL, Format("%d,%d 1180x720", (sw - 1180) / 2, (sh - 720) / 2)},
         {"as saved", Ui(100, 80, 1000, 650, false), SW_SHOWNORMAL, "100,80 1000x650"},
         {"maximized, started minimized", Ui(150, 120, 1040, 700, true), SW_SHOWMINNOACTIVE, "maximized"},
+        {"closed in full screen", Ui(100, 80, 1000, 650, false), SW_SHOWNORMAL, "100,80 1000x650", true},
+        {"maximized, closed in full screen", Ui(150, 120, 1040, 700, true), SW_SHOWNORMAL, "maximized", true},
     };
     for (const auto& c : cases) {
         WriteConfig(c.ui.empty() ? "{}" : R"({"ui":)" + c.ui + "}");
@@ -168,6 +172,11 @@ TEST_F(Startup, WhereTheWindowOpensAndWhatClosingKeeps) {
             EXPECT_TRUE(PumpUntil([&] { return IsZoomed(window) != FALSE; })) << c.name;
         } else {
             EXPECT_EQ(Format("%ld,%ld %ldx%ld", r.left, r.top, r.right - r.left, r.bottom - r.top), c.opens)
+                << c.name;
+        }
+        if (c.closedInFullscreen) {
+            PostMessageW(window, WM_APP_TOGGLE_FULLSCREEN, 0, 0);
+            EXPECT_TRUE(PumpUntil([&] { return (GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) == 0; }))
                 << c.name;
         }
         EXPECT_EQ(program.CloseTwice(window), 0) << c.name;
