@@ -4,6 +4,7 @@
 
 #include "app/fullscreen.h"
 #include "app/fullscreen_bar.h"
+#include "app/monitors.h"
 #include "controller/main_window_messages.h"
 #include "controller/page_events.h"
 #include "core/log.h"
@@ -94,6 +95,13 @@ void Leave(FullscreenState& s) {
     // The frame back, then the placement from before: its normal rectangle
     // and, for a window that was maximized, maximized again by the system.
     SetWindowLongW(window, GWL_STYLE, s.savedStyle & ~static_cast<LONG>(WS_MAXIMIZE));
+    // Back where it was, unless that monitor has gone meanwhile: then onto
+    // the one it is on now.
+    const WindowBox before{s.savedRect.left, s.savedRect.top, s.savedRect.right - s.savedRect.left,
+                           s.savedRect.bottom - s.savedRect.top};
+    const WindowBox back =
+        ReachableBox(before, MonitorWorkAreas(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)));
+    s.savedRect = RECT{back.x, back.y, back.x + back.w, back.y + back.h};
     Place(window, s.savedRect);
     if (s.savedMaximized) {
         WINDOWPLACEMENT placement = s.savedPlacement;

@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/main_window_keys.h"
+#include "app/monitors.h"
 #include "app/network_watch.h"
 #include "app/startup.h"
 #include "app/ui_resources.h"
@@ -176,8 +177,8 @@ int RunMainWindow(HINSTANCE instance, int givenShowCommand, AppConfig& config, P
     }
     SchedulerProbes probes(scheduler);
     MainWindow mainWindow(config, probes, ProcessEnvironment(), evalExpression);
-    const WindowBox box =
-        InitialWindowBox(config.ui, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    // On whichever monitor it closed, if that one is still there.
+    const WindowBox box = InitialWindowBox(config.ui, MonitorWorkAreas(nullptr));
     HWND window = mainWindow.Create(instance, box);
     if (window == nullptr) {
         FailureBox(L"主窗口创建失败");

@@ -7,16 +7,27 @@ constexpr int kEdgeMargin = 200;
 
 }  // namespace
 
-WindowBox InitialWindowBox(const UiSettings& ui, int screenWidth, int screenHeight) {
-    WindowBox box{ui.x, ui.y, ui.w, ui.h};
-    const bool offScreen =
-        ui.x > screenWidth - kEdgeMargin || ui.y > screenHeight - kEdgeMargin || ui.x < 0 || ui.y < 0;
-    if (offScreen) {
-        // Truncating toward zero, also for a window wider than the screen.
-        box.x = (screenWidth - ui.w) / 2;
-        box.y = (screenHeight - ui.h) / 2;
+namespace {
+
+bool Reachable(const WindowBox& box, const WindowBox& area) {
+    return box.x >= area.x && box.y >= area.y && box.x <= area.x + area.w - kEdgeMargin &&
+           box.y <= area.y + area.h - kEdgeMargin;
+}
+
+}  // namespace
+
+WindowBox ReachableBox(const WindowBox& box, const std::vector<WindowBox>& monitors) {
+    if (monitors.empty()) return box;
+    for (const WindowBox& area : monitors) {
+        if (Reachable(box, area)) return box;
     }
-    return box;
+    const WindowBox& primary = monitors.front();
+    // Truncating toward zero, also for a window wider than the monitor.
+    return WindowBox{primary.x + (primary.w - box.w) / 2, primary.y + (primary.h - box.h) / 2, box.w, box.h};
+}
+
+WindowBox InitialWindowBox(const UiSettings& ui, const std::vector<WindowBox>& monitors) {
+    return ReachableBox(WindowBox{ui.x, ui.y, ui.w, ui.h}, monitors);
 }
 
 int InitialShowCommand(const UiSettings& ui, int givenShowCommand) {
