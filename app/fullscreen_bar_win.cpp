@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/dpi_units.h"
 #include "app/fullscreen_bar.h"
 #include "controller/page_events.h"
 #include "core/gdi_object.h"
@@ -130,13 +131,21 @@ LRESULT FullscreenBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// Laid out and drawn in 96-DPI units, at the monitor's resolution.
 void FullscreenBar::Paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_, &paint);
     RECT client = {};
     GetClientRect(window_, &client);
-    const int width = client.right;
-    const int height = client.bottom;
+    const int dpi = WindowDpi(window_);
+    const DesignUnits units(dc, dpi);
+    const int width = ToDesign(client.right, dpi);
+    const int height = ToDesign(client.bottom, dpi);
+    client = RECT{0, 0, width, height};
+    // The system's Chinese UI font: the default font of a device context
+    // has no Chinese glyphs on some systems.
+    const UniqueGdiObject font(MakeUiFont(-13, FW_NORMAL));
+    const HGDIOBJ oldFont = SelectObject(dc, font.get());
     Fill(dc, client, kBackground);
     {
         const UniqueGdiObject pen(CreatePen(PS_SOLID, 1, kBottomLine));
@@ -151,6 +160,7 @@ void FullscreenBar::Paint() {
     const RECT exit = ToRect(ExitButtonRect(width, height));
     Fill(dc, exit, kExitButton);
     DrawLabel(dc, L"退出全屏", exit, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, oldFont);
     EndPaint(window_, &paint);
 }
 
@@ -170,8 +180,10 @@ void FullscreenBar::PaintTabs(HDC dc, int width, int height) {
 void FullscreenBar::OnClick(int x, int y) {
     RECT client = {};
     GetClientRect(window_, &client);
+    const int dpi = WindowDpi(window_);
     const int tabCount = host_.tabs != nullptr ? static_cast<int>(host_.tabs->tabs().size()) : 0;
-    const BarHit hit = HitTestBar(x, y, client.right, client.bottom, tabCount);
+    const BarHit hit = HitTestBar(ToDesign(x, dpi), ToDesign(y, dpi), ToDesign(client.right, dpi),
+                                  ToDesign(client.bottom, dpi), tabCount);
     if (hit.kind == BarHit::kExit) {
         // Destroys this window: nothing of it is touched afterwards.
         SetFullscreen(false);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "app/dpi_units.h"
 #include "app/fullscreen.h"
 #include "app/fullscreen_bar.h"
 #include "app/monitors.h"
@@ -55,7 +56,10 @@ void Announce(const FullscreenState& s) {
 
 void ShowBarFor(FullscreenState& s, const BarRect* monitor) {
     if (s.bar.exists()) return;
-    if (!s.bar.Create(s.host, BarWindowRect(monitor))) {
+    // As tall as its 96-DPI design at the monitor's scale.
+    BarRect rect = BarWindowRect(monitor);
+    rect.bottom = rect.top + ToDevice(rect.bottom - rect.top, WindowDpi(s.host.mainWindow));
+    if (!s.bar.Create(s.host, rect)) {
         Log(kLogWarn, "全屏工具条创建失败");
         return;
     }

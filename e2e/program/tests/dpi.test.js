@@ -4,7 +4,8 @@
 'use strict';
 
 const assert = require('node:assert/strict');
-const { scenario, until, mainWindow, server, item, answeringPeer, shot, displayShot } = require('../program');
+const { scenario, until, windowsOf, mainWindow, server, item, answeringPeer, xdotool, shot, displayShot } =
+  require('../program');
 
 for (const dpi of [144, 192]) {
   scenario(`at ${dpi} DPI the page is drawn at the monitor's scale and a session lies exactly over its content area`, async (open) => {
@@ -33,6 +34,14 @@ for (const dpi of [144, 192]) {
         await shot(page, 'program-144dpi-page.png');
         await displayShot(session.main, 'program-144dpi-window.png');
       }
+      // Full screen: the bar is as tall as its design at this scale.
+      const main = session.main;
+      await xdotool('mousemove', String(main.cx + expected.x + expected.w / 2), String(main.cy + expected.y + expected.h / 2),
+        'click', '1');
+      await xdotool('key', 'F11');
+      const bar = await until('the bar', async () => (await windowsOf()).find((w) => w.class === 'TavolinFsBar' && w.visible));
+      assert.equal(bar.h, Math.round(36 * scale));
+      if (dpi === 144) await displayShot(bar, 'program-144dpi-bar.png');
     } finally {
       await peer.close();
     }
