@@ -186,7 +186,8 @@ int RunMainWindow(HINSTANCE instance, int givenShowCommand, AppConfig& config, P
     SchedulerProbes probes(scheduler);
     MainWindow mainWindow(config, probes, ProcessEnvironment(), evalExpression);
     // On whichever monitor it closed, if that one is still there.
-    const WindowBox box = InitialWindowBox(config.ui, MonitorWorkAreas(nullptr));
+    const WindowBox box =
+        InitialWindowBox(config.ui, MonitorWorkAreas(nullptr), static_cast<int>(GetDpiForSystem()));
     HWND window = mainWindow.Create(instance, box);
     if (window == nullptr) {
         FailureBox(L"主窗口创建失败");

@@ -1,5 +1,7 @@
 #include "app/window_placement.h"
 
+#include <algorithm>
+
 namespace {
 
 // Closer than this to the right or bottom edge, a title bar is out of reach.
@@ -26,8 +28,18 @@ WindowBox ReachableBox(const WindowBox& box, const std::vector<WindowBox>& monit
     return WindowBox{primary.x + (primary.w - box.w) / 2, primary.y + (primary.h - box.h) / 2, box.w, box.h};
 }
 
-WindowBox InitialWindowBox(const UiSettings& ui, const std::vector<WindowBox>& monitors) {
-    return ReachableBox(WindowBox{ui.x, ui.y, ui.w, ui.h}, monitors);
+WindowBox InitialWindowBox(const UiSettings& ui, const std::vector<WindowBox>& monitors, int dpi) {
+    WindowBox box{ui.x, ui.y, ui.w, ui.h};
+    if (ui.x == -1 && ui.y == -1 && dpi > 96) {
+        box.w = static_cast<int>(static_cast<long long>(ui.w) * dpi / 96);
+        box.h = static_cast<int>(static_cast<long long>(ui.h) * dpi / 96);
+        // Never more than the primary monitor's work area.
+        if (!monitors.empty()) {
+            box.w = std::min(box.w, monitors.front().w);
+            box.h = std::min(box.h, monitors.front().h);
+        }
+    }
+    return ReachableBox(box, monitors);
 }
 
 int InitialShowCommand(const UiSettings& ui, int givenShowCommand) {

@@ -23,8 +23,10 @@ struct WindowBox {
 WindowBox ReachableBox(const WindowBox& box, const std::vector<WindowBox>& monitors);
 
 // The saved box, kept reachable; monitors[0] is the primary one. A box never
-// saved (-1, -1) lies on no monitor.
-WindowBox InitialWindowBox(const UiSettings& ui, const std::vector<WindowBox>& monitors);
+// saved (-1, -1) lies on no monitor, and its size, in 96-DPI units, is
+// scaled to the primary monitor's dpi, so that the first window looks the
+// same size at any scale.
+WindowBox InitialWindowBox(const UiSettings& ui, const std::vector<WindowBox>& monitors, int dpi);
 
 // The show commands involved (the system's SW_ values).
 constexpr int kShowNormal = 1;

@@ -255,7 +255,8 @@ function scenario(name, fn) {
   });
 }
 
-const shot = (page, name) => { fs.mkdirSync(SHOTS, { recursive: true }); return page.screenshot({ path: path.join(SHOTS, name) }); };
+// In device pixels, as the screen shows it at its scale.
+const shot = (page, name) => { fs.mkdirSync(SHOTS, { recursive: true }); return page.screenshot({ path: path.join(SHOTS, name), scale: 'device' }); };
 
 // What the virtual display shows of a native window (the page is headless,
 // so the main window shows its sessions and the bar, not the page).

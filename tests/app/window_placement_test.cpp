@@ -36,7 +36,7 @@ TEST(WindowPlacement, SavedBoxOrCentredOnTheScreen) {
         {Saved(-1, -1, 1701, 1003), {-50, -1, 1701, 1003}},
     };
     for (const auto& c : cases) {
-        const WindowBox got = InitialWindowBox(c.ui, {WindowBox{0, 0, 1600, 1000}});
+        const WindowBox got = InitialWindowBox(c.ui, {WindowBox{0, 0, 1600, 1000}}, 96);
         EXPECT_TRUE(got == c.want) << Describe(c.ui) << " -> " << Describe(Saved(got.x, got.y, got.w, got.h));
     }
 }
@@ -58,6 +58,27 @@ TEST(WindowPlacement, AnyPresentMonitorKeepsTheWindowElseThePrimaryTakesIt) {
     for (const auto& c : cases) {
         const WindowBox got = ReachableBox(c.saved, c.monitors);
         EXPECT_TRUE(got == c.want) << c.saved.x << "," << c.saved.y << " -> " << got.x << "," << got.y;
+    }
+}
+
+// A window never placed is as large to the eye at any scale; a saved one
+// keeps its pixels; none outgrows the monitor.
+TEST(WindowPlacement, TheFirstWindowIsScaledWithTheMonitor) {
+    const std::vector<WindowBox> monitor = {{0, 0, 2560, 1400}};
+    const struct {
+        UiSettings ui;
+        int dpi;
+        WindowBox want;
+    } cases[] = {
+        {Saved(-1, -1, 1180, 720), 144, {395, 160, 1770, 1080}},
+        {Saved(-1, -1, 1180, 720), 192, {100, 0, 2360, 1400}},
+        {Saved(-1, -1, 1180, 720), 96, {690, 340, 1180, 720}},
+        {Saved(100, 80, 1180, 720), 192, {100, 80, 1180, 720}},
+    };
+    for (const auto& c : cases) {
+        const WindowBox got = InitialWindowBox(c.ui, monitor, c.dpi);
+        EXPECT_TRUE(got == c.want) << c.dpi << " -> " << got.x << "," << got.y << " " << got.w << "x"
+                                   << got.h;
     }
 }
 
