@@ -188,6 +188,22 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
     }
     LocalFree(descriptor);
     held.reset();
+    // A second start in this session brings the first forward and leaves
+    // its full screen (entered from maximized) as it is.
+    ShowWindow(first, SW_MAXIMIZE);
+    ASSERT_TRUE(PumpUntil([&] { return IsZoomed(first) != FALSE; }));
+    PostMessageW(first, WM_APP_TOGGLE_FULLSCREEN, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return (GetWindowLongW(first, GWL_STYLE) & WS_CAPTION) == 0; }));
+    RECT full = {};
+    GetWindowRect(first, &full);
+    ProgramProcess again(root.path());
+    ASSERT_TRUE(again.Start({"--data", data}));
+    EXPECT_EQ(again.WaitForExit(), 0);
+    PumpFor(300);
+    RECT after = {};
+    GetWindowRect(first, &after);
+    EXPECT_EQ(GetWindowLongW(first, GWL_STYLE) & WS_CAPTION, 0);
+    EXPECT_TRUE(EqualRect(&full, &after));
     EXPECT_EQ(program.CloseTwice(first), 0);
 
     UniqueHandle elsewhere(CreateMutexW(nullptr, FALSE, global.c_str()));
@@ -197,7 +213,8 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
     ASSERT_TRUE(second.Start({"--data", secondData}));
     HWND box = nullptr;
     // Found once it shows, with its text in place.
-    ASSERT_TRUE(PumpUntil([&] { return (box = second.MessageBoxWindow()) != nullptr && IsWindowVisible(box); }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return (box = second.MessageBoxWindow()) != nullptr && IsWindowVisible(box); }));
     std::wstring text;  // every control's, the message among them
     EnumChildWindows(
         box,

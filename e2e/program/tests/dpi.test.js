@@ -42,6 +42,10 @@ for (const dpi of [144, 192]) {
       const bar = await until('the bar', async () => (await windowsOf()).find((w) => w.class === 'TavolinFsBar' && w.visible));
       assert.equal(bar.h, Math.round(36 * scale));
       if (dpi === 144) await displayShot(bar, 'program-144dpi-bar.png');
+      // And back to the window as it was.
+      await xdotool('key', 'F11');
+      const back = await until('the window back', async () => { const w = await mainWindow(); return w.style === main.style && w; });
+      assert.deepEqual([back.x, back.y, back.w, back.h], [main.x, main.y, main.w, main.h]);
     } finally {
       await peer.close();
     }
