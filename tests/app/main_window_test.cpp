@@ -342,6 +342,26 @@ TEST_F(MainWindowWithSessions, F11AndCtrlTabReachTheProgramAndFullScreenRestores
     RemoveKeyboardHook();
 }
 
+// Moved to a monitor of 150 %: the window takes the rectangle the system
+// suggests, and the session the content area scaled along, until the page
+// (whose CSS sizes did not change) reports it again.
+TEST_F(MainWindowWithSessions, AMoveToAMonitorOfAnotherScaleTakesTheSuggestedRectangle) {
+    const HWND hwnd = Open(true);
+    OpenTabs({{"a", ""}});
+    window->tabs().SetContentRect(PixelRect{300, 40, 700, 440});
+    window->tabs().LayoutSessions();
+    RECT suggested = {40, 30, 40 + 1500, 30 + 1000};
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(WindowRect(hwnd), Text(suggested));
+    RECT session = {};
+    GetWindowRect(SessionWindow("a"), &session);
+    POINT origin = {0, 0};
+    ClientToScreen(hwnd, &origin);
+    EXPECT_EQ(Text(RECT{session.left - origin.x, session.top - origin.y, session.right - origin.x,
+                        session.bottom - origin.y}),
+              Text(RECT{450, 60, 1050, 660}));
+}
+
 // F11 pressed while the interface thread is busy for longer than the
 // system gives a low-level hook: the key is still the program's, never the
 // session's, and full screen follows once the thread is back.
