@@ -26,7 +26,11 @@ void InitFullscreen(const FullscreenHost& host);
 void SetFullscreen(bool on);
 // WM_APP_TOGGLE_FULLSCREEN, F11, the page's "toggleFullscreen".
 void ToggleFullscreen();
+// Safe from any thread (the keyboard hook's reads it).
 bool IsFullscreen();
+// In full screen: the window's outer rectangle and state from before, which
+// is where it returns and what a close keeps. False outside full screen.
+bool PlacementBeforeFullscreen(RECT* rect, bool* maximized);
 // The main window's TIMER_FSBAR tick: the bar's auto-hide.
 void OnFullscreenBarTimer();
 // After the active tab changed (WM_APP_SWITCH_TAB): the bar repaints.

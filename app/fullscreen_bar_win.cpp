@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/dpi_units.h"
 #include "app/fullscreen_bar.h"
 #include "controller/page_events.h"
 #include "core/gdi_object.h"
@@ -53,11 +54,19 @@ bool FullscreenBar::Create(const FullscreenHost& host, const BarRect& screenRect
     // fail and change nothing.
     RegisterClassExW(&windowClass);
     state_ = BarVisibility{true, Now() + kBarHideDelayMs};
-    CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kBarClass, L"", WS_POPUP | WS_VISIBLE, screenRect.left,
-                    screenRect.top, screenRect.right - screenRect.left, screenRect.bottom - screenRect.top,
-                    host.mainWindow, nullptr, GetModuleHandleW(nullptr), this);
-    if (window_ == nullptr) state_.visible = false;
-    return window_ != nullptr;
+    // Never activated, neither when it shows nor when it is clicked: the
+    // keyboard stays with the remote desktop under it
+    // (learn.microsoft.com/windows/win32/winmsg/extended-window-styles, WS_EX_NOACTIVATE).
+    CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kBarClass, L"", WS_POPUP,
+                    screenRect.left, screenRect.top, screenRect.right - screenRect.left,
+                    screenRect.bottom - screenRect.top, host.mainWindow, nullptr, GetModuleHandleW(nullptr),
+                    this);
+    if (window_ == nullptr) {
+        state_.visible = false;
+        return false;
+    }
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    return true;
 }
 
 void FullscreenBar::Destroy() {
@@ -109,6 +118,8 @@ LRESULT FullscreenBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEMOVE:
             state_.hideDeadline = Now() + kBarHideDelayMs;
             return 0;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
         case WM_PAINT:
             Paint();
             return 0;
@@ -120,13 +131,21 @@ LRESULT FullscreenBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// Laid out and drawn in 96-DPI units, at the monitor's resolution.
 void FullscreenBar::Paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_, &paint);
     RECT client = {};
     GetClientRect(window_, &client);
-    const int width = client.right;
-    const int height = client.bottom;
+    const int dpi = WindowDpi(window_);
+    const DesignUnits units(dc, dpi);
+    const int width = ToDesign(client.right, dpi);
+    const int height = ToDesign(client.bottom, dpi);
+    client = RECT{0, 0, width, height};
+    // The system's Chinese UI font: the default font of a device context
+    // has no Chinese glyphs on some systems.
+    const UniqueGdiObject font(MakeUiFont(-13, FW_NORMAL));
+    const HGDIOBJ oldFont = SelectObject(dc, font.get());
     Fill(dc, client, kBackground);
     {
         const UniqueGdiObject pen(CreatePen(PS_SOLID, 1, kBottomLine));
@@ -141,6 +160,7 @@ void FullscreenBar::Paint() {
     const RECT exit = ToRect(ExitButtonRect(width, height));
     Fill(dc, exit, kExitButton);
     DrawLabel(dc, L"退出全屏", exit, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, oldFont);
     EndPaint(window_, &paint);
 }
 
@@ -160,8 +180,10 @@ void FullscreenBar::PaintTabs(HDC dc, int width, int height) {
 void FullscreenBar::OnClick(int x, int y) {
     RECT client = {};
     GetClientRect(window_, &client);
+    const int dpi = WindowDpi(window_);
     const int tabCount = host_.tabs != nullptr ? static_cast<int>(host_.tabs->tabs().size()) : 0;
-    const BarHit hit = HitTestBar(x, y, client.right, client.bottom, tabCount);
+    const BarHit hit = HitTestBar(ToDesign(x, dpi), ToDesign(y, dpi), ToDesign(client.right, dpi),
+                                  ToDesign(client.bottom, dpi), tabCount);
     if (hit.kind == BarHit::kExit) {
         // Destroys this window: nothing of it is touched afterwards.
         SetFullscreen(false);

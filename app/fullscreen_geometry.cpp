@@ -80,7 +80,10 @@ BarChange ShowBarState(BarVisibility& bar, std::uint32_t now) {
 }
 
 BarChange PollBar(BarVisibility& bar, int cursorX, int cursorY, const BarRect& window, std::uint32_t now) {
-    const bool atTopEdge = cursorY <= window.top + kTouchRows;
+    // The top edge of the bar's own monitor: the cursor on a monitor beside
+    // or above this one is not asking for the bar.
+    const bool atTopEdge =
+        Within(cursorX, window.left, window.right) && Within(cursorY, window.top, window.top + kTouchRows);
     const bool inside =
         Within(cursorX, window.left, window.right) && Within(cursorY, window.top, window.bottom);
     if (inside) {

@@ -1,7 +1,11 @@
 #include <windows.h>
 
+#include <atomic>
+
+#include "app/dpi_units.h"
 #include "app/fullscreen.h"
 #include "app/fullscreen_bar.h"
+#include "app/monitors.h"
 #include "controller/main_window_messages.h"
 #include "controller/page_events.h"
 #include "core/log.h"
@@ -17,10 +21,12 @@ constexpr UINT kPlaceFlags = SWP_FRAMECHANGED | SWP_NOACTIVATE;
 
 struct FullscreenState {
     FullscreenHost host{};
-    bool on = false;
+    // Also read by the keyboard hook's own thread.
+    std::atomic<bool> on{false};
     LONG savedStyle = 0;
     bool savedMaximized = false;
     RECT savedRect{};
+    WINDOWPLACEMENT savedPlacement{};
     FullscreenBar bar;
 };
 
@@ -50,7 +56,10 @@ void Announce(const FullscreenState& s) {
 
 void ShowBarFor(FullscreenState& s, const BarRect* monitor) {
     if (s.bar.exists()) return;
-    if (!s.bar.Create(s.host, BarWindowRect(monitor))) {
+    // As tall as its 96-DPI design at the monitor's scale.
+    BarRect rect = BarWindowRect(monitor);
+    rect.bottom = rect.top + ToDevice(rect.bottom - rect.top, WindowDpi(s.host.mainWindow));
+    if (!s.bar.Create(s.host, rect)) {
         Log(kLogWarn, "全屏工具条创建失败");
         return;
     }
@@ -65,7 +74,13 @@ void Enter(FullscreenState& s) {
     s.savedStyle = GetWindowLongW(window, GWL_STYLE);
     s.savedMaximized = IsZoomed(window) != FALSE;
     GetWindowRect(window, &s.savedRect);
-    SetWindowLongW(window, GWL_STYLE, (s.savedStyle & ~kFrameStyles) | static_cast<LONG>(WS_POPUP));
+    s.savedPlacement.length = sizeof s.savedPlacement;
+    GetWindowPlacement(window, &s.savedPlacement);
+    // Not maximized while full screen: the system keeps a maximized window
+    // within the work area, under the taskbar.
+    SetWindowLongW(
+        window, GWL_STYLE,
+        (s.savedStyle & ~(kFrameStyles | static_cast<LONG>(WS_MAXIMIZE))) | static_cast<LONG>(WS_POPUP));
     BarRect monitor;
     const bool found = QueryMonitor(window, &monitor);
     if (found) {
@@ -81,9 +96,22 @@ void Enter(FullscreenState& s) {
 void Leave(FullscreenState& s) {
     const HWND window = s.host.mainWindow;
     s.on = false;
-    SetWindowLongW(window, GWL_STYLE, s.savedStyle);
+    // The frame back, then the placement from before: its normal rectangle
+    // and, for a window that was maximized, maximized again by the system.
+    SetWindowLongW(window, GWL_STYLE, s.savedStyle & ~static_cast<LONG>(WS_MAXIMIZE));
+    // Back where it was, unless that monitor has gone meanwhile: then onto
+    // the one it is on now.
+    const WindowBox before{s.savedRect.left, s.savedRect.top, s.savedRect.right - s.savedRect.left,
+                           s.savedRect.bottom - s.savedRect.top};
+    const WindowBox back =
+        ReachableBox(before, MonitorWorkAreas(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)));
+    s.savedRect = RECT{back.x, back.y, back.x + back.w, back.y + back.h};
     Place(window, s.savedRect);
-    if (s.savedMaximized) ShowWindow(window, SW_MAXIMIZE);
+    if (s.savedMaximized) {
+        WINDOWPLACEMENT placement = s.savedPlacement;
+        placement.showCmd = SW_SHOWMAXIMIZED;
+        SetWindowPlacement(window, &placement);
+    }
     Announce(s);
     // Last: the exit button's click that got here runs inside the bar.
     s.bar.Destroy();
@@ -115,6 +143,14 @@ void ToggleFullscreen() {
 
 bool IsFullscreen() {
     return State().on;
+}
+
+bool PlacementBeforeFullscreen(RECT* rect, bool* maximized) {
+    const FullscreenState& s = State();
+    if (!s.on) return false;
+    *rect = s.savedRect;
+    *maximized = s.savedMaximized;
+    return true;
 }
 
 void OnFullscreenBarTimer() {

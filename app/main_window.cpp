@@ -126,6 +126,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             OnTimer(wParam);
             return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_POWERBROADCAST:
             // Back from sleep or hibernation the states shown are as old as
             // the sleep ("PBT_APMRESUMEAUTOMATIC event", learn.microsoft.com/
@@ -168,6 +171,8 @@ bool MainWindow::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // Whatever happens to the browser, the window is made: a browser that cannot
 // start is reported by the listener.
 LRESULT MainWindow::OnCreate() {
+    const UINT dpi = GetDpiForWindow(window());
+    if (dpi != 0) dpi_ = static_cast<int>(dpi);
     ApplyTitleBarTheme();
     const UiFolders folders = ChooseUiFolders();
     webHost_.create(window(), folders.webDir, BrowserDataDir(), &listener_, folders.loaderDir);
@@ -179,6 +184,18 @@ void MainWindow::OnSize() {
     GetClientRect(window(), &client);
     webHost_.resize(client);
     tabs_.LayoutSessions();
+}
+
+// "WM_DPICHANGED message" (learn.microsoft.com/windows/win32/hidpi/wm-dpichanged):
+// a per-monitor aware window takes the rectangle the system suggests, which
+// keeps it the same size to the eye on the new monitor.
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    const int oldDpi = dpi_;
+    dpi_ = dpi;
+    SetWindowPos(window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    tabs_.OnDpiChanged(oldDpi, dpi);
+    InvalidateFullscreenBar();
 }
 
 void MainWindow::OnExitSizeMove() {
@@ -257,6 +274,19 @@ void MainWindow::OnEvalTimer() {
 void MainWindow::RecordPlacement() {
     ClosingWindow closing;
     RECT outer = {};
+    // In full screen the window covers its monitor: what is kept is the
+    // place it had before and returns to.
+    bool maximizedBefore = false;
+    if (PlacementBeforeFullscreen(&outer, &maximizedBefore)) {
+        closing.rectKnown = true;
+        closing.left = outer.left;
+        closing.top = outer.top;
+        closing.right = outer.right;
+        closing.bottom = outer.bottom;
+        closing.maximized = maximizedBefore;
+        RecordClosingPlacement(config_.ui, closing);
+        return;
+    }
     closing.rectKnown = GetWindowRect(window(), &outer) != FALSE;
     closing.left = outer.left;
     closing.top = outer.top;

@@ -61,6 +61,7 @@ private:
     LRESULT OnCreate();
     void OnSize();
     void OnExitSizeMove();
+    void OnDpiChanged(int dpi, const RECT& suggested);
     void OnSetFocus();
     void OnClose();
     void OnEndSession(bool ending);
@@ -78,4 +79,5 @@ private:
     MainWebListener listener_;
     std::string evalExpression_;
     bool evalRun_ = false;
+    int dpi_ = 96;  // the window's, as WM_DPICHANGED last said
 };

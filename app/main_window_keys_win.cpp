@@ -1,11 +1,21 @@
+#include <atomic>
+
 #include "app/fullscreen.h"
 #include "app/main_window_keys.h"
 #include "controller/main_window_messages.h"
 
 namespace {
 
-HHOOK g_hook = nullptr;
-HWND g_target = nullptr;
+// The hook runs on a thread of its own that does nothing else: the system
+// calls a low-level hook on the thread that installed it and, when that
+// thread does not answer within its time-out, passes the key on and, since
+// Windows 7, removes the hook without a word ("LowLevelKeyboardProc",
+// learn.microsoft.com/windows/win32/winmsg/lowlevelkeyboardproc). A busy
+// interface thread (a dialog of the control, a slow page) must not cost the
+// program its F11.
+std::atomic<HWND> g_target{nullptr};
+HANDLE g_thread = nullptr;
+DWORD g_threadId = 0;
 
 enum class ProgramKey { kNone, kToggleFullscreen, kNextTab, kPreviousTab };
 
@@ -40,19 +50,39 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
         // not show Ctrl down yet: the keyboard's state does.
         switch (Classify(event->vkCode, &GetAsyncKeyState)) {
             case ProgramKey::kToggleFullscreen:
-                PostMessageW(g_target, WM_APP_TOGGLE_FULLSCREEN, 0, 0);
+                PostMessageW(g_target.load(), WM_APP_TOGGLE_FULLSCREEN, 0, 0);
                 return 1;
             case ProgramKey::kNextTab:
-                PostMessageW(g_target, WM_APP_SWITCH_TAB, static_cast<WPARAM>(1), 0);
+                PostMessageW(g_target.load(), WM_APP_SWITCH_TAB, static_cast<WPARAM>(1), 0);
                 return 1;
             case ProgramKey::kPreviousTab:
-                PostMessageW(g_target, WM_APP_SWITCH_TAB, static_cast<WPARAM>(-1), 0);
+                PostMessageW(g_target.load(), WM_APP_SWITCH_TAB, static_cast<WPARAM>(-1), 0);
                 return 1;
             case ProgramKey::kNone:
                 break;
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+struct HookStart {
+    HANDLE ready;
+    bool installed = false;
+};
+
+// Installs the hook, says so, and keeps the thread's message loop going:
+// the system calls the hook from it.
+DWORD WINAPI HookThread(void* parameter) {
+    auto* start = static_cast<HookStart*>(parameter);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for WM_QUIT
+    const HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyboardHook, GetModuleHandleW(nullptr), 0);
+    start->installed = hook != nullptr;
+    SetEvent(start->ready);
+    if (hook == nullptr) return 1;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    UnhookWindowsHookEx(hook);
+    return 0;
 }
 
 bool IsMainWindowOrInside(HWND window, HWND mainWindow) {
@@ -63,14 +93,32 @@ bool IsMainWindowOrInside(HWND window, HWND mainWindow) {
 
 bool InstallKeyboardHook(HWND target) {
     g_target = target;
-    if (g_hook == nullptr)
-        g_hook = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyboardHook, GetModuleHandleW(nullptr), 0);
-    return g_hook != nullptr;
+    if (g_thread != nullptr) return true;
+    HookStart start{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    if (start.ready == nullptr) return false;
+    g_thread = CreateThread(nullptr, 0, &HookThread, &start, 0, &g_threadId);
+    if (g_thread != nullptr) {
+        // The thread only installs the hook: its answer comes at once.
+        WaitForSingleObject(start.ready, INFINITE);
+        SetThreadPriority(g_thread, THREAD_PRIORITY_ABOVE_NORMAL);
+    }
+    CloseHandle(start.ready);
+    if (g_thread != nullptr && !start.installed) {
+        WaitForSingleObject(g_thread, INFINITE);
+        CloseHandle(g_thread);
+        g_thread = nullptr;
+    }
+    return g_thread != nullptr;
 }
 
 void RemoveKeyboardHook() {
-    if (g_hook != nullptr) UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
+    if (g_thread != nullptr) {
+        PostThreadMessageW(g_threadId, WM_QUIT, 0, 0);
+        WaitForSingleObject(g_thread, INFINITE);
+        CloseHandle(g_thread);
+    }
+    g_thread = nullptr;
+    g_threadId = 0;
     g_target = nullptr;
 }
 

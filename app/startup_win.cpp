@@ -9,7 +9,9 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/main_window_keys.h"
+#include "app/monitors.h"
 #include "app/network_watch.h"
+#include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/ui_resources.h"
 #include "app/unlock_dialog.h"
@@ -30,7 +32,10 @@
 
 namespace {
 
-constexpr wchar_t kInstanceMutex[] = L"Global\\TavolinSingleInstance_v1";
+constexpr wchar_t kRunningElsewhereText[] =
+    L"Tavolin 已在您的另一个 Windows 会话中运行。\n\n"
+    L"同一用户同时只能运行一个 Tavolin（它们共用同一份服务器列表）。"
+    L"请切换到那个会话使用，或先在那里关闭它。";
 
 // The embedded browser reaches for nothing on the network by itself and
 // stays as plain as the page needs.
@@ -78,21 +83,25 @@ std::vector<std::string> CommandLineEntries() {
     return entries;
 }
 
-// False when another instance runs: its window, if it has one yet, is
-// brought back, and this one must end. Without a mutex (the system refused
-// it) the program runs unguarded.
-bool ClaimSingleInstance(UniqueHandle* mutex) {
-    UniqueHandle created(CreateMutexW(nullptr, TRUE, kInstanceMutex));
-    if (!created.valid()) return true;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) {
-        *mutex = std::move(created);
-        return true;
+// False when this process must end: the first one runs in this session
+// (its window is brought to the front; a minimized one restored, a full
+// screen left as it is) or in another of this user's sessions (said so).
+bool ClaimSingleInstance(SingleInstance& instance) {
+    switch (instance.Take()) {
+        case InstanceClaim::kOurs:
+        case InstanceClaim::kUnguarded:
+            return true;
+        case InstanceClaim::kRunningHere:
+            if (HWND first = FindWindowW(kMainWindowClass, nullptr)) {
+                if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
+                SetForegroundWindow(first);
+            }
+            return false;
+        case InstanceClaim::kRunningElsewhere:
+            MessageBoxW(nullptr, kRunningElsewhereText, kProgramTitle, MB_ICONINFORMATION);
+            return false;
     }
-    if (HWND first = FindWindowW(kMainWindowClass, nullptr)) {
-        ShowWindow(first, SW_RESTORE);
-        SetForegroundWindow(first);
-    }
-    return false;
+    return true;
 }
 
 // True when the program may go on: no start-up password, or the right one.
@@ -176,8 +185,9 @@ int RunMainWindow(HINSTANCE instance, int givenShowCommand, AppConfig& config, P
     }
     SchedulerProbes probes(scheduler);
     MainWindow mainWindow(config, probes, ProcessEnvironment(), evalExpression);
+    // On whichever monitor it closed, if that one is still there.
     const WindowBox box =
-        InitialWindowBox(config.ui, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        InitialWindowBox(config.ui, MonitorWorkAreas(nullptr), static_cast<int>(GetDpiForSystem()));
     HWND window = mainWindow.Create(instance, box);
     if (window == nullptr) {
         FailureBox(L"主窗口创建失败");
@@ -212,8 +222,8 @@ int RunProgram(HINSTANCE instance, int showCommand) {
     const CommandLineOptions options = ParseCommandLine(CommandLineEntries());
     if (options.hasDataDir) SetDataDirOverride(options.dataDir);
     // Declared first, so that it is closed last.
-    UniqueHandle instanceMutex;
-    if (!options.multi && !ClaimSingleInstance(&instanceMutex)) return 0;
+    SingleInstance singleInstance;
+    if (!options.multi && !ClaimSingleInstance(singleInstance)) return 0;
 
     ComApartment apartment;
     if (!apartment.InitCom()) {
@@ -250,7 +260,7 @@ int RunProgram(HINSTANCE instance, int showCommand) {
     SaveConfig(config);
     TerminatePendingClients();
     apartment.Release();
-    instanceMutex.reset();
+    singleInstance.Release();
     Log(kLogInfo, "================ 程序退出 ================");
     return 0;
 }

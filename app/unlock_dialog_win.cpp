@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/dpi_units.h"
 #include "app/unlock_attempts.h"
 #include "app/unlock_dialog.h"
 #include "app/unlock_layout.h"
@@ -21,17 +22,14 @@ constexpr int kFieldId = 1001;
 constexpr wchar_t kMask = 0x25CF;  // "●"
 constexpr int kMaxReadChars = 255;
 
-HFONT MakeFont(int height, int weight) {
-    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       L"Microsoft YaHei UI");
-}
-
-// The fonts and brushes live exactly as long as the dialog's window.
+// The fonts and brushes live exactly as long as the dialog's window. The
+// dialog is laid out and painted in 96-DPI units; the edit control draws
+// itself, in device pixels.
 struct DialogGdi {
-    UniqueGdiObject titleFont{MakeFont(-22, 600)};
-    UniqueGdiObject textFont{MakeFont(-15, 400)};
-    UniqueGdiObject editFont{MakeFont(-19, 400)};
+    explicit DialogGdi(int dpi) : editFont{MakeUiFont(-ToDevice(19, dpi), 400)} {}
+    UniqueGdiObject titleFont{MakeUiFont(-22, 600)};
+    UniqueGdiObject textFont{MakeUiFont(-15, 400)};
+    UniqueGdiObject editFont;
     UniqueGdiObject background{CreateSolidBrush(kUnlockBackground)};
     UniqueGdiObject editBrush{CreateSolidBrush(kUnlockFieldBackground)};
 };
@@ -46,6 +44,7 @@ struct UnlockDialog {
     AppConfig* config;
     HWND dialog = nullptr;
     HWND edit = nullptr;
+    int dpi = kDesignDpi;
     UnlockLayout layout = LayoutUnlockDialog(unlock::kDialogWidth, unlock::kDialogHeight);
     std::optional<DialogGdi> gdi;
     UnlockAttempts attempts;
@@ -71,9 +70,16 @@ void Repaint(UnlockDialog& d) {
 void LayOut(UnlockDialog& d) {
     RECT client;
     GetClientRect(d.dialog, &client);
-    d.layout = LayoutUnlockDialog(client.right, client.bottom);
+    d.layout = LayoutUnlockDialog(ToDesign(client.right, d.dpi), ToDesign(client.bottom, d.dpi));
     const UnlockRect& f = d.layout.field;
-    if (d.edit != nullptr) MoveWindow(d.edit, f.left, f.top, f.right - f.left, f.bottom - f.top, TRUE);
+    const int left = ToDevice(f.left, d.dpi), top = ToDevice(f.top, d.dpi);
+    if (d.edit != nullptr)
+        MoveWindow(d.edit, left, top, ToDevice(f.right, d.dpi) - left, ToDevice(f.bottom, d.dpi) - top, TRUE);
+}
+
+UnlockItem HitAt(const UnlockDialog& d, LPARAM lParam) {
+    return HitUnlockItem(d.layout, ToDesign(GET_X_LPARAM(lParam), d.dpi),
+                         ToDesign(GET_Y_LPARAM(lParam), d.dpi));
 }
 
 void Submit(UnlockDialog& d) {
@@ -95,7 +101,7 @@ void ToggleShown(UnlockDialog& d) {
 }
 
 LRESULT OnMouseMove(UnlockDialog& d, LPARAM lParam) {
-    const UnlockItem now = HitUnlockItem(d.layout, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    const UnlockItem now = HitAt(d, lParam);
     if (now != d.hover) {
         d.hover = now;
         Repaint(d);
@@ -106,7 +112,7 @@ LRESULT OnMouseMove(UnlockDialog& d, LPARAM lParam) {
 }
 
 LRESULT OnButtonDown(UnlockDialog& d, LPARAM lParam) {
-    switch (HitUnlockItem(d.layout, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
+    switch (HitAt(d, lParam)) {
         case UnlockItem::OkButton:
             Submit(d);
             break;
@@ -133,6 +139,7 @@ void Paint(UnlockDialog& d) {
     state.textFont = d.gdi ? static_cast<HFONT>(d.gdi->textFont.get()) : nullptr;
     state.background = d.gdi ? d.gdi->background.brush() : nullptr;
     state.passwordShown = d.showPassword;
+    state.dpi = d.dpi;
     state.line = MessageLineFor(d.attempts.message(), d.config->security.hint);
     PaintUnlockDialog(d.dialog, state);
 }
@@ -203,13 +210,16 @@ bool RegisterDialogClass(HINSTANCE instance) {
     return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// Centred on the primary monitor, at its scale.
 bool CreateDialogWindow(UnlockDialog& d) {
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - unlock::kDialogWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - unlock::kDialogHeight) / 2;
+    d.dpi = static_cast<int>(GetDpiForSystem());
+    if (d.dpi <= 0) d.dpi = kDesignDpi;
+    const int width = ToDevice(unlock::kDialogWidth, d.dpi), height = ToDevice(unlock::kDialogHeight, d.dpi);
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     const std::wstring title = ToWide("启动密码");
-    d.dialog =
-        CreateWindowExW(WS_EX_TOPMOST, kClassName, title.c_str(), WS_POPUP | WS_VISIBLE, x, y,
-                        unlock::kDialogWidth, unlock::kDialogHeight, nullptr, nullptr, d.instance, nullptr);
+    d.dialog = CreateWindowExW(WS_EX_TOPMOST, kClassName, title.c_str(), WS_POPUP | WS_VISIBLE, x, y, width,
+                               height, nullptr, nullptr, d.instance, nullptr);
     return d.dialog != nullptr;
 }
 
@@ -221,7 +231,8 @@ bool CreateField(UnlockDialog& d) {
     SendMessageW(d.edit, WM_SETFONT, reinterpret_cast<WPARAM>(d.gdi->editFont.get()), FALSE);
     SendMessageW(d.edit, EM_SETLIMITTEXT, unlock::kMaxPasswordChars, 0);
     SendMessageW(d.edit, EM_SETPASSWORDCHAR, kMask, 0);
-    SendMessageW(d.edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(10, 10));
+    const int margin = ToDevice(10, d.dpi);
+    SendMessageW(d.edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
     LayOut(d);
     return true;
 }
@@ -259,9 +270,12 @@ bool RunUnlockDialog(HINSTANCE instance, AppConfig& config) {
         Log(kLogError, "创建密码窗口失败");
         return false;
     }
+    const int corner = ToDevice(14, d.dpi);
     SetWindowRgn(d.dialog,
-                 CreateRoundRectRgn(0, 0, unlock::kDialogWidth + 1, unlock::kDialogHeight + 1, 14, 14), TRUE);
-    d.gdi.emplace();
+                 CreateRoundRectRgn(0, 0, ToDevice(unlock::kDialogWidth, d.dpi) + 1,
+                                    ToDevice(unlock::kDialogHeight, d.dpi) + 1, corner, corner),
+                 TRUE);
+    d.gdi.emplace(d.dpi);
     if (!CreateField(d)) {
         // Without its field the dialog could take no password.
         Log(kLogError, "创建密码窗口失败");

@@ -18,6 +18,7 @@ struct UnlockPaintState {
     HFONT textFont = nullptr;
     HBRUSH background = nullptr;
     bool passwordShown = false;
+    int dpi = 96;  // the dialog's: it is painted in 96-DPI units
     UnlockMessageLine line;
 };
 

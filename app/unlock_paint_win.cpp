@@ -1,5 +1,6 @@
 #include <string>
 
+#include "app/dpi_units.h"
 #include "app/unlock_paint.h"
 #include "core/gdi_object.h"
 #include "core/unicode.h"
@@ -66,11 +67,13 @@ void DrawBackground(HDC dc, HBRUSH background, int width, int height) {
 }
 
 // The frame follows the field's real place, 3 pixels outside it.
-void DrawFieldFrame(HDC dc, HWND dialog, HWND field) {
+void DrawFieldFrame(HDC dc, HWND dialog, HWND field, int dpi) {
     if (field == nullptr) return;
     RECT rect;
     GetWindowRect(field, &rect);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    rect = RECT{ToDesign(rect.left, dpi), ToDesign(rect.top, dpi), ToDesign(rect.right, dpi),
+                ToDesign(rect.bottom, dpi)};
     InflateRect(&rect, 3, 3);
     DrawRounded(dc, rect, kFrameFill, kFramePen);
 }
@@ -89,20 +92,20 @@ void DrawButton(HDC dc, const UnlockRect& where, const char* label, HFONT font, 
 
 // Hover colours follow the cursor as it is now, so a repaint for any reason
 // never shows a stale highlight.
-UnlockItem ItemUnderCursor(HWND dialog, const UnlockLayout& layout) {
+UnlockItem ItemUnderCursor(HWND dialog, const UnlockLayout& layout, int dpi) {
     POINT cursor;
     if (!GetCursorPos(&cursor) || !ScreenToClient(dialog, &cursor)) return UnlockItem::None;
-    return HitUnlockItem(layout, cursor.x, cursor.y);
+    return HitUnlockItem(layout, ToDesign(cursor.x, dpi), ToDesign(cursor.y, dpi));
 }
 
 void DrawDialog(HDC dc, HWND dialog, const UnlockPaintState& state, int width, int height) {
     const UnlockLayout& layout = *state.layout;
-    const UnlockItem hover = ItemUnderCursor(dialog, layout);
+    const UnlockItem hover = ItemUnderCursor(dialog, layout, state.dpi);
     SetBkMode(dc, TRANSPARENT);
     DrawBackground(dc, state.background, width, height);
     DrawLine(dc, "远程桌面管理器", layout.title, state.titleFont, kTitle, kLine);
     DrawLine(dc, "程序已启用启动密码，请输入后继续", layout.subtitle, state.textFont, kSubtitle, kLine);
-    DrawFieldFrame(dc, dialog, state.field);
+    DrawFieldFrame(dc, dialog, state.field, state.dpi);
     DrawLine(dc, ToggleLabel(state.passwordShown), layout.toggle, state.textFont,
              hover == UnlockItem::Toggle ? kToggleHover : kToggle, kCentred);
     DrawMessageLine(dc, state);
@@ -126,7 +129,10 @@ void PaintUnlockDialog(HWND dialog, const UnlockPaintState& state) {
         state.background != nullptr) {
         const HGDIOBJ oldBitmap = SelectObject(memory, bitmap.get());
         const HGDIOBJ oldFont = GetCurrentObject(memory, OBJ_FONT);
-        DrawDialog(memory, dialog, state, width, height);
+        {
+            const DesignUnits units(memory, state.dpi);
+            DrawDialog(memory, dialog, state, ToDesign(width, state.dpi), ToDesign(height, state.dpi));
+        }
         BitBlt(target, 0, 0, width, height, memory, 0, 0, SRCCOPY);
         SelectObject(memory, oldFont);
         SelectObject(memory, oldBitmap);

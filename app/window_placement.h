@@ -14,10 +14,19 @@ struct WindowBox {
     }
 };
 
-// The saved box, or the saved size centred on the screen when the saved
-// position is negative (never saved) or within 200 pixels of the right or
-// bottom edge, where the window could not be grabbed.
-WindowBox InitialWindowBox(const UiSettings& ui, int screenWidth, int screenHeight);
+#include <vector>
+
+// box where it is when its top-left corner lies on one of the monitors' work
+// areas, at least 200 pixels from that area's right and bottom edges, where
+// its title bar can be grabbed; otherwise its size centred on monitors[0].
+// No monitors: box as it is.
+WindowBox ReachableBox(const WindowBox& box, const std::vector<WindowBox>& monitors);
+
+// The saved box, kept reachable; monitors[0] is the primary one. A box never
+// saved (-1, -1) lies on no monitor, and its size, in 96-DPI units, is
+// scaled to the primary monitor's dpi, so that the first window looks the
+// same size at any scale.
+WindowBox InitialWindowBox(const UiSettings& ui, const std::vector<WindowBox>& monitors, int dpi);
 
 // The show commands involved (the system's SW_ values).
 constexpr int kShowNormal = 1;

@@ -31,6 +31,7 @@ public:
     bool ActivateTab(const std::string&) override { return false; }
     void Disconnect(const std::string&) override {}
     PixelRect ClientRect() const override { return PixelRect{0, 0, 1200, 800}; }
+    int WindowDpi() const override { return 96; }
     void SetContentHidden(bool) override {}
     void SetContentRect(const PixelRect&) override {}
     void LayoutSessions() override {}

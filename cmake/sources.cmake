@@ -80,6 +80,8 @@ set(TAVOLIN_WIN32_SOURCES
   app/unlock_dialog_win.cpp
   app/unlock_paint_win.cpp
   app/fullscreen_win.cpp
+  app/monitors_win.cpp
+  app/single_instance_win.cpp
   app/fullscreen_bar_win.cpp
   webhost/webview_loader.cpp
   webhost/webview_handlers.cpp

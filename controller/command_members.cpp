@@ -1,6 +1,7 @@
 #include "controller/command_members.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "core/text.h"
@@ -38,23 +39,53 @@ ReorderRequest ReadReorder(const JsonValue& data) {
     return ReorderRequest{data.getString("id", ""), data.getString("before", "")};
 }
 
+// The page's numbers keep their fractions: at 200 % half a CSS pixel is a
+// whole device pixel.
 ContentRectRequest ReadContentRect(const JsonValue& data) {
     ContentRectRequest request;
     request.hidden = data.getBool("hidden", false);
-    request.x = data.getInt("x", 0);
-    request.y = data.getInt("y", 0);
-    request.w = data.getInt("w", 0);
-    request.h = data.getInt("h", 0);
+    request.x = data.find("x").asNumber(0);
+    request.y = data.find("y").asNumber(0);
+    request.w = data.find("w").asNumber(0);
+    request.h = data.find("h").asNumber(0);
     return request;
 }
 
-// Sums in 64 bits: a page may send sizes near the int limit.
+namespace {
+
+// Far beyond any screen, and exact in a double and in 64 bits.
+constexpr double kLargest = 1e12;
+
+// A finite number kept within +-kLargest; NaN and the infinities as 0.
+double Bounded(double value) {
+    return std::isfinite(value) ? std::clamp(value, -kLargest, kLargest) : 0.0;
+}
+
+double ScaledEdge(double css, int dpi) {
+    return std::round(Bounded(css) * dpi / 96.0);
+}
+
+}  // namespace
+
+ContentRectRequest ScaleContentRect(const ContentRectRequest& css, int dpi) {
+    if (dpi <= 0) dpi = 96;
+    ContentRectRequest device = css;
+    device.x = ScaledEdge(css.x, dpi);
+    device.y = ScaledEdge(css.y, dpi);
+    device.w = ScaledEdge(Bounded(css.x) + Bounded(css.w), dpi) - device.x;
+    device.h = ScaledEdge(Bounded(css.y) + Bounded(css.h), dpi) - device.y;
+    return device;
+}
+
+// In 64 bits, from bounded whole numbers: a page may send anything.
 std::optional<PixelRect> ClampContentRect(const ContentRectRequest& request, int width, int height) {
-    if (request.w < 1 || request.h < 1) return std::nullopt;
-    const std::int64_t x = std::clamp<std::int64_t>(request.x, 0, std::max(width, 0));
-    const std::int64_t y = std::clamp<std::int64_t>(request.y, 0, std::max(height, 0));
-    const std::int64_t w = x + request.w > width ? width - x : request.w;
-    const std::int64_t h = y + request.h > height ? height - y : request.h;
+    const auto whole = [](double v) { return static_cast<std::int64_t>(std::round(Bounded(v))); };
+    const std::int64_t requestW = whole(request.w), requestH = whole(request.h);
+    if (requestW < 1 || requestH < 1) return std::nullopt;
+    const std::int64_t x = std::clamp<std::int64_t>(whole(request.x), 0, std::max(width, 0));
+    const std::int64_t y = std::clamp<std::int64_t>(whole(request.y), 0, std::max(height, 0));
+    const std::int64_t w = x + requestW > width ? width - x : requestW;
+    const std::int64_t h = y + requestH > height ? height - y : requestH;
     if (w < 1 || h < 1) return std::nullopt;
     return PixelRect{static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w),
                      static_cast<int>(y + h)};

@@ -18,14 +18,19 @@ struct ReorderRequest {
 };
 ReorderRequest ReadReorder(const JsonValue& data);
 
+// In the page's CSS pixels, fractions kept, until scaled.
 struct ContentRectRequest {
     bool hidden = false;
-    int x = 0;
-    int y = 0;
-    int w = 0;
-    int h = 0;
+    double x = 0;
+    double y = 0;
+    double w = 0;
+    double h = 0;
 };
 ContentRectRequest ReadContentRect(const JsonValue& data);
+// The page's rectangle, in CSS pixels (96 to the inch), in the device pixels
+// of a window at dpi: each edge is scaled and rounded, so that neighbouring
+// areas still meet.
+ContentRectRequest ScaleContentRect(const ContentRectRequest& css, int dpi);
 // The request's rectangle kept inside a client area of width x height; none
 // when it has no size before or after.
 std::optional<PixelRect> ClampContentRect(const ContentRectRequest& request, int width, int height);

@@ -40,8 +40,11 @@ public:
     // Asks the session of the server's tab, if any, to disconnect.
     virtual void Disconnect(const std::string& id) = 0;
 
-    // The main window's client area.
+    // The main window's client area, in device pixels.
     virtual PixelRect ClientRect() const = 0;
+    // The dots per inch of the monitor the main window is on (96 at 100 %):
+    // the page measures in CSS pixels of 96 to the inch.
+    virtual int WindowDpi() const = 0;
     // The page's content area, and whether a dialog covers it.
     virtual void SetContentHidden(bool hidden) = 0;
     virtual void SetContentRect(const PixelRect& rect) = 0;

@@ -54,8 +54,8 @@ void ContentRect(Controller& c, const JsonValue& data) {
     }
     tabs.SetContentHidden(false);
     const PixelRect client = tabs.ClientRect();
-    const std::optional<PixelRect> rect =
-        ClampContentRect(request, client.right - client.left, client.bottom - client.top);
+    const std::optional<PixelRect> rect = ClampContentRect(
+        ScaleContentRect(request, tabs.WindowDpi()), client.right - client.left, client.bottom - client.top);
     if (!rect) return;
     tabs.SetContentRect(*rect);
     tabs.LayoutSessions();

@@ -69,9 +69,14 @@ public:
     bool ActivateTab(const std::string& id) override;
     void Disconnect(const std::string& id) override;
     PixelRect ClientRect() const override;
+    int WindowDpi() const override;
     void SetContentHidden(bool hidden) override { contentHidden_ = hidden; }
     void SetContentRect(const PixelRect& rect) override { contentRect_ = rect; }
     void LayoutSessions() override;
+    // The main window moved to a monitor of another scale: the content area
+    // is scaled along until the page reports it again, and every session
+    // hears of the new scale.
+    void OnDpiChanged(int oldDpi, int newDpi);
     int TabCount() const override { return static_cast<int>(tabs_.size()); }
     int ConnectedCount() const override;
     void SetChangeRemoteResolution(bool on) override;

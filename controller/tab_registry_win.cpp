@@ -162,6 +162,25 @@ PixelRect TabRegistry::ClientRect() const {
     return PixelRect{0, 0, client.right - client.left, client.bottom - client.top};
 }
 
+void TabRegistry::OnDpiChanged(int oldDpi, int newDpi) {
+    if (oldDpi > 0 && newDpi > 0 && !contentRect_.empty()) {
+        const auto scale = [&](int v) {
+            return static_cast<int>((static_cast<long long>(v) * newDpi + oldDpi / 2) / oldDpi);
+        };
+        contentRect_ = PixelRect{scale(contentRect_.left), scale(contentRect_.top), scale(contentRect_.right),
+                                 scale(contentRect_.bottom)};
+    }
+    LayoutSessions();
+    for (std::size_t i = 0; i < tabs_.size(); ++i) {
+        if (RdpSession* session = tabs_[i].session.get()) session->OnDpiChanged();
+    }
+}
+
+int TabRegistry::WindowDpi() const {
+    const UINT dpi = mainWindow_ != nullptr ? GetDpiForWindow(mainWindow_) : 0;
+    return dpi != 0 ? static_cast<int>(dpi) : 96;
+}
+
 void TabRegistry::LayoutSessions() {
     PixelRect r = contentRect_;
     if (isFullscreen_ && isFullscreen_()) r = ClientRect();

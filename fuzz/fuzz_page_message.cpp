@@ -43,6 +43,7 @@ public:
     bool ActivateTab(const std::string&) override { return false; }
     void Disconnect(const std::string&) override {}
     PixelRect ClientRect() const override { return PixelRect{0, 0, 1200, 800}; }
+    int WindowDpi() const override { return 144; }
     void SetContentHidden(bool) override {}
     void SetContentRect(const PixelRect& r) override { Check(!r.empty() && r.left >= 0 && r.bottom <= 800); }
     void LayoutSessions() override {}

@@ -11,10 +11,6 @@ namespace {
 
 constexpr int kDefaultRdpPort = 3389;
 constexpr int kDefaultColorDepth = 32;
-// The remote session's scale factors; 100 % until the window follows its
-// monitor's DPI.
-constexpr unsigned long kScalePercent = 100;
-
 // "AdvancedSettingsN" gives IMsRdpClientAdvancedSettings(N-1), each of which
 // extends the ones before it
 // (learn.microsoft.com/windows/win32/termserv/imsrdpclient8-advancedsettings9).
@@ -131,9 +127,12 @@ void RdpSession::ApplyExtendedSettings() {
         const char* name;
         Variant value;
     };
+    // The remote desktop is drawn at the monitor's scale: text as large as
+    // the local text, and sharp.
+    const ScaleFactors scale = ScaleFactorsForDpi(HostDpi());
     Named values[] = {{"EnableZoom", Variant::Bool(true)},
-                      {"DesktopScaleFactor", Variant::UInt(kScalePercent)},
-                      {"DeviceScaleFactor", Variant::UInt(kScalePercent)}};
+                      {"DesktopScaleFactor", Variant::UInt(scale.desktop)},
+                      {"DeviceScaleFactor", Variant::UInt(scale.device)}};
     for (Named& named : values) {
         Variant name = Variant::String(named.name);
         LogVtablePut(named.name, extended->put_Property(name.value().bstrVal, named.value.get()));

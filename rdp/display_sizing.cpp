@@ -106,15 +106,16 @@ void RdpSession::SendRemoteSize(int hostWidth, int hostHeight, bool evenIfSent) 
         return;
     }
     // The physical size is the tab's in millimetres at the window's DPI;
-    // orientation landscape, scale factors 100 %.
-    const int dpi = hostWindow_ != nullptr ? static_cast<int>(GetDpiForWindow(hostWindow_)) : 0;
+    // orientation landscape; the scale factors the monitor's.
+    const int dpi = HostDpi();
+    const ScaleFactors scale = ScaleFactorsForDpi(dpi);
     Variant args[] = {Variant::Int(width),
                       Variant::Int(height),
                       Variant::Int(PhysicalMillimetres(width, dpi)),
                       Variant::Int(PhysicalMillimetres(height, dpi)),
                       Variant::Int(0),
-                      Variant::Int(100),
-                      Variant::Int(100)};
+                      Variant::Int(static_cast<long>(scale.desktop)),
+                      Variant::Int(static_cast<long>(scale.device))};
     const ComPtr<IDispatch> control = ComPtr<IDispatch>::Retain(dispatch_.get());
     const CallGuard guard = Guard();
     const HRESULT hr =
@@ -194,6 +195,22 @@ void RdpSession::OnExitSizeMove() {
     } else {
         FlushPendingSize();
     }
+}
+
+int RdpSession::HostDpi() const {
+    const UINT dpi = hostWindow_ != nullptr ? GetDpiForWindow(hostWindow_) : 0;
+    return dpi != 0 ? static_cast<int>(dpi) : 96;
+}
+
+// The window moved to a monitor of another scale: a session that follows
+// its tab gets the new scale factors with its size (which the window's own
+// move has changed as well).
+void RdpSession::OnDpiChanged() {
+    if (hostWindow_ == nullptr || state_ != SessionState::Connected || !CurrentSizingMode().follows()) return;
+    const SIZE client = HostClientSize();
+    LogF(kLogInfo, "窗口换到缩放 %d%% 的显示器，重新下发远端分辨率与缩放",
+         static_cast<int>(ScaleFactorsForDpi(HostDpi()).desktop));
+    SendRemoteSize(client.cx, client.cy, true);
 }
 
 void RdpSession::RefreshStretch() {

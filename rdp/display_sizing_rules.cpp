@@ -1,5 +1,6 @@
 #include "rdp/display_sizing_rules.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 bool HasFixedSize(int recordWidth, int recordHeight) {
@@ -25,6 +26,15 @@ int PhysicalMillimetres(int pixels, int dpi) {
     const long long mm =
         (static_cast<long long>(pixels) * 254 + dpi * 5) / (static_cast<long long>(dpi) * 10);
     return mm < sizing::kSmallestPhysicalMm || mm > sizing::kLargestPhysicalMm ? 0 : static_cast<int>(mm);
+}
+
+ScaleFactors ScaleFactorsForDpi(int dpi) {
+    if (dpi <= 0) dpi = 96;
+    const long long percent = (static_cast<long long>(dpi) * 100 + 48) / 96;
+    const unsigned long desktop = static_cast<unsigned long>(std::clamp<long long>(percent, 100, 500));
+    // Halfway between the three: 120 and 160.
+    const unsigned long device = desktop < 120 ? 100 : desktop < 160 ? 140 : 180;
+    return ScaleFactors{desktop, device};
 }
 
 PixelSize DesktopSizeFor(int recordWidth, int recordHeight, PixelSize client) {

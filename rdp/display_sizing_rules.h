@@ -67,6 +67,17 @@ PixelSize ProtocolSize(PixelSize size);
 // millimetres, or 0 ("not given") when the protocol would ignore it anyway.
 int PhysicalMillimetres(int pixels, int dpi);
 
+// The remote session's scale factors for a window on a monitor of dpi dots
+// per inch: the desktop's is the monitor's own scale (100 % at 96), within
+// the 100-500 the control takes; the device's is the nearest of the three
+// the protocol knows, 100, 140 and 180
+// (learn.microsoft.com/windows/win32/termserv/imsrdpextendedsettings-property).
+struct ScaleFactors {
+    unsigned long desktop;
+    unsigned long device;
+};
+ScaleFactors ScaleFactorsForDpi(int dpi);
+
 // The size the control's desktop starts with: the record's, or the host's
 // client area (1024 x 768 in a part that is too small); always a size the
 // protocol carries.

@@ -143,7 +143,28 @@ ExternalClient::Step ExternalClient::Search() {
     return Step::Nothing;
 }
 
+namespace {
+
+// A window of another process taken in as a child keeps its scaling only
+// when both processes have the same DPI awareness; otherwise the system
+// resets the child's process ("SetParent", remarks: cross-process, "Forced
+// reset (of child window's process)" on every version; learn.microsoft.com/
+// windows/win32/api/winuser/nf-winuser-setparent). The program is per-monitor
+// aware (its manifest), as the system's client is; a client that is not is
+// logged, since its picture is then scaled by the system.
+void WarnOnDpiMismatch(HWND window, HWND host) {
+    const DPI_AWARENESS client = GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window));
+    const DPI_AWARENESS ours = GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(host));
+    if (client != ours) {
+        LogF(kLogWarn, "远程桌面客户端的 DPI 感知 (%d) 与本程序 (%d) 不同，系统会重置其缩放",
+             static_cast<int>(client), static_cast<int>(ours));
+    }
+}
+
+}  // namespace
+
 void ExternalClient::Embed(HWND window) {
+    WarnOnDpiMismatch(window, host_);
     const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
     SetWindowLongPtrW(window, GWL_STYLE, (style & kKeptStyles) | kChildStyles);
     ShowWindow(window, SW_HIDE);

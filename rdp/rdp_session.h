@@ -65,6 +65,8 @@ public:
     void SetChangeRemoteResolution(bool on);
     void OnExitSizeMove();
     void RefreshStretch();
+    // The main window is now on a monitor of another scale (WM_DPICHANGED).
+    void OnDpiChanged();
 
     // The control's events, delivered by the event sink.
     void OnControlEvent(DISPID id, const DISPPARAMS* args);
@@ -194,6 +196,7 @@ private:
     void SyncControlRect(int width, int height);
     void OnHostResized(int width, int height);
     void FlushPendingSize();
+    int HostDpi() const;
     // evenIfSent: also when this size is the one sent last.
     void SendRemoteSize(int width, int height, bool evenIfSent = false);
     bool SetSmartSizing(bool on);

@@ -58,6 +58,15 @@ async function windowsOf(image = 'tavolin.exe') {
   return stdout.split('\n').filter((l) => l.startsWith('{')).map((l) => JSON.parse(l));
 }
 
+// Wine reads the display's DPI from the registry as each process starts; a
+// prefix without the value has 96.
+let prefixDpi = 96;
+async function setDpi(dpi) {
+  if (dpi === prefixDpi) return;
+  await wine(['reg', 'add', 'HKCU\\Control Panel\\Desktop', '/v', 'LogPixels', '/t', 'REG_DWORD', '/d', String(dpi), '/f']);
+  prefixDpi = dpi;
+}
+
 const mainWindow = async () => (await windowsOf()).find((w) => w.class === 'TavolinMainWindow');
 const rectOf = (w) => ({ x: w.x, y: w.y, w: w.w, h: w.h });
 // Keys and clicks on the virtual display, where the native windows are.
@@ -127,8 +136,11 @@ class Program {
   }
 
   // Starts the program and returns its page; with { page: false } returns
-  // as soon as the process runs.
-  async start({ args = [], env = {}, page = true } = {}) {
+  // as soon as the process runs. dpi: the display's dots per inch for the
+  // processes started from now on (Wine's LogPixels); every start sets it,
+  // 96 unless asked.
+  async start({ args = [], env = {}, page = true, dpi = 96 } = {}) {
+    await setDpi(dpi);
     const userData = BROWSER_DATA;
     for (const stale of [path.join(userData, 'standin-page-address.txt'), path.join(userData, 'chromium', 'DevToolsActivePort')]) {
       fs.rmSync(stale, { force: true });
@@ -236,13 +248,15 @@ function scenario(name, fn) {
       throw error;
     } finally {
       for (const p of programs) await p.kill();
+      await setDpi(96);
       // Chromium may still be writing its profile while it shuts down.
       try { fs.rmSync(data, { recursive: true, force: true, maxRetries: 20, retryDelay: 250 }); } catch (e) { /* left in tmp */ }
     }
   });
 }
 
-const shot = (page, name) => { fs.mkdirSync(SHOTS, { recursive: true }); return page.screenshot({ path: path.join(SHOTS, name) }); };
+// In device pixels, as the screen shows it at its scale.
+const shot = (page, name) => { fs.mkdirSync(SHOTS, { recursive: true }); return page.screenshot({ path: path.join(SHOTS, name), scale: 'device' }); };
 
 // What the virtual display shows of a native window (the page is headless,
 // so the main window shows its sessions and the bar, not the page).

@@ -43,13 +43,15 @@ std::string Describe(HWND window) {
     char numbers[320];
     std::snprintf(numbers, sizeof numbers,
                   "\"hwnd\":\"%llx\",\"x\":%ld,\"y\":%ld,\"w\":%ld,\"h\":%ld,\"cx\":%ld,\"cy\":%ld,"
-                  "\"visible\":%s,\"iconic\":%s,\"zoomed\":%s,\"style\":%lu,\"focused\":%s",
+                  "\"visible\":%s,\"iconic\":%s,\"zoomed\":%s,\"style\":%lu,\"focused\":%s,\"dpi\":%u,"
+                  "\"exstyle\":%lu",
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), r.left, r.top,
                   r.right - r.left, r.bottom - r.top, client.x, client.y,
                   IsWindowVisible(window) ? "true" : "false", IsIconic(window) ? "true" : "false",
                   IsZoomed(window) ? "true" : "false",
                   static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
-                  GetFocus() == window ? "true" : "false");
+                  GetFocus() == window ? "true" : "false", GetDpiForWindow(window),
+                  static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)));
     return "{\"class\":" + Quoted(className) + ",\"title\":" + Quoted(title) + "," + numbers;
 }
 
@@ -106,6 +108,9 @@ int TypeFileName(HWND dialog, const wchar_t* path) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
+    // Rectangles as the program's own windows have them: in device pixels,
+    // not scaled for a program that knows nothing of DPI.
+    SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     const std::wstring command = argv[1];
     if (command == L"list") {
         EnumWindows(EachTopLevel, reinterpret_cast<LPARAM>(argv[2]));

@@ -1,5 +1,7 @@
 #include "standins/webview/browser_process.h"
 
+#include <cmath>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <set>
@@ -111,7 +113,7 @@ std::wstring ClaimProfile(const std::wstring& userData) {
 }
 
 std::vector<std::string> BrowserArguments(BrowserMode mode, const std::string& url,
-                                          const std::string& profile, const RECT& placement) {
+                                          const std::string& profile, const RECT& placement, double scale) {
     std::string chromium = EnvironmentText(L"CHROMIUM");
     if (chromium.empty()) chromium = "/usr/bin/chromium";
     std::vector<std::string> args = {chromium, "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
@@ -123,10 +125,20 @@ std::vector<std::string> BrowserArguments(BrowserMode mode, const std::string& u
                                      "--disable-features=Translate", "--test-type",
                                      "--user-data-dir=" + profile, "--remote-debugging-port=0"};
     // The page's viewport is the host's bounds, as in the embedded view;
-    // headless, only its size counts.
-    const long width = placement.right - placement.left, height = placement.bottom - placement.top;
+    // headless, only its size counts. The runtime draws at the monitor's
+    // scale ("RasterizationScale": the monitor's DPI scale, for a host that
+    // is DPI aware): the page has that many device pixels to a CSS pixel,
+    // and its viewport in CSS pixels is the bounds divided by it.
+    if (scale < 1.0 || scale > 5.0) scale = 1.0;
+    const long width = std::lround((placement.right - placement.left) / scale);
+    const long height = std::lround((placement.bottom - placement.top) / scale);
     if (width > 0 && height > 0)
         args.push_back("--window-size=" + std::to_string(width) + "," + std::to_string(height));
+    if (scale != 1.0) {
+        char factor[32];
+        std::snprintf(factor, sizeof factor, "%.4g", scale);
+        args.push_back(std::string("--force-device-scale-factor=") + factor);
+    }
     if (mode == BrowserMode::kHeadless) {
         args.push_back("--headless=new");
         args.push_back(url);
@@ -150,7 +162,7 @@ BrowserMode BrowserModeFromEnvironment() {
 
 std::unique_ptr<BrowserProcess> BrowserProcess::Launch(BrowserMode mode, const std::string& url,
                                                        const std::wstring& userData, const RECT& placement,
-                                                       std::function<void()> exited) {
+                                                       double scale, std::function<void()> exited) {
     const SpawnFn spawn = Spawner();
     if (mode == BrowserMode::kNone || spawn == nullptr) return nullptr;
     std::unique_ptr<BrowserProcess> browser(new BrowserProcess());
@@ -170,7 +182,7 @@ std::unique_ptr<BrowserProcess> BrowserProcess::Launch(BrowserMode mode, const s
     job->args = {
         "/bin/sh",       "-c", kWrapper, "tavolin-webview-browser", profile + ".pid", profile + ".stop",
         profile + ".log"};
-    for (std::string& arg : BrowserArguments(mode, url, profile, placement))
+    for (std::string& arg : BrowserArguments(mode, url, profile, placement, scale))
         job->args.push_back(std::move(arg));
     browser->waiter_ = CreateThread(nullptr, 0, WaitForWrapper, job.get(), 0, nullptr);
     if (browser->waiter_ == nullptr) return nullptr;

@@ -21,12 +21,13 @@ public:
     // Starts Chromium on url, with its profile in the folder "chromium"
     // inside userData ("chromium-<n>" while another browser of this process
     // uses that one) and its Linux process id in "chromium.pid" beside it.
-    // placement is the window's screen rectangle. exited runs, on a thread
+    // placement is the window's screen rectangle, in device pixels; scale
+    // the rasterization scale (device pixels to a CSS pixel). exited runs, on a thread
     // of its own, when Chromium ends without being asked to (killed from
     // outside, crashed, or never started).
     static std::unique_ptr<BrowserProcess> Launch(BrowserMode mode, const std::string& url,
                                                   const std::wstring& userData, const RECT& placement,
-                                                  std::function<void()> exited);
+                                                  double scale, std::function<void()> exited);
     // Ends Chromium and waits a few seconds at most for it to go.
     ~BrowserProcess();
     BrowserProcess(const BrowserProcess&) = delete;

@@ -61,6 +61,13 @@ HRESULT STDMETHODCALLTYPE Controller::put_Bounds(RECT bounds) {
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE Controller::get_RasterizationScale(double* scale) {
+    if (scale == nullptr) return E_POINTER;
+    if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
+    *scale = webview_->RasterizationScale();
+    return S_OK;
+}
+
 HRESULT STDMETHODCALLTYPE Controller::MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) {
     if (const HRESULT usable = Usable(); FAILED(usable)) return usable;
     Journal("MoveFocus " + std::to_string(static_cast<int>(reason)));

@@ -48,7 +48,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_DefaultBackgroundColor(COREWEBVIEW2_COLOR* value) override;
     HRESULT STDMETHODCALLTYPE put_DefaultBackgroundColor(COREWEBVIEW2_COLOR value) override;
     // ICoreWebView2Controller3
-    HRESULT STDMETHODCALLTYPE get_RasterizationScale(double*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_RasterizationScale(double* scale) override;
     HRESULT STDMETHODCALLTYPE put_RasterizationScale(double) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_ShouldDetectMonitorScaleChanges(BOOL*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_ShouldDetectMonitorScaleChanges(BOOL) override { return E_NOTIMPL; }

@@ -177,13 +177,22 @@ void WebView::ShowPage(const std::string& address) {
     // A browser that ends unasked (killed, crashed, never started) is the
     // runtime's browser process failing.
     std::weak_ptr<PageSite> site = site_;
-    browser_ = BrowserProcess::Launch(mode, address, userData_, ScreenPlacement(), [site]() {
-        if (const auto alive = site.lock()) {
-            alive->PostToSink([](PageSink* sink) {
-                sink->OnProcessFailed(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
-            });
-        }
-    });
+    browser_ =
+        BrowserProcess::Launch(mode, address, userData_, ScreenPlacement(), RasterizationScale(), [site]() {
+            if (const auto alive = site.lock()) {
+                alive->PostToSink([](PageSink* sink) {
+                    sink->OnProcessFailed(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
+                });
+            }
+        });
+}
+
+// The parent window's monitor scale, as a DPI-aware host's runtime takes it
+// (learn.microsoft.com/microsoft-edge/webview2/reference/win32/icorewebview2controller3:
+// "the combination of the monitor DPI scale and text scaling").
+double WebView::RasterizationScale() const {
+    const UINT dpi = parent_ != nullptr ? GetDpiForWindow(parent_) : 0;
+    return dpi != 0 ? dpi / 96.0 : 1.0;
 }
 
 // The parent's client area on the screen, moved and sized by the bounds.

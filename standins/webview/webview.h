@@ -31,6 +31,8 @@ public:
 
     // From the controller, on the UI thread.
     void SetPlacement(HWND parent, const RECT& bounds);
+    // Device pixels to a CSS pixel: the parent's monitor scale.
+    double RasterizationScale() const;
     // The controller closed or went away, or the browser ended: the page,
     // its server and its browser go, and every later call fails.
     void Shutdown();

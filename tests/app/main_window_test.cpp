@@ -314,7 +314,8 @@ TEST_F(MainWindowWithSessions, F11AndCtrlTabReachTheProgramAndFullScreenRestores
         PressKeys("F11");
         ASSERT_TRUE(PumpUntil([] { return IsFullscreen(); }));
         PumpFor(200);  // whatever the system does with the window afterwards
-        EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (frame | WS_POPUP), WS_POPUP);
+        // Not maximized either: a maximized window stays within the work area.
+        EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (frame | WS_POPUP | WS_MAXIMIZE), WS_POPUP);
         EXPECT_EQ(WindowRect(hwnd), Text(monitor));
         EXPECT_EQ(WindowRect(SessionWindow("b")), Text(monitor));  // the active session fills it
         SetFullscreen(true);                                       // already on: nothing
@@ -341,14 +342,74 @@ TEST_F(MainWindowWithSessions, F11AndCtrlTabReachTheProgramAndFullScreenRestores
     RemoveKeyboardHook();
 }
 
+// Moved to a monitor of 150 %: the window takes the rectangle the system
+// suggests, and the session the content area scaled along, until the page
+// (whose CSS sizes did not change) reports it again.
+TEST_F(MainWindowWithSessions, AMoveToAMonitorOfAnotherScaleTakesTheSuggestedRectangle) {
+    const HWND hwnd = Open(true);
+    OpenTabs({{"a", ""}});
+    window->tabs().SetContentRect(PixelRect{300, 40, 700, 440});
+    window->tabs().LayoutSessions();
+    RECT suggested = {40, 30, 40 + 1500, 30 + 1000};
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(WindowRect(hwnd), Text(suggested));
+    RECT session = {};
+    GetWindowRect(SessionWindow("a"), &session);
+    POINT origin = {0, 0};
+    ClientToScreen(hwnd, &origin);
+    EXPECT_EQ(Text(RECT{session.left - origin.x, session.top - origin.y, session.right - origin.x,
+                        session.bottom - origin.y}),
+              Text(RECT{450, 60, 1050, 660}));
+}
+
+// F11 pressed while the interface thread is busy for longer than the
+// system gives a low-level hook: the key is still the program's, never the
+// session's, and full screen follows once the thread is back.
+TEST_F(MainWindowWithSessions, F11StaysTheProgramsWhileTheInterfaceThreadIsStalled) {
+    const HWND hwnd = Open(true);
+    SetForegroundWindow(hwnd);
+    OpenTabs({{"a", ""}});
+    ASSERT_TRUE(InstallKeyboardHook(hwnd));
+    HHOOK recorder = SetWindowsHookExW(WH_GETMESSAGE, &RecordKey, nullptr, GetCurrentThreadId());
+    const HWND focused = ControlWindow("a");
+    SetFocus(focused);
+    ASSERT_EQ(GetFocus(), focused);
+    g_keys.clear();
+    HANDLE stalling = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread typist([stalling] {
+        WaitForSingleObject(stalling, INFINITE);
+        INPUT keys[2] = {};
+        for (INPUT& key : keys) {
+            key.type = INPUT_KEYBOARD;
+            key.ki.wVk = VK_F11;
+        }
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof(INPUT));
+    });
+    SetEvent(stalling);
+    Sleep(3000);  // the stall itself: longer than any low-level hook time-out
+    typist.join();
+    CloseHandle(stalling);
+    ASSERT_TRUE(PumpUntil([] { return IsFullscreen(); }));
+    PumpFor(200);
+    EXPECT_EQ(KeysTo(focused, VK_F11), 0);
+    SetFullscreen(false);
+    UnhookWindowsHookEx(recorder);
+    RemoveKeyboardHook();
+}
+
 // The bar shows for its delay, hides and returns at the top edge; it paints
 // the tabs, and its clicks switch tabs and leave.
 TEST_F(MainWindowWithSessions, TheFullScreenBarShowsPaintsTheTabsAndItsClicksSwitchTabsAndLeave) {
     const HWND hwnd = Open(true);
     OpenTabs({{"a", "财务"}, {"b", ""}, {"c", "备份"}});
+    SetForegroundWindow(hwnd);
     const DWORD entered = GetTickCount();
     SetFullscreen(true);
     ASSERT_TRUE(BarShown());
+    // Never the active window: the keys stay with the session.
+    EXPECT_NE(GetWindowLongW(Bar(), GWL_EXSTYLE) & WS_EX_NOACTIVATE, 0);
+    EXPECT_EQ(GetActiveWindow(), hwnd);
     const RECT monitor = Screen();
     RECT bar = {};
     GetWindowRect(Bar(), &bar);
@@ -378,6 +439,8 @@ TEST_F(MainWindowWithSessions, TheFullScreenBarShowsPaintsTheTabsAndItsClicksSwi
 
     ClickAt(bar.left + 20, bar.top + 18);
     ASSERT_TRUE(PumpUntil([&] { return window->tabs().activeTabId() == "a"; }));
+    EXPECT_EQ(GetActiveWindow(), hwnd);  // the click did not activate the bar
+    EXPECT_NE(GetFocus(), Bar());
     EXPECT_EQ(PostedData("tabActivated"), R"({"id":"a"})");
     EXPECT_EQ(Runs(0, 8, 480), "bar 8, active 150, bar 6, tab 150, bar 6, tab 150, bar 10");
     EXPECT_TRUE(IsWindowVisible(SessionWindow("a")));

@@ -2,12 +2,18 @@
 // in a folder of the test's (its "data" folder beside it is the test's too),
 // run the way a user runs it, with the stand-in browser runtime and, where
 // a page must answer, the test in the page's place.
+#include <windows.h>
+// aclapi.h and sddl.h need the types of windows.h first.
+#include <aclapi.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <string>
 #include <vector>
 
 #include "app/page_peer.h"
+#include "app/single_instance.h"
+#include "controller/main_window_messages.h"
 #include "core/file_io.h"
 #include "core/json.h"
 #include "core/paths.h"
@@ -72,6 +78,16 @@ public:
     }
     bool running() const {
         return process_.valid() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+    }
+    // A message box of the process (dialog class #32770), once it shows.
+    HWND MessageBoxWindow() const {
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == id_) return window;
+        }
+        return nullptr;
     }
 
 private:
@@ -142,6 +158,79 @@ TEST_F(Startup, ASecondStartEndsUnlessMulti) {
     EXPECT_TRUE(ReadConfig(data).isObject());
 }
 
+// One program per user and session: the guard's names carry the user, only
+// that user may open them, and a start while the same user's program runs
+// in another session says so and ends (simulated: that session's global
+// name exists, this session's does not).
+TEST_F(Startup, OneProgramPerUserAndSession) {
+    const std::wstring local = InstanceMutexName(false), global = InstanceMutexName(true);
+    ASSERT_EQ(local.rfind(L"Local\\Tavolin-S-1-", 0), 0u);
+    EXPECT_EQ(global, L"Global\\" + local.substr(6));
+    HWND first = program.Open({"--data", data});
+    ASSERT_NE(first, nullptr);
+    UniqueHandle held(OpenMutexW(READ_CONTROL, FALSE, local.c_str()));
+    ASSERT_TRUE(held.valid());
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetSecurityInfo(held.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &dacl, nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_NE(dacl, nullptr);
+    EXPECT_EQ(dacl->AceCount, 1);
+    LPWSTR grantee = nullptr;
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    if (GetAce(dacl, 0, reinterpret_cast<void**>(&ace)) &&
+        ConvertSidToStringSidW(reinterpret_cast<PSID>(&ace->SidStart), &grantee)) {
+        EXPECT_EQ(std::wstring(L"Local\\Tavolin-") + grantee, local);
+        LocalFree(grantee);
+    } else {
+        ADD_FAILURE() << "the mutex grants no one";
+    }
+    LocalFree(descriptor);
+    held.reset();
+    // A second start in this session brings the first forward and leaves
+    // its full screen (entered from maximized) as it is.
+    ShowWindow(first, SW_MAXIMIZE);
+    ASSERT_TRUE(PumpUntil([&] { return IsZoomed(first) != FALSE; }));
+    PostMessageW(first, WM_APP_TOGGLE_FULLSCREEN, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return (GetWindowLongW(first, GWL_STYLE) & WS_CAPTION) == 0; }));
+    RECT full = {};
+    GetWindowRect(first, &full);
+    ProgramProcess again(root.path());
+    ASSERT_TRUE(again.Start({"--data", data}));
+    EXPECT_EQ(again.WaitForExit(), 0);
+    PumpFor(300);
+    RECT after = {};
+    GetWindowRect(first, &after);
+    EXPECT_EQ(GetWindowLongW(first, GWL_STYLE) & WS_CAPTION, 0);
+    EXPECT_TRUE(EqualRect(&full, &after));
+    EXPECT_EQ(program.CloseTwice(first), 0);
+
+    UniqueHandle elsewhere(CreateMutexW(nullptr, FALSE, global.c_str()));
+    ASSERT_TRUE(elsewhere.valid());
+    const std::string secondData = root.file("data-second");
+    ProgramProcess second(root.path());
+    ASSERT_TRUE(second.Start({"--data", secondData}));
+    HWND box = nullptr;
+    // Found once it shows, with its text in place.
+    ASSERT_TRUE(
+        PumpUntil([&] { return (box = second.MessageBoxWindow()) != nullptr && IsWindowVisible(box); }));
+    std::wstring text;  // every control's, the message among them
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM out) {
+            wchar_t part[512] = {};
+            GetWindowTextW(child, part, 512);
+            *reinterpret_cast<std::wstring*>(out) += part;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+    EXPECT_NE(text.find(L"另一个 Windows 会话"), std::wstring::npos) << ToUtf8(text);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(second.WaitForExit(), 0);
+    EXPECT_FALSE(IsFile(JoinPath(secondData, "config.json")));
+}
+
 // Where each start opens, and that its end keeps the normal place and
 // whether the window was maximized (that it saves a moved window's place is
 // the end-to-end suite's closing scenario's).
@@ -152,11 +241,14 @@ TEST_F(Startup, WhereTheWindowOpensAndWhatClosingKeeps) {
         const char* name;
         std::string ui;  // saved before the start, and kept after it; "" none
         int showCommand;
-        std::string opens;  // "maximized" or the window's rectangle
+        std::string opens;                // "maximized" or the window's rectangle
+        bool closedInFullscreen = false;  // what it keeps is the place from before
     } cases[] = {
         {"never placed", "", SW_SHOWNORMAL, Format("%d,%d 1180x720", (sw - 1180) / 2, (sh - 720) / 2)},
         {"as saved", Ui(100, 80, 1000, 650, false), SW_SHOWNORMAL, "100,80 1000x650"},
         {"maximized, started minimized", Ui(150, 120, 1040, 700, true), SW_SHOWMINNOACTIVE, "maximized"},
+        {"closed in full screen", Ui(100, 80, 1000, 650, false), SW_SHOWNORMAL, "100,80 1000x650", true},
+        {"maximized, closed in full screen", Ui(150, 120, 1040, 700, true), SW_SHOWNORMAL, "maximized", true},
     };
     for (const auto& c : cases) {
         WriteConfig(c.ui.empty() ? "{}" : R"({"ui":)" + c.ui + "}");
@@ -168,6 +260,11 @@ TEST_F(Startup, WhereTheWindowOpensAndWhatClosingKeeps) {
             EXPECT_TRUE(PumpUntil([&] { return IsZoomed(window) != FALSE; })) << c.name;
         } else {
             EXPECT_EQ(Format("%ld,%ld %ldx%ld", r.left, r.top, r.right - r.left, r.bottom - r.top), c.opens)
+                << c.name;
+        }
+        if (c.closedInFullscreen) {
+            PostMessageW(window, WM_APP_TOGGLE_FULLSCREEN, 0, 0);
+            EXPECT_TRUE(PumpUntil([&] { return (GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) == 0; }))
                 << c.name;
         }
         EXPECT_EQ(program.CloseTwice(window), 0) << c.name;

@@ -15,6 +15,7 @@ UiSettings Saved(int x, int y, int w, int h, bool maximized = false) {
 
 }  // namespace
 
+// On one monitor of 1600 x 1000.
 TEST(WindowPlacement, SavedBoxOrCentredOnTheScreen) {
     const struct {
         UiSettings ui;
@@ -35,8 +36,49 @@ TEST(WindowPlacement, SavedBoxOrCentredOnTheScreen) {
         {Saved(-1, -1, 1701, 1003), {-50, -1, 1701, 1003}},
     };
     for (const auto& c : cases) {
-        const WindowBox got = InitialWindowBox(c.ui, 1600, 1000);
+        const WindowBox got = InitialWindowBox(c.ui, {WindowBox{0, 0, 1600, 1000}}, 96);
         EXPECT_TRUE(got == c.want) << Describe(c.ui) << " -> " << Describe(Saved(got.x, got.y, got.w, got.h));
+    }
+}
+
+// A second monitor left of the primary, one above it to the right, and the
+// same place once that monitor is gone.
+TEST(WindowPlacement, AnyPresentMonitorKeepsTheWindowElseThePrimaryTakesIt) {
+    const WindowBox primary{0, 0, 1600, 1000}, left{-1920, 0, 1920, 1040}, upper{1600, -1024, 1280, 984};
+    const struct {
+        std::vector<WindowBox> monitors;
+        WindowBox saved, want;
+    } cases[] = {
+        {{primary, left}, {-1800, 100, 1000, 600}, {-1800, 100, 1000, 600}},
+        {{primary, upper}, {2000, -900, 800, 600}, {2000, -900, 800, 600}},
+        {{primary}, {2000, -900, 800, 600}, {400, 200, 800, 600}},         // its monitor went away
+        {{primary, left}, {-201, 900, 1000, 600}, {300, 200, 1000, 600}},  // too near that edge
+        {{}, {5000, 5000, 800, 600}, {5000, 5000, 800, 600}},
+    };
+    for (const auto& c : cases) {
+        const WindowBox got = ReachableBox(c.saved, c.monitors);
+        EXPECT_TRUE(got == c.want) << c.saved.x << "," << c.saved.y << " -> " << got.x << "," << got.y;
+    }
+}
+
+// A window never placed is as large to the eye at any scale; a saved one
+// keeps its pixels; none outgrows the monitor.
+TEST(WindowPlacement, TheFirstWindowIsScaledWithTheMonitor) {
+    const std::vector<WindowBox> monitor = {{0, 0, 2560, 1400}};
+    const struct {
+        UiSettings ui;
+        int dpi;
+        WindowBox want;
+    } cases[] = {
+        {Saved(-1, -1, 1180, 720), 144, {395, 160, 1770, 1080}},
+        {Saved(-1, -1, 1180, 720), 192, {100, 0, 2360, 1400}},
+        {Saved(-1, -1, 1180, 720), 96, {690, 340, 1180, 720}},
+        {Saved(100, 80, 1180, 720), 192, {100, 80, 1180, 720}},
+    };
+    for (const auto& c : cases) {
+        const WindowBox got = InitialWindowBox(c.ui, monitor, c.dpi);
+        EXPECT_TRUE(got == c.want) << c.dpi << " -> " << got.x << "," << got.y << " " << got.w << "x"
+                                   << got.h;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 
 #include "config/config_samples.h"
 #include "controller/export_path.h"
@@ -34,10 +35,33 @@ TEST(CommandMembers, ContentRectIsKeptInsideTheClientArea) {
         {{false, INT_MAX, INT_MAX, INT_MAX, INT_MAX}, "none"},
         {{false, 10, 10, INT_MAX, INT_MAX}, "10,10,1200,800"},
         {{false, INT_MIN, INT_MIN, INT_MAX, INT_MAX}, "0,0,1200,800"},
+        {{false, 0, 0, std::nan(""), 100}, "none"},
+        {{false, -HUGE_VAL, 0, 300, HUGE_VAL}, "none"},  // not a number a layout gives: none
     };
     for (const auto& [r, want] : cases)
         EXPECT_EQ(Describe(ClampContentRect(r, 1200, 800)), want)
             << r.x << " " << r.y << " " << r.w << " " << r.h;
+}
+
+// The page measures in CSS pixels; a window at 144 or 192 DPI has 1.5 or 2
+// device pixels to each. Edges are scaled, so areas that meet still meet.
+TEST(CommandMembers, ContentRectIsScaledToTheWindowsDevicePixels) {
+    const struct {
+        int dpi;
+        ContentRectRequest css;
+        const char* device;  // clamped to 1200 x 800
+    } cases[] = {
+        {96, {false, 10, 20, 300, 200}, "10,20,310,220"},
+        {144, {false, 10, 20, 300, 200}, "15,30,465,330"},
+        {192, {false, 10, 20, 300, 200}, "20,40,620,440"},
+        {120, {false, 1, 1, 1, 1}, "1,1,3,3"},            // 1.25 and 2.5: halves round up
+        {144, {false, 0, 0, 900, 600}, "0,0,1200,800"},   // beyond the client area
+        {0, {false, 10, 20, 300, 200}, "10,20,310,220"},  // unknown: 96
+        {192, {false, INT_MAX, INT_MAX, INT_MAX, INT_MAX}, "none"},
+        {192, {false, INT_MIN, INT_MIN, INT_MAX, INT_MAX}, "0,0,1200,800"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Describe(ClampContentRect(ScaleContentRect(c.css, c.dpi), 1200, 800)), c.device) << c.dpi;
 }
 
 TEST(CommandMembers, ProbePeriodNeverWrapsToAShortOne) {

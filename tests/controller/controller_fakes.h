@@ -72,6 +72,7 @@ public:
     }
     void Disconnect(const std::string& id) override { calls.push_back("disconnect " + id); }
     PixelRect ClientRect() const override { return PixelRect{0, 0, 1200, 800}; }
+    int WindowDpi() const override { return dpi; }
     void SetContentHidden(bool hidden) override { calls.push_back(hidden ? "hidden" : "shown"); }
     void SetContentRect(const PixelRect& r) override {
         calls.push_back("rect " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
@@ -88,6 +89,7 @@ public:
     std::vector<std::string> calls;
     int tabCount = 0;
     int connectedCount = 0;
+    int dpi = 96;
 };
 
 class FakeWindow : public IMainWindow {

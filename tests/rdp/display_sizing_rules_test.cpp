@@ -117,4 +117,14 @@ TEST(DisplaySizingRules, ProtocolSizesAndMillimetres) {
     } lengths[] = {{1280, 96, 339}, {1280, 192, 169}, {96, 96, 25}, {30, 96, 0}, {8192, 1, 0}, {800, 0, 0}};
     for (const auto& c : lengths)
         EXPECT_EQ(PhysicalMillimetres(c.pixels, c.dpi), c.mm) << c.pixels << "@" << c.dpi;
+    const struct {
+        int dpi;
+        unsigned long desktop, device;
+    } scales[] = {{96, 100, 100},  {120, 125, 140}, {144, 150, 140}, {168, 175, 180},
+                  {192, 200, 180}, {72, 100, 100},  {960, 500, 180}, {0, 100, 100}};
+    for (const auto& c : scales) {
+        const ScaleFactors factors = ScaleFactorsForDpi(c.dpi);
+        EXPECT_EQ(factors.desktop, c.desktop) << c.dpi;
+        EXPECT_EQ(factors.device, c.device) << c.dpi;
+    }
 }

@@ -117,7 +117,9 @@ function reportContentRect() {
     reportPending = false;
     const r = $('contentArea').getBoundingClientRect();
     if (state.overlay > 0 || !state.activeTab || contentCovered(r)) { send('contentRect', { hidden: true }); return; }
-    send('contentRect', { x: Math.round(r.left), y: Math.round(r.top), w: Math.round(r.width), h: Math.round(r.height) });
+    // CSS pixels with their fractions: the native side scales them to the
+    // window's device pixels, where half a CSS pixel can be a whole one.
+    send('contentRect', { x: r.left, y: r.top, w: r.width, h: r.height });
   });
 }
 
@@ -129,7 +131,16 @@ function nudgeContentReport() {
   setTimeout(reportContentRect, 420);
 }
 
+// A move to a monitor of another scale changes no CSS size, so no observer
+// fires, but the native side places the session in device pixels: report
+// again whenever the device pixel ratio changes.
+function watchScale() {
+  const query = matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`);
+  query.addEventListener('change', () => { reportContentRect(); watchScale(); }, { once: true });
+}
+
 function watchContentArea() {
+  watchScale();
   window.addEventListener('resize', floatingChanged);
   if (window.ResizeObserver) {
     const ro = new ResizeObserver(reportContentRect);
