@@ -24,6 +24,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "core/win_handle.h"
 #include "rdp/session_test_support.h"
 #include "support/screen.h"
 
@@ -375,9 +376,9 @@ TEST_F(MainWindowWithSessions, F11StaysTheProgramsWhileTheInterfaceThreadIsStall
     SetFocus(focused);
     ASSERT_EQ(GetFocus(), focused);
     g_keys.clear();
-    HANDLE stalling = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::thread typist([stalling] {
-        WaitForSingleObject(stalling, INFINITE);
+    const UniqueHandle stalling(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread typist([&stalling] {
+        WaitForSingleObject(stalling.get(), INFINITE);
         INPUT keys[2] = {};
         for (INPUT& key : keys) {
             key.type = INPUT_KEYBOARD;
@@ -386,10 +387,9 @@ TEST_F(MainWindowWithSessions, F11StaysTheProgramsWhileTheInterfaceThreadIsStall
         keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
         SendInput(2, keys, sizeof(INPUT));
     });
-    SetEvent(stalling);
+    SetEvent(stalling.get());
     Sleep(3000);  // the stall itself: longer than any low-level hook time-out
     typist.join();
-    CloseHandle(stalling);
     ASSERT_TRUE(PumpUntil([] { return IsFullscreen(); }));
     PumpFor(200);
     EXPECT_EQ(KeysTo(focused, VK_F11), 0);
