@@ -30,10 +30,12 @@
 
 namespace {
 
+// Counts the sweeps the window starts.
 class NoProbes : public IProbes {
 public:
-    void Submit(const std::vector<ProbeJob>&) override {}
+    void Submit(const std::vector<ProbeJob>&) override { ++sweeps; }
     void SetTimeout(int) override {}
+    int sweeps = 0;
 };
 
 // The key presses this thread took from its queue, with their windows.
@@ -188,6 +190,27 @@ TEST_F(MainWindowTest, TheCommandLineExpressionIsEvaluatedOnce) {
     ASSERT_TRUE(WaitForPosted("servers", nullptr, sent));
     PumpFor(1500);
     EXPECT_EQ(page.Evaluation(2), "");
+}
+
+// Back from sleep, or on a network change, the states shown are stale: a
+// sweep starts at once; other power news starts none.
+TEST_F(MainWindowTest, ResumeAndNetworkChangesSweepAtOnce) {
+    AddServer("a", "10.0.0.1", 3389);
+    HWND hwnd = Open();
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        int sweeps;
+    } cases[] = {
+        {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 1},
+        {WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0},
+        {WM_APP_NETWORK_CHANGED, 0, 1},
+    };
+    for (const auto& c : cases) {
+        const int before = probes.sweeps;
+        SendMessageW(hwnd, c.message, c.wParam, 0);
+        EXPECT_EQ(probes.sweeps - before, c.sweeps) << c.message << " " << c.wParam;
+    }
 }
 
 TEST_F(MainWindowTest, NeverSmallerThanItsMinimum) {
