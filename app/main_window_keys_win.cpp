@@ -3,6 +3,7 @@
 #include "app/fullscreen.h"
 #include "app/main_window_keys.h"
 #include "controller/main_window_messages.h"
+#include "core/win_handle.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ namespace {
 // interface thread (a dialog of the control, a slow page) must not cost the
 // program its F11.
 std::atomic<HWND> g_target{nullptr};
-HANDLE g_thread = nullptr;
+UniqueHandle g_thread;
 DWORD g_threadId = 0;
 
 enum class ProgramKey { kNone, kToggleFullscreen, kNextTab, kPreviousTab };
@@ -66,7 +67,7 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 struct HookStart {
-    HANDLE ready;
+    UniqueHandle ready{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     bool installed = false;
 };
 
@@ -78,7 +79,7 @@ DWORD WINAPI HookThread(void* parameter) {
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for WM_QUIT
     const HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyboardHook, GetModuleHandleW(nullptr), 0);
     start->installed = hook != nullptr;
-    SetEvent(start->ready);
+    SetEvent(start->ready.get());
     if (hook == nullptr) return 1;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     UnhookWindowsHookEx(hook);
@@ -93,31 +94,28 @@ bool IsMainWindowOrInside(HWND window, HWND mainWindow) {
 
 bool InstallKeyboardHook(HWND target) {
     g_target = target;
-    if (g_thread != nullptr) return true;
-    HookStart start{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    if (start.ready == nullptr) return false;
-    g_thread = CreateThread(nullptr, 0, &HookThread, &start, 0, &g_threadId);
-    if (g_thread != nullptr) {
-        // The thread only installs the hook: its answer comes at once.
-        WaitForSingleObject(start.ready, INFINITE);
-        SetThreadPriority(g_thread, THREAD_PRIORITY_ABOVE_NORMAL);
+    if (g_thread.valid()) return true;
+    HookStart start;
+    if (!start.ready.valid()) return false;
+    g_thread = UniqueHandle(CreateThread(nullptr, 0, &HookThread, &start, 0, &g_threadId));
+    if (!g_thread.valid()) return false;
+    // The thread only installs the hook: its answer comes at once.
+    WaitForSingleObject(start.ready.get(), INFINITE);
+    if (!start.installed) {
+        WaitForSingleObject(g_thread.get(), INFINITE);
+        g_thread.reset();
+        return false;
     }
-    CloseHandle(start.ready);
-    if (g_thread != nullptr && !start.installed) {
-        WaitForSingleObject(g_thread, INFINITE);
-        CloseHandle(g_thread);
-        g_thread = nullptr;
-    }
-    return g_thread != nullptr;
+    SetThreadPriority(g_thread.get(), THREAD_PRIORITY_ABOVE_NORMAL);
+    return true;
 }
 
 void RemoveKeyboardHook() {
-    if (g_thread != nullptr) {
+    if (g_thread.valid()) {
         PostThreadMessageW(g_threadId, WM_QUIT, 0, 0);
-        WaitForSingleObject(g_thread, INFINITE);
-        CloseHandle(g_thread);
+        WaitForSingleObject(g_thread.get(), INFINITE);
+        g_thread.reset();
     }
-    g_thread = nullptr;
     g_threadId = 0;
     g_target = nullptr;
 }

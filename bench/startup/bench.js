@@ -1,6 +1,8 @@
 // Start-up benchmark: the time from starting tavolin.exe under Wine to the
 // page's "ready", to the page holding its documents, and to the first "pings"
-// on the page, with 10 and with 10,000 servers. The program runs with the
+// on the page, with 10 and with 10,000 servers; and the way down: from the
+// close (the page's confirmation) to the process's exit, with 1,000 probes
+// in flight that never answer and with none. The program runs with the
 // stand-in browser runtime and no browser of its own; the page it serves is
 // opened here in headless Chromium, already running, so Chromium's own start
 // is not counted. Prints the figures; asserts nothing.
@@ -43,14 +45,16 @@ function markMessages() {
 
 // Every server on loopback port 1, where nothing listens: each probe ends at
 // once as refused. Sweeps every second, so a sweep that ended before the
-// page was there is followed by one it sees.
-function writeConfig(folder, count) {
+// page was there is followed by one it sees. With a port that never answers
+// and the longest time-out, the probes stay in flight.
+function writeConfig(folder, count, port = 1) {
   const servers = [];
   for (let i = 0; i < count; i++) {
-    servers.push({ id: (0x1000000000000 + i).toString(16).padStart(16, '0'), host: '127.0.0.1', port: 1,
+    servers.push({ id: (0x1000000000000 + i).toString(16).padStart(16, '0'), host: '127.0.0.1', port,
       remark: '服务器 ' + i, group: ['生产', '测试', ''][i % 3] });
   }
-  fs.writeFileSync(path.join(folder, 'config.json'), JSON.stringify({ ping: { intervalSec: 1 }, servers }));
+  const ping = port === 1 ? { intervalSec: 1 } : { intervalSec: 1, timeoutMs: 30000 };
+  fs.writeFileSync(path.join(folder, 'config.json'), JSON.stringify({ ping, servers }));
 }
 
 const windowsPath = (p) => 'Z:' + p.replace(/\//g, '\\');
@@ -78,9 +82,9 @@ async function waitForFile(file, limitMs) {
   throw new Error('no page address in ' + file);
 }
 
-async function runOnce(browser, exe, count) {
+async function runOnce(browser, exe, count, silentPort = 0) {
   const data = fs.mkdtempSync(path.join(os.tmpdir(), 'tavolin-startup-'));
-  writeConfig(data, count);
+  writeConfig(data, count, silentPort || 1);
   const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, serviceWorkers: 'block' });
   await context.route((url) => !url.href.startsWith('http://127.0.0.1:'), (route) => route.abort());
   const page = await context.newPage();
@@ -96,14 +100,20 @@ async function runOnce(browser, exe, count) {
     const url = await address();
     const navigated = Date.now();
     await page.goto(url);
-    await page.waitForFunction(() => window.__marks['got:servers'] && window.__marks['got:pings'], null,
-      { timeout: 60000, polling: 10 });
+    // Silent servers send no result: their probes are in flight a second
+    // after the documents (the first sweep starts with the window).
+    await page.waitForFunction((silent) => window.__marks['got:servers'] && (silent || window.__marks['got:pings']),
+      silentPort !== 0, { timeout: 60000, polling: 10 });
+    if (silentPort) await new Promise((r) => setTimeout(r, 1000));
     const marks = await page.evaluate(() => window.__marks);
     // Closing without the page's question: it has answered already.
+    const closing = Date.now();
     await page.evaluate(() => window.chrome.webview.postMessage(
       JSON.stringify({ cmd: 'confirmClose', data: { ok: true } })));
     await Promise.race([exited, new Promise((r) => setTimeout(r, 15000))]);
+    const down = program.exitCode === null && program.signalCode === null ? Infinity : Date.now() - closing;
     return {
+      down,
       address: navigated - start,
       ready: marks['sent:ready'] - start,
       documents: marks['got:servers'] - marks['sent:ready'],
@@ -144,6 +154,33 @@ async function wineStart(exe) {
   }
 }
 
+// A port that never answers: the peer program's listener, whose queue is
+// full and which never accepts.
+async function blackHole(exe) {
+  const net = require('node:net');
+  const free = () => new Promise((r) => { const s = net.createServer(); s.listen(0, '127.0.0.1', () => { const p = s.address().port; s.close(() => r(p)); }); });
+  const [spare, port] = [await free(), await free()];
+  const peers = path.join(path.dirname(exe), 'standins', 'probe_peers.exe');
+  const child = spawn('wine', [peers, String(spare), String(port)], { stdio: ['ignore', 'pipe', 'ignore'] });
+  await new Promise((resolve) => child.stdout.on('data', (d) => { if (/black hole/.test(d)) resolve(); }));
+  return { port, close: () => child.kill('SIGKILL') };
+}
+
+// From the close to the exit, with 1,000 probes in flight and with none.
+async function exitTimes(browser, exe) {
+  const hole = await blackHole(exe);
+  try {
+    const quiet = [], busy = [];
+    for (let i = 0; i < RUNS; i++) {
+      quiet.push((await runOnce(browser, exe, 1000)).down);
+      busy.push((await runOnce(browser, exe, 1000, hole.port)).down);
+    }
+    return { quiet: median(quiet), busy: median(busy) };
+  } finally {
+    hole.close();
+  }
+}
+
 const median = (values) => [...values].sort((a, b) => a - b)[values.length >> 1];
 const ms = (v) => (v / 1000).toFixed(2).padStart(6) + ' s';
 
@@ -170,6 +207,9 @@ async function main() {
         ms(m('documents')) + '    ' + ms(m('ping')) + '      ' + ms(nativeReady) + ' (< 1 s)  ' +
         ms(nativePing) + ' (< 2 s)');
     }
+    const down = await exitTimes(browser, exe);
+    console.log('close to exit, 1,000 servers: no probe in flight ' + ms(down.quiet) + ', 1,000 in flight (never' +
+      ' answering) ' + ms(down.busy) + ': ' + Math.round(down.busy - down.quiet) + ' ms more (target <= 100 ms more)');
     console.log('(medians of ' + RUNS + ' runs, from starting wine; "page address": the program has made its window' +
       ' and its browser and navigated; "documents": "ready" to "servers" at the page; the page loading in' +
       ' Chromium and Wine\'s own process start are left out of the native parts; servers are swept every' +

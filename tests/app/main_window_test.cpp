@@ -24,15 +24,18 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "core/win_handle.h"
 #include "rdp/session_test_support.h"
 #include "support/screen.h"
 
 namespace {
 
+// Counts the sweeps the window starts.
 class NoProbes : public IProbes {
 public:
-    void Submit(const std::vector<ProbeJob>&) override {}
+    void Submit(const std::vector<ProbeJob>&) override { ++sweeps; }
     void SetTimeout(int) override {}
+    int sweeps = 0;
 };
 
 // The key presses this thread took from its queue, with their windows.
@@ -187,6 +190,27 @@ TEST_F(MainWindowTest, TheCommandLineExpressionIsEvaluatedOnce) {
     ASSERT_TRUE(WaitForPosted("servers", nullptr, sent));
     PumpFor(1500);
     EXPECT_EQ(page.Evaluation(2), "");
+}
+
+// Back from sleep, or on a network change, the states shown are stale: a
+// sweep starts at once; other power news starts none.
+TEST_F(MainWindowTest, ResumeAndNetworkChangesSweepAtOnce) {
+    AddServer("a", "10.0.0.1", 3389);
+    HWND hwnd = Open();
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        int sweeps;
+    } cases[] = {
+        {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 1},
+        {WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0},
+        {WM_APP_NETWORK_CHANGED, 0, 1},
+    };
+    for (const auto& c : cases) {
+        const int before = probes.sweeps;
+        SendMessageW(hwnd, c.message, c.wParam, 0);
+        EXPECT_EQ(probes.sweeps - before, c.sweeps) << c.message << " " << c.wParam;
+    }
 }
 
 TEST_F(MainWindowTest, NeverSmallerThanItsMinimum) {
@@ -375,9 +399,9 @@ TEST_F(MainWindowWithSessions, F11StaysTheProgramsWhileTheInterfaceThreadIsStall
     SetFocus(focused);
     ASSERT_EQ(GetFocus(), focused);
     g_keys.clear();
-    HANDLE stalling = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::thread typist([stalling] {
-        WaitForSingleObject(stalling, INFINITE);
+    const UniqueHandle stalling(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread typist([&stalling] {
+        WaitForSingleObject(stalling.get(), INFINITE);
         INPUT keys[2] = {};
         for (INPUT& key : keys) {
             key.type = INPUT_KEYBOARD;
@@ -386,10 +410,9 @@ TEST_F(MainWindowWithSessions, F11StaysTheProgramsWhileTheInterfaceThreadIsStall
         keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
         SendInput(2, keys, sizeof(INPUT));
     });
-    SetEvent(stalling);
+    SetEvent(stalling.get());
     Sleep(3000);  // the stall itself: longer than any low-level hook time-out
     typist.join();
-    CloseHandle(stalling);
     ASSERT_TRUE(PumpUntil([] { return IsFullscreen(); }));
     PumpFor(200);
     EXPECT_EQ(KeysTo(focused, VK_F11), 0);
