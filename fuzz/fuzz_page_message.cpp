@@ -105,7 +105,7 @@ AppConfig SeededStore() {
         ServerRecord server;
         server.id = id;
         server.host = std::string("host-") + id;
-        server.password = "pw";
+        server.sealedPassword = "dpapi1:cHc=";
         config.servers.push_back(server);
     }
     return config;
