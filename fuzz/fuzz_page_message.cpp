@@ -82,12 +82,12 @@ public:
         return !config.security.enabled || config.security.hash == text;
     }
     bool Set(AppConfig& config, const std::string& text, const std::string& hint) override {
-        config.security = SecuritySettings{!text.empty(), "salt", text, hint};
+        config.security = SecuritySettings{!text.empty(), "salt", text, hint, 1};
         return SaveConfig(config);
     }
-    void Clear(AppConfig& config) override {
+    bool Clear(AppConfig& config) override {
         config.security = SecuritySettings();
-        SaveConfig(config);
+        return SaveConfig(config);
     }
 };
 
