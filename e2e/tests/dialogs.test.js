@@ -163,3 +163,29 @@ test('deleting from the editor asks first, the mask closes the editor and answer
   // Both dialogs counted once each: with none left open the rectangle is reported again.
   assert.equal((await page.lastRect(100)).hidden, undefined);
 });
+
+test('export: passwords only when ticked, and with a start-up password set only with it typed again; the choice goes to the save dialog', async (open) => {
+  const page = await open(listed({}, [P1]));
+  await page.click('#btnExport');
+  assert.equal(await page.isVisible('#exportPwdRow'), false);
+  assert.deepEqual(await page.sentBy(() => page.click('#btnDoExport')), [{ cmd: 'exportServers', data: { includePasswords: false } }]);
+  assert.equal(await page.isVisible('#exportModal'), false);
+
+  await page.click('#btnExport');
+  await page.check('#exportPasswords');
+  assert.equal(await page.isVisible('#exportPwdRow'), false); // no start-up password: nothing to type
+  assert.deepEqual(await page.sentBy(() => page.click('#btnDoExport')), [{ cmd: 'exportServers', data: { includePasswords: true } }]);
+
+  await page.deliver('settings', Object.assign({}, SETTINGS, { passwordEnabled: true }));
+  await page.click('#btnExport');
+  assert.equal(await page.isChecked('#exportPasswords'), false); // every export starts without
+  await page.check('#exportPasswords');
+  assert.equal(await page.isVisible('#exportPwdRow'), true);
+  assert.deepEqual(await page.sentBy(() => page.click('#btnDoExport')), []);
+  assert.equal((await toasts(page)).pop(), 'error:导出密码前请再次输入启动密码');
+  await page.fill('#exportPwd', 'start-pw');
+  assert.deepEqual(await page.sentBy(() => page.click('#btnDoExport')),
+    [{ cmd: 'exportServers', data: { includePasswords: true, password: 'start-pw' } }]);
+  await page.click('#btnExport');
+  assert.equal(await page.inputValue('#exportPwd'), '');
+});
