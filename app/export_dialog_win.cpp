@@ -44,30 +44,44 @@ std::string AskForFile(HWND owner) {
     return std::string();
 }
 
+// The dialog may be pointed at config.json, or at a share on the network,
+// like any file; the program's own data folder stays its own and the list
+// stays on the machine.
+bool RefusePickedPath(Controller& controller, const std::string& path) {
+    const IHostEnvironment& environment = controller.environment();
+    switch (CheckExportPath(path, environment.FullPath(path), environment.FullPath(DataDir()))) {
+        case ExportPathCheck::kInsideDataFolder:
+            Log(kLogWarn, "导出路径在数据目录内，拒绝写入：" + path);
+            controller.SendToast(kToastError, "不能导出到程序的数据目录（会覆盖配置文件）：" + path);
+            return true;
+        case ExportPathCheck::kNetworkPath:
+            Log(kLogWarn, "导出路径是网络路径，拒绝写入：" + path);
+            controller.SendToast(kToastError, "不能导出到网络路径，请选择本机的文件夹：" + path);
+            return true;
+        case ExportPathCheck::kOk:
+        case ExportPathCheck::kNotFullPath:
+            break;
+    }
+    return false;
+}
+
 }  // namespace
 
 void RunExportDialog(HWND owner, Controller& controller) {
+    // Taken before the dialog: a cancelled export forgets the choice.
+    const bool withPasswords = controller.TakeExportPasswords();
     const std::string path = AskForFile(owner);
     if (path.empty()) {
         controller.SendToast(kToastInfo, "已取消导出");
         return;
     }
-    // The dialog may be pointed at config.json like any file; the program's
-    // own data folder stays its own.
-    const IHostEnvironment& environment = controller.environment();
-    if (CheckExportPath(path, environment.FullPath(path), environment.FullPath(DataDir())) ==
-        ExportPathCheck::kInsideDataFolder) {
-        Log(kLogWarn, "导出路径在数据目录内，拒绝写入：" + path);
-        controller.SendToast(kToastError, "不能导出到程序的数据目录（会覆盖配置文件）：" + path);
-        return;
-    }
-    const AppConfig& config = controller.config();
-    if (WriteWholeFile(path, ExportServersCsv(config))) {
-        Log(kLogInfo, "已导出服务器列表：" + path);
-        controller.SendToast(kToastOk, Format("已导出 %d 台服务器（含密码）到 %s",
-                                              static_cast<int>(config.servers.size()), path.c_str()));
+    if (RefusePickedPath(controller, path)) return;
+    const int count = static_cast<int>(controller.config().servers.size());
+    if (ExportServersCsvToFile(controller.config(), withPasswords, path)) {
+        controller.SendToast(kToastOk, Format(withPasswords ? "已导出 %d 台服务器（含密码）到 %s"
+                                                            : "已导出 %d 台服务器（不含密码）到 %s",
+                                              count, path.c_str()));
     } else {
-        Log(kLogError, "导出失败：" + path);
         controller.SendToast(kToastError, "导出失败，换一个目录再试");
     }
 }

@@ -17,6 +17,7 @@
 #include "app/unlock_dialog.h"
 #include "app/window_placement.h"
 #include "config/config_store.h"
+#include "config/stored_password.h"
 #include "controller/command_members.h"
 #include "controller/host_environment.h"
 #include "controller/main_window_messages.h"
@@ -241,7 +242,12 @@ int RunProgram(HINSTANCE instance, int showCommand) {
     AppConfig config;
     LoadConfig(config);
     Log(kLogInfo, "配置已载入");
+    const std::string verifierBefore = config.security.hash;
     if (!Unlock(instance, config)) return 0;
+    // Only now is the key known: the passwords of earlier versions, and
+    // those stored in another form than the one in force, are sealed again,
+    // and with a replaced verifier saved in one write.
+    if (ProtectStoredPasswords(config) || config.security.hash != verifierBefore) SaveConfig(config);
 
     // The workers post to the target, which must outlive them.
     ProbeResultTarget target;

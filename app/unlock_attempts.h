@@ -7,10 +7,11 @@
 #include <utility>
 
 #include "config/app_config.h"
+#include "config/password.h"
 
 namespace unlock {
-constexpr int kMaxAttempts = 5;
-constexpr int kMaxPasswordChars = 128;
+constexpr int kMaxAttempts = startup_password::kMaxAttempts;
+constexpr int kMaxPasswordChars = startup_password::kMaxChars;
 }  // namespace unlock
 
 // False without a store, or when its start-up password is not in force

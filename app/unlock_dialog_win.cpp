@@ -38,7 +38,7 @@ struct UnlockDialog {
     UnlockDialog(HINSTANCE instance, AppConfig& config)
         : instance(instance),
           config(&config),
-          attempts([&config](const std::string& typed) { return VerifyStartupPassword(config, typed); }) {}
+          attempts([&config](const std::string& typed) { return UnlockStartupPassword(config, typed); }) {}
 
     HINSTANCE instance;
     AppConfig* config;

@@ -6,7 +6,9 @@ set(TAVOLIN_PORTABLE_SOURCES
   core/text.cpp
   core/log.cpp
   core/data_dir.cpp
+  core/file_replace.cpp
   config/server_lookup.cpp
+  config/stored_password.cpp
   config/config_json.cpp
   config/config_store.cpp
   config/import_text.cpp
@@ -49,6 +51,7 @@ set(TAVOLIN_WIN32_SOURCES
   core/paths_win.cpp
   core/random_win.cpp
   core/sha256_win.cpp
+  core/secret_crypto_win.cpp
   core/error_text_win.cpp
   core/crash_filter_win.cpp
   config/password.cpp
@@ -99,4 +102,5 @@ set(TAVOLIN_POSIX_SOURCES
   core/file_io_posix.cpp
   core/paths_posix.cpp
   core/random_posix.cpp
+  core/secret_crypto_posix.cpp
 )

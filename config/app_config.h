@@ -5,13 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "core/secret_crypto.h"
+
 struct ServerRecord {
     std::string id;
     std::string host;
     int port = 3389;
     std::string user;
     std::string domain;
-    std::string password;  // plain text in memory only
+    // Plain text, only on a transient copy: the one a connection or an
+    // export gets, or a record on its way in (page, import) until it is
+    // sealed. The store keeps sealedPassword alone.
+    std::string password;
     std::string remark;
     std::string group;
     int colorDepth = 32;
@@ -21,6 +26,9 @@ struct ServerRecord {
     bool fullscreenOnConnect = false;
     bool autoConnect = false;
     int pingPort = 0;  // 0 = none set
+    // The password as config.json holds it (config/stored_password.h), kept
+    // in that form in memory too; empty when there is none.
+    std::string sealedPassword;
 };
 
 struct PingSettings {
@@ -34,6 +42,9 @@ struct SecuritySettings {
     std::string salt;
     std::string hash;
     std::string hint;
+    // 0: hash is the old salted SHA-256 digest; above: the PBKDF2 count
+    // hash and the key were derived with.
+    int iterations = 0;
 };
 
 struct UiSettings {
@@ -70,6 +81,15 @@ struct AppConfig {
     // again and refuses to replace the file without it, so the user's
     // server list is never lost to a failed backup.
     std::string unbackedDamagedText;
+
+    // Not stored. The key the start-up password unlocked; empty while none
+    // is in force or before the unlock.
+    SecretText passwordKey;
+    // Not stored. What the user is told once the page is there.
+    std::vector<std::string> notices;
+    // Not stored. Why the last save failed, for the user; empty after a
+    // save that succeeded.
+    std::string saveError;
 };
 
 // The first server whose id equals id byte for byte, or nullptr.

@@ -1,26 +1,10 @@
 #include "config/config_json.h"
 
+#include <unordered_set>
+
 #include "core/text.h"
 
 namespace {
-
-// The same for every installation: it keeps passwords from being readable
-// at a glance in config.json, nothing more.
-constexpr std::string_view kScrambleKey = "Zq4TmW8xLc!pep#91730";
-
-void ScrambleInPlace(std::string& data, std::string_view key) {
-    if (key.empty()) return;
-    // The key byte for position i is (3 + 7 * i) mod the key's length, kept
-    // as a running index rather than divided out for every byte.
-    std::size_t k = 3 % key.size();
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        const unsigned char mask = static_cast<unsigned char>(i & 0x5A);
-        data[i] = static_cast<char>(static_cast<unsigned char>(data[i]) ^ mask ^
-                                    static_cast<unsigned char>(key[k]));
-        k += 7;
-        while (k >= key.size()) k -= key.size();
-    }
-}
 
 int Clamp(int value, int low, int high) {
     return value < low ? low : (value > high ? high : value);
@@ -36,7 +20,7 @@ JsonValue ServerToJson(const ServerRecord& server) {
     object.set("port", server.port);
     object.set("user", server.user);
     object.set("domain", server.domain);
-    if (!server.password.empty()) object.set("password", ProtectPassword(server.password));
+    if (!server.sealedPassword.empty()) object.set("password", server.sealedPassword);
     object.set("remark", server.remark);
     object.set("group", server.group);
     object.set("colorDepth", server.colorDepth);
@@ -63,6 +47,7 @@ JsonValue SecurityToJson(const SecuritySettings& security) {
     object.set("salt", security.salt);
     object.set("hash", security.hash);
     object.set("hint", security.hint);
+    if (security.iterations > 0) object.set("iterations", security.iterations);
     return object;
 }
 
@@ -126,8 +111,9 @@ void ReadServer(const JsonValue& object, ServerRecord& server) {
     server.port = read.Int("port", server.port);
     server.user = read.String("user", server.user);
     server.domain = read.String("domain", server.domain);
-    const std::string stored = read.String("password", "");
-    if (!stored.empty()) server.password = UnprotectPassword(stored);
+    // As stored: opening and sealing again in the form in force happen
+    // after the unlock (ProtectStoredPasswords).
+    server.sealedPassword = read.String("password", "");
     server.remark = read.String("remark", server.remark);
     server.group = read.String("group", server.group);
     server.colorDepth = read.Int("colorDepth", server.colorDepth);
@@ -139,7 +125,6 @@ void ReadServer(const JsonValue& object, ServerRecord& server) {
     server.pingPort = read.Int("pingPort", server.pingPort);
     if (server.port < 1 || server.port > 65535) server.port = 3389;
     if (server.pingPort < 0 || server.pingPort > 65535) server.pingPort = 0;
-    if (server.id.empty()) server.id = NewServerId();
 }
 
 void ReadPing(const JsonValue& group, PingSettings& ping) {
@@ -155,6 +140,8 @@ void ReadSecurity(const JsonValue& group, SecuritySettings& security) {
     security.salt = read.String("salt", security.salt);
     security.hash = read.String("hash", security.hash);
     security.hint = read.String("hint", security.hint);
+    security.iterations = read.Int("iterations", 0);
+    if (security.iterations < 0) security.iterations = 0;
     if (security.hash.empty()) security.enabled = false;
 }
 
@@ -204,7 +191,16 @@ void ConfigFromJson(const JsonValue& document, AppConfig& config) {
     // Only an array is read; anything else under "servers" has no items.
     const std::vector<JsonValue>& servers = document.find("servers").items();
     fresh.servers.resize(servers.size());
-    for (std::size_t i = 0; i < servers.size(); ++i) ReadServer(servers[i], fresh.servers[i]);
+    // Ids name servers to the page and the tabs: one that is missing or
+    // already taken (an edited or merged file) would make the later server
+    // unreachable, so it gets a fresh one.
+    std::unordered_set<std::string> seen;
+    seen.reserve(servers.size());
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        ServerRecord& server = fresh.servers[i];
+        ReadServer(servers[i], server);
+        while (server.id.empty() || !seen.insert(server.id).second) server.id = NewServerId();
+    }
     // A group that is missing or not an object has no members either, so
     // all its fields keep their defaults.
     ReadPing(document.find("ping"), fresh.ping);
@@ -215,20 +211,4 @@ void ConfigFromJson(const JsonValue& document, AppConfig& config) {
         MemberReader(document.find("display"))
             .Bool("changeRemoteResolution", fresh.display.changeRemoteResolution);
     config = std::move(fresh);
-}
-
-std::string ScramblePassword(std::string_view data, std::string_view key) {
-    std::string out(data);
-    ScrambleInPlace(out, key);
-    return out;
-}
-
-std::string ProtectPassword(std::string_view plain) {
-    return Base64Encode(ScramblePassword(plain, kScrambleKey));
-}
-
-std::string UnprotectPassword(std::string_view stored) {
-    std::string bytes = Base64Decode(stored);
-    ScrambleInPlace(bytes, kScrambleKey);
-    return bytes;
 }

@@ -1,5 +1,5 @@
-// The mapping between config.json's document and the store, and the
-// protected form in which server passwords are stored.
+// The mapping between config.json's document and the store. Server
+// passwords pass as stored (config/stored_password.h).
 #pragma once
 
 #include <string>
@@ -13,15 +13,6 @@
 JsonValue ConfigToJson(const AppConfig& config);
 
 // Resets every field except path to its default and reads the document
-// leniently, correcting values into their ranges. Servers without an id get
-// a new one.
+// leniently, correcting values into their ranges. A server without an id,
+// or with one an earlier server has, gets a new one.
 void ConfigFromJson(const JsonValue& document, AppConfig& config);
-
-// XOR scrambling with a position mask and a rotating key; applying it twice
-// with the same key gives the data back. An empty key returns data as is.
-std::string ScramblePassword(std::string_view data, std::string_view key);
-
-// Base64 of the scrambled UTF-8 bytes, and back. Unprotecting never fails:
-// text that was not written by ProtectPassword decodes to some other bytes.
-std::string ProtectPassword(std::string_view plain);
-std::string UnprotectPassword(std::string_view stored);

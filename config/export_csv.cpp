@@ -4,13 +4,13 @@
 #include <string_view>
 
 #include "config/formula_guard.h"
+#include "config/stored_password.h"
 #include "core/file_io.h"
 #include "core/log.h"
 
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-constexpr std::string_view kHeader = "地址,端口,用户名,密码,备注,分组,色彩深度,分辨率,智能缩放,自动连接";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kYes = "是";
 constexpr std::string_view kNo = "否";
@@ -45,14 +45,14 @@ void AppendInt(std::string* out, int value) {
     out->append(std::to_string(value));
 }
 
-void AppendServerLine(std::string* out, const ServerRecord& s) {
+void AppendServerLine(std::string* out, const ServerRecord& s, bool withPasswords) {
     AppendTextField(out, s.host, true);
     out->push_back(',');
     AppendInt(out, s.port);
     out->push_back(',');
     AppendTextField(out, s.user);
     out->push_back(',');
-    AppendTextField(out, s.password);
+    if (withPasswords) AppendTextField(out, s.password);
     out->push_back(',');
     AppendTextField(out, s.remark);
     out->push_back(',');
@@ -75,18 +75,39 @@ void AppendServerLine(std::string* out, const ServerRecord& s) {
 
 }  // namespace
 
-std::string ExportServersCsv(const AppConfig& config) {
+std::string ExportServersCsv(const std::vector<ServerRecord>& servers, bool withPasswords) {
     std::string out;
-    out.reserve(kBom.size() + kHeader.size() + kLineEnd.size() + config.servers.size() * 96);
+    out.reserve(kBom.size() + kExportHeader.size() + kLineEnd.size() + servers.size() * 96);
     out.append(kBom);
-    out.append(kHeader);
+    out.append(kExportHeader);
     out.append(kLineEnd);
-    for (const ServerRecord& server : config.servers) AppendServerLine(&out, server);
+    for (const ServerRecord& server : servers) AppendServerLine(&out, server, withPasswords);
     return out;
 }
 
-bool ExportServersCsvToFile(const AppConfig& config, const std::string& path) {
-    const bool ok = WriteWholeFile(path, ExportServersCsv(config));
+std::vector<ServerRecord> ServersForExport(const AppConfig& config, bool withPasswords, int* unopened) {
+    std::vector<ServerRecord> servers = config.servers;
+    for (ServerRecord& server : servers) {
+        if (withPasswords && !server.sealedPassword.empty() &&
+            !OpenPassword(config, server.sealedPassword, &server.password)) {
+            ++*unopened;
+        }
+        server.sealedPassword.clear();
+    }
+    return servers;
+}
+
+void WipePasswords(std::vector<ServerRecord>& servers) {
+    for (ServerRecord& server : servers) WipeText(server.password);
+}
+
+bool ExportServersCsvToFile(const AppConfig& config, bool withPasswords, const std::string& path) {
+    int unopened = 0;
+    std::vector<ServerRecord> servers = ServersForExport(config, withPasswords, &unopened);
+    std::string text = ExportServersCsv(servers, withPasswords);
+    WipePasswords(servers);
+    const bool ok = WriteWholeFile(path, text);
+    WipeText(text);
     if (ok) {
         Log(kLogInfo, "已导出服务器列表：" + path);
     } else {

@@ -51,7 +51,8 @@ const std::array<Aliases, kPropertyCount> kAliases = {{
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr int kMinSide = 200;
 constexpr int kMaxSide = 16384;
-constexpr char kAnyDelimiter = 0;  // comma, tab and semicolon all separate
+constexpr char kAnyDelimiter = 0;           // comma, tab and semicolon all separate
+constexpr std::size_t kWideBlankCells = 2;  // host and user
 
 // ---- blanks and colons: what documents and Chinese input methods paste ----
 
@@ -150,6 +151,12 @@ public:
     // Splits the row's first line again as the short form, on runs of blanks,
     // and goes on after that line.
     void ResplitOnBlanks();
+    // True when a comma or semicolon of the row's first line stands beside
+    // a blank or ends it: "10.0.0.1 admin, pw" is a delimited row, which the
+    // short form would read as the user "admin,".
+    bool DelimiterBesideBlank() const;
+    // The first cell's words become the row's first cells.
+    void SplitFirstCellOnBlanks();
     // Goes back to the start of the row just read.
     void Rewind() { pos_ = rowStart_; }
 
@@ -261,18 +268,50 @@ bool RowReader::SplitDelimited(char delimiter) {
     }
 }
 
+// Wide blanks (no-break, ideographic) separate the host and the user, as
+// input methods type them; from the password on only ASCII blanks do, so a
+// password keeps the wide blanks inside it.
 void RowReader::ResplitOnBlanks() {
     const std::size_t end = LineEnd(rowStart_);
     pos_ = rowStart_;
     StartRow();
     for (std::size_t i = SkipBlanks(text_, rowStart_, false); i < end; i = SkipBlanks(text_, i, false)) {
+        const bool wideSeparates = cells_.size() < kWideBlankCells;
         const std::size_t close = text_[i] == '"' ? ClosingQuote(i, end) : std::string_view::npos;
         std::size_t k = close == std::string_view::npos ? i : close + 1;
-        while (k < end && BlankAt(text_, k) == 0) ++k;
+        while (k < end && (wideSeparates ? BlankAt(text_, k) == 0 : !IsBlankByte(text_[k]))) ++k;
         AddCell(i, k, i, close);
         i = k;
     }
     pos_ = AfterBreak(end);
+}
+
+bool RowReader::DelimiterBesideBlank() const {
+    const std::size_t end = LineEnd(rowStart_);
+    for (std::size_t i = rowStart_; i < end; ++i) {
+        if (text_[i] != ',' && text_[i] != ';') continue;
+        if (i + 1 == end || text_[i + 1] == ' ' || (i > rowStart_ && text_[i - 1] == ' ')) return true;
+    }
+    return false;
+}
+
+void RowReader::SplitFirstCellOnBlanks() {
+    if (cells_.empty()) return;
+    const std::string_view first = cells_.front();
+    std::vector<std::string_view> words;
+    for (std::size_t i = 0; i < first.size();) {
+        const std::size_t blank = BlankAt(first, i);
+        if (blank != 0) {
+            i += blank;
+            continue;
+        }
+        std::size_t k = i;
+        while (k < first.size() && BlankAt(first, k) == 0) ++k;
+        words.push_back(first.substr(i, k - i));
+        i = k;
+    }
+    cells_.erase(cells_.begin());
+    cells_.insert(cells_.begin(), words.begin(), words.end());
 }
 
 // ---- header ----
@@ -402,8 +441,13 @@ bool HostHoldsBlank(const std::vector<std::string_view>& cells, const ColumnMap&
     return HasWhitespace(SplitHostPort(CellOf(cells, map, kHost), &port));
 }
 
-// Fills a record from one data row; false when the row gives no host.
-bool RowToRecord(const std::vector<std::string_view>& cells, const ColumnMap& map, ServerRecord* record) {
+// Fills a record from one data row; false when the row gives no host. Only
+// in a file the export wrote (guarded) is a formula guard dropped: a cell
+// a person typed keeps its leading quote. The auto-connect column is read
+// and ignored: a shared list never makes servers connect by themselves.
+bool RowToRecord(const std::vector<std::string_view>& cells, const ColumnMap& map, bool guarded,
+                 ServerRecord* record) {
+    const auto text = [&](std::string_view cell) { return guarded ? StripFormulaGuard(cell) : cell; };
     int port = record->port;
     const std::string_view host = SplitHostPort(CellOf(cells, map, kHost), &port);
     if (host.empty() || HasWhitespace(host)) return false;
@@ -411,18 +455,16 @@ bool RowToRecord(const std::vector<std::string_view>& cells, const ColumnMap& ma
     if (AllDigits(portCell)) port = DigitsValue(portCell);
     record->port = (port >= 1 && port <= 65535) ? port : 3389;
 
-    record->host = HostText(StripFormulaGuard(host));
-    record->user.assign(StripFormulaGuard(CellOf(cells, map, kUser)));
-    record->domain.assign(StripFormulaGuard(CellOf(cells, map, kDomain)));
-    record->password.assign(StripFormulaGuard(CellOf(cells, map, kPassword)));
-    record->remark.assign(StripFormulaGuard(CellOf(cells, map, kRemark)));
-    record->group.assign(StripFormulaGuard(CellOf(cells, map, kGroup)));
+    record->host = HostText(text(host));
+    record->user.assign(text(CellOf(cells, map, kUser)));
+    record->domain.assign(text(CellOf(cells, map, kDomain)));
+    record->password.assign(text(CellOf(cells, map, kPassword)));
+    record->remark.assign(text(CellOf(cells, map, kRemark)));
+    record->group.assign(text(CellOf(cells, map, kGroup)));
     ApplyColorDepth(CellOf(cells, map, kColorDepth), record);
     ApplyResolution(CellOf(cells, map, kResolution), record);
     const int smart = YesNo(CellOf(cells, map, kSmartSizing));
     if (smart >= 0) record->smartSizing = smart == 1;
-    const int autoConnect = YesNo(CellOf(cells, map, kAutoConnect));
-    if (autoConnect >= 0) record->autoConnect = autoConnect == 1;
     return true;
 }
 
@@ -440,16 +482,24 @@ struct Layout {
 };
 
 // Without a header all three delimiters separate, and a line with none, or
-// whose host would hold a blank, is the short form. Under a header with one
-// delimiter only that one separates; a row without it follows the rules
-// without a header.
+// whose host would hold a blank, is the short form, unless a delimiter
+// stands beside a blank: then the row stays delimited and, without a
+// header, the host cell's words take the first places. Under a header with
+// one delimiter only that one separates; a row without it follows the
+// rules without a header.
 void ReadDataRow(RowReader& reader, const Layout& layout) {
     if (layout.delimiter != kAnyDelimiter) {
         if (reader.SplitDelimited(layout.delimiter)) return;
         reader.Rewind();
     }
-    if (!reader.SplitDelimited(kAnyDelimiter) || HostHoldsBlank(reader.cells(), layout.map)) {
+    if (!reader.SplitDelimited(kAnyDelimiter)) {
         reader.ResplitOnBlanks();
+    } else if (HostHoldsBlank(reader.cells(), layout.map)) {
+        if (!reader.DelimiterBesideBlank()) {
+            reader.ResplitOnBlanks();
+        } else if (layout.map == kFixedColumns) {
+            reader.SplitFirstCellOnBlanks();
+        }
     }
 }
 
@@ -458,14 +508,16 @@ char SingleDelimiter(unsigned kinds) {
 }
 
 // Tells, above a header, a server line (the text has no header then) from
-// a title to skip: only characters of addresses and host names, and a digit.
-bool LooksLikeHost(std::string_view host) {
+// a title to skip: only characters of addresses and host names, and in a
+// line without delimiters a digit ("Server list" is a title, "nas,admin,pw"
+// a server).
+bool LooksLikeHost(std::string_view host, bool delimited) {
     const auto inName = [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
                c == '-' || c == '_' || c == ':' || c == '%';
     };
-    return std::all_of(host.begin(), host.end(), inName) &&
-           std::any_of(host.begin(), host.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !host.empty() && std::all_of(host.begin(), host.end(), inName) &&
+           (delimited || std::any_of(host.begin(), host.end(), [](char c) { return c >= '0' && c <= '9'; }));
 }
 
 // The header is the first row that names the host column, when it is the
@@ -498,13 +550,28 @@ Layout FindLayout(std::string_view text) {
             return layout;
         }
         first = false;
-        if (delimited && HostHoldsBlank(reader.cells(), layout.map)) reader.ResplitOnBlanks();
+        bool stillDelimited = delimited;
+        if (delimited && HostHoldsBlank(reader.cells(), layout.map)) {
+            if (reader.DelimiterBesideBlank()) {
+                reader.SplitFirstCellOnBlanks();
+            } else {
+                reader.ResplitOnBlanks();
+                stillDelimited = false;
+            }
+        }
         if (AllEmpty(reader.cells())) continue;
         int port = 0;
-        if (LooksLikeHost(SplitHostPort(reader.cells()[0], &port))) break;
+        if (LooksLikeHost(SplitHostPort(reader.cells()[0], &port), stillDelimited)) break;
         ++above;
     }
     return Layout{};
+}
+
+// The export's own header line opens the text.
+bool WrittenByExport(std::string_view text) {
+    if (text.compare(0, kExportHeader.size(), kExportHeader) != 0) return false;
+    const std::string_view rest = text.substr(kExportHeader.size());
+    return rest.empty() || rest[0] == '\r' || rest[0] == '\n';
 }
 
 // One draw from the random source per batch instead of one per record: the
@@ -528,10 +595,15 @@ std::size_t ExpectedRows(std::string_view text) {
 }  // namespace
 
 ImportedServers ImportServersFromText(std::string_view text) {
+    ImportedServers result;
+    if (text.size() > kMaxImportBytes) {
+        result.refused = ImportRefusal::kTooLarge;
+        return result;
+    }
     if (text.compare(0, kBom.size(), kBom) == 0) text.remove_prefix(kBom.size());
 
     const Layout layout = FindLayout(text);
-    ImportedServers result;
+    const bool guarded = WrittenByExport(text);
     result.skippedLines = layout.skippedAbove;
     result.servers.reserve(ExpectedRows(text.substr(layout.dataStart)));
     RowReader reader(text, layout.dataStart);
@@ -544,9 +616,14 @@ ImportedServers ImportServersFromText(std::string_view text) {
         ReadDataRow(reader, layout);
         if (AllEmpty(reader.cells())) continue;
         result.servers.emplace_back();
-        if (!RowToRecord(reader.cells(), layout.map, &result.servers.back())) {
+        if (!RowToRecord(reader.cells(), layout.map, guarded, &result.servers.back())) {
             result.servers.pop_back();
             ++result.skippedLines;
+        } else if (result.servers.size() > kMaxImportServers) {
+            result.servers.clear();
+            result.skippedLines = 0;
+            result.refused = ImportRefusal::kTooManyServers;
+            return result;
         }
     }
     AssignNewIds(&result.servers);

@@ -1,12 +1,47 @@
 #include "config/password.h"
 
+#include <utility>
+#include <vector>
+
 #include "config/config_store.h"
+#include "config/stored_password.h"
+#include "core/log.h"
 #include "core/random.h"
+#include "core/secret_crypto.h"
 #include "core/sha256.h"
+#include "core/text.h"
 
 namespace {
 
-bool PasswordDigest(const std::string& salt, const std::string& password, std::string* digest) {
+// Two values from one derivation: what is stored to check a password, and
+// the key that never is. Neither tells anything about the other.
+constexpr std::string_view kVerifierLabel = "tavolin start-up password verifier";
+constexpr std::string_view kKeyLabel = "tavolin server password key";
+
+struct Derived {
+    std::string verifier;  // hex, as stored
+    SecretText key;
+};
+
+bool Derive(const std::string& password, const std::string& salt, int iterations, Derived* out) {
+    SecretText master;
+    std::string verifier;
+    if (!DerivePbkdf2Sha256(password, salt, static_cast<std::uint64_t>(iterations), master.out()))
+        return false;
+    if (!HmacSha256(master.get(), kVerifierLabel, &verifier)) return false;
+    if (!HmacSha256(master.get(), kKeyLabel, out->key.out())) return false;
+    out->verifier = HexLower(verifier);
+    return true;
+}
+
+// A fresh salt and the default count.
+bool DeriveNew(const std::string& password, SecuritySettings* security, Derived* out) {
+    security->salt = RandomHex(16);
+    security->iterations = startup_password::kIterations;
+    return Derive(password, security->salt, security->iterations, out);
+}
+
+bool OldDigest(const std::string& salt, const std::string& password, std::string* digest) {
     return Sha256Hex(salt + "|" + password, digest);
 }
 
@@ -15,39 +50,81 @@ bool PasswordDigest(const std::string& salt, const std::string& password, std::s
 bool SameText(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     unsigned char difference = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        difference |= static_cast<unsigned char>(a[i] ^ b[i]);
-    }
+    for (std::size_t i = 0; i < a.size(); ++i) difference |= static_cast<unsigned char>(a[i] ^ b[i]);
     return difference == 0;
 }
 
-void TurnOff(SecuritySettings& security) { security = SecuritySettings(); }
+// Right or wrong, the derivation runs in full.
+bool Matches(const SecuritySettings& security, const std::string& password, Derived* derived) {
+    if (security.iterations == 0) {
+        std::string digest;
+        return OldDigest(security.salt, password, &digest) && SameText(digest, security.hash);
+    }
+    if (security.iterations > startup_password::kMaxIterations) return false;
+    return Derive(password, security.salt, security.iterations, derived) &&
+           SameText(derived->verifier, security.hash);
+}
+
+// The servers sealed again and the security replaced, saved in one file
+// write; on failure the store is as it was.
+bool CommitResealed(AppConfig& config, const std::string& toKey, SecuritySettings security) {
+    std::vector<ServerRecord> servers = config.servers;
+    int lost = 0;
+    if (!ResealPasswords(servers, config.passwordKey.get(), toKey, &lost)) {
+        Log(kLogError, "服务器密码重新加密失败，未做任何更改");
+        return false;
+    }
+    if (lost > 0) LogF(kLogWarn, "%d 台服务器的密码无法解密，已清空", lost);
+    std::swap(config.servers, servers);
+    std::swap(config.security, security);
+    if (!SaveConfig(config)) {
+        std::swap(config.servers, servers);
+        std::swap(config.security, security);
+        return false;
+    }
+    config.passwordKey = SecretText(toKey);
+    return true;
+}
 
 }  // namespace
 
-bool SetStartupPassword(AppConfig& config, const std::string& password, const std::string& hint) {
-    if (password.empty()) {
-        TurnOff(config.security);
-        return SaveConfig(config);
+bool UnlockStartupPassword(AppConfig& config, const std::string& password) {
+    if (!StartupPasswordInForce(config)) return true;
+    Derived derived;
+    if (!Matches(config.security, password, &derived)) return false;
+    if (config.security.iterations == 0) {
+        // The old digest is replaced now that the password is known; the
+        // caller saves it with the passwords sealed under the new key.
+        SecuritySettings upgraded = config.security;
+        if (!DeriveNew(password, &upgraded, &derived)) return false;
+        upgraded.hash = derived.verifier;
+        config.security = std::move(upgraded);
+        Log(kLogInfo, "启动密码的旧校验值已换成新的派生校验值");
     }
-    const std::string salt = RandomHex(16);
-    std::string hash;
-    if (!PasswordDigest(salt, password, &hash)) return false;
-    config.security.salt = salt;
-    config.security.hash = hash;
-    config.security.hint = hint;
-    config.security.enabled = true;
-    return SaveConfig(config);
-}
-
-void ClearStartupPassword(AppConfig& config) {
-    TurnOff(config.security);
-    SaveConfig(config);
+    config.passwordKey = std::move(derived.key);
+    return true;
 }
 
 bool VerifyStartupPassword(const AppConfig& config, const std::string& password) {
-    if (!config.security.enabled || config.security.hash.empty()) return true;
-    std::string digest;
-    if (!PasswordDigest(config.security.salt, password, &digest)) return false;
-    return SameText(digest, config.security.hash);
+    if (!StartupPasswordInForce(config)) return true;
+    Derived derived;
+    return Matches(config.security, password, &derived);
+}
+
+bool SetStartupPassword(AppConfig& config, const std::string& password, const std::string& hint) {
+    if (password.empty()) return ClearStartupPassword(config);
+    SecuritySettings security;
+    Derived derived;
+    if (!DeriveNew(password, &security, &derived)) {
+        Log(kLogError, "启动密码派生失败");
+        return false;
+    }
+    security.enabled = true;
+    security.hash = derived.verifier;
+    security.hint = hint;
+    return CommitResealed(config, derived.key.get(), std::move(security));
+}
+
+bool ClearStartupPassword(AppConfig& config) {
+    return CommitResealed(config, std::string(), SecuritySettings());
 }

@@ -122,8 +122,12 @@ std::string ReadImportText(const JsonValue& data) {
     return data.getString("text", "");
 }
 
-std::string ReadExportPath(const JsonValue& data) {
-    return data.contains("path") ? Trim(data.getString("path", "")) : std::string();
+ExportRequest ReadExportRequest(const JsonValue& data) {
+    ExportRequest request;
+    if (data.contains("path")) request.path = Trim(data.getString("path", ""));
+    request.includePasswords = data.getBool("includePasswords", false);
+    request.password = data.getString("password", "");
+    return request;
 }
 
 std::string ReadWindowAction(const JsonValue& data) {

@@ -61,8 +61,13 @@ SettingsRequest ReadSettingsRequest(const JsonValue& data);
 unsigned ProbeTimerPeriodMs(int intervalSec);
 
 std::string ReadImportText(const JsonValue& data);
-// "path" trimmed; empty when absent.
-std::string ReadExportPath(const JsonValue& data);
+
+struct ExportRequest {
+    std::string path;               // "path" trimmed; empty: ask in the save dialog
+    bool includePasswords = false;  // "includePasswords"
+    std::string password;           // "password": the start-up password again
+};
+ExportRequest ReadExportRequest(const JsonValue& data);
 std::string ReadWindowAction(const JsonValue& data);
 // "delta" (default 1).
 int ReadSwitchDelta(const JsonValue& data);

@@ -2,11 +2,15 @@
 
 #include <vector>
 
+#include "config/config_store.h"
+#include "config/password.h"
+#include "config/stored_password.h"
 #include "controller/command_table.h"
 #include "controller/page_events.h"
 #include "controller/probe_jobs.h"
 #include "core/log.h"
 #include "core/paths.h"
+#include "core/text.h"
 
 void Controller::HandlePageMessage(std::string_view text) {
     JsonValue root;
@@ -99,4 +103,44 @@ bool Controller::TakeAutoConnect() {
     if (autoConnectDone_) return false;
     autoConnectDone_ = true;
     return true;
+}
+
+bool Controller::SaveOrTell() {
+    if (SaveConfig(config_)) return true;
+    SendToast(kToastError, "保存失败：" + config_.saveError + "。刚才的更改只在本次运行中有效");
+    return false;
+}
+
+void Controller::OpenTabFor(const ServerRecord& server) {
+    ServerRecord copy = server;
+    if (!copy.sealedPassword.empty() && !OpenPassword(config_, copy.sealedPassword, &copy.password)) {
+        Log(kLogWarn, "服务器密码无法解密，连接时需要手动输入：" + server.host);
+    }
+    copy.sealedPassword.clear();
+    ports_.tabs.OpenTab(copy);
+    WipeText(copy.password);
+}
+
+void Controller::SendStoreNotices() {
+    for (const std::string& notice : config_.notices) SendToast(kToastError, notice);
+    config_.notices.clear();
+}
+
+bool Controller::CheckCurrentPassword(const std::string& typed, const char* refused) {
+    if (!StartupPasswordInForce(config_)) return true;
+    if (wrongPasswords_ >= startup_password::kMaxAttempts) {
+        SendToast(kToastError, "当前密码错误次数过多，请重新打开程序后再试");
+        return false;
+    }
+    // Every answer, right or wrong, costs the whole derivation, and wrong
+    // ones run out as in the unlock dialog: the page is no quicker a way to
+    // guess than the dialog.
+    if (ports_.password.Verify(config_, typed)) {
+        wrongPasswords_ = 0;
+        return true;
+    }
+    const int left = startup_password::kMaxAttempts - ++wrongPasswords_;
+    SendToast(kToastError, left > 0 ? Format("%s（还可以尝试 %d 次）", refused, left)
+                                    : std::string(refused) + "，错误次数过多，请重新打开程序后再试");
+    return false;
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "config/app_config.h"
 #include "controller/controller_ports.h"
@@ -76,6 +77,25 @@ public:
     // Auto-connect runs on the first "ready" only.
     bool TakeAutoConnect();
 
+    // Saves the store. A failure is told to the page with its reason, and
+    // false tells the caller not to say that anything was saved.
+    bool SaveOrTell();
+    // Opens the server's tab with a copy whose password is opened for the
+    // connection alone; the copy's plain text is wiped after.
+    void OpenTabFor(const ServerRecord& server);
+    // What the store owes the user (a file that could not be read, passwords
+    // that could not be opened), as toasts, once.
+    void SendStoreNotices();
+
+    // True when no start-up password is in force, or typed is it. A wrong
+    // one is told with refused and counted: after as many as the unlock
+    // dialog takes, the page may try no more in this run.
+    bool CheckCurrentPassword(const std::string& typed, const char* refused);
+
+    // The export's choice, for the save dialog that follows.
+    void SetExportPasswords(bool include) { exportPasswords_ = include; }
+    bool TakeExportPasswords() { return std::exchange(exportPasswords_, false); }
+
 private:
     AppConfig& config_;
     ControllerPorts ports_;
@@ -85,4 +105,6 @@ private:
     bool autoConnectDone_ = false;
     bool pageReady_ = false;
     bool recoveryNotice_ = false;
+    int wrongPasswords_ = 0;
+    bool exportPasswords_ = false;
 };

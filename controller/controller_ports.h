@@ -96,15 +96,17 @@ public:
     virtual void SetTimeout(int timeoutMs) = 0;
 };
 
-// The start-up password (a salted digest kept in the store).
+// The start-up password (a slow, salted verifier kept in the store; the key
+// it unlocks in memory). Each call may take a derivation's time.
 class IStartupPassword {
 public:
     virtual ~IStartupPassword() = default;
     virtual bool Verify(const AppConfig& config, const std::string& password) = 0;
-    // Saves the store; false when the digest or the save failed.
+    // Seals every server password under the new key and saves the store
+    // once; false, with the store unchanged, when anything failed.
     virtual bool Set(AppConfig& config, const std::string& password, const std::string& hint) = 0;
-    // Turns the protection off and saves the store.
-    virtual void Clear(AppConfig& config) = 0;
+    // Turns the protection off the same way.
+    virtual bool Clear(AppConfig& config) = 0;
 };
 
 // Whether the RDP control can be created, as the start-up detection found.

@@ -71,6 +71,12 @@ bool IsFullWindowsPath(std::string_view path) {
     return plain.find(':', namesFrom) == std::string_view::npos;
 }
 
+bool IsNetworkPath(std::string_view path) {
+    std::string storage;
+    const std::string_view plain = StripLongPrefix(path, &storage);
+    return StartsWithUnc(plain) && plain[2] != '?' && plain[2] != '.';
+}
+
 std::string PathCompareKey(std::string_view path) {
     std::string storage;
     const std::string_view plain = StripLongPrefix(path, &storage);
@@ -107,6 +113,7 @@ ExportPathCheck CheckExportPath(std::string_view path, std::string_view fullPath
                                 std::string_view dataFolder) {
     const bool full = IsPosixBuild() ? !path.empty() && path[0] == '/' : IsFullWindowsPath(path);
     if (!full) return ExportPathCheck::kNotFullPath;
+    if (IsNetworkPath(path) || IsNetworkPath(fullPath)) return ExportPathCheck::kNetworkPath;
     if (dataFolder.empty()) return ExportPathCheck::kOk;
     const std::string target = PathCompareKey(fullPath);
     const std::string folder = PathCompareKey(dataFolder);

@@ -57,7 +57,7 @@ void AppendServerItem(std::string& out, const ServerRecord& s, const ProbeEntry&
     item.Bool("fullscreenOnConnect", s.fullscreenOnConnect);
     item.Bool("autoConnect", s.autoConnect);
     item.Int("pingPort", s.pingPort);
-    item.Bool("hasPassword", !s.password.empty());
+    item.Bool("hasPassword", !s.sealedPassword.empty());
     item.Int("netState", probe.netState);
     item.Number("rtt", probe.rtt);
     item.Text("resolvedIp", probe.resolvedIp);

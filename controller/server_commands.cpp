@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/config_store.h"
+#include "config/stored_password.h"
 #include "controller/command_members.h"
 #include "controller/command_table.h"
 #include "controller/page_events.h"
@@ -21,11 +22,28 @@ ServerRecord NewServerFromDefaults(const DefaultSettings& defaults) {
     return record;
 }
 
-// Saving is not reported to the page: a failed save is logged by the store,
-// and the list in memory stays what the page sees.
-void SaveAndSend(Controller& c) {
-    SaveConfig(c.config());
+// A failed save is told to the page; the list in memory stays what the
+// page sees either way.
+bool SaveAndSend(Controller& c) {
+    const bool saved = c.SaveOrTell();
     c.SendServers();
+    return saved;
+}
+
+// A password the page sent is sealed at once; the plain text goes. An
+// empty one removes the stored password. False when it could not be sealed:
+// the stored one stays.
+bool SealGivenPassword(Controller& c, ServerRecord& record, const JsonValue& data) {
+    if (!data.contains("password")) return true;
+    bool sealed = true;
+    if (record.password.empty()) {
+        record.sealedPassword.clear();
+    } else if (!SealPassword(c.config(), record.password, &record.sealedPassword)) {
+        c.SendToast(kToastError, "密码加密失败，密码没有保存");
+        sealed = false;
+    }
+    WipeText(record.password);
+    return sealed;
 }
 
 }  // namespace
@@ -43,11 +61,12 @@ void AddServer(Controller& c, const JsonValue& data) {
         c.SendToast(kToastError, "地址不能为空");
         return;
     }
+    SealGivenPassword(c, record, data);
     const std::string host = record.host;
     c.config().servers.push_back(std::move(record));
-    SaveAndSend(c);
+    const bool saved = SaveAndSend(c);
     c.ProbeAll();
-    c.SendToast(kToastOk, "已添加 " + host);
+    if (saved) c.SendToast(kToastOk, "已添加 " + host);
 }
 
 void UpdateServer(Controller& c, const JsonValue& data) {
@@ -57,6 +76,7 @@ void UpdateServer(Controller& c, const JsonValue& data) {
         return;
     }
     ApplyServerFields(*record, data);
+    SealGivenPassword(c, *record, data);
     if (record->host.empty()) record->host = "127.0.0.1";
     SaveAndSend(c);
     c.ProbeAll();

@@ -16,7 +16,7 @@ void Connect(Controller& c, const JsonValue& data) {
     }
     // A copy: opening a tab runs the session's first steps, and nothing of
     // the store may be held across them.
-    c.tabs().OpenTab(ServerRecord(*server));
+    c.OpenTabFor(ServerRecord(*server));
 }
 
 void Disconnect(Controller& c, const JsonValue& data) {
@@ -29,7 +29,7 @@ void Reconnect(Controller& c, const JsonValue& data) {
     if (server == nullptr) return;
     const ServerRecord copy = *server;
     c.tabs().CloseTab(id);
-    c.tabs().OpenTab(copy);
+    c.OpenTabFor(copy);
 }
 
 void CloseTab(Controller& c, const JsonValue& data) {

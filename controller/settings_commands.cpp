@@ -2,14 +2,19 @@
 #include <algorithm>
 
 #include "config/config_store.h"
+#include "config/password.h"
 #include "controller/command_members.h"
 #include "controller/command_table.h"
 #include "controller/page_events.h"
+#include "core/text.h"
 
 namespace {
 
-bool PasswordInForce(const AppConfig& config) {
-    return config.security.enabled && !config.security.hash.empty();
+// Characters, not bytes: UTF-8 continuation bytes are not counted.
+int CharCount(const std::string& text) {
+    int count = 0;
+    for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
 }
 
 void ApplyPingSettings(PingSettings& ping, const SettingsRequest& request) {
@@ -43,16 +48,21 @@ void GetSettings(Controller& c, const JsonValue&) {
 void SetPassword(Controller& c, const JsonValue& data) {
     const PasswordRequest request = ReadPasswordRequest(data);
     AppConfig& config = c.config();
-    if (PasswordInForce(config) && !c.password().Verify(config, request.oldPassword)) {
-        c.SendToast(kToastError, "当前密码不正确，未修改");
-        return;
-    }
+    if (!c.CheckCurrentPassword(request.oldPassword, "当前密码不正确，未修改")) return;
     if (request.newPassword.empty()) {
         c.SendToast(kToastError, "新密码不能为空");
         return;
     }
+    const int chars = CharCount(request.newPassword);
+    if (chars < startup_password::kMinChars || chars > startup_password::kMaxChars) {
+        c.SendToast(kToastError, Format("新密码需要 %d 到 %d 个字符", startup_password::kMinChars,
+                                        startup_password::kMaxChars));
+        return;
+    }
     if (!c.password().Set(config, request.newPassword, request.hint)) {
-        c.SendToast(kToastError, "保存密码失败");
+        c.SendToast(kToastError, config.saveError.empty()
+                                     ? std::string("保存密码失败，启动密码没有改变")
+                                     : "保存密码失败，启动密码没有改变：" + config.saveError);
         return;
     }
     c.SendSettings();
@@ -62,11 +72,13 @@ void SetPassword(Controller& c, const JsonValue& data) {
 void ClearPassword(Controller& c, const JsonValue& data) {
     const PasswordRequest request = ReadPasswordRequest(data);
     AppConfig& config = c.config();
-    if (PasswordInForce(config) && !c.password().Verify(config, request.oldPassword)) {
-        c.SendToast(kToastError, "当前密码不正确，未取消");
+    if (!c.CheckCurrentPassword(request.oldPassword, "当前密码不正确，未取消")) return;
+    if (!c.password().Clear(config)) {
+        c.SendToast(kToastError, config.saveError.empty()
+                                     ? std::string("取消失败，启动密码仍然有效")
+                                     : "取消失败，启动密码仍然有效：" + config.saveError);
         return;
     }
-    c.password().Clear(config);
     c.SendSettings();
     c.SendToast(kToastOk, "已取消启动密码，下次直接进入主界面");
 }
@@ -86,12 +98,12 @@ void SaveSettings(Controller& c, const JsonValue& data) {
         config.ui.darkTheme = *request.darkTheme;
         c.window().ApplyTitleBarTheme();
     }
-    SaveConfig(config);
+    const bool saved = c.SaveOrTell();
     c.probes().SetTimeout(config.ping.timeoutMs);
     // A new worker count takes effect at the next start of the program.
     c.window().RestartProbeTimer(ProbeTimerPeriodMs(config.ping.intervalSec));
     c.SendSettings();
-    c.SendToast(kToastOk, "设置已保存");
+    if (saved) c.SendToast(kToastOk, "设置已保存");
 }
 
 }  // namespace commands

@@ -1,5 +1,5 @@
-// The start-up password as the controller reaches it: the store's salted
-// digest, through the system's hash provider.
+// The start-up password as the controller reaches it: the store's verifier
+// and key (config/password.h), through the system's providers.
 #pragma once
 
 #include "controller/controller_ports.h"
@@ -8,5 +8,5 @@ class StoredStartupPassword : public IStartupPassword {
 public:
     bool Verify(const AppConfig& config, const std::string& password) override;
     bool Set(AppConfig& config, const std::string& password, const std::string& hint) override;
-    void Clear(AppConfig& config) override;
+    bool Clear(AppConfig& config) override;
 };

@@ -9,6 +9,6 @@ bool StoredStartupPassword::Set(AppConfig& config, const std::string& password, 
     return SetStartupPassword(config, password, hint);
 }
 
-void StoredStartupPassword::Clear(AppConfig& config) {
-    ClearStartupPassword(config);
+bool StoredStartupPassword::Clear(AppConfig& config) {
+    return ClearStartupPassword(config);
 }

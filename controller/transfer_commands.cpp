@@ -2,6 +2,7 @@
 #include "config/config_store.h"
 #include "config/export_csv.h"
 #include "config/import_text.h"
+#include "config/stored_password.h"
 #include "controller/command_members.h"
 #include "controller/command_table.h"
 #include "controller/export_path.h"
@@ -18,9 +19,44 @@ std::string ImportedText(int imported, int skipped) {
     return text;
 }
 
+// True (and told) when the import gave nothing to add.
+bool RefuseImport(Controller& c, const ImportedServers& imported) {
+    switch (imported.refused) {
+        case ImportRefusal::kTooLarge:
+            c.SendToast(kToastError, Format("粘贴的内容超过 %d MB，没有导入任何服务器，请分几次导入",
+                                            static_cast<int>(kMaxImportBytes / (1024 * 1024))));
+            return true;
+        case ImportRefusal::kTooManyServers:
+            c.SendToast(kToastError, Format("一次最多导入 %d 台服务器，这次超过了，没有导入任何服务器",
+                                            static_cast<int>(kMaxImportServers)));
+            return true;
+        case ImportRefusal::kNone:
+            break;
+    }
+    if (imported.servers.empty()) {
+        c.SendToast(kToastError, "没有解析到有效的服务器地址");
+        return true;
+    }
+    return false;
+}
+
+// The imported plain passwords sealed in the form in force and wiped; a
+// password that cannot be sealed is not kept. The number not kept.
+int SealImported(const AppConfig& config, std::vector<ServerRecord>& servers) {
+    int unsealed = 0;
+    for (ServerRecord& server : servers) {
+        if (!server.password.empty() && !SealPassword(config, server.password, &server.sealedPassword)) {
+            ++unsealed;
+        }
+        WipeText(server.password);
+    }
+    return unsealed;
+}
+
 // The page names the file itself; it may not name a relative path (which
-// would land wherever the program's working folder is) nor anything in the
-// data folder, where it would overwrite config.json or its copies.
+// would land wherever the program's working folder is), a share on the
+// network, nor anything in the data folder, where it would overwrite
+// config.json or its copies.
 bool RefuseExportPath(Controller& c, const std::string& path) {
     const IHostEnvironment& environment = c.environment();
     switch (CheckExportPath(path, environment.FullPath(path), environment.FullPath(DataDir()))) {
@@ -34,6 +70,10 @@ bool RefuseExportPath(Controller& c, const std::string& path) {
             Log(kLogWarn, "导出路径在数据目录内，拒绝写入：" + path);
             c.SendToast(kToastError, "不能导出到程序的数据目录（会覆盖配置文件）：" + path);
             return true;
+        case ExportPathCheck::kNetworkPath:
+            Log(kLogWarn, "导出路径是网络路径，拒绝写入：" + path);
+            c.SendToast(kToastError, "不能导出到网络路径，请选择本机的文件夹：" + path);
+            return true;
     }
     return true;
 }
@@ -44,32 +84,39 @@ namespace commands {
 
 void ImportText(Controller& c, const JsonValue& data) {
     ImportedServers imported = ImportServersFromText(ReadImportText(data));
-    if (imported.servers.empty()) {
-        c.SendToast(kToastError, "没有解析到有效的服务器地址");
-        return;
-    }
+    if (RefuseImport(c, imported)) return;
+    const int unsealed = SealImported(c.config(), imported.servers);
     std::vector<ServerRecord>& servers = c.config().servers;
     const int count = static_cast<int>(imported.servers.size());
     servers.reserve(servers.size() + imported.servers.size());
     for (ServerRecord& server : imported.servers) servers.push_back(std::move(server));
-    SaveConfig(c.config());
+    const bool saved = c.SaveOrTell();
     c.SendServers();
     c.ProbeAll();
-    c.SendToast(kToastOk, ImportedText(count, imported.skippedLines));
+    if (!saved) return;
+    std::string text = ImportedText(count, imported.skippedLines);
+    if (unsealed > 0) text += Format("；%d 台服务器的密码无法加密，没有保存", unsealed);
+    c.SendToast(unsealed > 0 ? kToastError : kToastOk, text);
 }
 
+// With passwords and a start-up password in force, the user types it again
+// first: an unlocked program left alone must not hand them out.
 void ExportServers(Controller& c, const JsonValue& data) {
-    const std::string path = ReadExportPath(data);
-    if (path.empty()) {
+    const ExportRequest request = ReadExportRequest(data);
+    if (request.includePasswords && !c.CheckCurrentPassword(request.password, "启动密码不正确，未导出"))
+        return;
+    if (request.path.empty()) {
+        c.SetExportPasswords(request.includePasswords);
         c.window().PostExportDialog();
         return;
     }
-    if (RefuseExportPath(c, path)) return;
+    if (RefuseExportPath(c, request.path)) return;
     // Logs the outcome itself.
-    if (ExportServersCsvToFile(c.config(), path)) {
-        c.SendToast(kToastOk, "已导出到 " + path);
+    if (ExportServersCsvToFile(c.config(), request.includePasswords, request.path)) {
+        c.SendToast(kToastOk, (request.includePasswords ? "已导出（含密码）到 " : "已导出（不含密码）到 ") +
+                                  request.path);
     } else {
-        c.SendToast(kToastError, "写入失败：" + path);
+        c.SendToast(kToastError, "写入失败：" + request.path);
     }
 }
 

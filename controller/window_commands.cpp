@@ -15,6 +15,7 @@ void Ready(Controller& c, const JsonValue&) {
     // A reloaded page starts blank while the sessions live on.
     c.tabs().RetellTabs();
     if (c.TakeRecoveryNotice()) c.SendToast(kToastInfo, kPageRecoveredText);
+    c.SendStoreNotices();
     if (c.window().EvalPending()) c.window().ArmEvalTimer();
     // The page reports ready more than once; auto-connect happens once per
     // process. The list is read afresh after every tab opened.
@@ -22,7 +23,7 @@ void Ready(Controller& c, const JsonValue&) {
     for (std::size_t i = 0; i < c.config().servers.size(); ++i) {
         if (!c.config().servers[i].autoConnect) continue;
         const ServerRecord server = c.config().servers[i];
-        c.tabs().OpenTab(server);
+        c.OpenTabFor(server);
     }
 }
 

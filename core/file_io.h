@@ -13,8 +13,11 @@ enum class FileRead { kRead, kMissing, kUnreadable };
 FileRead ReadExistingFile(const std::string& path, std::string* out);
 // Creates or truncates the file and writes every byte; no byte order mark.
 bool WriteWholeFile(const std::string& path, std::string_view bytes);
-// Writes path + ".tmp", then moves it over path: a reader sees the old file
-// or the new one, never a partial one.
+// Creates the file only when nothing has its name; false when something does.
+bool WriteNewFile(const std::string& path, std::string_view bytes);
+// Writes path + ".tmp", flushes it to the disk, then moves it over path: a
+// reader, also after a power cut, sees the old file or the new one, never a
+// partial one (core/file_replace.h).
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 // Deletes a file; false when it could not be deleted.
 bool RemoveFile(const std::string& path);

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "core/file_io.h"
+#include "core/file_replace.h"
 #include "core/text.h"
 
 namespace {
@@ -61,12 +62,12 @@ bool ReadWholeFile(const std::string& path, std::string* out) {
     return ReadExistingFile(path, out) == FileRead::kRead;
 }
 
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-    Fd fd(::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
-    if (fd.get() < 0) return false;
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
@@ -74,12 +75,45 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
     return true;
 }
 
+bool WriteOpened(const std::string& path, std::string_view bytes, int flags) {
+    Fd fd(::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | flags, 0644));
+    return fd.get() >= 0 && WriteAll(fd.get(), bytes);
+}
+
+class PosixReplaceSteps : public FileReplaceSteps {
+public:
+    ~PosixReplaceSteps() override { CloseTemp(); }
+    bool WriteTemp(const std::string& temp, std::string_view bytes) override {
+        fd_ = ::open(NativePath(temp).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        return fd_ >= 0 && WriteAll(fd_, bytes);
+    }
+    bool FlushTemp() override { return ::fsync(fd_) == 0; }
+    void CloseTemp() override {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    bool Replace(const std::string& temp, const std::string& path) override {
+        return std::rename(NativePath(temp).c_str(), NativePath(path).c_str()) == 0;
+    }
+    void RemoveTemp(const std::string& temp) override { RemoveFile(temp); }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+    return WriteOpened(path, bytes, O_TRUNC);
+}
+
+bool WriteNewFile(const std::string& path, std::string_view bytes) {
+    return WriteOpened(path, bytes, O_EXCL);
+}
+
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    const std::string temp = path + ".tmp";
-    if (!WriteWholeFile(temp, bytes)) return false;
-    if (std::rename(NativePath(temp).c_str(), NativePath(path).c_str()) == 0) return true;
-    RemoveFile(temp);
-    return false;
+    PosixReplaceSteps steps;
+    return ReplaceFileWith(steps, path, bytes);
 }
 
 bool RemoveFile(const std::string& path) {

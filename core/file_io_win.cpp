@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "core/file_io.h"
+#include "core/file_replace.h"
 #include "core/text.h"
 #include "core/unicode.h"
 #include "core/win_handle.h"
@@ -35,18 +36,21 @@ bool ReadWholeFile(const std::string& path, std::string* out) {
     return ReadExistingFile(path, out) == FileRead::kRead;
 }
 
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-    if (bytes.size() > 0xFFFFFFFFu) return false;
-    UniqueHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
+namespace {
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
     if (bytes.empty()) return true;
     DWORD written = 0;
     const DWORD size = static_cast<DWORD>(bytes.size());
-    return WriteFile(file.get(), bytes.data(), size, &written, nullptr) && written == size;
+    return WriteFile(file, bytes.data(), size, &written, nullptr) && written == size;
 }
 
-namespace {
+bool WriteCreated(const std::string& path, std::string_view bytes, DWORD disposition) {
+    if (bytes.size() > 0xFFFFFFFFu) return false;
+    UniqueHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid() && WriteAll(file.get(), bytes);
+}
 
 // Another program that holds the file open for a moment (a backup, a virus
 // scanner, an editor reading it) refuses the replace; it is tried again for
@@ -58,20 +62,48 @@ bool MayPassSoon(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
+class WindowsReplaceSteps : public FileReplaceSteps {
+public:
+    bool WriteTemp(const std::string& temp, std::string_view bytes) override {
+        if (bytes.size() > 0xFFFFFFFFu) return false;
+        file_ = UniqueHandle(CreateFileW(ToWide(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file_.valid() && WriteAll(file_.get(), bytes);
+    }
+    // WriteFile leaves the bytes in the system's cache, which a power cut
+    // loses after the rename has reached the disk: flushed first
+    // (learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-flushfilebuffers).
+    bool FlushTemp() override { return FlushFileBuffers(file_.get()) != 0; }
+    void CloseTemp() override { file_.reset(); }
+    bool Replace(const std::string& temp, const std::string& path) override {
+        const std::wstring from = ToWide(temp), to = ToWide(path);
+        for (int attempt = 1;; ++attempt) {
+            if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                return true;
+            }
+            if (attempt == kReplaceAttempts || !MayPassSoon(GetLastError())) return false;
+            Sleep(kReplacePauseMs);
+        }
+    }
+    void RemoveTemp(const std::string& temp) override { RemoveFile(temp); }
+
+private:
+    UniqueHandle file_;
+};
+
 }  // namespace
 
+bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+    return WriteCreated(path, bytes, CREATE_ALWAYS);
+}
+
+bool WriteNewFile(const std::string& path, std::string_view bytes) {
+    return WriteCreated(path, bytes, CREATE_NEW);
+}
+
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    const std::string temp = path + ".tmp";
-    if (!WriteWholeFile(temp, bytes)) return false;
-    const std::wstring from = ToWide(temp), to = ToWide(path);
-    for (int attempt = 1;; ++attempt) {
-        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        if (attempt == kReplaceAttempts || !MayPassSoon(GetLastError())) break;
-        Sleep(kReplacePauseMs);
-    }
-    RemoveFile(temp);
-    return false;
+    WindowsReplaceSteps steps;
+    return ReplaceFileWith(steps, path, bytes);
 }
 
 bool RemoveFile(const std::string& path) {

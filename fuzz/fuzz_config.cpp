@@ -3,13 +3,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
+#include <string>
 #include <string_view>
 
 #include "config/config_json.h"
 
 namespace {
 
-std::string Saved(const AppConfig& config) { return ToJson(ConfigToJson(config), 2); }
+std::string Saved(const AppConfig& config) {
+    return ToJson(ConfigToJson(config), 2);
+}
 
 }  // namespace
 
@@ -26,13 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AppConfig reloaded;
     ConfigFromJson(reparsed, reloaded);
 
-    // The saved text covers every stored field; the plain passwords are
-    // compared too, since only their protected form is in the text.
+    // The saved text covers every stored field, the sealed passwords as
+    // they are; the ids are distinct, so each server can be reached.
     if (Saved(reloaded) != text) std::abort();
     if (reloaded.servers.size() != loaded.servers.size()) std::abort();
+    std::set<std::string> ids;
     for (std::size_t i = 0; i < loaded.servers.size(); ++i) {
-        if (reloaded.servers[i].password != loaded.servers[i].password) std::abort();
-        if (reloaded.servers[i].id.empty()) std::abort();
+        if (reloaded.servers[i].sealedPassword != loaded.servers[i].sealedPassword) std::abort();
+        if (!reloaded.servers[i].password.empty()) std::abort();
+        if (reloaded.servers[i].id.empty() || !ids.insert(reloaded.servers[i].id).second) std::abort();
     }
     return 0;
 }

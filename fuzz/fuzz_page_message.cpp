@@ -84,12 +84,12 @@ public:
         return !config.security.enabled || config.security.hash == text;
     }
     bool Set(AppConfig& config, const std::string& text, const std::string& hint) override {
-        config.security = SecuritySettings{!text.empty(), "salt", text, hint};
+        config.security = SecuritySettings{!text.empty(), "salt", text, hint, 1};
         return SaveConfig(config);
     }
-    void Clear(AppConfig& config) override {
+    bool Clear(AppConfig& config) override {
         config.security = SecuritySettings();
-        SaveConfig(config);
+        return SaveConfig(config);
     }
 };
 
@@ -107,7 +107,7 @@ AppConfig SeededStore() {
         ServerRecord server;
         server.id = id;
         server.host = std::string("host-") + id;
-        server.password = "pw";
+        server.sealedPassword = "dpapi1:cHc=";
         config.servers.push_back(server);
     }
     return config;

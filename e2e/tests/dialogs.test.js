@@ -127,8 +127,8 @@ test('deleting from the editor asks first, the mask closes the editor and answer
     await fill(page, { '#s_newPwd': a, '#s_newPwd2': b });
     await page.click('#btnSetPwd');
   });
-  for (const [a, b] of [['', 'x'], ['abcd', 'abce'], ['abc', 'abc'], ['密码', '密码']]) assert.deepEqual(await attempt(a, b), []);
-  assert.deepEqual((await toasts(page)).slice(-4), ['error:新密码不能为空', 'error:两次输入的新密码不一致', 'error:密码至少要 4 位', 'error:密码至少要 4 位']);
+  for (const [a, b] of [['', 'x'], ['abcd', 'abce'], ['abcde', 'abcde'], ['开门密码五', '开门密码五']]) assert.deepEqual(await attempt(a, b), []);
+  assert.deepEqual((await toasts(page)).slice(-4), ['error:新密码不能为空', 'error:两次输入的新密码不一致', 'error:新密码至少要 6 个字符', 'error:新密码至少要 6 个字符']);
   await fill(page, { '#s_oldPwd': 'old1', '#s_hint': '  我的提示  ' });
   assert.deepEqual(await attempt('good pass', 'good pass'), [{ cmd: 'setPassword', data: { old: 'old1', new: 'good pass', hint: '我的提示' } }]);
   assert.deepEqual(await page.values('#s_oldPwd', '#s_newPwd', '#s_newPwd2'), ['', '', '']);
@@ -162,4 +162,30 @@ test('deleting from the editor asks first, the mask closes the editor and answer
   assert.deepEqual(await page.sentBy(() => page.click('#closeYes')), [{ cmd: 'confirmClose', data: { ok: true } }]);
   // Both dialogs counted once each: with none left open the rectangle is reported again.
   assert.equal((await page.lastRect(100)).hidden, undefined);
+});
+
+test('export: passwords only when ticked, and with a start-up password set only with it typed again; the choice goes to the save dialog', async (open) => {
+  const page = await open(listed({}, [P1]));
+  await page.click('#btnExport');
+  assert.equal(await page.isVisible('#exportPwdRow'), false);
+  assert.deepEqual(await page.sentBy(() => page.click('#btnDoExport')), [{ cmd: 'exportServers', data: { includePasswords: false } }]);
+  assert.equal(await page.isVisible('#exportModal'), false);
+
+  await page.click('#btnExport');
+  await page.check('#exportPasswords');
+  assert.equal(await page.isVisible('#exportPwdRow'), false); // no start-up password: nothing to type
+  assert.deepEqual(await page.sentBy(() => page.click('#btnDoExport')), [{ cmd: 'exportServers', data: { includePasswords: true } }]);
+
+  await page.deliver('settings', Object.assign({}, SETTINGS, { passwordEnabled: true }));
+  await page.click('#btnExport');
+  assert.equal(await page.isChecked('#exportPasswords'), false); // every export starts without
+  await page.check('#exportPasswords');
+  assert.equal(await page.isVisible('#exportPwdRow'), true);
+  assert.deepEqual(await page.sentBy(() => page.click('#btnDoExport')), []);
+  assert.equal((await toasts(page)).pop(), 'error:导出密码前请再次输入启动密码');
+  await page.fill('#exportPwd', 'start-pw');
+  assert.deepEqual(await page.sentBy(() => page.click('#btnDoExport')),
+    [{ cmd: 'exportServers', data: { includePasswords: true, password: 'start-pw' } }]);
+  await page.click('#btnExport');
+  assert.equal(await page.inputValue('#exportPwd'), '');
 });

@@ -42,26 +42,6 @@ JsonValue Reversed(const JsonValue& value) {
 
 }  // namespace
 
-TEST(ConfigScramble, FollowsTheFormulaAndUndoesItself) {
-    EXPECT_EQ(ScramblePassword("", "key"), "");
-    EXPECT_EQ(ScramblePassword("data", ""), "data");
-    // Key bytes 3 + 7i mod 2 and masks i & 0x5A, worked by hand: a key
-    // shorter than the step of 7 wraps more than once per byte. The masks'
-    // high bits show only from byte 64 on.
-    EXPECT_EQ(ScramblePassword(std::string(4, '\0'), "ab"), "ba`c");
-    EXPECT_EQ(HexLower(ScramblePassword(std::string(80, '\0'), "Zq4TmW8xLc!pep#91730").substr(64)),
-              "3073152770783218306b3b06717c297b");
-    // Stored forms written by other installations must keep decoding, so
-    // the exact bytes are fixed here.
-    for (const auto& [plain, stored] : {std::pair<const char*, const char*>{"abc", "NUNW"},
-                                        {"P@ssw0rd!", "BGFGHAcDJwMZ"},
-                                        {"密码123", "sY6ziNCyZFUL"},
-                                        {"", ""}}) {
-        EXPECT_EQ(ProtectPassword(plain), stored) << plain;
-        EXPECT_EQ(UnprotectPassword(stored), plain) << stored;
-    }
-}
-
 // Loading replaces everything but the path; whatever is missing, null or of
 // the wrong type takes its default, and so does protection without a hash.
 TEST(ConfigFromJson, MissingOrWrongGroupsGiveDefaults) {
@@ -120,7 +100,10 @@ TEST(ConfigFromJson, ServerPortsIdsAndLenientValues) {
     // An element that is not an object still becomes a record, with a new id.
     EXPECT_TRUE(IsServerId(config.servers[5].id));
     EXPECT_TRUE(SameServer(config.servers[5], ServerRecord()));
-    EXPECT_EQ(config.servers[6].id, "a");  // duplicates stay as they are
+    // A second "a" would make the later server impossible to edit or delete.
+    EXPECT_EQ(config.servers[0].id, "a");
+    EXPECT_TRUE(IsServerId(config.servers[6].id));
+    EXPECT_EQ(config.servers[6].host, "duplicate");
 }
 
 // Members are looked up where the file's own order puts them first; any
@@ -148,12 +131,14 @@ TEST(ConfigToJson, MembersInFileOrderAndPasswordOnlyWhenSet) {
               "id host port user domain password remark group colorDepth width height smartSizing "
               "fullscreenOnConnect autoConnect pingPort ");
     const std::pair<const char*, const char*> groups[] = {{"ping", "intervalSec timeoutMs threads "},
-                                                          {"security", "enabled salt hash hint "},
+                                                          {"security", "enabled salt hash hint iterations "},
                                                           {"ui", "darkTheme x y w h maximized "},
                                                           {"defaults", "user domain colorDepth smartSizing "},
                                                           {"display", "changeRemoteResolution "}};
     for (const auto& [group, members] : groups) EXPECT_EQ(names(document.find(group)), members) << group;
+    // Stored passwords pass through as they are.
     EXPECT_EQ(document.find("servers").at(0).getString("password", ""),
-              ProtectPassword(FullConfig().servers[0].password));
+              FullConfig().servers[0].sealedPassword);
+    EXPECT_FALSE(ConfigToJson(AppConfig()).find("security").contains("iterations"));
     EXPECT_FALSE(document.find("servers").at(1).contains("password"));
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -74,7 +75,7 @@ TEST_F(ConfigStoreTest, MissingOrEmptyFileWritesTheDefaults) {
         EXPECT_TRUE(LoadConfig(config));
         EXPECT_EQ(config.path, JoinPath(dir_.path(), "config.json"));
         EXPECT_EQ(DescribeSettings(config),
-                  "ping=10,2000,6 security=0,,, ui=0,-1,-1,1180,720,0 defaults=,,32,1 display=1");
+                  "ping=10,2000,6 security=0,,,,0 ui=0,-1,-1,1180,720,0 defaults=,,32,1 display=1");
         EXPECT_EQ(ConfigText(), DefaultFile());
         EXPECT_TRUE(log.has("INFO", "配置文件不存在，使用默认配置：" + ConfigFilePath()));
     }
@@ -153,9 +154,15 @@ TEST_F(ConfigStoreTest, UnreadableFileIsNeverOverwritten) {
     AppConfig config;
     EXPECT_FALSE(LoadConfig(config));
     EXPECT_TRUE(log.has("ERROR", "配置文件无法读取，不会覆盖原文件：" + ConfigFilePath()));
+    // The user hears of it once the page is there, and of every refused save.
+    ASSERT_EQ(config.notices.size(), 1u);
+    EXPECT_EQ(
+        config.notices[0],
+        "配置文件无法读取（可能被其他程序占用或没有权限），本次运行中的更改都不会保存：" + ConfigFilePath());
     fs::remove(fs::u8path(dir_.path()) / "config.json");
     WriteConfig(mine);  // readable again: the defaults in memory still must not replace it
     EXPECT_FALSE(SaveConfig(config));
+    EXPECT_EQ(config.saveError, "配置文件启动时无法读取，为保护其中的内容不覆盖它");
     EXPECT_EQ(ConfigText(), mine);
 #ifdef _WIN32
     {
@@ -217,6 +224,40 @@ TEST_F(ConfigStoreTest, LoadCorrectsSilentlyAndDropsUnknownMembers) {
     ASSERT_TRUE(LoadConfig(reloaded));
     ASSERT_EQ(reloaded.servers.size(), 1u);
     EXPECT_EQ(reloaded.servers[0].id, id);
+}
+
+// A temporary file that a save left behind (a crash before the move) is
+// removed at the next load and never read, with or without config.json.
+TEST_F(ConfigStoreTest, ALeftoverTemporaryFileIsNeverTheConfiguration) {
+    const std::string half = R"({"servers":[{"host":"half-written"})";
+    for (const bool withFile : {true, false}) {
+        SCOPED_TRACE(withFile);
+        if (withFile) WriteConfig(R"({"servers":[{"host":"10.0.0.1"}]})");
+        ASSERT_TRUE(WriteWholeFile(ConfigFilePath() + ".tmp", half));
+        AppConfig config;
+        EXPECT_TRUE(LoadConfig(config));
+        EXPECT_FALSE(IsFile(ConfigFilePath() + ".tmp"));
+        ASSERT_EQ(config.servers.size(), withFile ? 1u : 0u);
+        if (withFile) {
+            EXPECT_EQ(config.servers[0].host, "10.0.0.1");
+        }
+        EXPECT_EQ(ConfigText().find("half-written"), std::string::npos);
+        fs::remove(fs::u8path(dir_.path()) / "config.json");
+    }
+}
+
+// Two damaged files within one second each keep their own copy.
+TEST_F(ConfigStoreTest, ASecondDamagedFileInTheSameSecondGetsItsOwnCopy) {
+    const std::vector<std::string> damaged = {"{ first", "{ second", "{ third"};
+    for (const std::string& text : damaged) {
+        WriteConfig(text);
+        AppConfig config;
+        EXPECT_TRUE(LoadConfig(config));
+    }
+    std::vector<std::string> kept;
+    for (const auto& name : BackupFiles()) kept.push_back(ReadRawFile(JoinPath(dir_.path(), name)));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, damaged);  // however the seconds fell, none overwrote another
 }
 
 TEST(ConfigLookup, FindsTheFirstServerWithExactlyThatId) {

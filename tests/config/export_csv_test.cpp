@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/import_text.h"
+#include "config/stored_password.h"
 #include "core/log.h"
 #include "support/test_support.h"
 
@@ -24,7 +25,7 @@ ServerRecord Server(const std::string& host) {
 std::string DataLine(const ServerRecord& server) {
     AppConfig config;
     config.servers.push_back(server);
-    const std::string all = ExportServersCsv(config);
+    const std::string all = ExportServersCsv(config.servers, true);
     if (all.compare(0, kHead.size(), kHead) != 0 || all.size() < kHead.size() + 2) return "<bad prefix>";
     if (all.compare(all.size() - 2, 2, "\r\n") != 0) return "<no CR LF>";
     return all.substr(kHead.size(), all.size() - kHead.size() - 2);
@@ -32,17 +33,20 @@ std::string DataLine(const ServerRecord& server) {
 
 TEST(ExportCsv, HeaderThenOneLinePerServerInStoreOrder) {
     AppConfig config;
-    EXPECT_EQ(ExportServersCsv(config), kHead);
+    EXPECT_EQ(ExportServersCsv(config.servers, true), kHead);
     // Domain, full screen and the probe port are not exported; the
     // resolution only when both sides are set.
     config.servers = {
-        {"id1", "10.0.0.5", 3389, "admin", "CORP", "", "", "", 32, 1920, 1080, true, true, false, 22},
-        {"id2", "a", 1, "", "", "", "", "", 32, 1920, 0, true, false, false, 0},
-        {"id3", "c", 65535, "", "", "", "", "", 16, -1, 600, false, false, true, 0}};
-    EXPECT_EQ(ExportServersCsv(config), kHead +
-                                            "10.0.0.5,3389,admin,,,,32,1920x1080,是,否\r\n"
-                                            "a,1,,,,,32,,是,否\r\n"
-                                            "c,65535,,,,,16,,否,是\r\n");
+        {"id1", "10.0.0.5", 3389, "admin", "CORP", "", "", "", 32, 1920, 1080, true, true, false, 22, ""},
+        {"id2", "a", 1, "", "", "", "", "", 32, 1920, 0, true, false, false, 0, ""},
+        {"id3", "c", 65535, "", "", "pw", "", "", 16, -1, 600, false, false, true, 0, ""}};
+    EXPECT_EQ(ExportServersCsv(config.servers, true), kHead +
+                                                          "10.0.0.5,3389,admin,,,,32,1920x1080,是,否\r\n"
+                                                          "a,1,,,,,32,,是,否\r\n"
+                                                          "c,65535,,pw,,,16,,否,是\r\n");
+    // Without passwords their column stays, empty.
+    EXPECT_EQ(ExportServersCsv(config.servers, false).substr(kHead.size()),
+              "10.0.0.5,3389,admin,,,,32,1920x1080,是,否\r\na,1,,,,,32,,是,否\r\nc,65535,,,,,16,,否,是\r\n");
 }
 
 // Every text field goes through the same writer; check each column.
@@ -53,7 +57,8 @@ TEST(ExportCsv, TextFieldQuotingAndFormulaGuard) {
         {"\"", "\"\"\"\""}, {"line1\r\nline2", "\"line1\r\nline2\""}, {"cr\ronly", "\"cr\ronly\""},
         {"lf\nonly", "\"lf\nonly\""}, {"a;b", "a;b"}, {"a\tb", "a\tb"}, {"=1+1", "'=1+1"}, {"+Pass", "'+Pass"},
         {"-x", "'-x"}, {"@SUM(A1)", "'@SUM(A1)"}, {"'=x", "''=x"}, {"''+y", "'''+y"}, {"'plain", "'plain"},
-        {"'", "'"}, {"a=b", "a=b"}, {" =x", " =x"}, {"=a,b", "\"'=a,b\""}, {"-\"q\"", "\"'-\"\"q\"\"\""}};
+        {"'", "'"}, {"a=b", "a=b"}, {" =x", " =x"}, {"=a,b", "\"'=a,b\""}, {"-\"q\"", "\"'-\"\"q\"\"\""},
+        {"\tcmd", "'\tcmd"}, {"\r=x", "\"'\r=x\""}, {"'\tx", "''\tx"}};
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first);
@@ -65,21 +70,27 @@ TEST(ExportCsv, TextFieldQuotingAndFormulaGuard) {
     }
 }
 
+// The stored passwords are opened for the file only when asked for.
 TEST(ExportCsvFile, WritesEveryByteOverALongerFileOrLogsTheFailure) {
     TempDir dir;
     const std::string path = dir.file("服务器列表.csv");
     AppConfig config;
     for (int i = 0; i < 50; ++i) config.servers.push_back(Server("server" + std::to_string(i)));
-    ASSERT_TRUE(ExportServersCsvToFile(config, path));
+    ASSERT_TRUE(ExportServersCsvToFile(config, true, path));
     config.servers.resize(1);
-    config.servers[0].password = "p,w";
+    ASSERT_TRUE(SealPassword(config, "p,w", &config.servers[0].sealedPassword));
+    std::vector<ServerRecord> plain = config.servers;
+    plain[0].password = "p,w";
     LogCapture log;
-    ASSERT_TRUE(ExportServersCsvToFile(config, path));
-    EXPECT_EQ(ReadRawFile(path), ExportServersCsv(config));
+    ASSERT_TRUE(ExportServersCsvToFile(config, true, path));
+    EXPECT_EQ(ReadRawFile(path), ExportServersCsv(plain, true));
+    ASSERT_TRUE(ExportServersCsvToFile(config, false, path));
+    EXPECT_EQ(ReadRawFile(path), ExportServersCsv(plain, false));
+    EXPECT_EQ(ReadRawFile(path).find("p,w"), std::string::npos);
     EXPECT_TRUE(log.has(kLogInfo, "已导出服务器列表：" + path));
     EXPECT_FALSE(log.hasPrefix(kLogError, ""));
     const std::string missing = dir.file("missing-folder") + "/out.csv";
-    EXPECT_FALSE(ExportServersCsvToFile(config, missing));
+    EXPECT_FALSE(ExportServersCsvToFile(config, true, missing));
     EXPECT_TRUE(log.has(kLogError, "导出失败：" + missing));
     EXPECT_EQ(ReadRawFile(missing), "");
 }
@@ -91,7 +102,8 @@ TEST(ExportRoundTrip, EveryKindOfTextImportsBackUnchanged) {
     // clang-format off
     const std::vector<std::string> texts = {
         "财务服务器", "\"", ",", "a;b", "a\tb", "第一行\r\n第二行", "lf\nonly", "cr\ronly", "'", "=1+1", "'=x", "''+y",
-        "'plain", "=a,b", "-\"q\"", "@\r\nx", "中 文", "#", "//", "a:1", "\"\"", "是", "", "x\"y", "\xEF\xBC\x9A" "1"};
+        "'plain", "=a,b", "-\"q\"", "@\r\nx", "中 文", "#", "//", "a:1", "\"\"", "是", "", "x\"y", "\xEF\xBC\x9A" "1",
+        "\tlead", "\r=x", "'\tx"};
     // clang-format on
     AppConfig config;
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -107,7 +119,7 @@ TEST(ExportRoundTrip, EveryKindOfTextImportsBackUnchanged) {
     // Found by the fuzzer: a host starting like a comment was written bare
     // and the import skipped its line.
     for (const char* host : {"//h", "#1", "/"}) config.servers.push_back(Server(host));
-    const ImportedServers back = ImportServersFromText(ExportServersCsv(config));
+    const ImportedServers back = ImportServersFromText(ExportServersCsv(config.servers, true));
     ASSERT_EQ(back.servers.size(), config.servers.size());
     EXPECT_EQ(back.skippedLines, 0);
     std::set<std::string> ids;  // new ones, each its own

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/formula_guard.h"
 #include "support/test_support.h"
 
 namespace {
@@ -61,6 +62,10 @@ TEST(ImportShortForm, FixedColumnsWithoutHeader) {
         {"delimiter in a short-form password", "10.0.0.5 admin Winter2024;x",
          "10.0.0.5|3389|admin|Winter2024;x"},
         {"no-break and ideographic spaces", "10.0.0.5\u00A0admin\u3000pw", "10.0.0.5|3389|admin|pw"},
+        {"wide blanks inside a password", "10.0.0.5 admin pa\u00A0ss\u3000word 备注\u3000一",
+         "10.0.0.5|3389|admin|pa\u00A0ss\u3000word|备注\u3000一"},
+        {"a delimiter beside a blank keeps the row delimited", "10.0.0.1 admin, pass\n10.0.0.2 root ;pw",
+         "10.0.0.1|3389|admin|pass / 10.0.0.2|3389|root|pw"},
         {"wide blanks are trimmed", "\xE3\x80\x80h\xC2\xA0,u", "h|3389|u"},
         {"a host never holds a blank", "h u \"p\"", "h|3389|u|p"},
         {"quoted host with a blank", "\"my host\" admin", "", 1},
@@ -141,6 +146,8 @@ TEST(ImportHeader, BelowAnyTitlesWithColumnsInAnyOrderAndSpelling) {
          1},
         {"title with a date, comment", "Exported 2024-03-01\n# c\nHost,User\nh,u", "h|3389|u", 2},
         {"title with a column name", "Server list\nHost,User\nh,u", "h|3389|u", 1},
+        {"delimited host names without digits are servers", "nas,admin,pw1\nserver,root,pass",
+         "nas|3389|admin|pw1 / server|3389|root|pass"},
         {"one column name below a title is data", "列表\nserver\nweb", "列表|3389 / server|3389 / web|3389"},
     });
 }
@@ -162,6 +169,24 @@ TEST(ImportHeader, SplitsOnlyOnTheHeadersDelimiter) {
     });
 }
 
+// Refused whole: nothing of a text beyond the limits is imported.
+TEST(ImportLimits, TooLargeOrTooManyServersGivesNone) {
+    std::string lines;
+    for (std::size_t i = 0; i < kMaxImportServers; ++i) lines += "h\n";
+    const ImportedServers most = ImportServersFromText(lines);
+    EXPECT_EQ(most.servers.size(), kMaxImportServers);
+    EXPECT_EQ(most.refused, ImportRefusal::kNone);
+    const ImportedServers tooMany = ImportServersFromText(lines + "# a comment\nh\n");
+    EXPECT_TRUE(tooMany.servers.empty());
+    EXPECT_EQ(tooMany.refused, ImportRefusal::kTooManyServers);
+    std::string large = "h\n" + std::string(kMaxImportBytes - 2, ' ');
+    EXPECT_EQ(ImportServersFromText(large).servers.size(), 1u);
+    large.push_back(' ');
+    const ImportedServers tooLarge = ImportServersFromText(large);
+    EXPECT_TRUE(tooLarge.servers.empty());
+    EXPECT_EQ(tooLarge.refused, ImportRefusal::kTooLarge);
+}
+
 // Decorates a header word the way people type it: blanks around, upper
 // case, and separators that normalising deletes.
 std::string Decorated(const std::string& alias) {
@@ -173,7 +198,9 @@ std::string Decorated(const std::string& alias) {
 }
 
 // Every alias reads its column like the first one, which the pasted files
-// below check field by field; "无关" names no column.
+// below check field by field; "无关" names no column. The auto-connect
+// column is known and read as nothing: a shared list never connects by
+// itself.
 TEST(ImportHeader, EveryAliasFindsItsColumn) {
     const std::vector<std::pair<std::string, std::string>> properties = {
         {"地址 主机 服务器 主机名 ip host hostname address server addr ip地址 ipaddress", "v"},
@@ -190,11 +217,13 @@ TEST(ImportHeader, EveryAliasFindsItsColumn) {
     };
     for (const auto& p : properties) {
         const bool host = &p == &properties[0];
+        const bool ignored = &p == &properties.back();
         // The column under test comes first, so that a miss cannot fall back
         // on the fixed columns by chance.
         const std::string rest = (host ? ",备注\n" : ",host\n") + p.second + ",x";
         const ServerRecord first = ImportOne(p.first.substr(0, p.first.find(' ')) + rest);
-        EXPECT_TRUE(host ? first.host == "v" : !SameServer(first, ImportOne("无关" + rest))) << p.first;
+        EXPECT_TRUE(host ? first.host == "v" : ignored != !SameServer(first, ImportOne("无关" + rest)))
+            << p.first;
         std::istringstream words(p.first);
         for (std::string alias; words >> alias;) {
             EXPECT_TRUE(SameServer(ImportOne(alias + rest), first)) << alias;
@@ -238,7 +267,8 @@ TEST(ImportCells, ColorDepthResolutionAndYesNo) {
         const ServerRecord r = ImportOne(std::string("host,分辨率\nh,\"") + c.first + "\"");
         EXPECT_EQ(std::to_string(r.width) + "x" + std::to_string(r.height), c.second) << c.first;
     }
-    // 1 yes, 0 no, -1 neither: each flag keeps its own default (true, false).
+    // 1 yes, 0 no, -1 neither: smart sizing keeps its default (true) for
+    // neither; auto-connect stays off whatever the list says.
     const std::vector<std::pair<const char*, int>> words = {
         {"1", 1},     {"y", 1}, {"YES", 1},    {"是", 1},    {"True", 1}, {"on", 1},    {"开", 1},
         {" Yes ", 1}, {"0", 0}, {"N", 0},      {"no", 0},    {"否", 0},   {"FALSE", 0}, {"Off", 0},
@@ -248,33 +278,42 @@ TEST(ImportCells, ColorDepthResolutionAndYesNo) {
         const std::string cell = std::string("\"") + c.first + "\"";
         const ServerRecord r = ImportOne("地址,智能缩放,自动连接\nh," + cell + "," + cell);
         EXPECT_EQ(r.smartSizing, c.second != 0) << c.first;
-        EXPECT_EQ(r.autoConnect, c.second == 1) << c.first;
+        EXPECT_FALSE(r.autoConnect) << c.first;
     }
 }
 
-TEST(ImportFormulaGuard, OneLeadingQuoteBeforeAFormulaCharacterIsDropped) {
+// In a file the export wrote (it opens with the export's header) one
+// leading quote before a formula character, tab or carriage return is the
+// export's guard and goes; in any other list a quote a person typed stays.
+TEST(ImportFormulaGuard, DroppedOnlyInTheExportsOwnFiles) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"'=1+1", "=1+1"},    {"'+Pass", "+Pass"},    {"'-x", "-x"},    {"'@SUM(A1)", "@SUM(A1)"},
         {"''=x", "'=x"},      {"'''+y", "''+y"},      {"=cmd", "=cmd"}, {"+1", "+1"},
         {"'plain", "'plain"}, {"''plain", "''plain"}, {"'", "'"},       {"''", "''"},
         {"'@", "@"},          {"a'=b", "a'=b"},       {"'x=", "'x="},   {"'#x", "'#x"},
+        {"'\tx", "\tx"},
     };
+    const std::string exportHead = std::string(kExportHeader) + "\r\n";
     for (const auto& c : cases) {
         const std::string& v = c.first;
-        const std::string want = "h|3389|" + c.second + "|" + c.second + "|" + c.second + "|" + c.second;
-        // Every text column, in the space form, the delimited form, the
-        // quoted form and under a header, with blanks that trimming removes.
+        const auto want = [](const std::string& f) { return "h|3389|" + f + "|" + f + "|" + f + "|" + f; };
+        ExpectImports(
+            {{"export's file", exportHead + "h,3389," + v + "," + v + "," + v + "," + v + ",32,,是,否",
+              want(c.second)}});
+        if (v.find('\t') != std::string::npos) continue;  // a tab separates the typed forms
+        // Typed: the short form, the delimited and quoted forms and under
+        // another header, with blanks that trimming removes.
         ExpectImports({
-            {"short form", "h " + v + " " + v + " " + v + " " + v, want},
-            {"delimited", "h, " + v + " ," + v + "\t" + v + ";" + v, want},
-            {"quoted", "\"h\",\" " + v + "\",\"" + v + " \",\"" + v + "\",\"" + v + "\"", want},
-            {"header", "分组,备注,密码,用户名,地址\n" + v + "," + v + "," + v + "," + v + ",h", want},
+            {"short form", "h " + v + " " + v + " " + v + " " + v, want(v)},
+            {"delimited", "h, " + v + " ," + v + "\t" + v + ";" + v, want(v)},
+            {"quoted", "\"h\",\" " + v + "\",\"" + v + " \",\"" + v + "\",\"" + v + "\"", want(v)},
+            {"header", "分组,备注,密码,用户名,地址\n" + v + "," + v + "," + v + "," + v + ",h", want(v)},
         });
     }
     ExpectImports({
-        {"guarded host", "'=h\n'-h:3390\n\" '@h :3391\"", "=h|3389 / -h|3390 / @h|3391"},
-        {"unguarded formula host", "=h", "=h|3389"},
-        {"hosts under a header", "地址,端口\n-h,3390\n'=h,1", "-h|3390 / =h|1"},
+        {"guarded hosts in the export's file", exportHead + "'=h,1\r\n'-h,3390\r\n", "=h|1 / -h|3390"},
+        {"typed hosts", "'=h\n'-h:3390\n\" '@h :3391\"", "'=h|3389 / '-h|3390 / '@h|3391"},
+        {"another header", "地址,端口\n-h,3390\n'=h,1", "-h|3390 / '=h|1"},
     });
 }
 

@@ -19,7 +19,7 @@ std::string Describe(const std::optional<PixelRect>& r) {
 
 // clang-format off
 const ServerRecord kSample{"00000000000000a1", "10.0.0.5", 3390, "admin", "CORP", "secret", "数据库", "prod", 24, 1920,
-                           1080, false, true, true, 22};
+                           1080, false, true, true, 22, "dpapi1:c2VjcmV0"};
 // clang-format on
 
 }  // namespace
@@ -112,6 +112,16 @@ TEST(ExportPath, CheckRefusesTheDataFolderAsTheSystemResolvesIt) {
     EXPECT_EQ(CheckExportPath(beside, beside, ""), ExportPathCheck::kOk);
     // What the system resolves the path to counts, not how it was spelt.
     EXPECT_EQ(CheckExportPath(beside, inside, folder), ExportPathCheck::kInsideDataFolder);
+#ifdef _WIN32
+    // A share, as written or as a drive the system resolves to one, takes
+    // the list off the machine.
+    for (const char* share :
+         {"\\\\nas\\share\\s.csv", "//nas/share/s.csv", "\\\\?\\UNC\\nas\\share\\s.csv"}) {
+        EXPECT_EQ(CheckExportPath(share, share, folder), ExportPathCheck::kNetworkPath) << share;
+        EXPECT_EQ(CheckExportPath(beside, share, folder), ExportPathCheck::kNetworkPath) << share;
+    }
+    EXPECT_EQ(CheckExportPath("\\\\?\\C:\\s.csv", "C:\\s.csv", folder), ExportPathCheck::kOk);
+#endif
 }
 
 TEST(PageDocuments, ServerListItemsInOrderWithoutSecrets) {
@@ -120,6 +130,7 @@ TEST(PageDocuments, ServerListItemsInOrderWithoutSecrets) {
     ServerRecord probed = kSample;
     probed.id = "00000000000000b2";
     probed.password.clear();
+    probed.sealedPassword.clear();
     results["00000000000000b2"] = ProbeEntry{1, 12.5, "10.0.0.5", "在线"};
     const std::string fields =
         "\"host\":\"10.0.0.5\",\"port\":3390,\"user\":\"admin\",\"domain\":\"CORP\",\"remark\":\"数据库\","
@@ -175,7 +186,7 @@ TEST(PageDocuments, ApplyServerFieldsReadsOnlyWhatIsSent) {
         {"{\"host\":[\"x\"],\"user\":{}}", "id1||3389||d|r|g|smart|0|32|pw"},
     };
     for (const auto& [text, want] : cases) {
-        ServerRecord record{"id1", "h", 3389, "u", "d", "pw", "r", "g", 32, 0, 0, true, false, false, 0};
+        ServerRecord record{"id1", "h", 3389, "u", "d", "pw", "r", "g", 32, 0, 0, true, false, false, 0, ""};
         JsonValue data;
         ASSERT_TRUE(ParseJson(text, &data, nullptr)) << text;
         ApplyServerFields(record, data);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/config_store.h"
+#include "config/stored_password.h"
 #include "controller/controller.h"
 #include "core/json.h"
 #include "core/paths.h"
@@ -63,6 +64,8 @@ class FakeTabs : public ITabs {
 public:
     void OpenTab(const ServerRecord& server) override {
         calls.push_back("open " + server.id + " " + server.host);
+        // What a session would be handed: the plain password, nothing sealed.
+        passwords.push_back(server.sealedPassword.empty() ? server.password : "<sealed>");
     }
     void CloseTab(const std::string& id) override { calls.push_back("close " + id); }
     void SwitchTab(int delta) override { calls.push_back("switch " + std::to_string(delta)); }
@@ -87,6 +90,7 @@ public:
     void RetellTabs() override { calls.push_back("retell"); }
 
     std::vector<std::string> calls;
+    std::vector<std::string> passwords;
     int tabCount = 0;
     int connectedCount = 0;
     int dpi = 96;
@@ -133,22 +137,25 @@ public:
     std::vector<int> timeouts;
 };
 
-// Keeps the password's text as its "digest"; saves like the real one.
+// Keeps the password's text as its "verifier"; saves like the real one and
+// counts the verifications, each of which costs the real one a derivation.
 class FakePassword : public IStartupPassword {
 public:
     bool Verify(const AppConfig& config, const std::string& text) override {
+        ++verifications;
         return !config.security.enabled || config.security.hash == "fake:" + text;
     }
     bool Set(AppConfig& config, const std::string& text, const std::string& hint) override {
         if (failSet) return false;
-        config.security = SecuritySettings{true, "salt", "fake:" + text, hint};
+        config.security = SecuritySettings{true, "salt", "fake:" + text, hint, 1};
         return SaveConfig(config);
     }
-    void Clear(AppConfig& config) override {
+    bool Clear(AppConfig& config) override {
         config.security = SecuritySettings();
-        SaveConfig(config);
+        return SaveConfig(config);
     }
     bool failSet = false;
+    int verifications = 0;
 };
 
 class FakeEnvironment : public IHostEnvironment {
@@ -177,7 +184,9 @@ protected:
         ServerRecord record;
         record.id = NewServerId();
         record.host = host;
-        record.password = secret;
+        if (!secret.empty()) {
+            EXPECT_TRUE(SealPassword(config, secret, &record.sealedPassword));
+        }
         config.servers.push_back(record);
         SaveConfig(config);
         return record.id;

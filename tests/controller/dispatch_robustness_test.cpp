@@ -2,6 +2,7 @@
 // had and leaves a config.json that loads.
 #include <gtest/gtest.h>
 
+#include "config/import_text.h"
 #include "controller/command_table.h"
 #include "controller/controller_fakes.h"
 
@@ -48,11 +49,12 @@ TEST_F(PageInput, EveryCommandCopesWithDataOfEveryShape) {
     for (std::size_t i = 0; i < disk.servers.size(); ++i) EXPECT_EQ(disk.servers[i].id, config.servers[i].id);
 }
 
-TEST_F(PageInput, ATenMegabyteImportKeepsWhatItCannotRead) {
+// Up to the limit the import keeps what it can read; beyond it nothing at all.
+TEST_F(PageInput, AnImportUpToTheLimitKeepsWhatItCannotRead) {
     Stored("keep.example");
     std::string text;
     int servers = 0;
-    for (int line = 0; text.size() < (10u << 20); ++line) {
+    for (int line = 0; text.size() < kMaxImportBytes - 100; ++line) {
         if (line % 997 == 0) {
             text += "10." + std::to_string(line / 65536 % 256) + "." + std::to_string(line / 256 % 256) +
                     "." + std::to_string(line % 256) + " user pass\n";
@@ -68,4 +70,7 @@ TEST_F(PageInput, ATenMegabyteImportKeepsWhatItCannotRead) {
     EXPECT_EQ(disk.servers[1].user, "user");
     EXPECT_EQ(page.toasts().back().rfind("ok: 成功导入 " + std::to_string(servers) + " 台服务器，跳过 ", 0),
               0u);
+    Send("importText", "{\"text\":" + Quoted(text + text) + "}");
+    EXPECT_EQ(page.toasts().back(), "error: 粘贴的内容超过 4 MB，没有导入任何服务器，请分几次导入");
+    EXPECT_EQ(OnDisk().servers.size(), static_cast<std::size_t>(servers) + 1);
 }

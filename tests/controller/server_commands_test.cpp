@@ -20,7 +20,7 @@ TEST_F(ServerCommands, AddServerNeedsAHostAndStartsFromTheDefaults) {
     EXPECT_EQ(
         DescribeServer(disk.servers[0]),
         "host=10.0.0.7 port=3389 user=ops domain=CORP password= remark= group= depth=16 size=0x0 smart=0 "
-        "fullscreen=0 auto=0 pingPort=22");
+        "fullscreen=0 auto=0 pingPort=22 sealed=");
     EXPECT_EQ(page.names(), (std::vector<std::string>{"servers", "toast"}));
     EXPECT_EQ(page.toasts(), (std::vector<std::string>{"ok: 已添加 10.0.0.7"}));
     EXPECT_EQ(probes.sweeps, (std::vector<std::string>{"10.0.0.7:22"}));  // the probe port when one is set
@@ -34,7 +34,7 @@ TEST_F(ServerCommands, UpdateServerChangesTheRecordInPlace) {
     const AppConfig disk = OnDisk();
     EXPECT_EQ(DescribeServer(disk.servers[0]),
               "host=127.0.0.1 port=3389 user=root domain= password= remark= group= depth=32 size=0x0 smart=1 "
-              "fullscreen=0 auto=0 pingPort=0");
+              "fullscreen=0 auto=0 pingPort=0 sealed=");
     EXPECT_EQ(disk.servers[0].id, first);
     EXPECT_EQ(disk.servers[1].host, "b.example");
     EXPECT_EQ(page.data("servers").size(), 2u);
@@ -43,6 +43,30 @@ TEST_F(ServerCommands, UpdateServerChangesTheRecordInPlace) {
     EXPECT_TRUE(tabs.calls.empty());  // open tabs keep their session
     Send("updateServer", "{\"id\":\"nobody\",\"host\":\"x\"}");
     EXPECT_EQ(page.toasts(), (std::vector<std::string>{"error: 找不到这条记录"}));
+}
+
+// The page's plain password is sealed at once: neither the store in memory
+// nor config.json nor the page holds it; only the copy a connection gets.
+TEST_F(ServerCommands, APasswordFromThePageIsSealedAndOpenedOnlyForAConnection) {
+    Send("addServer", "{\"host\":\"10.0.0.8\",\"password\":\"S3cret-pw\"}");
+    ASSERT_EQ(config.servers.size(), 1u);
+    const ServerRecord& stored = config.servers[0];
+    EXPECT_TRUE(stored.password.empty());
+    EXPECT_EQ(stored.sealedPassword.rfind("dpapi1:", 0), 0u) << stored.sealedPassword;
+    EXPECT_EQ(ReadRawFile(dir.file("config.json")).find("S3cret"), std::string::npos);
+    EXPECT_EQ(OnDisk().servers[0].sealedPassword, stored.sealedPassword);
+    ASSERT_EQ(page.data("servers").size(), 1u);
+    EXPECT_EQ(page.data("servers")[0].find("S3cret"), std::string::npos);
+    EXPECT_NE(page.data("servers")[0].find("\"hasPassword\":true"), std::string::npos);
+    SendId("connect", stored.id);
+    SendId("reconnect", stored.id);
+    EXPECT_EQ(tabs.passwords, (std::vector<std::string>{"S3cret-pw", "S3cret-pw"}));
+    EXPECT_TRUE(config.servers[0].password.empty());
+    // An empty password from the page removes it; none given keeps it.
+    Send("updateServer", "{\"id\":\"" + stored.id + "\",\"user\":\"u\"}");
+    EXPECT_FALSE(OnDisk().servers[0].sealedPassword.empty());
+    Send("updateServer", "{\"id\":\"" + stored.id + "\",\"password\":\"\"}");
+    EXPECT_TRUE(OnDisk().servers[0].sealedPassword.empty());
 }
 
 TEST_F(ServerCommands, RemoveServerClosesItsTabAndForgetsItsProbeResult) {

@@ -23,7 +23,8 @@ TEST_F(SettingsCommands, SaveSettingsCorrectsSavesAndReArmsProbing) {
         return DescribeSettings(config);
     };
     // A member sent but unreadable takes its default: the dark theme here.
-    EXPECT_EQ(settings(), "ping=30,200,32 security=0,,, ui=1,-1,-1,1180,720,0 defaults=ops,,24,1 display=1");
+    EXPECT_EQ(settings(),
+              "ping=30,200,32 security=0,,,,0 ui=1,-1,-1,1180,720,0 defaults=ops,,24,1 display=1");
     EXPECT_EQ(probes.timeouts, (std::vector<int>{200}));
     EXPECT_EQ(window.calls, (std::vector<std::string>{"theme", "probe timer 30000"}));
     EXPECT_EQ(page.names(), (std::vector<std::string>{"settings", "toast"}));
@@ -34,7 +35,7 @@ TEST_F(SettingsCommands, SaveSettingsCorrectsSavesAndReArmsProbing) {
     EXPECT_EQ(window.calls, (std::vector<std::string>{"probe timer 0"}));  // periodic probing off
     EXPECT_EQ(tabs.calls, (std::vector<std::string>{"resolution off"}));
     // Members not sent are kept.
-    EXPECT_EQ(settings(), "ping=0,200,1 security=0,,, ui=1,-1,-1,1180,720,0 defaults=ops,,24,1 display=0");
+    EXPECT_EQ(settings(), "ping=0,200,1 security=0,,,,0 ui=1,-1,-1,1180,720,0 defaults=ops,,24,1 display=0");
 }
 
 TEST_F(SettingsCommands, PasswordCommandsCheckTheOldPasswordOnlyWhenOneIsSet) {
@@ -44,14 +45,18 @@ TEST_F(SettingsCommands, PasswordCommandsCheckTheOldPasswordOnlyWhenOneIsSet) {
     } steps[] = {
         {"clearPassword", "{\"old\":\"whatever\"}", "ok: 已取消启动密码，下次直接进入主界面", false},
         {"setPassword", "{\"old\":\"ignored\",\"new\":\"\"}", "error: 新密码不能为空", false},
-        {"setPassword", "{\"old\":\"ignored\",\"new\":\"p1\",\"hint\":\"猫\"}",
+        {"setPassword", "{\"new\":\"five5\"}", "error: 新密码需要 6 到 128 个字符", false},
+        {"setPassword", "{\"old\":\"ignored\",\"new\":\"第一个密码\",\"hint\":\"猫\"}",
+         "error: 新密码需要 6 到 128 个字符", false},
+        {"setPassword", "{\"old\":\"ignored\",\"new\":\"第一个密码p\",\"hint\":\"猫\"}",
          "ok: 启动密码已更新，下次打开程序时需要输入", true},
-        {"setPassword", "{\"old\":\"wrong\",\"new\":\"p2\"}", "error: 当前密码不正确，未修改", true},
-        {"setPassword", "{\"old\":\"p1\",\"new\":\"\"}", "error: 新密码不能为空", true},
-        {"clearPassword", "{\"old\":\"wrong\"}", "error: 当前密码不正确，未取消", true},
-        {"setPassword", "{\"old\":\"p1\",\"new\":\"p2\"}", "ok: 启动密码已更新，下次打开程序时需要输入",
-         true},
-        {"clearPassword", "{\"old\":\"p2\"}", "ok: 已取消启动密码，下次直接进入主界面", false},
+        {"setPassword", "{\"old\":\"wrong\",\"new\":\"second\"}",
+         "error: 当前密码不正确，未修改（还可以尝试 4 次）", true},
+        {"setPassword", "{\"old\":\"第一个密码p\",\"new\":\"\"}", "error: 新密码不能为空", true},
+        {"clearPassword", "{\"old\":\"wrong\"}", "error: 当前密码不正确，未取消（还可以尝试 4 次）", true},
+        {"setPassword", "{\"old\":\"第一个密码p\",\"new\":\"second\"}",
+         "ok: 启动密码已更新，下次打开程序时需要输入", true},
+        {"clearPassword", "{\"old\":\"second\"}", "ok: 已取消启动密码，下次直接进入主界面", false},
     };
     for (const auto& step : steps) {
         page.events.clear();
@@ -65,9 +70,51 @@ TEST_F(SettingsCommands, PasswordCommandsCheckTheOldPasswordOnlyWhenOneIsSet) {
         for (const std::string& doc : page.data("settings"))
             EXPECT_NE(doc.find(shown), std::string::npos) << doc;
     }
+    Send("setPassword", "{\"new\":\"" + std::string(129, 'x') + "\"}");
+    EXPECT_EQ(page.toasts().back(), "error: 新密码需要 6 到 128 个字符");
     password.failSet = true;
-    Send("setPassword", "{\"new\":\"p3\"}");
-    EXPECT_EQ(page.toasts().back(), "error: 保存密码失败");
+    Send("setPassword", "{\"new\":\"third-pw\"}");
+    EXPECT_EQ(page.toasts().back(), "error: 保存密码失败，启动密码没有改变");
+}
+
+// Wrong current passwords on the page run out as in the unlock dialog: after
+// five, not even the right one is tried (nor costs a derivation) in this
+// run. A right one before that starts the count again.
+TEST_F(SettingsCommands, WrongCurrentPasswordsRunOutAsInTheUnlockDialog) {
+    Send("setPassword", "{\"new\":\"right-one\"}");
+    Send("exportServers", "{\"includePasswords\":true,\"password\":\"nope\"}");
+    for (int i = 0; i < 3; ++i) Send("clearPassword", "{\"old\":\"wrong\"}");
+    Send("setPassword", "{\"old\":\"right-one\",\"new\":\"right-two\"}");  // forgiven
+    page.events.clear();
+    for (int i = 0; i < 4; ++i) Send("clearPassword", "{\"old\":\"wrong\"}");
+    const int verified = password.verifications;
+    Send("setPassword", "{\"old\":\"wrong\",\"new\":\"other-pw\"}");
+    Send("clearPassword", "{\"old\":\"right-two\"}");
+    Send("exportServers", "{\"includePasswords\":true,\"password\":\"right-two\"}");
+    EXPECT_EQ(password.verifications, verified + 1);
+    EXPECT_EQ(page.toasts(), (std::vector<std::string>{
+                                 "error: 当前密码不正确，未取消（还可以尝试 4 次）",
+                                 "error: 当前密码不正确，未取消（还可以尝试 3 次）",
+                                 "error: 当前密码不正确，未取消（还可以尝试 2 次）",
+                                 "error: 当前密码不正确，未取消（还可以尝试 1 次）",
+                                 "error: 当前密码不正确，未修改，错误次数过多，请重新打开程序后再试",
+                                 "error: 当前密码错误次数过多，请重新打开程序后再试",
+                                 "error: 当前密码错误次数过多，请重新打开程序后再试",
+                             }));
+    EXPECT_TRUE(OnDisk().security.enabled);
+    EXPECT_TRUE(window.calls.empty());  // no export dialog
+}
+
+// A save that fails is told with its reason, never as a success.
+TEST_F(SettingsCommands, AFailedSaveIsToldAndNeverReportedAsSaved) {
+    ASSERT_TRUE(EnsureDir(dir.file("config.json.tmp")));  // the temporary file's name taken
+    Send("saveSettings", "{\"darkTheme\":true}");
+    Send("addServer", "{\"host\":\"10.0.0.9\"}");
+    Send("importText", "{\"text\":\"10.0.0.10\"}");
+    const std::string failed =
+        "error: 保存失败：无法写入配置文件（磁盘已满、没有权限或文件被占用）。刚才的更改只在本次运行中有效";
+    EXPECT_EQ(page.toasts(), std::vector<std::string>(3, failed));
+    EXPECT_EQ(config.servers.size(), 2u);  // kept in memory, as the page shows
 }
 
 TEST_F(TransferCommands, ImportAppendsSavesAndCountsSkippedLines) {
@@ -93,16 +140,16 @@ TEST_F(TransferCommands, ExportWritesOnlyAFullPathOutsideTheDataFolder) {
     const std::string missing = elsewhere.file("no-such-folder/servers.csv");
     Send("exportServers", "{\"path\":" + Quoted("  " + target + " ") + "}");
     Send("exportServers", "{\"path\":" + Quoted(missing) + "}");
-    EXPECT_EQ(page.toasts(),
-              (std::vector<std::string>{"ok: 已导出到 " + target, "error: 写入失败：" + missing}));
-    EXPECT_NE(ReadRawFile(target).find("10.0.0.5,3389"), std::string::npos);
+    EXPECT_EQ(page.toasts(), (std::vector<std::string>{"ok: 已导出（不含密码）到 " + target,
+                                                       "error: 写入失败：" + missing}));
+    EXPECT_NE(ReadRawFile(target).find("10.0.0.5,3389,,,"), std::string::npos);
     Send("exportServers", "{\"path\":\"   \"}");
     Send("exportServers", "{}");
     EXPECT_EQ(window.calls, (std::vector<std::string>{"export dialog", "export dialog"}));
     const std::string before = ReadRawFile(dir.file("config.json"));
     for (const std::string& path :
          {dir.file("config.json"), dir.file("config.json.bad_x"), dir.file("sub.csv"), dir.path(),
-          std::string("servers.csv"), std::string("..\\servers.csv")}) {
+          std::string("servers.csv"), std::string("..\\servers.csv"), std::string("\\\\nas\\share\\s.csv")}) {
         page.events.clear();
         Send("exportServers", "{\"path\":" + Quoted(path) + "}");
         ASSERT_EQ(page.toasts().size(), 1u) << path;
@@ -111,6 +158,32 @@ TEST_F(TransferCommands, ExportWritesOnlyAFullPathOutsideTheDataFolder) {
     EXPECT_FALSE(IsFile(dir.file("config.json.bad_x")) || IsFile(dir.file("sub.csv")) ||
                  IsFile("servers.csv"));
     EXPECT_EQ(ReadRawFile(dir.file("config.json")), before);
+}
+
+// Passwords go into the file only when asked for, and with a start-up
+// password in force only after it is typed again; the save dialog gets the
+// choice.
+TEST_F(TransferCommands, ExportCarriesPasswordsOnlyWhenAskedAndConfirmed) {
+    Stored("10.0.0.5", "pw-in-file");
+    TempDir elsewhere;
+    const std::string target = elsewhere.file("servers.csv");
+    const std::string request = "{\"includePasswords\":true,\"path\":" + Quoted(target);
+    Send("exportServers", request + "}");
+    EXPECT_NE(ReadRawFile(target).find("10.0.0.5,3389,,pw-in-file,"), std::string::npos);
+    Send("setPassword", "{\"new\":\"start-pw\"}");
+    RemoveFile(target);
+    page.events.clear();
+    Send("exportServers", request + ",\"password\":\"wrong\"}");
+    Send("exportServers", request + "}");
+    EXPECT_FALSE(IsFile(target));
+    Send("exportServers", request + ",\"password\":\"start-pw\"}");
+    EXPECT_EQ(page.toasts(), (std::vector<std::string>{"error: 启动密码不正确，未导出（还可以尝试 4 次）",
+                                                       "error: 启动密码不正确，未导出（还可以尝试 3 次）",
+                                                       "ok: 已导出（含密码）到 " + target}));
+    Send("exportServers", "{\"includePasswords\":true,\"password\":\"start-pw\"}");
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"export dialog"}));
+    EXPECT_TRUE(controller.TakeExportPasswords());
+    EXPECT_FALSE(controller.TakeExportPasswords());
 }
 
 // Every page that says ready is told everything, the open tabs included (a

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "core/file_replace.h"
 #include "core/text.h"
 #include "support/test_support.h"
 #ifdef _WIN32
@@ -124,4 +126,52 @@ TEST(FileIo, ReaderNeverSeesAHalfWrittenFile) {
     ASSERT_TRUE(ReadWholeFile(path, &final));
     EXPECT_EQ(final, *last);
     EXPECT_FALSE(IsFile(path + ".tmp"));
+}
+
+namespace {
+
+// Records the steps of a replace and fails the one it is told to, as a
+// disk or a power cut would.
+class RecordedSteps : public FileReplaceSteps {
+public:
+    explicit RecordedSteps(std::string failing = "") : failing_(std::move(failing)) {}
+    bool WriteTemp(const std::string& temp, std::string_view bytes) override {
+        return Step("write " + temp + " " + std::string(bytes));
+    }
+    bool FlushTemp() override { return Step("flush"); }
+    void CloseTemp() override { Step("close"); }
+    bool Replace(const std::string& temp, const std::string& path) override {
+        return Step("replace " + temp + " " + path);
+    }
+    void RemoveTemp(const std::string& temp) override { Step("remove " + temp); }
+    std::vector<std::string> steps;
+
+private:
+    bool Step(const std::string& step) {
+        steps.push_back(step);
+        return step.rfind(failing_, 0) != 0 || failing_.empty();
+    }
+    std::string failing_;
+};
+
+}  // namespace
+
+// The new bytes are on the disk before the file's name moves to them: a
+// power cut at any moment leaves the old file or the new one. Whatever step
+// fails, the name never moves and the temporary file goes.
+TEST(FileReplace, TheMoveComesOnlyAfterTheFlush) {
+    RecordedSteps ok;
+    EXPECT_TRUE(ReplaceFileWith(ok, "d/config.json", "new"));
+    EXPECT_EQ(ok.steps, (std::vector<std::string>{"write d/config.json.tmp new", "flush", "close",
+                                                  "replace d/config.json.tmp d/config.json"}));
+    const std::vector<std::pair<std::string, std::vector<std::string>>> failures = {
+        {"write", {"write d/c.tmp x", "close", "remove d/c.tmp"}},
+        {"flush", {"write d/c.tmp x", "flush", "close", "remove d/c.tmp"}},
+        {"replace", {"write d/c.tmp x", "flush", "close", "replace d/c.tmp d/c", "remove d/c.tmp"}},
+    };
+    for (const auto& [failing, steps] : failures) {
+        RecordedSteps failed(failing);
+        EXPECT_FALSE(ReplaceFileWith(failed, "d/c", "x")) << failing;
+        EXPECT_EQ(failed.steps, steps) << failing;
+    }
 }

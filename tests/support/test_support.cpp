@@ -77,16 +77,16 @@ std::string DescribeServer(const ServerRecord& s) {
            " depth=" + std::to_string(s.colorDepth) + " size=" + std::to_string(s.width) + "x" +
            std::to_string(s.height) + " smart=" + flag(s.smartSizing) +
            " fullscreen=" + flag(s.fullscreenOnConnect) + " auto=" + flag(s.autoConnect) +
-           " pingPort=" + std::to_string(s.pingPort);
+           " pingPort=" + std::to_string(s.pingPort) + " sealed=" + s.sealedPassword;
 }
 
 std::string DescribeSettings(const AppConfig& c) {
-    return Format("ping=%d,%d,%d security=%d,%s,%s,%s ui=%d,%d,%d,%d,%d,%d defaults=%s,%s,%d,%d display=%d",
-                  c.ping.intervalSec, c.ping.timeoutMs, c.ping.threads, c.security.enabled,
-                  c.security.salt.c_str(), c.security.hash.c_str(), c.security.hint.c_str(), c.ui.darkTheme,
-                  c.ui.x, c.ui.y, c.ui.w, c.ui.h, c.ui.maximized, c.defaults.user.c_str(),
-                  c.defaults.domain.c_str(), c.defaults.colorDepth, c.defaults.smartSizing,
-                  c.display.changeRemoteResolution);
+    return Format(
+        "ping=%d,%d,%d security=%d,%s,%s,%s,%d ui=%d,%d,%d,%d,%d,%d defaults=%s,%s,%d,%d display=%d",
+        c.ping.intervalSec, c.ping.timeoutMs, c.ping.threads, c.security.enabled, c.security.salt.c_str(),
+        c.security.hash.c_str(), c.security.hint.c_str(), c.security.iterations, c.ui.darkTheme, c.ui.x,
+        c.ui.y, c.ui.w, c.ui.h, c.ui.maximized, c.defaults.user.c_str(), c.defaults.domain.c_str(),
+        c.defaults.colorDepth, c.defaults.smartSizing, c.display.changeRemoteResolution);
 }
 
 ::testing::AssertionResult SameServer(const ServerRecord& got, const ServerRecord& want) {

@@ -66,7 +66,7 @@ function focusLater(id) {
 }
 
 function wireDialogMasks() {
-  for (const id of ['serverModal', 'importModal', 'settingsPanel']) {
+  for (const id of ['serverModal', 'importModal', 'exportModal', 'settingsPanel']) {
     $(id).addEventListener('mousedown', (ev) => { if (ev.target === ev.currentTarget) closeDialog(id); });
   }
   $('confirmModal').addEventListener('mousedown', (ev) => { if (ev.target === ev.currentTarget) answerConfirm(false); });
@@ -198,6 +198,35 @@ function doImport() {
   $('importText').value = '';
   closeDialog('importModal');
 }
+// ---------------------------------------------------------------------------
+// Export dialog: passwords only when asked for, and then, with a start-up
+// password set, only after typing it again (the native side checks it).
+// ---------------------------------------------------------------------------
+
+function updateExportPasswordRow() {
+  $('exportPwdRow').hidden = !($('exportPasswords').checked && state.settings.passwordEnabled);
+}
+
+function openExportDialog() {
+  $('exportPasswords').checked = false;
+  $('exportPwd').value = '';
+  updateExportPasswordRow();
+  openDialog('exportModal');
+  focusLater('btnDoExport');
+}
+
+function doExport() {
+  const include = $('exportPasswords').checked;
+  const data = { includePasswords: include };
+  if (include && state.settings.passwordEnabled) {
+    if (!$('exportPwd').value) { showToast('error', '导出密码前请再次输入启动密码'); $('exportPwd').focus(); return; }
+    data.password = $('exportPwd').value;
+  }
+  $('exportPwd').value = '';
+  closeDialog('exportModal');
+  send('exportServers', data);
+}
+
 // ---------------------------------------------------------------------------
 // Confirmation and close dialogs
 // ---------------------------------------------------------------------------

@@ -80,7 +80,7 @@ function savePassword() {
   const pwd = $('s_newPwd').value;
   if (!pwd) return showToast('error', '新密码不能为空');
   if (pwd !== $('s_newPwd2').value) return showToast('error', '两次输入的新密码不一致');
-  if ([...pwd].length < 4) return showToast('error', '密码至少要 4 位');
+  if ([...pwd].length < 6) return showToast('error', '新密码至少要 6 个字符');
   send('setPassword', { old: $('s_oldPwd').value, new: pwd, hint: $('s_hint').value.trim() });
   $('s_oldPwd').value = '';
   $('s_newPwd').value = '';

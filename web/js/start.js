@@ -116,6 +116,7 @@ function onEscape() {
   closeContextMenu();
   closeDialog('serverModal');
   closeDialog('importModal');
+  closeDialog('exportModal');
   closeDialog('settingsPanel');
 }
 
@@ -146,7 +147,9 @@ function wireButtons() {
   $('btnPingAll').addEventListener('click', () => send('pingNow', {}));
   $('btnAdd').addEventListener('click', () => openServerDialog(null));
   $('btnImport').addEventListener('click', openImportDialog);
-  $('btnExport').addEventListener('click', () => send('exportServers', {}));
+  $('btnExport').addEventListener('click', openExportDialog);
+  $('btnDoExport').addEventListener('click', doExport);
+  $('exportPasswords').addEventListener('change', updateExportPasswordRow);
   $('btnSettings').addEventListener('click', openSettings);
   $('btnFullscreen').addEventListener('click', () => send('toggleFullscreen', {}));
   $('btnSaveServer').addEventListener('click', saveServerDialog);

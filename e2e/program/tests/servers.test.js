@@ -54,8 +54,10 @@ scenario('servers added, edited, reordered by drag and drop and deleted stay so 
 });
 
 // Saves through the program's own save dialog, as a person types a file name there.
-async function exportTo(page, file) {
+async function exportTo(page, file, withPasswords) {
   await page.click('#btnExport');
+  if (withPasswords) await page.check('#exportPasswords');
+  await page.click('#btnDoExport');
   const dialog = await until('the save dialog', async () => (await windowsOf()).find((w) => w.class === '#32770' && w.visible));
   await windowCommand('save', dialog.hwnd, 'Z:' + file.replace(/\//g, '\\'));
   await until('the exported file', () => fs.existsSync(file), 10000);
@@ -84,8 +86,12 @@ scenario('a mixed paste imports with the right fields, and an exported CSV impor
   ]);
 
   const csv = path.join(data, '..', path.basename(data) + '-export.csv');
-  await exportTo(page, csv);
+  await exportTo(page, csv, false);
+  assert.equal(fs.readFileSync(csv, 'utf8').includes('pw1'), false, 'passwords only when asked for');
+  fs.rmSync(csv);
+  await exportTo(page, csv, true);
   const exported = fs.readFileSync(csv, 'utf8');
+  assert.equal(exported.includes(',pw1,'), true);
   fs.rmSync(csv);
   // Delete everything, then paste the file's text back.
   for (let left = (await listed(page)).length; left > 0; left--) {

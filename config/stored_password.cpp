@@ -1,0 +1,134 @@
+#include "config/stored_password.h"
+
+#include "core/log.h"
+#include "core/secret_crypto.h"
+#include "core/text.h"
+
+namespace {
+
+constexpr std::string_view kAccountPrefix = "dpapi1:";
+constexpr std::string_view kKeyPrefix = "aesgcm1:";
+
+// The key every earlier version used: it kept passwords from being read at a
+// glance, nothing more.
+constexpr std::string_view kScrambleKey = "Zq4TmW8xLc!pep#91730";
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+void ScrambleInPlace(std::string& data, std::string_view key) {
+    if (key.empty()) return;
+    // The key byte for position i is (3 + 7 * i) mod the key's length, kept
+    // as a running index rather than divided out for every byte.
+    std::size_t k = 3 % key.size();
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const unsigned char mask = static_cast<unsigned char>(i & 0x5A);
+        data[i] = static_cast<char>(static_cast<unsigned char>(data[i]) ^ mask ^
+                                    static_cast<unsigned char>(key[k]));
+        k += 7;
+        while (k >= key.size()) k -= key.size();
+    }
+}
+
+bool InForm(std::string_view key, std::string_view stored) {
+    return FormOf(stored) == (key.empty() ? PasswordForm::kAccount : PasswordForm::kStartupKey);
+}
+
+}  // namespace
+
+PasswordForm FormOf(std::string_view stored) {
+    if (StartsWith(stored, kAccountPrefix)) return PasswordForm::kAccount;
+    if (StartsWith(stored, kKeyPrefix)) return PasswordForm::kStartupKey;
+    return PasswordForm::kOldScramble;
+}
+
+bool SealPasswordWith(std::string_view key, std::string_view plain, std::string* sealed) {
+    std::string blob;
+    const bool ok = key.empty() ? ProtectForUser(plain, &blob) : SealWithKey(key, plain, &blob);
+    if (!ok) return false;
+    *sealed = std::string(key.empty() ? kAccountPrefix : kKeyPrefix) + Base64Encode(blob);
+    return true;
+}
+
+bool OpenPasswordWith(std::string_view key, std::string_view sealed, std::string* plain) {
+    switch (FormOf(sealed)) {
+        case PasswordForm::kAccount:
+            return UnprotectForUser(Base64Decode(sealed.substr(kAccountPrefix.size())), plain);
+        case PasswordForm::kStartupKey:
+            return !key.empty() && OpenWithKey(key, Base64Decode(sealed.substr(kKeyPrefix.size())), plain);
+        case PasswordForm::kOldScramble:
+            WipeText(*plain);
+            *plain = OpenOldScramble(sealed);
+            return true;
+    }
+    return false;
+}
+
+bool SealPassword(const AppConfig& config, std::string_view plain, std::string* sealed) {
+    return SealPasswordWith(config.passwordKey.get(), plain, sealed);
+}
+
+bool OpenPassword(const AppConfig& config, std::string_view sealed, std::string* plain) {
+    return OpenPasswordWith(config.passwordKey.get(), sealed, plain);
+}
+
+bool ResealPasswords(std::vector<ServerRecord>& servers, std::string_view fromKey, std::string_view toKey,
+                     int* lost) {
+    SecretText plain;
+    for (ServerRecord& server : servers) {
+        if (server.sealedPassword.empty()) continue;
+        if (!OpenPasswordWith(fromKey, server.sealedPassword, plain.out()) || plain.empty()) {
+            server.sealedPassword.clear();
+            ++*lost;
+            continue;
+        }
+        if (!SealPasswordWith(toKey, plain.get(), &server.sealedPassword)) return false;
+        plain.clear();
+    }
+    return true;
+}
+
+bool ProtectStoredPasswords(AppConfig& config) {
+    const std::string_view key = config.passwordKey.get();
+    bool changed = false;
+    int lost = 0;
+    SecretText plain;
+    for (ServerRecord& server : config.servers) {
+        if (server.sealedPassword.empty()) continue;
+        if (!OpenPasswordWith(key, server.sealedPassword, plain.out()) || plain.empty()) {
+            server.sealedPassword.clear();
+            changed = true;
+            ++lost;
+            continue;
+        }
+        // A failed seal keeps what was stored: the next start tries again.
+        if (!InForm(key, server.sealedPassword) &&
+            SealPasswordWith(key, plain.get(), &server.sealedPassword)) {
+            changed = true;
+        }
+        plain.clear();
+    }
+    if (lost > 0) {
+        LogF(kLogWarn, "%d 台服务器的密码无法在此解密，已清空", lost);
+        config.notices.push_back(Format(
+            "有 %d 台服务器的密码无法在这台电脑或这个 Windows 账户下解密，请重新填写这些服务器的密码", lost));
+    }
+    return changed;
+}
+
+std::string ScramblePassword(std::string_view data, std::string_view key) {
+    std::string out(data);
+    ScrambleInPlace(out, key);
+    return out;
+}
+
+std::string OldScrambledForm(std::string_view plain) {
+    return Base64Encode(ScramblePassword(plain, kScrambleKey));
+}
+
+std::string OpenOldScramble(std::string_view stored) {
+    std::string bytes = Base64Decode(stored);
+    ScrambleInPlace(bytes, kScrambleKey);
+    return bytes;
+}
