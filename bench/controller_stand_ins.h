@@ -68,7 +68,7 @@ class NoPassword : public IStartupPassword {
 public:
     bool Verify(const AppConfig&, const std::string&) override { return true; }
     bool Set(AppConfig&, const std::string&, const std::string&) override { return false; }
-    void Clear(AppConfig&) override {}
+    bool Clear(AppConfig&) override { return false; }
 };
 
 class NoEnvironment : public IHostEnvironment {
