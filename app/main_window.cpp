@@ -150,6 +150,9 @@ bool MainWindow::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_APP_NETWORK_CHANGED:
             controller_.ProbeAll();
             return true;
+        case WM_APP_ASIDE_DONE:
+            OnAsideDone(lParam);
+            return true;
         case WM_APP_EXPORT_CSV:
             RunExportDialog(window(), controller_);
             return true;

@@ -55,6 +55,10 @@ public:
     // At once: a benchmark measures the way of a batch, not its wait.
     void ArmPingFlush(unsigned, std::function<void()> due) override { due(); }
     void OpenExternalClient(const std::string&) override {}
+    void RunAside(std::function<void()> work, std::function<void()> done) override {
+        work();
+        done();
+    }
 };
 
 class CountingProbes : public IProbes {
@@ -67,7 +71,7 @@ public:
 class NoPassword : public IStartupPassword {
 public:
     bool Verify(const AppConfig&, const std::string&) override { return true; }
-    bool Set(AppConfig&, const std::string&, const std::string&) override { return false; }
+    std::function<bool(AppConfig&)> PrepareSet(const std::string&, const std::string&) override { return {}; }
     bool Clear(AppConfig&) override { return false; }
 };
 

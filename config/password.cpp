@@ -111,18 +111,28 @@ bool VerifyStartupPassword(const AppConfig& config, const std::string& password)
     return Matches(config.security, password, &derived);
 }
 
+PreparedStartupPassword PrepareStartupPassword(const std::string& password, const std::string& hint) {
+    PreparedStartupPassword prepared;
+    Derived derived;
+    if (password.empty() || !DeriveNew(password, &prepared.security, &derived)) {
+        Log(kLogError, "启动密码派生失败");
+        return prepared;
+    }
+    prepared.security.enabled = true;
+    prepared.security.hash = derived.verifier;
+    prepared.security.hint = hint;
+    prepared.key = derived.key;
+    prepared.ok = true;
+    return prepared;
+}
+
+bool CommitStartupPassword(AppConfig& config, const PreparedStartupPassword& prepared) {
+    return prepared.ok && CommitResealed(config, prepared.key.get(), prepared.security);
+}
+
 bool SetStartupPassword(AppConfig& config, const std::string& password, const std::string& hint) {
     if (password.empty()) return ClearStartupPassword(config);
-    SecuritySettings security;
-    Derived derived;
-    if (!DeriveNew(password, &security, &derived)) {
-        Log(kLogError, "启动密码派生失败");
-        return false;
-    }
-    security.enabled = true;
-    security.hash = derived.verifier;
-    security.hint = hint;
-    return CommitResealed(config, derived.key.get(), std::move(security));
+    return CommitStartupPassword(config, PrepareStartupPassword(password, hint));
 }
 
 bool ClearStartupPassword(AppConfig& config) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/app_config.h"
+#include "core/secret_crypto.h"
 
 namespace startup_password {
 // Chosen so that one derivation takes well under a second on a laptop
@@ -45,6 +46,17 @@ bool VerifyStartupPassword(const AppConfig& config, const std::string& password)
 // current password. False, with the store unchanged, when a derivation, a
 // seal or the save failed.
 bool SetStartupPassword(AppConfig& config, const std::string& password, const std::string& hint);
+
+// SetStartupPassword in its two halves: the derivation, which needs nothing
+// of the store and may run on any thread, and the commit on the store's
+// thread. A prepared password that failed commits nothing.
+struct PreparedStartupPassword {
+    bool ok = false;
+    SecuritySettings security;
+    SecretText key;  // wiped when it goes
+};
+PreparedStartupPassword PrepareStartupPassword(const std::string& password, const std::string& hint);
+bool CommitStartupPassword(AppConfig& config, const PreparedStartupPassword& prepared);
 
 // Turns the protection off: every server password sealed again for the
 // Windows account, saved at once. False, with the store unchanged, when a

@@ -1,5 +1,6 @@
 #include "controller/controller.h"
 
+#include <memory>
 #include <vector>
 
 #include "config/config_store.h"
@@ -126,21 +127,62 @@ void Controller::SendStoreNotices() {
     config_.notices.clear();
 }
 
-bool Controller::CheckCurrentPassword(const std::string& typed, const char* refused) {
-    if (!StartupPasswordInForce(config_)) return true;
+void Controller::WithCurrentPassword(const std::string& typed, const char* refused,
+                                     std::function<void()> next) {
+    if (!StartupPasswordInForce(config_)) {
+        next();
+        return;
+    }
     if (wrongPasswords_ >= startup_password::kMaxAttempts) {
         SendToast(kToastError, "当前密码错误次数过多，请重新打开程序后再试");
-        return false;
+        return;
     }
+    if (passwordBusy_) {
+        SendToast(kToastError, "上一个密码操作还没有完成，请稍候");
+        return;
+    }
+    passwordBusy_ = true;
     // Every answer, right or wrong, costs the whole derivation, and wrong
     // ones run out as in the unlock dialog: the page is no quicker a way to
-    // guess than the dialog.
-    if (ports_.password.Verify(config_, typed)) {
-        wrongPasswords_ = 0;
-        return true;
+    // guess than the dialog. The work gets a copy of what it checks against.
+    AppConfig checked;
+    checked.security = config_.security;
+    auto right = std::make_shared<bool>(false);
+    IStartupPassword* password = &ports_.password;
+    ports_.window.RunAside(
+        [password, checked, typed, right] { *right = password->Verify(checked, typed); },
+        [this, right, refused, next = std::move(next)] {
+            passwordBusy_ = false;
+            if (*right) {
+                wrongPasswords_ = 0;
+                next();
+                return;
+            }
+            const int left = startup_password::kMaxAttempts - ++wrongPasswords_;
+            SendToast(kToastError, left > 0 ? Format("%s（还可以尝试 %d 次）", refused, left)
+                                            : std::string(refused) + "，错误次数过多，请重新打开程序后再试");
+        });
+}
+
+void Controller::SetStartupPasswordAside(const std::string& password, const std::string& hint) {
+    if (passwordBusy_) {
+        SendToast(kToastError, "上一个密码操作还没有完成，请稍候");
+        return;
     }
-    const int left = startup_password::kMaxAttempts - ++wrongPasswords_;
-    SendToast(kToastError, left > 0 ? Format("%s（还可以尝试 %d 次）", refused, left)
-                                    : std::string(refused) + "，错误次数过多，请重新打开程序后再试");
-    return false;
+    passwordBusy_ = true;
+    auto commit = std::make_shared<std::function<bool(AppConfig&)>>();
+    IStartupPassword* port = &ports_.password;
+    ports_.window.RunAside([port, commit, password, hint] { *commit = port->PrepareSet(password, hint); },
+                           [this, commit] {
+                               passwordBusy_ = false;
+                               if (!*commit || !(*commit)(config_)) {
+                                   SendToast(kToastError,
+                                             config_.saveError.empty()
+                                                 ? std::string("保存密码失败，启动密码没有改变")
+                                                 : "保存密码失败，启动密码没有改变：" + config_.saveError);
+                                   return;
+                               }
+                               SendSettings();
+                               SendToast(kToastOk, "启动密码已更新，下次打开程序时需要输入");
+                           });
 }

@@ -87,10 +87,15 @@ public:
     // that could not be opened), as toasts, once.
     void SendStoreNotices();
 
-    // True when no start-up password is in force, or typed is it. A wrong
-    // one is told with refused and counted: after as many as the unlock
-    // dialog takes, the page may try no more in this run.
-    bool CheckCurrentPassword(const std::string& typed, const char* refused);
+    // Runs next once typed proves to be the start-up password (at once when
+    // none is in force). The derivation runs aside, so the window keeps
+    // answering; one password request at a time. A wrong one is told with
+    // refused and counted: after as many as the unlock dialog takes, the
+    // page may try no more in this run.
+    void WithCurrentPassword(const std::string& typed, const char* refused, std::function<void()> next);
+    // A new start-up password: derived aside, then every server password
+    // sealed under it and saved once; the page is told either way.
+    void SetStartupPasswordAside(const std::string& password, const std::string& hint);
 
     // The export's choice, for the save dialog that follows.
     void SetExportPasswords(bool include) { exportPasswords_ = include; }
@@ -106,5 +111,6 @@ private:
     bool pageReady_ = false;
     bool recoveryNotice_ = false;
     int wrongPasswords_ = 0;
+    bool passwordBusy_ = false;  // a derivation is running aside
     bool exportPasswords_ = false;
 };

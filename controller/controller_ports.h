@@ -80,6 +80,10 @@ public:
     // Calls due once on the interface thread after about delayMs; asked
     // again before that, it forgets the earlier call and waits anew.
     virtual void ArmPingFlush(unsigned delayMs, std::function<void()> due) = 0;
+    // Runs work on a thread of its own, then done on the interface thread:
+    // the start-up password's derivations take most of a second. work gets
+    // only copies; done may find the controller's state changed meanwhile.
+    virtual void RunAside(std::function<void()> work, std::function<void()> done) = 0;
     // True while a command-line expression waits to be evaluated in the page.
     virtual bool EvalPending() const = 0;
     virtual void ArmEvalTimer() = 0;
@@ -101,10 +105,15 @@ public:
 class IStartupPassword {
 public:
     virtual ~IStartupPassword() = default;
+    // Only reads config's security settings; safe on any thread.
     virtual bool Verify(const AppConfig& config, const std::string& password) = 0;
-    // Seals every server password under the new key and saves the store
-    // once; false, with the store unchanged, when anything failed.
-    virtual bool Set(AppConfig& config, const std::string& password, const std::string& hint) = 0;
+    // The slow half of setting a password, safe on any thread: its salt,
+    // verifier and key. The returned step is the fast half, for the
+    // interface thread: every server password sealed under the new key and
+    // the store saved once; false, with the store unchanged, when anything
+    // failed. An empty step: the derivation failed.
+    virtual std::function<bool(AppConfig&)> PrepareSet(const std::string& password,
+                                                       const std::string& hint) = 0;
     // Turns the protection off the same way.
     virtual bool Clear(AppConfig& config) = 0;
 };

@@ -10,6 +10,9 @@
 
 #include "controller/controller_ports.h"
 
+// The window's WM_APP_ASIDE_DONE: runs the completion it carries.
+void OnAsideDone(LPARAM lParam);
+
 class MainWindowActions : public IMainWindow {
 public:
     explicit MainWindowActions(HWND window = nullptr) : window_(window) {}
@@ -29,6 +32,10 @@ public:
     // The system folder's mstsc.exe through the shell, with the normal show
     // command; the outcome is not followed.
     void OpenExternalClient(const std::string& arguments) override;
+    // work on a thread of its own; done comes back as WM_APP_ASIDE_DONE,
+    // which the window hands to OnAsideDone. Without a window, or when no
+    // thread can be made, both run at once.
+    void RunAside(std::function<void()> work, std::function<void()> done) override;
 
 private:
     static void CALLBACK OnPingFlushTimer(HWND window, UINT message, UINT_PTR id, DWORD time);

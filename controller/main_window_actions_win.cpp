@@ -2,8 +2,14 @@
 // shellapi.h needs the types of windows.h first.
 #include <shellapi.h>
 
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <utility>
+
 #include "controller/main_window_actions.h"
 #include "controller/main_window_messages.h"
+#include "core/posted_object.h"
 #include "core/unicode.h"
 #include "rdp/external_client.h"
 
@@ -69,4 +75,33 @@ void MainWindowActions::OpenExternalClient(const std::string& arguments) {
     const std::wstring program = SystemClientProgram();
     if (program.empty()) return;
     ShellExecuteW(nullptr, L"open", program.c_str(), ToWide(arguments).c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+void MainWindowActions::RunAside(std::function<void()> work, std::function<void()> done) {
+    // Shared, so that both are still at hand when no thread can be made.
+    auto job = std::make_shared<std::pair<std::function<void()>, std::function<void()>>>(std::move(work),
+                                                                                         std::move(done));
+    const HWND window = window_;
+    if (window != nullptr) {
+        try {
+            // Detached: a program that closes meanwhile does not wait for
+            // the work, and its completion is then never run.
+            std::thread([window, job] {
+                job->first();
+                PostOwned(window, WM_APP_ASIDE_DONE,
+                          std::make_unique<std::function<void()>>(std::move(job->second)));
+            }).detach();
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: at once, below.
+        }
+    }
+    job->first();
+    job->second();
+}
+
+void OnAsideDone(LPARAM lParam) {
+    if (const std::unique_ptr<std::function<void()>> done = AdoptPosted<std::function<void()>>(lParam)) {
+        if (*done) (*done)();
+    }
 }

@@ -17,6 +17,9 @@ constexpr UINT WM_APP_TOGGLE_FULLSCREEN = WM_APP + 10;  // 0x800A
 constexpr UINT WM_APP_SWITCH_TAB = WM_APP + 11;  // 0x800B
 // No parameters: the machine's network changed (app/network_watch.h).
 constexpr UINT WM_APP_NETWORK_CHANGED = WM_APP + 12;  // 0x800C
+// A piece of work run aside has ended; lParam: its completion, a heap
+// std::function<void()> (core/posted_object.h).
+constexpr UINT WM_APP_ASIDE_DONE = WM_APP + 13;  // 0x800D
 
 constexpr UINT_PTR TIMER_PROBE = 1;
 constexpr UINT_PTR TIMER_EVAL = 3;

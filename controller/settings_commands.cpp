@@ -45,10 +45,10 @@ void GetSettings(Controller& c, const JsonValue&) {
     c.SendSettings();
 }
 
+// The new password is checked first, at once: nothing slow runs for one
+// that would be refused anyway.
 void SetPassword(Controller& c, const JsonValue& data) {
     const PasswordRequest request = ReadPasswordRequest(data);
-    AppConfig& config = c.config();
-    if (!c.CheckCurrentPassword(request.oldPassword, "当前密码不正确，未修改")) return;
     if (request.newPassword.empty()) {
         c.SendToast(kToastError, "新密码不能为空");
         return;
@@ -59,28 +59,23 @@ void SetPassword(Controller& c, const JsonValue& data) {
                                         startup_password::kMaxChars));
         return;
     }
-    if (!c.password().Set(config, request.newPassword, request.hint)) {
-        c.SendToast(kToastError, config.saveError.empty()
-                                     ? std::string("保存密码失败，启动密码没有改变")
-                                     : "保存密码失败，启动密码没有改变：" + config.saveError);
-        return;
-    }
-    c.SendSettings();
-    c.SendToast(kToastOk, "启动密码已更新，下次打开程序时需要输入");
+    c.WithCurrentPassword(request.oldPassword, "当前密码不正确，未修改",
+                          [&c, request] { c.SetStartupPasswordAside(request.newPassword, request.hint); });
 }
 
 void ClearPassword(Controller& c, const JsonValue& data) {
     const PasswordRequest request = ReadPasswordRequest(data);
-    AppConfig& config = c.config();
-    if (!c.CheckCurrentPassword(request.oldPassword, "当前密码不正确，未取消")) return;
-    if (!c.password().Clear(config)) {
-        c.SendToast(kToastError, config.saveError.empty()
-                                     ? std::string("取消失败，启动密码仍然有效")
-                                     : "取消失败，启动密码仍然有效：" + config.saveError);
-        return;
-    }
-    c.SendSettings();
-    c.SendToast(kToastOk, "已取消启动密码，下次直接进入主界面");
+    c.WithCurrentPassword(request.oldPassword, "当前密码不正确，未取消", [&c] {
+        AppConfig& config = c.config();
+        if (!c.password().Clear(config)) {
+            c.SendToast(kToastError, config.saveError.empty()
+                                         ? std::string("取消失败，启动密码仍然有效")
+                                         : "取消失败，启动密码仍然有效：" + config.saveError);
+            return;
+        }
+        c.SendSettings();
+        c.SendToast(kToastOk, "已取消启动密码，下次直接进入主界面");
+    });
 }
 
 void SaveSettings(Controller& c, const JsonValue& data) {

@@ -7,6 +7,6 @@
 class StoredStartupPassword : public IStartupPassword {
 public:
     bool Verify(const AppConfig& config, const std::string& password) override;
-    bool Set(AppConfig& config, const std::string& password, const std::string& hint) override;
+    std::function<bool(AppConfig&)> PrepareSet(const std::string& password, const std::string& hint) override;
     bool Clear(AppConfig& config) override;
 };

@@ -1,3 +1,5 @@
+#include <memory>
+
 #include "config/password.h"
 #include "controller/startup_password.h"
 
@@ -5,8 +7,11 @@ bool StoredStartupPassword::Verify(const AppConfig& config, const std::string& p
     return VerifyStartupPassword(config, password);
 }
 
-bool StoredStartupPassword::Set(AppConfig& config, const std::string& password, const std::string& hint) {
-    return SetStartupPassword(config, password, hint);
+std::function<bool(AppConfig&)> StoredStartupPassword::PrepareSet(const std::string& password,
+                                                                  const std::string& hint) {
+    auto prepared = std::make_shared<PreparedStartupPassword>(PrepareStartupPassword(password, hint));
+    if (!prepared->ok) return {};
+    return [prepared](AppConfig& config) { return CommitStartupPassword(config, *prepared); };
 }
 
 bool StoredStartupPassword::Clear(AppConfig& config) {

@@ -78,6 +78,23 @@ bool RefuseExportPath(Controller& c, const std::string& path) {
     return true;
 }
 
+// The export as asked, the password (if it was asked for) confirmed.
+void ExportAs(Controller& c, const ExportRequest& request) {
+    if (request.path.empty()) {
+        c.SetExportPasswords(request.includePasswords);
+        c.window().PostExportDialog();
+        return;
+    }
+    if (RefuseExportPath(c, request.path)) return;
+    // Logs the outcome itself.
+    if (ExportServersCsvToFile(c.config(), request.includePasswords, request.path)) {
+        c.SendToast(kToastOk, (request.includePasswords ? "已导出（含密码）到 " : "已导出（不含密码）到 ") +
+                                  request.path);
+    } else {
+        c.SendToast(kToastError, "写入失败：" + request.path);
+    }
+}
+
 }  // namespace
 
 namespace commands {
@@ -103,21 +120,12 @@ void ImportText(Controller& c, const JsonValue& data) {
 // first: an unlocked program left alone must not hand them out.
 void ExportServers(Controller& c, const JsonValue& data) {
     const ExportRequest request = ReadExportRequest(data);
-    if (request.includePasswords && !c.CheckCurrentPassword(request.password, "启动密码不正确，未导出"))
-        return;
-    if (request.path.empty()) {
-        c.SetExportPasswords(request.includePasswords);
-        c.window().PostExportDialog();
+    if (!request.includePasswords) {
+        ExportAs(c, request);
         return;
     }
-    if (RefuseExportPath(c, request.path)) return;
-    // Logs the outcome itself.
-    if (ExportServersCsvToFile(c.config(), request.includePasswords, request.path)) {
-        c.SendToast(kToastOk, (request.includePasswords ? "已导出（含密码）到 " : "已导出（不含密码）到 ") +
-                                  request.path);
-    } else {
-        c.SendToast(kToastError, "写入失败：" + request.path);
-    }
+    c.WithCurrentPassword(request.password, "启动密码不正确，未导出",
+                          [&c, request] { ExportAs(c, request); });
 }
 
 }  // namespace commands

@@ -65,6 +65,10 @@ public:
     bool EvalPending() const override { return false; }
     void ArmEvalTimer() override {}
     void ArmPingFlush(unsigned, std::function<void()> due) override { due(); }
+    void RunAside(std::function<void()> work, std::function<void()> done) override {
+        work();
+        done();
+    }
     void OpenExternalClient(const std::string& arguments) override {
         Check(arguments.find_first_of(" \"/\\", 1) == std::string::npos);
     }
@@ -83,9 +87,11 @@ public:
     bool Verify(const AppConfig& config, const std::string& text) override {
         return !config.security.enabled || config.security.hash == text;
     }
-    bool Set(AppConfig& config, const std::string& text, const std::string& hint) override {
-        config.security = SecuritySettings{!text.empty(), "salt", text, hint, 1};
-        return SaveConfig(config);
+    std::function<bool(AppConfig&)> PrepareSet(const std::string& text, const std::string& hint) override {
+        return [text, hint](AppConfig& config) {
+            config.security = SecuritySettings{!text.empty(), "salt", text, hint, 1};
+            return SaveConfig(config);
+        };
     }
     bool Clear(AppConfig& config) override {
         config.security = SecuritySettings();

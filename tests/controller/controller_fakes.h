@@ -117,8 +117,25 @@ public:
     void OpenExternalClient(const std::string& arguments) override {
         calls.push_back("external " + arguments);
     }
+    // Held for the test to finish, as the interface thread would once the
+    // work is done; the work itself runs at once.
+    void RunAside(std::function<void()> work, std::function<void()> done) override {
+        ++asides;
+        work();
+        asideDone.push_back(std::move(done));
+    }
+    // Runs the held completions, oldest first, and those they start.
+    void FinishAside() {
+        while (!asideDone.empty()) {
+            std::vector<std::function<void()>> pending;
+            pending.swap(asideDone);
+            for (auto& done : pending) done();
+        }
+    }
 
     std::vector<std::string> calls;
+    int asides = 0;
+    std::vector<std::function<void()>> asideDone;
     bool evalPending = false;
     std::function<void()> pingFlush;
 };
@@ -145,10 +162,12 @@ public:
         ++verifications;
         return !config.security.enabled || config.security.hash == "fake:" + text;
     }
-    bool Set(AppConfig& config, const std::string& text, const std::string& hint) override {
-        if (failSet) return false;
-        config.security = SecuritySettings{true, "salt", "fake:" + text, hint, 1};
-        return SaveConfig(config);
+    std::function<bool(AppConfig&)> PrepareSet(const std::string& text, const std::string& hint) override {
+        return [this, text, hint](AppConfig& config) {
+            if (failSet) return false;
+            config.security = SecuritySettings{true, "salt", "fake:" + text, hint, 1};
+            return SaveConfig(config);
+        };
     }
     bool Clear(AppConfig& config) override {
         config.security = SecuritySettings();
@@ -175,7 +194,14 @@ protected:
 
     // text as a JSON string, quotes included.
     static std::string Quoted(const std::string& text) { return ToJson(JsonValue(text), -1); }
+    // The command, then whatever it ran aside, finished as the interface
+    // thread would finish it once the work is done.
     void Send(const std::string& cmd, const std::string& dataJson = "null") {
+        SendHeld(cmd, dataJson);
+        window.FinishAside();
+    }
+    // The command alone: what it runs aside stays unfinished.
+    void SendHeld(const std::string& cmd, const std::string& dataJson = "null") {
         controller.HandlePageMessage("{\"cmd\":" + Quoted(cmd) + ",\"data\":" + dataJson + "}");
     }
     void SendId(const std::string& cmd, const std::string& id) { Send(cmd, "{\"id\":" + Quoted(id) + "}"); }

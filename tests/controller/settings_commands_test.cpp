@@ -52,8 +52,9 @@ TEST_F(SettingsCommands, PasswordCommandsCheckTheOldPasswordOnlyWhenOneIsSet) {
          "ok: 启动密码已更新，下次打开程序时需要输入", true},
         {"setPassword", "{\"old\":\"wrong\",\"new\":\"second\"}",
          "error: 当前密码不正确，未修改（还可以尝试 4 次）", true},
+        // Refused before the current password is tried: the wrong one above still counts.
         {"setPassword", "{\"old\":\"第一个密码p\",\"new\":\"\"}", "error: 新密码不能为空", true},
-        {"clearPassword", "{\"old\":\"wrong\"}", "error: 当前密码不正确，未取消（还可以尝试 4 次）", true},
+        {"clearPassword", "{\"old\":\"wrong\"}", "error: 当前密码不正确，未取消（还可以尝试 3 次）", true},
         {"setPassword", "{\"old\":\"第一个密码p\",\"new\":\"second\"}",
          "ok: 启动密码已更新，下次打开程序时需要输入", true},
         {"clearPassword", "{\"old\":\"second\"}", "ok: 已取消启动密码，下次直接进入主界面", false},
@@ -103,6 +104,23 @@ TEST_F(SettingsCommands, WrongCurrentPasswordsRunOutAsInTheUnlockDialog) {
                              }));
     EXPECT_TRUE(OnDisk().security.enabled);
     EXPECT_TRUE(window.calls.empty());  // no export dialog
+}
+
+// The derivations run aside: the command returns before the answer, and a
+// second password request meanwhile is turned away, not queued behind it.
+TEST_F(SettingsCommands, PasswordWorkRunsAsideOneRequestAtATime) {
+    Send("setPassword", "{\"new\":\"right-one\"}");
+    const int asides = window.asides;
+    page.events.clear();
+    SendHeld("setPassword", "{\"old\":\"right-one\",\"new\":\"right-two\"}");
+    EXPECT_EQ(window.asides, asides + 1);
+    EXPECT_TRUE(page.toasts().empty());  // the answer comes when the work is done
+    SendHeld("clearPassword", "{\"old\":\"right-one\"}");
+    EXPECT_EQ(page.toasts(), (std::vector<std::string>{"error: 上一个密码操作还没有完成，请稍候"}));
+    window.FinishAside();  // the check, then the new password's derivation
+    EXPECT_EQ(window.asides, asides + 2);
+    EXPECT_EQ(page.toasts().back(), "ok: 启动密码已更新，下次打开程序时需要输入");
+    EXPECT_EQ(OnDisk().security.hash, "fake:right-two");
 }
 
 // A save that fails is told with its reason, never as a success.
