@@ -238,9 +238,11 @@ void MainWindow::OnEndSession(bool ending) {
     SaveConfig(config_);
 }
 
-// Sessions first: their windows are children of this one. The browser goes
-// last, after the bar that may lie over it.
+// Work running aside first (it may use the password provider this window
+// owns), then the sessions: their windows are children of this one. The
+// browser goes last, after the bar that may lie over it.
 void MainWindow::OnDestroy() {
+    WaitForAsideWork();
     tabs_.CloseAllQuietly();
     EndFullscreenQuietly();
     webHost_.close();

@@ -6,7 +6,10 @@
 
 #include <windows.h>
 
+#include <condition_variable>
 #include <functional>
+#include <memory>
+#include <mutex>
 
 #include "controller/controller_ports.h"
 
@@ -16,6 +19,14 @@ void OnAsideDone(LPARAM lParam);
 class MainWindowActions : public IMainWindow {
 public:
     explicit MainWindowActions(HWND window = nullptr) : window_(window) {}
+    // Waits for work still running aside: it may use what the window owns
+    // (the start-up password's provider). It is a derivation, about a second
+    // at most; its completion is dropped with the window. The window calls
+    // it as it goes, before its own members do.
+    void WaitForAsideWork();
+    ~MainWindowActions() override { WaitForAsideWork(); }
+    MainWindowActions(const MainWindowActions&) = delete;
+    MainWindowActions& operator=(const MainWindowActions&) = delete;
     // Set once the window exists; every action does nothing before.
     void SetWindow(HWND window) { window_ = window; }
     HWND window() const { return window_; }
@@ -42,4 +53,11 @@ private:
 
     HWND window_;
     std::function<void()> pingFlush_;
+    // The pieces of work running aside, for the destructor.
+    struct AsideCount {
+        std::mutex mutex;
+        std::condition_variable idle;
+        int running = 0;
+    };
+    std::shared_ptr<AsideCount> aside_ = std::make_shared<AsideCount>();
 };

@@ -77,23 +77,37 @@ void MainWindowActions::OpenExternalClient(const std::string& arguments) {
     ShellExecuteW(nullptr, L"open", program.c_str(), ToWide(arguments).c_str(), nullptr, SW_SHOWNORMAL);
 }
 
+void MainWindowActions::WaitForAsideWork() {
+    std::unique_lock<std::mutex> lock(aside_->mutex);
+    aside_->idle.wait(lock, [this] { return aside_->running == 0; });
+}
+
 void MainWindowActions::RunAside(std::function<void()> work, std::function<void()> done) {
     // Shared, so that both are still at hand when no thread can be made.
     auto job = std::make_shared<std::pair<std::function<void()>, std::function<void()>>>(std::move(work),
                                                                                          std::move(done));
     const HWND window = window_;
     if (window != nullptr) {
+        const std::shared_ptr<AsideCount> count = aside_;
+        {
+            std::lock_guard<std::mutex> lock(count->mutex);
+            ++count->running;
+        }
         try {
-            // Detached: a program that closes meanwhile does not wait for
-            // the work, and its completion is then never run.
-            std::thread([window, job] {
+            // Detached, and counted: the window's end waits for the work,
+            // not for its completion, which then goes with the window.
+            std::thread([window, job, count] {
                 job->first();
                 PostOwned(window, WM_APP_ASIDE_DONE,
                           std::make_unique<std::function<void()>>(std::move(job->second)));
+                std::lock_guard<std::mutex> lock(count->mutex);
+                if (--count->running == 0) count->idle.notify_all();
             }).detach();
             return;
         } catch (const std::system_error&) {
             // No thread to be had: at once, below.
+            std::lock_guard<std::mutex> lock(count->mutex);
+            --count->running;
         }
     }
     job->first();
