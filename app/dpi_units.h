@@ -5,13 +5,7 @@
 
 #include <windows.h>
 
-constexpr int kDesignDpi = 96;
-
-// The window's DPI, 96 when the system cannot say.
-inline int WindowDpi(HWND window) {
-    const UINT dpi = window != nullptr ? GetDpiForWindow(window) : 0;
-    return dpi != 0 ? static_cast<int>(dpi) : kDesignDpi;
-}
+#include "core/window_dpi.h"
 
 inline int ToDevice(int design, int dpi) {
     return MulDiv(design, dpi, kDesignDpi);

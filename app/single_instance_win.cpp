@@ -44,23 +44,26 @@ UniqueHandle CreateUserMutex(const std::wstring& name, const std::wstring& sid, 
     return mutex;
 }
 
+std::wstring MutexName(bool global, const std::wstring& sid) {
+    return (global ? L"Global\\Tavolin-" : L"Local\\Tavolin-") + sid;
+}
+
 }  // namespace
 
 std::wstring InstanceMutexName(bool global) {
     const std::wstring sid = UserSid();
-    if (sid.empty()) return std::wstring();
-    return (global ? L"Global\\Tavolin-" : L"Local\\Tavolin-") + sid;
+    return sid.empty() ? std::wstring() : MutexName(global, sid);
 }
 
 InstanceClaim SingleInstance::Take() {
     const std::wstring sid = UserSid();
     if (sid.empty()) return InstanceClaim::kUnguarded;
     DWORD error = 0;
-    UniqueHandle local = CreateUserMutex(L"Local\\Tavolin-" + sid, sid, &error);
+    UniqueHandle local = CreateUserMutex(MutexName(false, sid), sid, &error);
     if (local.valid() && error == ERROR_ALREADY_EXISTS) return InstanceClaim::kRunningHere;
     // Held by another user's process under this user's name: no guard.
     if (!local.valid()) return InstanceClaim::kUnguarded;
-    UniqueHandle global = CreateUserMutex(L"Global\\Tavolin-" + sid, sid, &error);
+    UniqueHandle global = CreateUserMutex(MutexName(true, sid), sid, &error);
     if (global.valid() && error == ERROR_ALREADY_EXISTS) return InstanceClaim::kRunningElsewhere;
     local_ = std::move(local);
     global_ = std::move(global);  // may be invalid: this session is still guarded

@@ -127,6 +127,16 @@ void Controller::SendStoreNotices() {
     config_.notices.clear();
 }
 
+// One password request at a time; a second one meanwhile is told to wait.
+bool Controller::TakePasswordTurn() {
+    if (passwordBusy_) {
+        SendToast(kToastError, "上一个密码操作还没有完成，请稍候");
+        return false;
+    }
+    passwordBusy_ = true;
+    return true;
+}
+
 void Controller::WithCurrentPassword(const std::string& typed, const char* refused,
                                      std::function<void()> next) {
     if (!StartupPasswordInForce(config_)) {
@@ -137,11 +147,7 @@ void Controller::WithCurrentPassword(const std::string& typed, const char* refus
         SendToast(kToastError, "当前密码错误次数过多，请重新打开程序后再试");
         return;
     }
-    if (passwordBusy_) {
-        SendToast(kToastError, "上一个密码操作还没有完成，请稍候");
-        return;
-    }
-    passwordBusy_ = true;
+    if (!TakePasswordTurn()) return;
     // Every answer, right or wrong, costs the whole derivation, and wrong
     // ones run out as in the unlock dialog: the page is no quicker a way to
     // guess than the dialog. The work gets a copy of what it checks against.
@@ -165,11 +171,7 @@ void Controller::WithCurrentPassword(const std::string& typed, const char* refus
 }
 
 void Controller::SetStartupPasswordAside(const std::string& password, const std::string& hint) {
-    if (passwordBusy_) {
-        SendToast(kToastError, "上一个密码操作还没有完成，请稍候");
-        return;
-    }
-    passwordBusy_ = true;
+    if (!TakePasswordTurn()) return;
     auto commit = std::make_shared<std::function<bool(AppConfig&)>>();
     IStartupPassword* port = &ports_.password;
     ports_.window.RunAside([port, commit, password, hint] { *commit = port->PrepareSet(password, hint); },

@@ -102,6 +102,8 @@ public:
     bool TakeExportPasswords() { return std::exchange(exportPasswords_, false); }
 
 private:
+    bool TakePasswordTurn();
+
     AppConfig& config_;
     ControllerPorts ports_;
     ProbeResults probeResults_;

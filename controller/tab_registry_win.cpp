@@ -6,6 +6,7 @@
 #include "controller/tab_registry.h"
 #include "core/log.h"
 #include "core/posted_object.h"
+#include "core/window_dpi.h"
 
 namespace {
 
@@ -177,8 +178,7 @@ void TabRegistry::OnDpiChanged(int oldDpi, int newDpi) {
 }
 
 int TabRegistry::WindowDpi() const {
-    const UINT dpi = mainWindow_ != nullptr ? GetDpiForWindow(mainWindow_) : 0;
-    return dpi != 0 ? static_cast<int>(dpi) : 96;
+    return ::WindowDpi(mainWindow_);
 }
 
 void TabRegistry::LayoutSessions() {

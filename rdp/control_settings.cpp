@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "core/window_dpi.h"
 #include "rdp/rdp_session.h"
 #include "rdp/vtable_interfaces.h"
 
@@ -129,7 +130,7 @@ void RdpSession::ApplyExtendedSettings() {
     };
     // The remote desktop is drawn at the monitor's scale: text as large as
     // the local text, and sharp.
-    const ScaleFactors scale = ScaleFactorsForDpi(HostDpi());
+    const ScaleFactors scale = ScaleFactorsForDpi(WindowDpi(hostWindow_));
     Named values[] = {{"EnableZoom", Variant::Bool(true)},
                       {"DesktopScaleFactor", Variant::UInt(scale.desktop)},
                       {"DeviceScaleFactor", Variant::UInt(scale.device)}};

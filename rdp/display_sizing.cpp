@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "core/window_dpi.h"
 #include "rdp/rdp_session.h"
 #include "rdp/session_clock.h"
 
@@ -107,7 +108,7 @@ void RdpSession::SendRemoteSize(int hostWidth, int hostHeight, bool evenIfSent) 
     }
     // The physical size is the tab's in millimetres at the window's DPI;
     // orientation landscape; the scale factors the monitor's.
-    const int dpi = HostDpi();
+    const int dpi = WindowDpi(hostWindow_);
     const ScaleFactors scale = ScaleFactorsForDpi(dpi);
     Variant args[] = {Variant::Int(width),
                       Variant::Int(height),
@@ -197,11 +198,6 @@ void RdpSession::OnExitSizeMove() {
     }
 }
 
-int RdpSession::HostDpi() const {
-    const UINT dpi = hostWindow_ != nullptr ? GetDpiForWindow(hostWindow_) : 0;
-    return dpi != 0 ? static_cast<int>(dpi) : 96;
-}
-
 // The window moved to a monitor of another scale: a session that follows
 // its tab gets the new scale factors with its size (which the window's own
 // move has changed as well).
@@ -209,7 +205,7 @@ void RdpSession::OnDpiChanged() {
     if (hostWindow_ == nullptr || state_ != SessionState::Connected || !CurrentSizingMode().follows()) return;
     const SIZE client = HostClientSize();
     LogF(kLogInfo, "窗口换到缩放 %d%% 的显示器，重新下发远端分辨率与缩放",
-         static_cast<int>(ScaleFactorsForDpi(HostDpi()).desktop));
+         static_cast<int>(ScaleFactorsForDpi(WindowDpi(hostWindow_)).desktop));
     SendRemoteSize(client.cx, client.cy, true);
 }
 

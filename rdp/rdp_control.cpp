@@ -29,28 +29,28 @@ HRESULT CreateControlObject(const CLSID& clsid, ComPtr<IOleObject>* object) {
     return hr;
 }
 
+bool TryCreate(const CLSID& clsid, std::string name, CreatedControl* created) {
+    if (FAILED(CreateControlObject(clsid, &created->object))) {
+        created->object.reset();
+        return false;
+    }
+    created->name = std::move(name);
+    created->clsid = clsid;
+    return true;
+}
+
 // The newest documented class that can be created, then the ProgIDs.
 bool CreateNewestControl(CreatedControl* created) {
     std::size_t count = 0;
     const RdpControlClass* classes = RdpControlClasses(&count);
     for (std::size_t i = 0; i < count; ++i) {
-        if (SUCCEEDED(CreateControlObject(classes[i].clsid, &created->object))) {
-            created->name = classes[i].name;
-            created->clsid = classes[i].clsid;
-            return true;
-        }
-        created->object.reset();
+        if (TryCreate(classes[i].clsid, classes[i].name, created)) return true;
     }
     const wchar_t* const* progIds = RdpControlProgIds(&count);
     for (std::size_t i = 0; i < count; ++i) {
         CLSID clsid = {};
-        if (FAILED(CLSIDFromProgID(progIds[i], &clsid))) continue;
-        if (SUCCEEDED(CreateControlObject(clsid, &created->object))) {
-            created->name = ToUtf8(progIds[i]);
-            created->clsid = clsid;
+        if (SUCCEEDED(CLSIDFromProgID(progIds[i], &clsid)) && TryCreate(clsid, ToUtf8(progIds[i]), created))
             return true;
-        }
-        created->object.reset();
     }
     return false;
 }

@@ -196,7 +196,6 @@ private:
     void SyncControlRect(int width, int height);
     void OnHostResized(int width, int height);
     void FlushPendingSize();
-    int HostDpi() const;
     // evenIfSent: also when this size is the one sent last.
     void SendRemoteSize(int width, int height, bool evenIfSent = false);
     bool SetSmartSizing(bool on);
