@@ -524,6 +524,27 @@ bool LooksLikeHost(std::string_view host, bool delimited) {
 // first row or names two columns; above it stand only comments and lines
 // that are no server lines (titles), which are skipped. The first server
 // line ends the search.
+//
+// A row that also holds cells naming no column is ambiguous: "server,root,pass"
+// is a server whose host and password happen to be column words, while
+// "序号,IP,密码" and "host,user,password,os" are headers. It is a server line
+// when every named cell already stands where the columns without a header
+// put that property, so reading it as data loses no column, and it names no
+// user column (a user called "user" or "login" is unlikely, a header
+// without one above a user column is not).
+bool IsHeaderRow(const std::vector<std::string_view>& cells, const ColumnMap& map, std::size_t names,
+                 bool first, bool delimited) {
+    if (map[kHost] == kNoColumn || !(first || names >= 2)) return false;
+    const std::size_t filled = static_cast<std::size_t>(
+        std::count_if(cells.begin(), cells.end(), [](std::string_view c) { return !c.empty(); }));
+    if (!delimited || names == filled) return names == filled;
+    if (map[kUser] != kNoColumn) return true;
+    for (int property = 0; property < kPropertyCount; ++property) {
+        if (map[property] != kNoColumn && map[property] != kFixedColumns[property]) return true;
+    }
+    return false;
+}
+
 Layout FindLayout(std::string_view text) {
     Layout layout;
     RowReader reader(text, 0);
@@ -541,8 +562,7 @@ Layout FindLayout(std::string_view text) {
         // Words between blanks make a header only when each is a column
         // name: a title such as "Server list" is none.
         const std::size_t names = ReadHeader(reader.cells(), &map);
-        if (map[kHost] != kNoColumn && (first || names >= 2) &&
-            (delimited || names == reader.cells().size())) {
+        if (IsHeaderRow(reader.cells(), map, names, first, delimited)) {
             layout.map = map;
             layout.delimiter = delimited ? SingleDelimiter(reader.delimiterKinds()) : kAnyDelimiter;
             layout.dataStart = reader.pos();

@@ -148,6 +148,10 @@ TEST(ImportHeader, BelowAnyTitlesWithColumnsInAnyOrderAndSpelling) {
         {"title with a column name", "Server list\nHost,User\nh,u", "h|3389|u", 1},
         {"delimited host names without digits are servers", "nas,admin,pw1\nserver,root,pass",
          "nas|3389|admin|pw1 / server|3389|root|pass"},
+        {"column words where the columns stand are data", "server,root,pass,note\nweb01,admin,pw",
+         "server|3389|root|pass|note / web01|3389|admin|pw"},
+        {"a header with a column of its own", "host,user,password,os\nh,u,p,win", "h|3389|u|p"},
+        {"a numbered header", "序号,IP,密码\n1,10.0.0.9,pw", "10.0.0.9|3389||pw"},
         {"one column name below a title is data", "列表\nserver\nweb", "列表|3389 / server|3389 / web|3389"},
     });
 }
