@@ -49,7 +49,8 @@ std::string AskForFile(HWND owner) {
 // stays on the machine.
 bool RefusePickedPath(Controller& controller, const std::string& path) {
     const IHostEnvironment& environment = controller.environment();
-    switch (CheckExportPath(path, environment.FullPath(path), environment.FullPath(DataDir()))) {
+    const std::string full = environment.FullPath(path);
+    switch (CheckExportPath(path, full, environment.FullPath(DataDir()), environment.OnNetworkDrive(full))) {
         case ExportPathCheck::kInsideDataFolder:
             Log(kLogWarn, "导出路径在数据目录内，拒绝写入：" + path);
             controller.SendToast(kToastError, "不能导出到程序的数据目录（会覆盖配置文件）：" + path);

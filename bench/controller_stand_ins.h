@@ -79,4 +79,5 @@ class NoEnvironment : public IHostEnvironment {
 public:
     ControlAvailability RdpControl() const override { return ControlAvailability{}; }
     std::string FullPath(const std::string& path) const override { return path; }
+    bool OnNetworkDrive(const std::string&) const override { return false; }
 };

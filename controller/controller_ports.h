@@ -133,4 +133,7 @@ public:
     // The path made absolute and normalised the way the file system sees
     // it; the path itself when the system cannot tell.
     virtual std::string FullPath(const std::string& path) const = 0;
+    // Whether a full path lies on a drive letter mapped to a network share,
+    // which a file written there leaves the machine as a UNC path would.
+    virtual bool OnNetworkDrive(const std::string& fullPath) const = 0;
 };

@@ -109,11 +109,12 @@ std::string PathCompareKey(std::string_view path) {
     return key;
 }
 
-ExportPathCheck CheckExportPath(std::string_view path, std::string_view fullPath,
-                                std::string_view dataFolder) {
+ExportPathCheck CheckExportPath(std::string_view path, std::string_view fullPath, std::string_view dataFolder,
+                                bool onNetworkDrive) {
     const bool full = IsPosixBuild() ? !path.empty() && path[0] == '/' : IsFullWindowsPath(path);
     if (!full) return ExportPathCheck::kNotFullPath;
-    if (IsNetworkPath(path) || IsNetworkPath(fullPath)) return ExportPathCheck::kNetworkPath;
+    if (onNetworkDrive || IsNetworkPath(path) || IsNetworkPath(fullPath))
+        return ExportPathCheck::kNetworkPath;
     if (dataFolder.empty()) return ExportPathCheck::kOk;
     const std::string target = PathCompareKey(fullPath);
     const std::string folder = PathCompareKey(dataFolder);

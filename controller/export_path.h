@@ -10,15 +10,16 @@ enum class ExportPathCheck {
     kOk,
     kNotFullPath,       // relative, drive-relative, a device, or a stream name
     kInsideDataFolder,  // the data folder or anything in it
-    kNetworkPath,       // a UNC path: the file would leave the machine
+    kNetworkPath,       // a UNC path or a mapped drive: the file would leave the machine
 };
 
 // path as the page gave it; fullPath the same and dataFolder made full by
 // the system (IHostEnvironment::FullPath), so that what the system would
-// resolve to the data folder or to a share is caught too. An empty data
-// folder is never matched.
-ExportPathCheck CheckExportPath(std::string_view path, std::string_view fullPath,
-                                std::string_view dataFolder);
+// resolve to the data folder or to a share is caught too; onNetworkDrive
+// whether fullPath's drive letter is mapped to a share. An empty data folder
+// is never matched.
+ExportPathCheck CheckExportPath(std::string_view path, std::string_view fullPath, std::string_view dataFolder,
+                                bool onNetworkDrive);
 
 // "X:\..." or a UNC path "\\server\share\..." (either separator), also in
 // the "\\?\" long form; not "\\.\" devices, not "X:name", not "\name", and

@@ -41,6 +41,7 @@ public:
     // GetFullPathNameW, then the long form of every existing folder in it,
     // so that short (8.3) names compare like the long ones.
     std::string FullPath(const std::string& path) const override;
+    bool OnNetworkDrive(const std::string& fullPath) const override;
 
 private:
     mutable CriticalSection section_;

@@ -52,3 +52,14 @@ std::string HostEnvironment::FullPath(const std::string& path) const {
     }
     return ToUtf8(resolved);
 }
+
+// GetDriveTypeW answers DRIVE_REMOTE for a mapped share
+// (https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-getdrivetypew);
+// its root needs the trailing backslash.
+bool HostEnvironment::OnNetworkDrive(const std::string& fullPath) const {
+    const std::size_t at = fullPath.rfind("\\\\?\\", 0) == 0 ? 4 : 0;  // the long form "\\?\X:\"
+    if (fullPath.size() < at + 2 || fullPath[at + 1] != ':') return false;
+    const wchar_t root[] = {static_cast<wchar_t>(static_cast<unsigned char>(fullPath[at])), L':', L'\\',
+                            L'\0'};
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+}

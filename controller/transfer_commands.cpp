@@ -59,7 +59,8 @@ int SealImported(const AppConfig& config, std::vector<ServerRecord>& servers) {
 // config.json or its copies.
 bool RefuseExportPath(Controller& c, const std::string& path) {
     const IHostEnvironment& environment = c.environment();
-    switch (CheckExportPath(path, environment.FullPath(path), environment.FullPath(DataDir()))) {
+    const std::string full = environment.FullPath(path);
+    switch (CheckExportPath(path, full, environment.FullPath(DataDir()), environment.OnNetworkDrive(full))) {
         case ExportPathCheck::kOk:
             return false;
         case ExportPathCheck::kNotFullPath:

@@ -103,6 +103,7 @@ class Environment : public IHostEnvironment {
 public:
     ControlAvailability RdpControl() const override { return ControlAvailability{}; }
     std::string FullPath(const std::string& path) const override { return path; }
+    bool OnNetworkDrive(const std::string&) const override { return false; }
 };
 
 const char* const kSeedIds[] = {"00000000000000a1", "00000000000000b2", "00000000000000c3"};

@@ -108,19 +108,19 @@ TEST(ExportPath, CheckRefusesTheDataFolderAsTheSystemResolvesIt) {
     const std::string beside = "/home/me/data-backup/s.csv";
 #endif
     // Relative paths and paths inside as written are the export command's cases.
-    EXPECT_EQ(CheckExportPath(beside, beside, folder), ExportPathCheck::kOk);
-    EXPECT_EQ(CheckExportPath(beside, beside, ""), ExportPathCheck::kOk);
+    EXPECT_EQ(CheckExportPath(beside, beside, folder, false), ExportPathCheck::kOk);
+    EXPECT_EQ(CheckExportPath(beside, beside, "", false), ExportPathCheck::kOk);
     // What the system resolves the path to counts, not how it was spelt.
-    EXPECT_EQ(CheckExportPath(beside, inside, folder), ExportPathCheck::kInsideDataFolder);
+    EXPECT_EQ(CheckExportPath(beside, inside, folder, false), ExportPathCheck::kInsideDataFolder);
 #ifdef _WIN32
     // A share, as written or as a drive the system resolves to one, takes
     // the list off the machine.
     for (const char* share :
          {"\\\\nas\\share\\s.csv", "//nas/share/s.csv", "\\\\?\\UNC\\nas\\share\\s.csv"}) {
-        EXPECT_EQ(CheckExportPath(share, share, folder), ExportPathCheck::kNetworkPath) << share;
-        EXPECT_EQ(CheckExportPath(beside, share, folder), ExportPathCheck::kNetworkPath) << share;
+        EXPECT_EQ(CheckExportPath(share, share, folder, false), ExportPathCheck::kNetworkPath) << share;
+        EXPECT_EQ(CheckExportPath(beside, share, folder, false), ExportPathCheck::kNetworkPath) << share;
     }
-    EXPECT_EQ(CheckExportPath("\\\\?\\C:\\s.csv", "C:\\s.csv", folder), ExportPathCheck::kOk);
+    EXPECT_EQ(CheckExportPath("\\\\?\\C:\\s.csv", "C:\\s.csv", folder, false), ExportPathCheck::kOk);
 #endif
 }
 

@@ -181,7 +181,11 @@ class FakeEnvironment : public IHostEnvironment {
 public:
     ControlAvailability RdpControl() const override { return control; }
     std::string FullPath(const std::string& path) const override { return path; }
+    bool OnNetworkDrive(const std::string& fullPath) const override {
+        return !networkDrive.empty() && fullPath.rfind(networkDrive, 0) == 0;
+    }
     ControlAvailability control;
+    std::string networkDrive;  // a drive such as "Z:" mapped to a share
 };
 
 class ControllerTest : public ::testing::Test {

@@ -173,6 +173,12 @@ TEST_F(TransferCommands, ExportWritesOnlyAFullPathOutsideTheDataFolder) {
         ASSERT_EQ(page.toasts().size(), 1u) << path;
         EXPECT_EQ(page.toasts()[0].rfind("error: ", 0), 0u) << path;
     }
+    // A drive letter mapped to a share takes the list off the machine too.
+    environment.networkDrive = elsewhere.path();
+    page.events.clear();
+    Send("exportServers", "{\"path\":" + Quoted(target) + "}");
+    EXPECT_EQ(page.toasts(),
+              (std::vector<std::string>{"error: 不能导出到网络路径，请选择本机的文件夹：" + target}));
     EXPECT_FALSE(IsFile(dir.file("config.json.bad_x")) || IsFile(dir.file("sub.csv")) ||
                  IsFile("servers.csv"));
     EXPECT_EQ(ReadRawFile(dir.file("config.json")), before);
