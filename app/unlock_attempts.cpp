@@ -7,12 +7,19 @@ bool NeedsUnlock(const AppConfig* config) {
 }
 
 SubmitOutcome UnlockAttempts::Submit(const std::string& typed) {
-    if (done_) return SubmitOutcome::Finished;
+    if (done_ || checking_) return SubmitOutcome::Finished;
     if (typed.empty()) {
         message_ = "请输入密码";
         return SubmitOutcome::Empty;
     }
-    if (verify_ && verify_(typed)) {
+    checking_ = true;
+    return SubmitOutcome::Checking;
+}
+
+SubmitOutcome UnlockAttempts::Checked(bool right) {
+    if (!checking_ || done_) return SubmitOutcome::Finished;
+    checking_ = false;
+    if (right) {
         unlocked_ = true;
         done_ = true;
         return SubmitOutcome::Unlocked;
@@ -31,7 +38,8 @@ void UnlockAttempts::GiveUp() {
     done_ = true;
 }
 
-UnlockMessageLine MessageLineFor(const std::string& message, const std::string& hint) {
+UnlockMessageLine MessageLineFor(bool checking, const std::string& message, const std::string& hint) {
+    if (checking) return {UnlockMessageLine::Tone::Hint, "正在验证…"};
     if (!message.empty()) return {UnlockMessageLine::Tone::Error, message};
     if (!hint.empty()) return {UnlockMessageLine::Tone::Hint, "提示：" + hint};
     return {};

@@ -2,9 +2,7 @@
 // submitted password does, and what the line under the field says.
 #pragma once
 
-#include <functional>
 #include <string>
-#include <utility>
 
 #include "config/app_config.h"
 #include "config/password.h"
@@ -20,44 +18,46 @@ bool NeedsUnlock(const AppConfig* config);
 
 enum class SubmitOutcome {
     Empty,          // nothing typed: a reminder, no attempt used
+    Checking,       // the caller checks the password and reports with Checked
     Unlocked,       // the right password: the dialog ends with true
     Wrong,          // attempts remain: the count-down is shown, the field cleared
     OutOfAttempts,  // the last attempt was wrong: the dialog ends with false
-    Finished        // the dialog had already ended: nothing changes
+    Finished        // the dialog had ended, or a check is running: nothing changes
 };
 
+// The check itself takes the slow derivation, so it runs away from the
+// dialog's thread: a submit starts it, Checked ends it.
 class UnlockAttempts {
 public:
-    using Verifier = std::function<bool(const std::string& password)>;
-
-    explicit UnlockAttempts(Verifier verify) : verify_(std::move(verify)) {}
-
-    // typed is UTF-8; the verifier never sees an empty text.
+    // typed is UTF-8; only a non-empty text is ever to be checked.
     SubmitOutcome Submit(const std::string& typed);
+    // The answer to the check a Checking submit asked for.
+    SubmitOutcome Checked(bool right);
     // Escape, the exit button or closing the window: ends, not unlocked,
     // without using an attempt.
     void GiveUp();
 
     bool done() const { return done_; }
+    bool checking() const { return checking_; }
     bool unlocked() const { return unlocked_; }
     int attempts() const { return attempts_; }
     // The error line under the field; empty until a submit fails.
     const std::string& message() const { return message_; }
 
 private:
-    Verifier verify_;
     std::string message_;
     int attempts_ = 0;
+    bool checking_ = false;
     bool done_ = false;
     bool unlocked_ = false;
 };
 
-// What the line under the field shows: the error when there is one, else
-// the stored hint after "提示：", else nothing.
+// What the line under the field shows: that a check is running, else the
+// error when there is one, else the stored hint after "提示：", else nothing.
 struct UnlockMessageLine {
     enum class Tone { None, Error, Hint };
     Tone tone = Tone::None;
     std::string text;
 };
 
-UnlockMessageLine MessageLineFor(const std::string& message, const std::string& hint);
+UnlockMessageLine MessageLineFor(bool checking, const std::string& message, const std::string& hint);

@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "app/dpi_units.h"
 #include "app/unlock_attempts.h"
@@ -13,6 +15,7 @@
 #include "config/password.h"
 #include "core/gdi_object.h"
 #include "core/log.h"
+#include "core/secret_crypto.h"
 #include "core/unicode.h"
 
 namespace {
@@ -21,6 +24,8 @@ constexpr wchar_t kClassName[] = L"TavolinPasswordDlg";
 constexpr int kFieldId = 1001;
 constexpr wchar_t kMask = 0x25CF;  // "●"
 constexpr int kMaxReadChars = 255;
+// Posted by the check's thread when its answer is ready.
+constexpr UINT kCheckedMessage = WM_APP + 1;
 
 // The fonts and brushes live exactly as long as the dialog's window. The
 // dialog is laid out and painted in 96-DPI units; the edit control draws
@@ -34,11 +39,39 @@ struct DialogGdi {
     UniqueGdiObject editBrush{CreateSolidBrush(kUnlockFieldBackground)};
 };
 
+// The derivation takes about half a second: it runs on a thread of its own
+// so that the dialog keeps painting and moving meanwhile. The thread reads
+// only its copies and posts its answer; one that outlives the dialog (the
+// user gave up while it ran) is waited for as the dialog goes, once the
+// window has gone.
+class PasswordCheck {
+public:
+    PasswordCheck() = default;
+    PasswordCheck(const PasswordCheck&) = delete;
+    PasswordCheck& operator=(const PasswordCheck&) = delete;
+    ~PasswordCheck() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+    void Start(HWND notify, const SecuritySettings& security, std::string password) {
+        thread_ = std::thread([this, notify, security, password = SecretText(std::move(password))] {
+            answer_ = CheckStartupPassword(security, password.get());
+            PostMessageW(notify, kCheckedMessage, 0, 0);
+        });
+    }
+    // After the posted message: the thread has finished.
+    UnlockCheck Answer() {
+        if (thread_.joinable()) thread_.join();
+        return std::move(answer_);
+    }
+
+private:
+    std::thread thread_;
+    UnlockCheck answer_;
+};
+
 struct UnlockDialog {
-    UnlockDialog(HINSTANCE instance, AppConfig& config)
-        : instance(instance),
-          config(&config),
-          attempts([&config](const std::string& typed) { return UnlockStartupPassword(config, typed); }) {}
+    UnlockDialog(HINSTANCE instance, AppConfig& config) : instance(instance), config(&config) {}
 
     HINSTANCE instance;
     AppConfig* config;
@@ -48,6 +81,7 @@ struct UnlockDialog {
     UnlockLayout layout = LayoutUnlockDialog(unlock::kDialogWidth, unlock::kDialogHeight);
     std::optional<DialogGdi> gdi;
     UnlockAttempts attempts;
+    PasswordCheck check;
     bool showPassword = false;
     UnlockItem hover = UnlockItem::None;
 };
@@ -85,10 +119,24 @@ UnlockItem HitAt(const UnlockDialog& d, LPARAM lParam) {
 void Submit(UnlockDialog& d) {
     wchar_t typed[kMaxReadChars + 1] = {};
     GetWindowTextW(d.edit, typed, kMaxReadChars + 1);
-    const SubmitOutcome outcome = d.attempts.Submit(ToUtf8(typed));
+    std::string password = ToUtf8(typed);
     SecureZeroMemory(typed, sizeof typed);
+    const SubmitOutcome outcome = d.attempts.Submit(password);
+    if (outcome == SubmitOutcome::Checking) {
+        SendMessageW(d.edit, EM_SETREADONLY, TRUE, 0);
+        d.check.Start(d.dialog, d.config->security, std::move(password));
+    }
+    WipeText(password);
+    if (outcome == SubmitOutcome::Empty || outcome == SubmitOutcome::Checking) Repaint(d);
+}
+
+void OnChecked(UnlockDialog& d) {
+    const bool right = ApplyUnlock(*d.config, d.check.Answer());
+    const SubmitOutcome outcome = d.attempts.Checked(right);
+    SendMessageW(d.edit, EM_SETREADONLY, FALSE, 0);
     if (outcome == SubmitOutcome::Wrong) SetWindowTextW(d.edit, L"");
-    if (outcome == SubmitOutcome::Empty || outcome == SubmitOutcome::Wrong) Repaint(d);
+    SetFocus(d.edit);
+    Repaint(d);
 }
 
 void ToggleShown(UnlockDialog& d) {
@@ -140,7 +188,7 @@ void Paint(UnlockDialog& d) {
     state.background = d.gdi ? d.gdi->background.brush() : nullptr;
     state.passwordShown = d.showPassword;
     state.dpi = d.dpi;
-    state.line = MessageLineFor(d.attempts.message(), d.config->security.hint);
+    state.line = MessageLineFor(d.attempts.checking(), d.attempts.message(), d.config->security.hint);
     PaintUnlockDialog(d.dialog, state);
 }
 
@@ -185,6 +233,9 @@ LRESULT HandleMessage(UnlockDialog& d, HWND window, UINT message, WPARAM wParam,
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint covers every pixel
+        case kCheckedMessage:
+            OnChecked(d);
+            return 0;
         case WM_COMMAND:
         case WM_DESTROY:
             return 0;

@@ -88,21 +88,33 @@ bool CommitResealed(AppConfig& config, const std::string& toKey, SecuritySetting
 
 }  // namespace
 
+UnlockCheck CheckStartupPassword(const SecuritySettings& security, const std::string& password) {
+    UnlockCheck check;
+    Derived derived;
+    if (!Matches(security, password, &derived)) return check;
+    check.security = security;
+    // The old digest is replaced now that the password is known; the
+    // caller saves it with the passwords sealed under the new key.
+    if (security.iterations == 0) {
+        if (!DeriveNew(password, &check.security, &derived)) return check;
+        check.security.hash = derived.verifier;
+    }
+    check.key = std::move(derived.key);
+    check.right = true;
+    return check;
+}
+
+bool ApplyUnlock(AppConfig& config, UnlockCheck check) {
+    if (!check.right) return false;
+    if (config.security.iterations == 0) Log(kLogInfo, "启动密码的旧校验值已换成新的派生校验值");
+    config.security = std::move(check.security);
+    config.passwordKey = std::move(check.key);
+    return true;
+}
+
 bool UnlockStartupPassword(AppConfig& config, const std::string& password) {
     if (!StartupPasswordInForce(config)) return true;
-    Derived derived;
-    if (!Matches(config.security, password, &derived)) return false;
-    if (config.security.iterations == 0) {
-        // The old digest is replaced now that the password is known; the
-        // caller saves it with the passwords sealed under the new key.
-        SecuritySettings upgraded = config.security;
-        if (!DeriveNew(password, &upgraded, &derived)) return false;
-        upgraded.hash = derived.verifier;
-        config.security = std::move(upgraded);
-        Log(kLogInfo, "启动密码的旧校验值已换成新的派生校验值");
-    }
-    config.passwordKey = std::move(derived.key);
-    return true;
+    return ApplyUnlock(config, CheckStartupPassword(config.security, password));
 }
 
 bool VerifyStartupPassword(const AppConfig& config, const std::string& password) {

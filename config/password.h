@@ -36,6 +36,18 @@ inline bool StartupPasswordInForce(const AppConfig& config) {
 // the whole derivation.
 bool UnlockStartupPassword(AppConfig& config, const std::string& password);
 
+// UnlockStartupPassword in its two halves: the check, which reads only its
+// arguments and may run on any thread (it takes the whole derivation), and
+// applying a right one on the store's thread (the key, and the verifier an
+// old digest is replaced by). Applying a wrong one changes nothing.
+struct UnlockCheck {
+    bool right = false;
+    SecuritySettings security;  // as it is to be kept
+    SecretText key;             // wiped when it goes
+};
+UnlockCheck CheckStartupPassword(const SecuritySettings& security, const std::string& password);
+bool ApplyUnlock(AppConfig& config, UnlockCheck check);
+
 // Only checks the password (the settings and the export ask for it again);
 // the key in memory stays as it is.
 bool VerifyStartupPassword(const AppConfig& config, const std::string& password);

@@ -7,12 +7,15 @@
 
 namespace {
 
-// Accepts one password; seen keeps every text it was asked about.
-UnlockAttempts::Verifier Accepting(const std::string& right, std::vector<std::string>* seen) {
-    return [right, seen](const std::string& typed) {
-        seen->push_back(typed);
-        return typed == right;
-    };
+// A submit and, when it asks for one, the check's answer; seen keeps every
+// text that was checked.
+SubmitOutcome SubmitChecked(UnlockAttempts& attempts, const std::string& typed,
+                            std::vector<std::string>* seen) {
+    const SubmitOutcome outcome = attempts.Submit(typed);
+    if (outcome != SubmitOutcome::Checking) return outcome;
+    seen->push_back(typed);
+    EXPECT_EQ(attempts.Submit("secret"), SubmitOutcome::Finished) << "a second submit while checking";
+    return attempts.Checked(typed == "secret");
 }
 
 }  // namespace
@@ -33,11 +36,12 @@ TEST(UnlockAttempts, OnlyAPasswordInForceShowsTheDialog) {
 }
 
 // Four wrong passwords count down from 4 to 1, empty ones in between use
-// nothing and are never checked; the fifth wrong one ends the dialog locked,
-// and an ended dialog takes nothing more, not even the right password.
+// nothing and are never checked, nor is anything typed while a check runs;
+// the fifth wrong one ends the dialog locked, and an ended dialog takes
+// nothing more, not even the right password.
 TEST(UnlockAttempts, FiveWrongPasswordsEndLocked) {
     std::vector<std::string> seen;
-    UnlockAttempts attempts(Accepting("secret", &seen));
+    UnlockAttempts attempts;
     EXPECT_EQ(attempts.message(), "");
     const struct {
         const char* typed;
@@ -54,7 +58,7 @@ TEST(UnlockAttempts, FiveWrongPasswordsEndLocked) {
         {"secret", SubmitOutcome::Finished, "密码不正确，还可以尝试 1 次"},
     };
     for (const auto& s : steps) {
-        EXPECT_EQ(attempts.Submit(s.typed), s.outcome) << s.typed;
+        EXPECT_EQ(SubmitChecked(attempts, s.typed, &seen), s.outcome) << s.typed;
         EXPECT_EQ(attempts.message(), s.message) << s.typed;
         EXPECT_EQ(attempts.done(),
                   s.outcome == SubmitOutcome::OutOfAttempts || s.outcome == SubmitOutcome::Finished)
@@ -62,22 +66,26 @@ TEST(UnlockAttempts, FiveWrongPasswordsEndLocked) {
     }
     EXPECT_FALSE(attempts.unlocked());
     EXPECT_EQ(seen, (std::vector<std::string>{"Secret", "secret ", "secre", "密码", "secret!"}));
+    EXPECT_EQ(attempts.Checked(true), SubmitOutcome::Finished);
+    EXPECT_FALSE(attempts.unlocked());
 }
 
 TEST(UnlockAttempts, TheLineUnderTheField) {
     using Tone = UnlockMessageLine::Tone;
     const struct {
+        bool checking;
         const char* message;
         const char* hint;
         Tone tone;
         const char* text;
     } cases[] = {
-        {"请输入密码", "老地方", Tone::Error, "请输入密码"},
-        {"", "老地方", Tone::Hint, "提示：老地方"},
-        {"", "", Tone::None, ""},
+        {true, "密码不正确，还可以尝试 4 次", "老地方", Tone::Hint, "正在验证…"},
+        {false, "请输入密码", "老地方", Tone::Error, "请输入密码"},
+        {false, "", "老地方", Tone::Hint, "提示：老地方"},
+        {false, "", "", Tone::None, ""},
     };
     for (const auto& c : cases) {
-        const UnlockMessageLine line = MessageLineFor(c.message, c.hint);
+        const UnlockMessageLine line = MessageLineFor(c.checking, c.message, c.hint);
         EXPECT_EQ(line.tone, c.tone) << c.message << "|" << c.hint;
         EXPECT_EQ(line.text, c.text) << c.message << "|" << c.hint;
     }

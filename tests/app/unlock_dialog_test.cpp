@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/unlock_layout.h"
+#include "config/password.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/unicode.h"
@@ -183,7 +184,11 @@ TEST_F(UnlockDialogTest, FiveWrongPasswordsRefuseAndSaveNothing) {
                 return count(false) > 20 && count(true) == 0 && picture.At(220, 1) == RGB(59, 130, 246) &&
                        picture.At(ok.x, ok.y) == RGB(52, 120, 235);
             }))
-            return user.Fail("no hint, accent bar and resting OK button");
+            return user.Fail(
+                Format("no hint, accent bar and resting OK button: %d grey-blue, %d red, bar %06x, "
+                       "button %06x",
+                       count(false), count(true), static_cast<unsigned>(picture.At(220, 1)),
+                       static_cast<unsigned>(picture.At(ok.x, ok.y))));
         if (!Wrong(user, "wrong") || !showsSoon(user, [&] { return count(true) > 20; }))
             return user.Fail("no red count-down under the field");
         if (!user.MoveTo(ok.x + 40, ok.y) ||
@@ -206,4 +211,26 @@ TEST_F(UnlockDialogTest, EscapeAndTheExitButtonRefuse) {
             return user.Type("secret") && (button ? user.Click(kLayout.exitButton) : user.Key("Escape"));
         })) << (button ? "the exit button" : "Escape");
     }
+}
+
+// The derivation of a current verifier takes about half a second: the
+// dialog answers messages within 100 ms meanwhile, takes no typing while it
+// checks, and unlocks with the key in memory.
+TEST_F(UnlockDialogTest, StaysResponsiveWhileTheSlowCheckRuns) {
+    const PreparedStartupPassword prepared = PrepareStartupPassword("slow-secret", "");
+    ASSERT_TRUE(prepared.ok);
+    config_.security = prepared.security;
+    EXPECT_TRUE(RunWith([](DialogUser& user) {
+        if (!user.Type("slow-secret") || !user.Key("Return")) return false;
+        HWND field = GetDlgItem(user.dialog(), 1001);
+        if (!WaitUntil([&] { return (GetWindowLongW(field, GWL_STYLE) & ES_READONLY) != 0; }))
+            return user.Fail("the field did not wait for the check");
+        const ULONGLONG asked = GetTickCount64();
+        DWORD_PTR answer = 0;
+        if (SendMessageTimeoutW(user.dialog(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &answer) == 0 ||
+            GetTickCount64() - asked > 100)
+            return user.Fail("the dialog did not answer within 100 ms while checking");
+        return WaitUntil([&] { return !IsWindow(user.dialog()); }, 20000) || user.Fail("never unlocked");
+    }));
+    EXPECT_EQ(config_.passwordKey.get(), prepared.key.get());
 }
