@@ -38,9 +38,10 @@ bool ResealPasswords(std::vector<ServerRecord>& servers, std::string_view fromKe
 
 // After the load and the unlock: every stored password into the form in
 // force (the old scramble and the account's form are sealed again), each one
-// opened once to see that it still can be. Those that cannot are dropped
-// and counted, and the user gets one notice with their number. True when a
-// stored text changed, so the caller saves.
+// opened once to see that it still can be; of those already sealed for the
+// account only a spread sample, unless one of it fails. Those that cannot
+// open are dropped and counted, and the user gets one notice with their
+// number. True when a stored text changed, so the caller saves.
 bool ProtectStoredPasswords(AppConfig& config);
 
 // The old form, for reading files of earlier versions (and for the tests

@@ -116,6 +116,10 @@ void Controller::OpenTabFor(const ServerRecord& server) {
     ServerRecord copy = server;
     if (!copy.sealedPassword.empty() && !OpenPassword(config_, copy.sealedPassword, &copy.password)) {
         Log(kLogWarn, "服务器密码无法解密，连接时需要手动输入：" + server.host);
+        SendToast(kToastError,
+                  "这台服务器保存的密码无法在这台电脑或这个 Windows 账户下解密，请连接时输入，"
+                  "或在编辑中重新填写：" +
+                      server.host);
     }
     copy.sealedPassword.clear();
     ports_.tabs.OpenTab(copy);

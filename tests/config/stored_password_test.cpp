@@ -110,3 +110,21 @@ TEST(StoredPassword, ProtectingAfterTheUnlockUpgradesOrDropsAndTellsOnce) {
     EXPECT_EQ(unlocked.servers[2].sealedPassword, keyed);
     EXPECT_EQ(unlocked.notices.size(), 1u);  // the foreign one
 }
+
+// Many passwords sealed for another account (a copied folder) are all found
+// and dropped at the start, though the start opens only a sample of those
+// that may be the account's own.
+TEST(StoredPassword, AFolderFromAnotherAccountLosesEveryAccountPasswordAtOnce) {
+    AppConfig copied;
+    for (int i = 0; i < 100; ++i)
+        copied.servers.push_back(WithStored("h", "dpapi1:" + Base64Encode(RandomHex(60))));
+    std::string own;
+    ASSERT_TRUE(SealPassword(AppConfig(), "own-pw", &own));
+    copied.servers[50].sealedPassword = own;
+    EXPECT_TRUE(ProtectStoredPasswords(copied));
+    EXPECT_EQ(
+        copied.notices,
+        (std::vector<std::string>{
+            "有 99 台服务器的密码无法在这台电脑或这个 Windows 账户下解密，请重新填写这些服务器的密码"}));
+    EXPECT_EQ(copied.servers[50].sealedPassword, own);
+}
