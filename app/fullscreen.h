@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
+#include "app/tab_registry.h"
 #include "config/app_config.h"
-#include "controller/tab_registry.h"
 #include "webhost/page_channel.h"
 
 struct FullscreenHost {

@@ -5,8 +5,8 @@
 #include "app/dpi_units.h"
 #include "app/fullscreen.h"
 #include "app/fullscreen_bar.h"
+#include "app/main_window_messages.h"
 #include "app/monitors.h"
-#include "controller/main_window_messages.h"
 #include "controller/page_events.h"
 #include "core/log.h"
 

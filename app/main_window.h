@@ -9,13 +9,13 @@
 
 #include <string>
 
+#include "app/main_web_listener.h"
+#include "app/main_window_actions.h"
+#include "app/tab_registry.h"
 #include "app/window_placement.h"
 #include "config/app_config.h"
 #include "controller/controller.h"
-#include "controller/main_web_listener.h"
-#include "controller/main_window_actions.h"
 #include "controller/startup_password.h"
-#include "controller/tab_registry.h"
 #include "webhost/webview_host.h"
 
 constexpr wchar_t kMainWindowClass[] = L"TavolinMainWindow";

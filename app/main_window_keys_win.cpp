@@ -2,7 +2,7 @@
 
 #include "app/fullscreen.h"
 #include "app/main_window_keys.h"
-#include "controller/main_window_messages.h"
+#include "app/main_window_messages.h"
 #include "core/win_handle.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <windows.h>
 // clang-format on
 
+#include "app/main_window_messages.h"
 #include "app/network_watch.h"
-#include "controller/main_window_messages.h"
 #include "core/log.h"
 
 namespace {

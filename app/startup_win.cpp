@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/host_environment.h"
 #include "app/main_window.h"
 #include "app/main_window_keys.h"
+#include "app/main_window_messages.h"
 #include "app/monitors.h"
 #include "app/network_watch.h"
+#include "app/probe_results.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/ui_resources.h"
@@ -19,9 +22,6 @@
 #include "config/config_store.h"
 #include "config/stored_password.h"
 #include "controller/command_members.h"
-#include "controller/host_environment.h"
-#include "controller/main_window_messages.h"
-#include "controller/probe_results.h"
 #include "core/crash_filter.h"
 #include "core/log.h"
 #include "core/paths.h"

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "app/fullscreen.h"
+#include "app/host_environment.h"
 #include "app/main_window_keys.h"
+#include "app/main_window_messages.h"
 #include "app/page_peer.h"
 #include "config/config_store.h"
 #include "config/export_csv.h"
-#include "controller/host_environment.h"
-#include "controller/main_window_messages.h"
 #include "core/file_io.h"
 #include "core/paths.h"
 #include "core/text.h"

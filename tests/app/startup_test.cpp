@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window_messages.h"
 #include "app/page_peer.h"
 #include "app/single_instance.h"
-#include "controller/main_window_messages.h"
 #include "core/file_io.h"
 #include "core/json.h"
 #include "core/paths.h"

@@ -1,6 +1,6 @@
 #include <vector>
 
-#include "controller/host_environment.h"
+#include "app/host_environment.h"
 #include "core/unicode.h"
 
 namespace {

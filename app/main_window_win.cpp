@@ -1,12 +1,11 @@
-#include "app/main_window.h"
-
 #include "app/export_dialog.h"
 #include "app/fullscreen.h"
+#include "app/main_window.h"
+#include "app/main_window_messages.h"
+#include "app/probe_results.h"
 #include "app/title_bar.h"
 #include "app/ui_resources.h"
 #include "config/config_store.h"
-#include "controller/main_window_messages.h"
-#include "controller/probe_results.h"
 #include "core/paths.h"
 #include "core/text.h"
 

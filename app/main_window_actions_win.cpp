@@ -7,8 +7,8 @@
 #include <thread>
 #include <utility>
 
-#include "controller/main_window_actions.h"
-#include "controller/main_window_messages.h"
+#include "app/main_window_actions.h"
+#include "app/main_window_messages.h"
 #include "core/posted_object.h"
 #include "core/unicode.h"
 #include "rdp/external_client.h"

@@ -1,5 +1,4 @@
 #include "webhost/webview_handlers.h"
-
 #include "webhost/webview_host.h"
 
 HRESULT WebViewEnvHandler::Invoke(HRESULT code, ICoreWebView2Environment* environment) {

@@ -1,10 +1,9 @@
-#include "rdp/client_reaper.h"
-
 #include <list>
 #include <mutex>
 
 #include "core/error_text.h"
 #include "core/log.h"
+#include "rdp/client_reaper.h"
 
 namespace {
 

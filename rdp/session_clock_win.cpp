@@ -1,6 +1,6 @@
-#include "rdp/session_clock.h"
-
 #include <atomic>
+
+#include "rdp/session_clock.h"
 
 namespace {
 

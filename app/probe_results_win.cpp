@@ -1,7 +1,7 @@
 #include <memory>
 
-#include "controller/main_window_messages.h"
-#include "controller/probe_results.h"
+#include "app/main_window_messages.h"
+#include "app/probe_results.h"
 #include "core/posted_object.h"
 
 void PostProbeResult(const ProbeResult& result, void* context) {

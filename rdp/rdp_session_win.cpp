@@ -1,7 +1,5 @@
 // The session's life: host window, connect, disconnect, close, and the
 // state reports.
-#include "rdp/rdp_session.h"
-
 #include "core/error_text.h"
 #include "core/gdi_object.h"
 #include "core/log.h"
@@ -9,6 +7,7 @@
 #include "rdp/external_client_command.h"
 #include "rdp/rdp_event_sink.h"
 #include "rdp/rdp_frame.h"
+#include "rdp/rdp_session.h"
 #include "rdp/session_clock.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The controller's Windows side: the tab registry with real sessions against
 // the stand-in control and loopback peers, worker results reaching the page
 // through the main window's queue, posted objects, the host environment.
-#include "controller/tab_registry.h"
+#include "app/tab_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +11,13 @@
 #include <memory>
 #include <thread>
 
+#include "app/host_environment.h"
+#include "app/main_window_actions.h"
+#include "app/main_window_messages.h"
+#include "app/probe_results.h"
 #include "controller/controller_fakes.h"
 #include "controller/export_path.h"
-#include "controller/host_environment.h"
-#include "controller/main_window_actions.h"
-#include "controller/main_window_messages.h"
 #include "controller/page_events.h"
-#include "controller/probe_results.h"
 #include "core/posted_object.h"
 #include "rdp/session_clock.h"
 #include "rdp/session_test_support.h"

@@ -2,7 +2,7 @@
 // shellapi.h needs the types of windows.h first.
 #include <shellapi.h>
 
-#include "controller/main_web_listener.h"
+#include "app/main_web_listener.h"
 #include "core/unicode.h"
 
 namespace {

@@ -1,8 +1,7 @@
-#include "rdp/dispatch_calls.h"
-
 #include <vector>
 
 #include "core/unicode.h"
+#include "rdp/dispatch_calls.h"
 
 Variant Variant::Int(long value) {
     Variant v;

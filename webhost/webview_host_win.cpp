@@ -1,5 +1,3 @@
-#include "webhost/webview_host.h"
-
 #include <objbase.h>
 
 #include "core/file_io.h"
@@ -7,6 +5,7 @@
 #include "core/text.h"
 #include "core/unicode.h"
 #include "webhost/webview_handlers.h"
+#include "webhost/webview_host.h"
 #include "webhost/webview_loader.h"
 #include "webhost/webview_text.h"
 

@@ -1,11 +1,10 @@
-#include "app/ui_resources.h"
-
 #include <array>
 #include <string_view>
 #include <utility>
 
 #include "app/resource_fingerprint.h"
 #include "app/ui_resource_ids.h"
+#include "app/ui_resources.h"
 #include "core/file_io.h"
 #include "core/log.h"
 #include "core/paths.h"

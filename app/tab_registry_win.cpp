@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "controller/main_window_messages.h"
+#include "app/main_window_messages.h"
+#include "app/tab_registry.h"
 #include "controller/page_events.h"
-#include "controller/tab_registry.h"
 #include "core/log.h"
 #include "core/posted_object.h"
 #include "core/window_dpi.h"

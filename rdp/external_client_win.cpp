@@ -1,8 +1,6 @@
 // Nothing here waits on the interface thread: the client's main window is
 // looked for on a timer of the host window, and a client asked to close is
 // given its grace time by a timer (Disconnect) or by the reaper (Close).
-#include "rdp/external_client.h"
-
 #include <cstdint>
 #include <utility>
 
@@ -11,6 +9,7 @@
 #include "core/text.h"
 #include "core/unicode.h"
 #include "rdp/client_reaper.h"
+#include "rdp/external_client.h"
 #include "rdp/external_client_command.h"
 #include "rdp/session_clock.h"
 

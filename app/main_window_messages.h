@@ -10,7 +10,7 @@ constexpr UINT WM_APP_PROBE_RESULT = WM_APP + 1;  // 0x8001
 // No parameters: run the export with its save dialog outside the browser's
 // callback.
 constexpr UINT WM_APP_EXPORT_CSV = WM_APP + 3;  // 0x8003
-// lParam: a CloseTabRequest (controller/tab_registry.h).
+// lParam: a CloseTabRequest (app/tab_registry.h).
 constexpr UINT WM_APP_CLOSE_TAB = WM_APP + 4;           // 0x8004
 constexpr UINT WM_APP_TOGGLE_FULLSCREEN = WM_APP + 10;  // 0x800A
 // wParam: +1 or -1 as a signed value.

@@ -1,8 +1,7 @@
-#include "webhost/webview_loader.h"
-
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "webhost/webview_loader.h"
 
 const char* const kLoaderMissingText =
     "找不到 WebView2Loader.dll（单文件版应已内嵌；绿色版请确认它与 exe 同目录）";

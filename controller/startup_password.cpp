@@ -1,7 +1,8 @@
+#include "controller/startup_password.h"
+
 #include <memory>
 
 #include "config/password.h"
-#include "controller/startup_password.h"
 
 bool StoredStartupPassword::Verify(const AppConfig& config, const std::string& password) {
     return VerifyStartupPassword(config, password);
