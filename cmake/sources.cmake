@@ -37,6 +37,9 @@ set(TAVOLIN_PORTABLE_SOURCES
   controller/export_path.cpp
   controller/controller.cpp
   controller/probe_jobs.cpp
+  controller/reconnect_plan.cpp
+  controller/quick_address.cpp
+  controller/controller_reconnect.cpp
   controller/command_table.cpp
   controller/server_commands.cpp
   controller/session_commands.cpp
