@@ -172,7 +172,10 @@ void FullscreenBar::PaintTabs(HDC dc, int width, int height) {
         const TabEntry& tab = tabs[static_cast<std::size_t>(i)];
         const BarRect button = TabButtonRect(i, height);
         Fill(dc, ToRect(button), tab.id == host_.tabs->activeTabId() ? kActiveTab : kOtherTab);
-        DrawLabel(dc, ToWide(TabButtonLabel(host_.config, tab.id)), ToRect(TabLabelRect(button, height)),
+        std::string label = TabButtonLabel(host_.config, tab.id);
+        if (label == tab.id && !tab.label.empty()) label = tab.label;  // a server in no list
+        if (!tab.note.empty()) label += " · " + tab.note;
+        DrawLabel(dc, ToWide(label), ToRect(TabLabelRect(button, height)),
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
     }
 }

@@ -60,6 +60,7 @@ private:
 
     LRESULT OnCreate();
     void OnSize();
+    void OnNetworkBack();
     void OnExitSizeMove();
     void OnDpiChanged(int dpi, const RECT& suggested);
     void OnSetFocus();

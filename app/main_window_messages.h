@@ -25,8 +25,11 @@ constexpr UINT_PTR TIMER_PROBE = 1;
 constexpr UINT_PTR TIMER_EVAL = 3;
 constexpr UINT_PTR TIMER_CONNECT_TIMEOUT = 4;
 constexpr UINT_PTR TIMER_FSBAR = 5;
+// The tabs waiting to be reconnected: due attempts and their probes.
+constexpr UINT_PTR TIMER_RECONNECT = 6;
 
 constexpr UINT kEvalTimerMs = 800;
 constexpr UINT kConnectTimeoutSweepMs = 1000;
+constexpr UINT kReconnectTickMs = 500;
 // How long a session may stay connecting, as the session itself counts it.
 constexpr int kConnectTimeoutMs = 25000;

@@ -38,6 +38,10 @@ MainWindow::MainWindow(AppConfig& config, IProbes& probes, const IHostEnvironmen
       listener_(controller_),
       evalExpression_(std::move(evalExpression)) {
     tabs_.SetPageFocus([this] { webHost_.focus(); });
+    tabs_.SetSessionHook([this](const std::string& id, SessionState state, int code, bool wasConnected) {
+        controller_.OnSessionReport(id, state, code, wasConnected, GetTickCount64());
+    });
+    tabs_.SetNotesChanged([] { InvalidateFullscreenBar(); });
 }
 
 MainWindow::~MainWindow() {
@@ -133,7 +137,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // the sleep ("PBT_APMRESUMEAUTOMATIC event", learn.microsoft.com/
             // windows/win32/power/pbt-apmresumeautomatic): every resume
             // sends it, with or without a user.
-            if (wParam == PBT_APMRESUMEAUTOMATIC) controller_.ProbeAll();
+            if (wParam == PBT_APMRESUMEAUTOMATIC) OnNetworkBack();
             return TRUE;
         default:
             if (HandleAppMessage(message, wParam, lParam)) return 0;
@@ -147,7 +151,7 @@ bool MainWindow::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnProbeResultMessage(controller_, lParam);
             return true;
         case WM_APP_NETWORK_CHANGED:
-            controller_.ProbeAll();
+            OnNetworkBack();
             return true;
         case WM_APP_ASIDE_DONE:
             OnAsideDone(lParam);
@@ -178,7 +182,16 @@ LRESULT MainWindow::OnCreate() {
     ApplyTitleBarTheme();
     const UiFolders folders = ChooseUiFolders();
     webHost_.create(window(), folders.webDir, BrowserDataDir(), &listener_, folders.loaderDir);
+    SetTimer(window(), TIMER_RECONNECT, kReconnectTickMs, nullptr);
     return 0;
+}
+
+// Probes answered before say nothing about the network as it is now; a tab
+// waiting for its server tries as soon as the server answers, without the
+// pause its failed attempts earned.
+void MainWindow::OnNetworkBack() {
+    controller_.ProbeAll();
+    controller_.OnResume(GetTickCount64());
 }
 
 void MainWindow::OnSize() {
@@ -261,6 +274,9 @@ void MainWindow::OnTimer(UINT_PTR id) {
             break;
         case TIMER_FSBAR:
             OnFullscreenBarTimer();
+            break;
+        case TIMER_RECONNECT:
+            controller_.OnReconnectTick(GetTickCount64());
             break;
         default:
             break;

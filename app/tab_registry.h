@@ -26,7 +26,20 @@ struct TabEntry {
     // What the page was told of the tab, to tell a fresh page again.
     std::string openedJson;
     std::string retoldStateJson;
+    // The server's remark or host, for a tab whose server is in no list.
+    std::string label;
+    // Shown beside the label outside the page; "" for none.
+    std::string note;
+    // Reopened once: the tab stays whatever becomes of its session, which
+    // is reported as ended instead.
+    bool keep = false;
 };
+
+// Hears how each tab's session goes: the tab's id, the state, its code
+// (the disconnect reason, for Disconnected) and whether the session had
+// been connected.
+using SessionHook =
+    std::function<void(const std::string& id, SessionState state, int code, bool wasConnected)>;
 
 // What WM_APP_CLOSE_TAB carries. The serial names the very tab that asked:
 // a request that arrives after its tab was replaced closes nothing.
@@ -68,6 +81,8 @@ public:
     void SwitchTab(int delta) override;
     bool ActivateTab(const std::string& id) override;
     void Disconnect(const std::string& id) override;
+    void ReopenTab(const ServerRecord& server) override;
+    void SetTabNote(const std::string& id, const std::string& note) override;
     PixelRect ClientRect() const override;
     int WindowDpi() const override;
     void SetContentHidden(bool hidden) override { contentHidden_ = hidden; }
@@ -95,6 +110,10 @@ public:
     void SetFullscreenQuery(std::function<bool()> isFullscreen) { isFullscreen_ = std::move(isFullscreen); }
     // Gives the keyboard to the page, when a session lets go of it.
     void SetPageFocus(std::function<void()> focusPage) { focusPage_ = std::move(focusPage); }
+    // Called after the page has heard of each report.
+    void SetSessionHook(SessionHook hook) { sessionHook_ = std::move(hook); }
+    // Called when a tab's note changes.
+    void SetNotesChanged(std::function<void()> changed) { notesChanged_ = std::move(changed); }
 
     const std::vector<TabEntry>& tabs() const { return tabs_; }
     const std::string& activeTabId() const { return activeTabId_; }
@@ -109,6 +128,9 @@ private:
     // not be posted, and the tab then stays open.
     bool PostCloseRequest(const TabEntry& tab);
     void Post(const char* event, const std::string& data) { page_.post(event, data); }
+    // A kept tab whose new session did not come up in time: the session
+    // goes, the tab stays and its end is reported.
+    void EndOverdueSession(const std::string& id);
 
     HWND mainWindow_;
     IPageChannel& page_;
@@ -121,4 +143,6 @@ private:
     unsigned lastSerial_ = 0;
     std::function<bool()> isFullscreen_;
     std::function<void()> focusPage_;
+    SessionHook sessionHook_;
+    std::function<void()> notesChanged_;
 };

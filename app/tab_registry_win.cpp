@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "app/main_window_messages.h"
 #include "app/tab_registry.h"
@@ -14,13 +15,24 @@ RECT ToRect(const PixelRect& r) {
     return RECT{r.left, r.top, r.right, r.bottom};
 }
 
+// An ended session's window would hide the page's word on why it ended
+// and how to get it back, which the content area shows in its place.
+bool ShowsWindow(const RdpSession& session) {
+    return session.state() == SessionState::Connecting || session.state() == SessionState::Connected;
+}
+
+std::string LabelOf(const ServerRecord& server) {
+    return server.remark.empty() ? server.host : server.remark;
+}
+
 }  // namespace
 
 void MainObserver::OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
                                   const std::string& detail) {
     if (session == nullptr) return;
     const std::string mode = SessionModeName(session->mode());
-    if (TabEntry* tab = registry_.FindTabOf(session))
+    TabEntry* tab = registry_.FindTabOf(session);
+    if (tab != nullptr)
         tab->retoldStateJson =
             SessionStateJson(session->id(), static_cast<int>(state), code, detail, mode, true);
     registry_.Post("sessionState",
@@ -29,12 +41,18 @@ void MainObserver::OnSessionState(RdpSession* session, SessionState state, std::
     if (state == SessionState::Connected && session == registry_.ActiveSession() &&
         !registry_.contentHidden())
         session->Focus();
+    if (!ShowsWindow(*session)) session->Show(false);
+    const bool kept = tab != nullptr && tab->keep;
+    const std::string id = session->id();
+    const bool wasConnected = session->everConnected();
     // A session that was connected once and then ended keeps its tab, which
-    // can be reconnected; one that never came up is closed. Not here: the
-    // session is inside its own event handling.
-    const bool neverCameUp = state == SessionState::Disconnected && !session->everConnected();
-    if (state != SessionState::Failed && !neverCameUp) return;
-    if (TabEntry* tab = registry_.FindTabOf(session)) registry_.PostCloseRequest(*tab);
+    // can be reconnected; one that never came up is closed, unless its tab
+    // was reopened. Not here: the session is inside its own event handling.
+    const bool neverCameUp = state == SessionState::Disconnected && !wasConnected;
+    if (tab != nullptr && !kept && (state == SessionState::Failed || neverCameUp))
+        registry_.PostCloseRequest(*tab);
+    // Last: what the hook sets off may replace the session.
+    if (tab != nullptr && registry_.sessionHook_) registry_.sessionHook_(id, state, code, wasConnected);
 }
 
 // The page takes the keyboard, as the control asks its container to
@@ -90,7 +108,14 @@ void TabRegistry::OpenTab(const ServerRecord& server) {
         return;
     }
     RdpSession* opened = session.get();
-    tabs_.push_back(TabEntry{server.id, std::move(session), ++lastSerial_, TabOpenedJson(server), ""});
+    const bool temporary = FindServerById(config_, server.id) == nullptr;
+    TabEntry entry;
+    entry.id = server.id;
+    entry.session = std::move(session);
+    entry.serial = ++lastSerial_;
+    entry.openedJson = TabOpenedJson(server, temporary);
+    entry.label = LabelOf(server);
+    tabs_.push_back(std::move(entry));
     activeTabId_ = server.id;
     // The page hears of the tab before the session's first report.
     Post("tabOpened", tabs_.back().openedJson);
@@ -99,6 +124,40 @@ void TabRegistry::OpenTab(const ServerRecord& server) {
     opened->Connect(server, &observer_, config_.display.changeRemoteResolution);
     SetTimer(mainWindow_, TIMER_CONNECT_TIMEOUT, kConnectTimeoutSweepMs, nullptr);
     LayoutSessions();
+}
+
+void TabRegistry::ReopenTab(const ServerRecord& server) {
+    TabEntry* tab = FindTab(server.id);
+    if (tab == nullptr) {
+        OpenTab(server);
+        if ((tab = FindTab(server.id)) != nullptr) tab->keep = true;
+        return;
+    }
+    auto session = std::make_unique<RdpSession>();
+    const PixelRect rect = contentRect_.empty() ? ClientRect() : contentRect_;
+    if (!session->Create(mainWindow_, ToRect(rect), server.id)) {
+        Post("toast", ToastJson(kToastError, "创建远程桌面窗口失败"));
+        return;
+    }
+    // The old session goes quietly: its end was told when it ended. A new
+    // serial makes any close request of the old session's out of date.
+    std::unique_ptr<RdpSession> old = std::exchange(tab->session, std::move(session));
+    tab->serial = ++lastSerial_;
+    tab->keep = true;
+    tab->retoldStateJson.clear();
+    RdpSession* opened = tab->session.get();
+    if (old) old->Close();
+    // As in OpenTab: nothing of the tab is touched after Connect.
+    opened->Connect(server, &observer_, config_.display.changeRemoteResolution);
+    SetTimer(mainWindow_, TIMER_CONNECT_TIMEOUT, kConnectTimeoutSweepMs, nullptr);
+    LayoutSessions();
+}
+
+void TabRegistry::SetTabNote(const std::string& id, const std::string& note) {
+    TabEntry* tab = FindTab(id);
+    if (tab == nullptr || tab->note == note) return;
+    tab->note = note;
+    if (notesChanged_) notesChanged_();
 }
 
 void TabRegistry::CloseTab(const std::string& id) {
@@ -192,7 +251,7 @@ void TabRegistry::LayoutSessions() {
     for (std::size_t i = 0; i < tabs_.size(); ++i) {
         RdpSession* session = tabs_[i].session.get();
         if (session == nullptr) continue;
-        if (contentHidden_ || tabs_[i].id != activeTabId_) {
+        if (contentHidden_ || tabs_[i].id != activeTabId_ || !ShowsWindow(*session)) {
             session->Show(false);
             continue;
         }
@@ -219,17 +278,41 @@ void TabRegistry::SetChangeRemoteResolution(bool on) {
 
 void TabRegistry::SweepConnectTimeouts() {
     bool timedOut = false;
+    std::vector<std::string> kept;
     for (const TabEntry& tab : tabs_) {
         if (!tab.session || !tab.session->ConnectOverdue()) continue;
-        LogF(kLogInfo, "[会话 %s] 连接建立超时（超过 %dms 仍处于连接中），强制失败并关闭标签", tab.id.c_str(),
-             kConnectTimeoutMs);
-        PostCloseRequest(tab);
+        LogF(kLogInfo, "[会话 %s] 连接建立超时（超过 %dms 仍处于连接中），强制失败%s", tab.id.c_str(),
+             kConnectTimeoutMs, tab.keep ? "，标签保留" : "并关闭标签");
+        if (tab.keep) {
+            kept.push_back(tab.id);
+        } else {
+            PostCloseRequest(tab);
+        }
         timedOut = true;
     }
+    // Apart from the walk: closing a session runs its control's code.
+    for (const std::string& id : kept) EndOverdueSession(id);
     if (timedOut) {
         KillTimer(mainWindow_, TIMER_CONNECT_TIMEOUT);
         SetTimer(mainWindow_, TIMER_CONNECT_TIMEOUT, kConnectTimeoutSweepMs, nullptr);
     }
+}
+
+void TabRegistry::EndOverdueSession(const std::string& id) {
+    TabEntry* tab = FindTab(id);
+    if (tab == nullptr || !tab->session) return;
+    const std::unique_ptr<RdpSession> session = std::move(tab->session);
+    const std::string mode = SessionModeName(session->mode());
+    session->Close();
+    // The reason the control itself gives a connection that timed out
+    // (imstscaxevents-ondisconnected: disconnectReasonConnectionTimedOut).
+    constexpr int kTimedOut = 264;
+    const std::string detail = "连接超时：在规定时间内没能建立连接";
+    const int state = static_cast<int>(SessionState::Disconnected);
+    if ((tab = FindTab(id)) != nullptr)
+        tab->retoldStateJson = SessionStateJson(id, state, kTimedOut, detail, mode, true);
+    Post("sessionState", SessionStateJson(id, state, kTimedOut, detail, mode));
+    if (sessionHook_) sessionHook_(id, SessionState::Disconnected, kTimedOut, false);
 }
 
 bool TabRegistry::PostCloseRequest(const TabEntry& tab) {

@@ -30,6 +30,8 @@ public:
     void SwitchTab(int) override {}
     bool ActivateTab(const std::string&) override { return false; }
     void Disconnect(const std::string&) override {}
+    void ReopenTab(const ServerRecord&) override {}
+    void SetTabNote(const std::string&, const std::string&) override {}
     PixelRect ClientRect() const override { return PixelRect{0, 0, 1200, 800}; }
     int WindowDpi() const override { return 96; }
     void SetContentHidden(bool) override {}

@@ -40,6 +40,9 @@ set(TAVOLIN_PORTABLE_SOURCES
   controller/startup_password.cpp
   controller/controller.cpp
   controller/probe_jobs.cpp
+  controller/reconnect_plan.cpp
+  controller/quick_address.cpp
+  controller/controller_reconnect.cpp
   controller/command_table.cpp
   controller/server_commands.cpp
   controller/session_commands.cpp

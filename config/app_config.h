@@ -67,6 +67,12 @@ struct DisplaySettings {
     bool changeRemoteResolution = true;
 };
 
+struct SessionSettings {
+    // A tab whose session the network took away reconnects once its
+    // server answers again.
+    bool autoReconnect = true;
+};
+
 struct AppConfig {
     std::vector<ServerRecord> servers;
     PingSettings ping;
@@ -74,6 +80,7 @@ struct AppConfig {
     UiSettings ui;
     DefaultSettings defaults;
     DisplaySettings display;
+    SessionSettings sessions;
     std::string path;  // set by LoadConfig
 
     // The text of a config.json that did not parse and whose ".bad_" copy

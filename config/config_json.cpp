@@ -182,6 +182,7 @@ JsonValue ConfigToJson(const AppConfig& config) {
     JsonValue display = JsonValue::MakeObject();
     display.set("changeRemoteResolution", config.display.changeRemoteResolution);
     document.set("display", std::move(display));
+    document.set("sessions", JsonValue::MakeObject()).set("autoReconnect", config.sessions.autoReconnect);
     return document;
 }
 
@@ -210,5 +211,6 @@ void ConfigFromJson(const JsonValue& document, AppConfig& config) {
     fresh.display.changeRemoteResolution =
         MemberReader(document.find("display"))
             .Bool("changeRemoteResolution", fresh.display.changeRemoteResolution);
+    fresh.sessions.autoReconnect = MemberReader(document.find("sessions")).Bool("autoReconnect", true);
     config = std::move(fresh);
 }

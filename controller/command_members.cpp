@@ -106,6 +106,7 @@ SettingsRequest ReadSettingsRequest(const JsonValue& data) {
     request.defaultSmartSizing = OptionalBool(data, "defaultSmartSizing", true);
     request.changeRemoteResolution = OptionalBool(data, "changeRemoteResolution", true);
     request.darkTheme = OptionalBool(data, "darkTheme", true);
+    request.autoReconnect = OptionalBool(data, "autoReconnect", true);
     return request;
 }
 

@@ -53,6 +53,7 @@ struct SettingsRequest {
     std::optional<bool> defaultSmartSizing;
     std::optional<bool> changeRemoteResolution;
     std::optional<bool> darkTheme;
+    std::optional<bool> autoReconnect;
 };
 SettingsRequest ReadSettingsRequest(const JsonValue& data);
 

@@ -57,7 +57,15 @@ void Controller::ProbeAll() {
 }
 
 void Controller::OnProbeResult(const ProbeResult& result) {
+    const bool online = result.netState == NetState::Online;
+    // A temporary server is in no list: its answer matters only to its tab.
+    if (const ServerRecord* quick = FindQuickServer(result.id)) {
+        if (quick->host == result.host && ProbePortOf(*quick) == result.port)
+            reconnects_.OnProbe(result.id, online);
+        return;
+    }
     if (!ProbeResultIsCurrent(config_.servers, result)) return;
+    reconnects_.OnProbe(result.id, online);
     StoreProbeResult(probeResults_, result);
     const bool first = pings_.Add(result.id);
     if (pings_.size() >= kPingBatchMax) {
@@ -112,7 +120,7 @@ bool Controller::SaveOrTell() {
     return false;
 }
 
-void Controller::OpenTabFor(const ServerRecord& server) {
+ServerRecord Controller::ConnectionCopy(const ServerRecord& server) const {
     ServerRecord copy = server;
     if (!copy.sealedPassword.empty() && !OpenPassword(config_, copy.sealedPassword, &copy.password)) {
         Log(kLogWarn, "服务器密码无法解密，连接时需要手动输入：" + server.host);
@@ -122,6 +130,11 @@ void Controller::OpenTabFor(const ServerRecord& server) {
                       server.host);
     }
     copy.sealedPassword.clear();
+    return copy;
+}
+
+void Controller::OpenTabFor(const ServerRecord& server) {
+    ServerRecord copy = ConnectionCopy(server);
     ports_.tabs.OpenTab(copy);
     WipeText(copy.password);
 }

@@ -3,14 +3,19 @@
 // about them. Runs on the user-interface thread only; it locks nothing.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "config/app_config.h"
 #include "controller/controller_ports.h"
 #include "controller/page_documents.h"
 #include "controller/ping_batch.h"
+#include "controller/reconnect_plan.h"
+#include "rdp/session_state.h"
 #include "webhost/page_channel.h"
 
 struct ControllerPorts {
@@ -97,12 +102,44 @@ public:
     // sealed under it and saved once; the page is told either way.
     void SetStartupPasswordAside(const std::string& password, const std::string& hint);
 
+    // Reconnecting tabs the network took away (controller_reconnect.cpp).
+    // now: milliseconds of a monotonic clock, the same in every call.
+    // A session's report, as its tab heard it; wasConnected: the session
+    // had been connected.
+    void OnSessionReport(const std::string& id, SessionState state, int code, bool wasConnected,
+                         std::uint64_t now);
+    // Starts the attempts that are due and probes the servers waited for.
+    void OnReconnectTick(std::uint64_t now);
+    // Back from sleep: every waiting tab tries again as soon as its server
+    // answers, without the pause.
+    void OnResume(std::uint64_t now);
+    // The tab waits no more; the page hears of it when it did.
+    void CancelReconnect(const std::string& id);
+    // Every waiting tab switched off, when the setting is.
+    void CancelAllReconnects();
+    // Tells a fresh page which tabs wait.
+    void RetellReconnects();
+    // A new session in the server's tab (or a new tab), with its password
+    // opened for the connection alone; false when the server is unknown.
+    bool ReopenTab(const std::string& id);
+
+    // Temporary servers, typed into the search box and not saved: their
+    // tabs know them, config.json does not.
+    void OpenQuickTab(ServerRecord server);
+    const ServerRecord* FindQuickServer(const std::string& id) const;
+    // Moves it into the store; false when there is none by that id.
+    bool TakeQuickServer(const std::string& id, ServerRecord* out);
+
     // The export's choice, for the save dialog that follows.
     void SetExportPasswords(bool include) { exportPasswords_ = include; }
     bool TakeExportPasswords() { return std::exchange(exportPasswords_, false); }
 
 private:
     bool TakePasswordTurn();
+    // A copy whose password is opened for one connection.
+    ServerRecord ConnectionCopy(const ServerRecord& server) const;
+    void PostReconnect(const std::string& id);
+    void ProbeWaiting(const std::vector<std::string>& ids);
 
     AppConfig& config_;
     ControllerPorts ports_;
@@ -115,4 +152,6 @@ private:
     int wrongPasswords_ = 0;
     bool passwordBusy_ = false;  // a derivation is running aside
     bool exportPasswords_ = false;
+    ReconnectPlan reconnects_;
+    std::map<std::string, ServerRecord> quickServers_;
 };

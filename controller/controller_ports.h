@@ -39,6 +39,13 @@ public:
     virtual bool ActivateTab(const std::string& id) = 0;
     // Asks the session of the server's tab, if any, to disconnect.
     virtual void Disconnect(const std::string& id) = 0;
+    // A new session in the server's tab, where the tab is and as it is
+    // shown (active or not); a new tab when it has none. The tab stays
+    // open whatever becomes of that session.
+    virtual void ReopenTab(const ServerRecord& server) = 0;
+    // A short text shown beside the tab's name outside the page (the
+    // full-screen bar); "" for none.
+    virtual void SetTabNote(const std::string& id, const std::string& note) = 0;
 
     // The main window's client area, in device pixels.
     virtual PixelRect ClientRect() const = 0;

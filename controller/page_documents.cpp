@@ -91,6 +91,7 @@ std::string SettingsDocumentJson(const AppConfig& config) {
     doc.set("defaultSmartSizing", config.defaults.smartSizing);
     doc.set("changeRemoteResolution", config.display.changeRemoteResolution);
     doc.set("darkTheme", config.ui.darkTheme);
+    doc.set("autoReconnect", config.sessions.autoReconnect);
     return ToJson(doc, -1);
 }
 

@@ -15,12 +15,13 @@ std::string TabIdJson(const std::string& id) {
     return ToJson(data, -1);
 }
 
-std::string TabOpenedJson(const ServerRecord& server) {
+std::string TabOpenedJson(const ServerRecord& server, bool temporary) {
     JsonValue data = JsonValue::MakeObject();
     data.set("id", server.id);
     data.set("host", server.host);
     data.set("port", server.port);
     data.set("remark", server.remark);
+    if (temporary) data.set("temporary", true);
     return ToJson(data, -1);
 }
 
@@ -33,6 +34,14 @@ std::string SessionStateJson(const std::string& id, int state, int code, const s
     data.set("detail", detail);
     data.set("mode", mode);
     if (retold) data.set("retold", true);
+    return ToJson(data, -1);
+}
+
+std::string ReconnectJson(const std::string& id, const char* phase, int attempts) {
+    JsonValue data = JsonValue::MakeObject();
+    data.set("id", id);
+    data.set("phase", phase);
+    data.set("attempts", attempts);
     return ToJson(data, -1);
 }
 

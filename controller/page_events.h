@@ -18,11 +18,14 @@ constexpr const char* kPageRecoveredText = "界面进程意外退出，已自动
 std::string ToastJson(const std::string& kind, const std::string& text);
 // {"id": id}: "tabActivated" and "tabClosed".
 std::string TabIdJson(const std::string& id);
-// {"id", "host", "port", "remark"} of the server: "tabOpened".
-std::string TabOpenedJson(const ServerRecord& server);
+// {"id", "host", "port", "remark"} of the server: "tabOpened"; with
+// "temporary": true for a server in no list (not saved).
+std::string TabOpenedJson(const ServerRecord& server, bool temporary = false);
 // "sessionState"; retold: told again to a fresh page, which shows no toast
 // for it (the user saw that one when it happened).
 std::string SessionStateJson(const std::string& id, int state, int code, const std::string& detail,
                              const std::string& mode, bool retold = false);
+// "reconnect": {"id", "phase": "waiting" | "connecting" | "off", "attempts"}.
+std::string ReconnectJson(const std::string& id, const char* phase, int attempts);
 std::string ConfirmCloseJson(int tabs, int connected);
 std::string FullscreenJson(bool on);

@@ -3,6 +3,7 @@
 #include "controller/command_members.h"
 #include "controller/command_table.h"
 #include "controller/page_events.h"
+#include "controller/quick_address.h"
 #include "core/log.h"
 #include "rdp/external_client_command.h"
 
@@ -23,17 +24,51 @@ void Disconnect(Controller& c, const JsonValue& data) {
     c.tabs().Disconnect(ReadId(data));
 }
 
+// In the tab's own place, with whatever it shows (active or not, full
+// screen): a user reconnecting wants the desktop back where it was.
 void Reconnect(Controller& c, const JsonValue& data) {
     const std::string id = ReadId(data);
-    const ServerRecord* server = FindServerById(c.config(), id);
-    if (server == nullptr) return;
-    const ServerRecord copy = *server;
-    c.tabs().CloseTab(id);
-    c.OpenTabFor(copy);
+    c.CancelReconnect(id);
+    c.ReopenTab(id);
+}
+
+void CancelReconnect(Controller& c, const JsonValue& data) {
+    c.CancelReconnect(ReadId(data));
 }
 
 void CloseTab(Controller& c, const JsonValue& data) {
-    c.tabs().CloseTab(ReadId(data));
+    const std::string id = ReadId(data);
+    c.CancelReconnect(id);
+    c.tabs().CloseTab(id);
+}
+
+// The default settings, as a new server gets them; nothing is saved.
+void QuickConnect(Controller& c, const JsonValue& data) {
+    const std::optional<QuickAddress> address = ParseQuickAddress(data.getString("address", ""));
+    if (!address) {
+        c.SendToast(kToastError, "无法识别的地址：请输入 主机、主机:端口 或 用户名@主机");
+        return;
+    }
+    ServerRecord server;
+    server.id = NewServerId();
+    server.host = address->host;
+    server.port = address->port;
+    const DefaultSettings& defaults = c.config().defaults;
+    server.user = address->user.empty() ? defaults.user : address->user;
+    server.domain = defaults.domain;
+    server.colorDepth = defaults.colorDepth;
+    server.smartSizing = defaults.smartSizing;
+    c.OpenQuickTab(std::move(server));
+}
+
+void SaveQuick(Controller& c, const JsonValue& data) {
+    ServerRecord server;
+    if (!c.TakeQuickServer(ReadId(data), &server)) return;
+    c.config().servers.push_back(std::move(server));
+    const bool saved = c.SaveOrTell();
+    c.SendServers();
+    c.ProbeAll();
+    if (saved) c.SendToast(kToastOk, "已保存为服务器");
 }
 
 void ActivateTab(Controller& c, const JsonValue& data) {

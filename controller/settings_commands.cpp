@@ -93,6 +93,10 @@ void SaveSettings(Controller& c, const JsonValue& data) {
         config.ui.darkTheme = *request.darkTheme;
         c.window().ApplyTitleBarTheme();
     }
+    if (request.autoReconnect) {
+        config.sessions.autoReconnect = *request.autoReconnect;
+        if (!config.sessions.autoReconnect) c.CancelAllReconnects();
+    }
     const bool saved = c.SaveOrTell();
     c.probes().SetTimeout(config.ping.timeoutMs);
     // A new worker count takes effect at the next start of the program.

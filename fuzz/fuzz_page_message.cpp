@@ -42,6 +42,8 @@ public:
     void SwitchTab(int) override {}
     bool ActivateTab(const std::string&) override { return false; }
     void Disconnect(const std::string&) override {}
+    void ReopenTab(const ServerRecord& server) override { Check(!server.id.empty()); }
+    void SetTabNote(const std::string& id, const std::string&) override { Check(!id.empty()); }
     PixelRect ClientRect() const override { return PixelRect{0, 0, 1200, 800}; }
     int WindowDpi() const override { return 144; }
     void SetContentHidden(bool) override {}

@@ -99,3 +99,27 @@ for (const theme of ['dark', 'light']) {
     }
   });
 }
+
+// A tab waiting for its server and a tab whose session ended, each shown in
+// the content area where its session was, in both themes.
+for (const theme of ['dark', 'light']) {
+  test(`waiting and disconnected tabs, ${theme} theme: the content area tells why and offers the way back`, async (open) => {
+    const page = await mainScreen(open, theme === 'dark');
+    await page.deliver('sessionState', { id: 'a1', state: 3, code: 2308, detail: '套接字已被关闭', mode: 'activex' });
+    await page.deliver('reconnect', { id: 'a1', phase: 'waiting', attempts: 2 });
+    await page.deliver('tabActivated', { id: 'a1' });
+    await page.evaluate(() => { for (const t of document.querySelectorAll('#toasts .toast')) t.remove(); });
+    assert.deepEqual(await page.texts('#tabs .tab.active .twait', '#sessionPanel .panel-wait', '#sessionPanel .panel-reason'),
+      ['等待服务器恢复…', '等待服务器恢复…（已重试 2 次）', '连接已断开：套接字已被关闭']);
+    assert.equal(await page.classOf(item('a1', '.dot')), 'dot st-wait');
+    assert.deepEqual(await lowContrast(page), []);
+    await saved(page, `tab-waiting-${theme}`);
+    assert.deepEqual(await page.sentBy(() => page.click('#sessionPanel >> text=取消自动重连')), [{ cmd: 'cancelReconnect', data: { id: 'a1' } }]);
+
+    await page.click('#tabs .tab:has-text("海外跳板机")');
+    assert.deepEqual(await page.texts('#sessionPanel h2', '#sessionPanel .panel-reason'), ['海外跳板机', '连接已断开：远端会话已注销']);
+    assert.deepEqual(await lowContrast(page), []);
+    await saved(page, `tab-disconnected-${theme}`);
+    assert.deepEqual(await page.sentBy(() => page.click('#sessionPanel >> text=重新连接')), [{ cmd: 'reconnect', data: { id: 'b1' } }]);
+  });
+}

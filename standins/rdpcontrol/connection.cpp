@@ -194,7 +194,13 @@ void Connection::ReadLines(SOCKET socket) {
         const int received = ready > 0 ? recv(socket, buffer, sizeof buffer, 0) : -1;
         if (received <= 0) {
             if (received < 0 && WSAGetLastError() == WSAEWOULDBLOCK) continue;
-            if (!stop_) Post(kOnDisconnected, {kReasonRemote}, EventEffect::kEnded);
+            // A server that ends a session says so first ("disconnect 3");
+            // a connection that just goes is the network or the server
+            // gone: the socket closed under the session, or its read failed
+            // (imstscaxevents-ondisconnected).
+            if (!stop_)
+                Post(kOnDisconnected, {received == 0 ? kReasonSocketClosed : kReasonSocketRecvFailed},
+                     EventEffect::kEnded);
             return;
         }
         pending.append(buffer, static_cast<std::size_t>(received));

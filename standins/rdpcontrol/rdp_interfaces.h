@@ -100,4 +100,6 @@ enum DisconnectReason : long {
     kReasonDnsLookupFailed = 260,
     kReasonTimedOut = 264,
     kReasonSocketConnectFailed = 516,
+    kReasonSocketRecvFailed = 1028,  // disconnectReasonSocketRecvFailed
+    kReasonSocketClosed = 2308,      // disconnectReasonAtClientWinsockFDCLOSE
 };

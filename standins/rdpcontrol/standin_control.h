@@ -122,7 +122,9 @@ typedef long(__stdcall* StandinRegisterFn)(const wchar_t* progIds);
 //   no answer in time        OnDisconnected with 264
 // "Disconnect" while connecting or connected closes the connection and fires
 // OnDisconnected with 1; otherwise it fails with E_FAIL (imstscax-disconnect). When the peer closes the
-// connection, OnDisconnected with 2.
+// connection without a "disconnect" line first, OnDisconnected with 2308
+// (the socket closed); when reading from it fails (the peer reset it),
+// with 1028.
 //
 // The peer drives further events by sending lines ("\n"-ended, ASCII):
 //   disconnect <reason>              OnDisconnected(reason); the connection closes
@@ -164,8 +166,8 @@ typedef long(__stdcall* StandinRegisterFn)(const wchar_t* progIds);
 //   - OnConnecting and the OnDisconnected(1) of "Disconnect" are queued like
 //     the worker's events: they fire when the thread pumps messages, and
 //     inside the call only with "sync_events". Every IDispatch call holds a
-//     reference to the control until it returns. A read error counts as the peer closing (2); an
-//     empty "Server" as a name that does not resolve (260).
+//     reference to the control until it returns. An
+//     empty "Server" counts as a name that does not resolve (260).
 //   - A name an object's interface version does not declare is unknown
 //     (DISP_E_UNKNOWNNAME), as on the platform's control; so is
 //     "DesktopScaleFactor", an extended setting. IMsRdpExtendedSettings

@@ -116,8 +116,9 @@ TEST_F(TabRegistryTest, OpeningTellsThePageFirstAndOnlyAFailedFirstConnectionClo
     OpenConnected(Server("up", peer.port()));
     const std::vector<std::string> events = TakeEvents();
     ASSERT_GE(events.size(), 2u);
+    // The store lists no server here: the tab is a temporary one.
     EXPECT_EQ(events[0], "tabOpened {\"id\":\"up\",\"host\":\"127.0.0.1\",\"port\":" +
-                             std::to_string(peer.port()) + ",\"remark\":\"备注 up\"}");
+                             std::to_string(peer.port()) + ",\"remark\":\"备注 up\",\"temporary\":true}");
     EXPECT_EQ(events[1],
               "sessionState {\"id\":\"up\",\"state\":1,\"code\":0,\"detail\":\"正在连接 127.0.0.1 "
               "...\",\"mode\":\"none\"}");
@@ -143,6 +144,43 @@ TEST_F(TabRegistryTest, OpeningTellsThePageFirstAndOnlyAFailedFirstConnectionClo
     PumpFor(100);
     EXPECT_EQ(registry->TabCount(), 1);
     EXPECT_FALSE(Posted("tabClosed", "{\"id\":\"up\"}"));
+}
+
+// A reconnect keeps the tab where it is, with a new session; that session
+// failing does not close the tab, and the hook hears every end with its
+// reason. An ended session's window makes way for the page's content area.
+TEST_F(TabRegistryTest, AReopenedTabStaysInItsPlaceWhateverItsNewSessionDoes) {
+    std::vector<std::string> heard;
+    registry->SetSessionHook([&](const std::string& id, SessionState state, int code, bool wasConnected) {
+        heard.push_back(id + " " + std::to_string(static_cast<int>(state)) + " " + std::to_string(code) +
+                        (wasConnected ? " was" : ""));
+    });
+    RdpTestPeer peer;
+    OpenConnected(Server("a", peer.port()));
+    OpenConnected(Server("b", peer.port()));
+    ASSERT_TRUE(registry->ActivateTab("a"));
+    ASSERT_TRUE(peer.WaitForConnection(2000));
+    RdpSession* old = registry->FindTab("a")->session.get();
+    EXPECT_NE(Placed(*old), "");
+    peer.CloseConnection();  // the first connection taken: tab a's
+    ASSERT_TRUE(PumpUntil([&] { return old->state() == SessionState::Disconnected; }));
+    EXPECT_EQ(Placed(*old), "");
+    EXPECT_EQ(heard.back(), "a 3 2308 was");
+
+    registry->ReopenTab(Server("a", kRefusedPort));
+    ASSERT_TRUE(PumpUntil([&] { return heard.back() == "a 3 516"; }));
+    PumpFor(100);
+    ASSERT_NE(registry->FindTab("a"), nullptr);
+    EXPECT_EQ(registry->tabs()[0].id, "a");
+    EXPECT_EQ(registry->activeTabId(), "a");
+    EXPECT_FALSE(Posted("tabClosed", "{\"id\":\"a\"}"));
+
+    registry->ReopenTab(Server("a", peer.port()));
+    ASSERT_TRUE(
+        PumpUntil([&] { return registry->FindTab("a")->session->state() == SessionState::Connected; }));
+    EXPECT_EQ(heard.back().rfind("a 2 ", 0), 0u) << heard.back();
+    EXPECT_NE(Placed(*registry->FindTab("a")->session), "");
+    EXPECT_EQ(registry->TabCount(), 2);
 }
 
 // Tabs opened one after another (auto-connect at start) connect in their

@@ -126,15 +126,14 @@ TEST(ConfigToJson, MembersInFileOrderAndPasswordOnlyWhenSet) {
         for (const auto& member : object.members()) out += member.first + " ";
         return out;
     };
-    EXPECT_EQ(names(document), "servers ping security ui defaults display ");
+    EXPECT_EQ(names(document), "servers ping security ui defaults display sessions ");
     EXPECT_EQ(names(document.find("servers").at(0)),
               "id host port user domain password remark group colorDepth width height smartSizing "
               "fullscreenOnConnect autoConnect pingPort ");
-    const std::pair<const char*, const char*> groups[] = {{"ping", "intervalSec timeoutMs threads "},
-                                                          {"security", "enabled salt hash hint iterations "},
-                                                          {"ui", "darkTheme x y w h maximized "},
-                                                          {"defaults", "user domain colorDepth smartSizing "},
-                                                          {"display", "changeRemoteResolution "}};
+    const std::pair<const char*, const char*> groups[] = {
+        {"ping", "intervalSec timeoutMs threads "}, {"security", "enabled salt hash hint iterations "},
+        {"ui", "darkTheme x y w h maximized "},     {"defaults", "user domain colorDepth smartSizing "},
+        {"display", "changeRemoteResolution "},     {"sessions", "autoReconnect "}};
     for (const auto& [group, members] : groups) EXPECT_EQ(names(document.find(group)), members) << group;
     // Stored passwords pass through as they are.
     EXPECT_EQ(document.find("servers").at(0).getString("password", ""),

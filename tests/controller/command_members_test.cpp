@@ -153,7 +153,7 @@ TEST(PageDocuments, SettingsAndEnvironmentMembersInOrder) {
               "{\"pingIntervalSec\":5,\"pingTimeoutMs\":300,\"pingThreads\":2,\"passwordEnabled\":true,"
               "\"passwordHint\":\"提示\",\"defaultUser\":\"du\",\"defaultDomain\":\"dd\","
               "\"defaultColorDepth\":24,\"defaultSmartSizing\":false,\"changeRemoteResolution\":false,"
-              "\"darkTheme\":true}");
+              "\"darkTheme\":true,\"autoReconnect\":true}");
     EXPECT_EQ(EnvDocumentJson(EnvInputs{true, "MsTscAx.MsTscAx", false, "没有找到", "C:\\数据"}),
               "{\"activex\":true,\"activexName\":\"MsTscAx.MsTscAx\",\"webview\":false,"
               "\"webviewError\":\"没有找到\",\"version\":\"1.0.0\",\"dataDir\":\"C:\\\\数据\"}");

@@ -74,6 +74,13 @@ public:
         return true;
     }
     void Disconnect(const std::string& id) override { calls.push_back("disconnect " + id); }
+    void ReopenTab(const ServerRecord& server) override {
+        calls.push_back("reopen " + server.id + " " + server.host);
+        passwords.push_back(server.sealedPassword.empty() ? server.password : "<sealed>");
+    }
+    void SetTabNote(const std::string& id, const std::string& note) override {
+        calls.push_back("note " + id + " " + note);
+    }
     PixelRect ClientRect() const override { return PixelRect{0, 0, 1200, 800}; }
     int WindowDpi() const override { return dpi; }
     void SetContentHidden(bool hidden) override { calls.push_back(hidden ? "hidden" : "shown"); }

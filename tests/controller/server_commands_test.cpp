@@ -122,8 +122,8 @@ TEST_F(SessionCommands, CommandsReachTheTabsWithTheStoredServer) {
     Send("switchTab", "{\"delta\":-1}");
     Send("switchTab", "{}");
     EXPECT_EQ(tabs.calls, (std::vector<std::string>{
-                              "open " + id + " a.example", "close " + id, "open " + id + " a.example",
-                              "disconnect " + id, "close " + id, "activate " + id, "switch -1", "switch 1"}));
+                              "open " + id + " a.example", "reopen " + id + " a.example", "disconnect " + id,
+                              "close " + id, "activate " + id, "switch -1", "switch 1"}));
     EXPECT_TRUE(page.toasts().empty());
     tabs.calls.clear();
     SendId("connect", "nobody");

@@ -63,7 +63,7 @@ TEST_F(ControlConnection, AnAnsweringServerConnectsAndLogsOn) {
 
     peer.CloseConnection();
     ASSERT_TRUE(PumpUntil([&] { return observer.saw(SessionState::Disconnected); }));
-    EXPECT_EQ(observer.last().text(), "3 2 activex 对方主动断开");
+    EXPECT_EQ(observer.last().text(), "3 2308 activex 套接字已被关闭");
 }
 
 // The connect deadline is read by the sessions' clock.

@@ -125,7 +125,8 @@ TEST(PlatformFacts, TheProgramAndTheStandInAgree) {
     for (const auto& [program, standIn] : events) EXPECT_EQ(program, standIn);
     // Every reason the stand-in reports is one the program can name.
     for (long reason : {standin::kReasonLocal, standin::kReasonRemote, standin::kReasonDnsLookupFailed,
-                        standin::kReasonTimedOut, standin::kReasonSocketConnectFailed}) {
+                        standin::kReasonTimedOut, standin::kReasonSocketConnectFailed,
+                        standin::kReasonSocketRecvFailed, standin::kReasonSocketClosed}) {
         EXPECT_NE(KnownDisconnectReasonText(static_cast<int>(reason)), nullptr) << reason;
     }
 }

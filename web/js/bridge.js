@@ -15,6 +15,9 @@ const state = {
   servers: [],
   settings: {},
   sessions: {},
+  // Waiting tabs' phases, and what "tabOpened" told of each tab.
+  reconnects: {},
+  tabInfo: {},
   tabs: [],
   activeTab: null,
   selectedId: null,

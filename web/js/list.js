@@ -71,12 +71,17 @@ function itemTooltip(s) {
   else if (str(s.netDetail)) lines.push(isoText(s.netDetail));
   else lines.push('尚未探测');
   if (str(s.remark)) lines.push('备注：' + isoText(s.remark));
+  const r = reconnectOf(s.id);
+  if (r) lines.push(waitingText(r));
   lines.push('双击发起连接');
   return lines.join('\n');
 }
 
 const SESSION_DOT = { 1: 'st-warn', 2: 'st-ok', 3: 'st-bad', 4: 'st-bad' };
-function dotClass(s) { return SESSION_DOT[sessionState(s.id)] || netClass(s); }
+function dotClass(s) {
+  if (reconnectOf(s.id)) return 'st-wait';
+  return SESSION_DOT[sessionState(s.id)] || netClass(s);
+}
 
 // Servers per bucket: counted in full when a list arrives, then moved by
 // each probe result, since counting tens of thousands of servers for every
@@ -168,6 +173,7 @@ function itemClass(s) {
   let c = 'srv';
   if (s.id === state.activeTab) c += ' active';
   if (s.id === state.selectedId) c += ' sel';
+  if (reconnectOf(s.id)) c += ' waiting';
   return c;
 }
 
@@ -283,6 +289,7 @@ function drawList() {
   drawListCount(shown.length);
   updateSummary();
   const tip = $('emptyTip');
+  drawQuickOffer();
   buildRows(shown);
   if (!shown.length) {
     listItems = new Map();

@@ -1,11 +1,25 @@
 // The context menu of a list item or a tab, with its copy and delete actions.
 
+// A tab whose server is in no list has only what concerns its session.
+function temporaryTabEntries(id) {
+  return [
+    { text: '断开连接', run: () => disconnect(id) },
+    { text: '重新连接', run: () => send('reconnect', { id: id }) },
+    null,
+    { text: '保存为服务器', run: () => send('saveQuick', { id: id }) },
+    { text: '关闭标签', run: () => closeTab(id) },
+  ];
+}
+
 function menuEntries(id) {
+  if (isTemporaryTab(id)) return temporaryTabEntries(id);
   const tabbed = hasTab(id);
+  const waiting = reconnectOf(id) ? [{ text: '取消自动重连', run: () => cancelReconnect(id) }] : [];
   return [
     { text: '连接（新标签）', run: () => connect(id) },
     { text: '断开连接', disabled: !tabbed, run: () => disconnect(id) },
     { text: '重新连接', disabled: !tabbed, run: () => send('reconnect', { id: id }) },
+    ...waiting,
     null,
     { text: '用系统 mstsc 打开', run: () => send('openExternal', { id: id }) },
     { text: '立即探测延迟', run: () => send('pingNow', {}) },
@@ -31,7 +45,7 @@ let menuOpener = null;
 // opener: the focused item when the keyboard opened the menu; its first
 // entry then takes the focus.
 function openContextMenu(id, x, y, opener) {
-  if (!findServer(id)) return;
+  if (!tabServer(id)) return;
   const menu = $('ctxMenu');
   menu.replaceChildren(...menuEntries(id).map(buildMenuItem));
   menu.hidden = false;

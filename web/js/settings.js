@@ -41,6 +41,7 @@ function openSettings() {
   $('s_defColor').value = String(num(s.defaultColorDepth, 32));
   if (!$('s_defColor').value) $('s_defColor').value = '32';
   $('s_defSmart').checked = s.defaultSmartSizing !== false;
+  $('s_autoReconnect').checked = s.autoReconnect !== false;
   $('s_oldPwd').value = '';
   $('s_newPwd').value = '';
   $('s_newPwd2').value = '';

@@ -58,14 +58,16 @@ function onSessionState(d) {
   refreshItem(id);
   drawTabs();
   const st = num(d.state, 0);
-  if ((st === 3 || st === 4) && d.retold !== true) {
-    const s = findServer(id);
+  // A tab reconnecting by itself tells its attempts in the tab, not in toasts.
+  if ((st === 3 || st === 4) && d.retold !== true && !reconnectOf(id)) {
+    const s = tabServer(id);
     showToast(st === 4 ? 'error' : 'info', iso(s ? hostLabel(s) : ''), '：', iso(d.detail));
   }
 }
 
 function onTabOpened(d) {
   const id = str(d.id);
+  state.tabInfo[id] = { id: id, host: str(d.host), port: num(d.port, 3389), remark: str(d.remark), temporary: d.temporary === true };
   if (!hasTab(id)) state.tabs.push(id);
   state.activeTab = id;
   drawTabs();
@@ -92,6 +94,7 @@ const EVENT_HANDLERS = {
   settings: onSettings,
   pings: onPings,
   sessionState: onSessionState,
+  reconnect: onReconnect,
   tabOpened: onTabOpened,
   tabClosed: onTabClosed,
   tabActivated: (d) => { state.activeTab = d.id ? str(d.id) : null; drawTabs(); refreshItemClasses(); },
@@ -161,6 +164,7 @@ function wireButtons() {
   $('btnSetPwd').addEventListener('click', savePassword);
   $('btnClearPwd').addEventListener('click', clearPassword);
   $('themeSeg').addEventListener('click', onThemeClick);
+  $('s_autoReconnect').addEventListener('change', (ev) => send('saveSettings', { autoReconnect: ev.target.checked }));
   $('modeSeg').addEventListener('click', onModeClick);
   $('confirmOk').addEventListener('click', () => answerConfirm(true));
   $('confirmNo').addEventListener('click', () => answerConfirm(false));
@@ -211,6 +215,7 @@ function start() {
   wireList();
   wireDialogMasks();
   wireDocument();
+  wireRecovery();
   watchContentArea();
   watchFullscreenPointer();
   watchEnv();

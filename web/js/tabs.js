@@ -12,7 +12,8 @@ const STATUS_TEXTS = { 1: '连接中…', 2: '已连接', 3: '已断开', 4: '�
 
 function tabTooltip(s) {
   const st = sessionState(s.id);
-  let t = isoText(hostLabel(s)) + ' — ' + (STATUS_TEXTS[st] || netText(s));
+  const r = reconnectOf(s.id);
+  let t = isoText(hostLabel(s)) + ' — ' + (r ? waitingText(r) : STATUS_TEXTS[st] || netText(s));
   const session = state.sessions[s.id];
   // The external client reports nothing while it connects, so what the tab
   // waits for (the client's window, behind its prompts) is told here.
@@ -22,12 +23,26 @@ function tabTooltip(s) {
 }
 
 function buildTab(s) {
-  const tab = el('div', s.id === state.activeTab ? 'tab active' : 'tab');
+  const r = reconnectOf(s.id);
+  const temporary = isTemporaryTab(s.id);
+  let cls = s.id === state.activeTab ? 'tab active' : 'tab';
+  if (r) cls += ' waiting';
+  if (temporary) cls += ' temp';
+  const tab = el('div', cls);
   tab.dataset.id = s.id;
-  tab.title = tabTooltip(s);
+  tab.title = tabTooltip(s) + (temporary ? '\n未保存：右键菜单可保存为服务器' : '');
   const dot = el('span', 'dot ' + dotClass(s));
   tab.appendChild(dot);
   tab.appendChild(el('span', 'tname', str(s.remark) || str(s.host)));
+  if (temporary) tab.appendChild(el('span', 'tmark', '未保存'));
+  if (r) {
+    tab.appendChild(el('span', 'twait', r.phase === 'connecting' ? '重连中（第 ' + r.attempts + ' 次）' : '等待服务器恢复…'));
+    const cancel = el('button', 'icon-btn tcancel');
+    cancel.type = 'button';
+    cancel.title = '取消自动重连';
+    cancel.appendChild(icon(ICON_CLOSE));
+    tab.appendChild(cancel);
+  }
   const close = el('button', 'icon-btn tclose');
   close.type = 'button';
   close.title = '关闭标签';
@@ -41,17 +56,18 @@ function drawTabs() {
   tabItems = new Map();
   const frag = document.createDocumentFragment();
   for (const id of state.tabs) {
-    const s = findServer(id);
+    const s = tabServer(id);
     if (s) frag.appendChild(buildTab(s));
   }
   $('tabs').replaceChildren(frag);
   $('welcome').hidden = state.tabs.length > 0;
+  drawSessionPanel();
   nudgeContentReport();
 }
 
 function refreshTabDot(id) {
   const t = tabItems.get(id);
-  const s = findServer(id);
+  const s = tabServer(id);
   if (!t || !s) return;
   t.dot.className = 'dot ' + dotClass(s);
   t.tab.title = tabTooltip(s);
@@ -68,6 +84,8 @@ function removeTab(id) {
   const i = state.tabs.indexOf(id);
   if (i >= 0) state.tabs.splice(i, 1);
   delete state.sessions[id];
+  delete state.reconnects[id];
+  delete state.tabInfo[id];
   if (state.activeTab === id) state.activeTab = state.tabs.length ? state.tabs[state.tabs.length - 1] : null;
 }
 
@@ -90,6 +108,7 @@ function onTabsClick(ev) {
   if (!tab) return;
   const id = tab.dataset.id;
   if (ev.target.closest('.tclose')) closeTab(id);
+  else if (ev.target.closest('.tcancel')) cancelReconnect(id);
   else if (state.activeTab !== id) activateTab(id);
 }
 
