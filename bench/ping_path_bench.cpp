@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "app/main_window_messages.h"
+#include "app/probe_results.h"
 #include "bench/bench_data.h"
 #include "bench/controller_stand_ins.h"
-#include "controller/main_window_messages.h"
 #include "controller/probe_jobs.h"
-#include "controller/probe_results.h"
 
 namespace {
 

@@ -120,7 +120,7 @@ bool Controller::SaveOrTell() {
     return false;
 }
 
-ServerRecord Controller::ConnectionCopy(const ServerRecord& server) const {
+ServerRecord Controller::ConnectionCopy(const ServerRecord& server) {
     ServerRecord copy = server;
     if (!copy.sealedPassword.empty() && !OpenPassword(config_, copy.sealedPassword, &copy.password)) {
         Log(kLogWarn, "服务器密码无法解密，连接时需要手动输入：" + server.host);

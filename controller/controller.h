@@ -137,7 +137,7 @@ public:
 private:
     bool TakePasswordTurn();
     // A copy whose password is opened for one connection.
-    ServerRecord ConnectionCopy(const ServerRecord& server) const;
+    ServerRecord ConnectionCopy(const ServerRecord& server);
     void PostReconnect(const std::string& id);
     void ProbeWaiting(const std::vector<std::string>& ids);
 
