@@ -2,7 +2,7 @@
 // read back from config.json.
 #include <gtest/gtest.h>
 
-#include "controller/controller_fakes.h"
+#include "controller/controller_fixture.h"
 
 using ServerCommands = ControllerTest;
 using SessionCommands = ControllerTest;
@@ -53,7 +53,7 @@ TEST_F(ServerCommands, APasswordFromThePageIsSealedAndOpenedOnlyForAConnection) 
     const ServerRecord& stored = config.servers[0];
     EXPECT_TRUE(stored.password.empty());
     EXPECT_EQ(stored.sealedPassword.rfind("dpapi1:", 0), 0u) << stored.sealedPassword;
-    EXPECT_EQ(ReadRawFile(dir.file("config.json")).find("S3cret"), std::string::npos);
+    EXPECT_EQ(dir.Raw(dir.file("config.json")).find("S3cret"), std::string::npos);
     EXPECT_EQ(OnDisk().servers[0].sealedPassword, stored.sealedPassword);
     ASSERT_EQ(page.data("servers").size(), 1u);
     EXPECT_EQ(page.data("servers")[0].find("S3cret"), std::string::npos);

@@ -4,10 +4,11 @@
 
 #include <algorithm>
 
-#include "controller/controller_fakes.h"
+#include "controller/controller_fixture.h"
 #include "controller/page_documents.h"
 #include "controller/page_events.h"
 #include "core/file_io.h"
+#include "core/text.h"
 
 using SettingsCommands = ControllerTest;
 using TransferCommands = ControllerTest;
@@ -153,18 +154,19 @@ TEST_F(TransferCommands, ImportAppendsSavesAndCountsSkippedLines) {
 
 TEST_F(TransferCommands, ExportWritesOnlyAFullPathOutsideTheDataFolder) {
     Stored("10.0.0.5");
-    TempDir elsewhere;
-    const std::string target = elsewhere.file("servers.csv");
-    const std::string missing = elsewhere.file("no-such-folder/servers.csv");
+    const std::string elsewhere = JoinPath(MemoryDataDir::Root(), "elsewhere");
+    ASSERT_TRUE(EnsureDir(elsewhere));
+    const std::string target = JoinPath(elsewhere, "servers.csv");
+    const std::string missing = JoinPath(JoinPath(elsewhere, "no-such-folder"), "servers.csv");
     Send("exportServers", "{\"path\":" + Quoted("  " + target + " ") + "}");
     Send("exportServers", "{\"path\":" + Quoted(missing) + "}");
     EXPECT_EQ(page.toasts(), (std::vector<std::string>{"ok: 已导出（不含密码）到 " + target,
                                                        "error: 写入失败：" + missing}));
-    EXPECT_NE(ReadRawFile(target).find("10.0.0.5,3389,,,"), std::string::npos);
+    EXPECT_NE(dir.Raw(target).find("10.0.0.5,3389,,,"), std::string::npos);
     Send("exportServers", "{\"path\":\"   \"}");
     Send("exportServers", "{}");
     EXPECT_EQ(window.calls, (std::vector<std::string>{"export dialog", "export dialog"}));
-    const std::string before = ReadRawFile(dir.file("config.json"));
+    const std::string before = dir.Raw(dir.file("config.json"));
     for (const std::string& path :
          {dir.file("config.json"), dir.file("config.json.bad_x"), dir.file("sub.csv"), dir.path(),
           std::string("servers.csv"), std::string("..\\servers.csv"), std::string("\\\\nas\\share\\s.csv")}) {
@@ -175,7 +177,7 @@ TEST_F(TransferCommands, ExportWritesOnlyAFullPathOutsideTheDataFolder) {
     }
     EXPECT_FALSE(IsFile(dir.file("config.json.bad_x")) || IsFile(dir.file("sub.csv")) ||
                  IsFile("servers.csv"));
-    EXPECT_EQ(ReadRawFile(dir.file("config.json")), before);
+    EXPECT_EQ(dir.Raw(dir.file("config.json")), before);
 }
 
 // Passwords go into the file only when asked for, and with a start-up
@@ -183,11 +185,12 @@ TEST_F(TransferCommands, ExportWritesOnlyAFullPathOutsideTheDataFolder) {
 // choice.
 TEST_F(TransferCommands, ExportCarriesPasswordsOnlyWhenAskedAndConfirmed) {
     Stored("10.0.0.5", "pw-in-file");
-    TempDir elsewhere;
-    const std::string target = elsewhere.file("servers.csv");
+    const std::string elsewhere = JoinPath(MemoryDataDir::Root(), "elsewhere");
+    ASSERT_TRUE(EnsureDir(elsewhere));
+    const std::string target = JoinPath(elsewhere, "servers.csv");
     const std::string request = "{\"includePasswords\":true,\"path\":" + Quoted(target);
     Send("exportServers", request + "}");
-    EXPECT_NE(ReadRawFile(target).find("10.0.0.5,3389,,pw-in-file,"), std::string::npos);
+    EXPECT_NE(dir.Raw(target).find("10.0.0.5,3389,,pw-in-file,"), std::string::npos);
     Send("setPassword", "{\"new\":\"start-pw\"}");
     RemoveFile(target);
     page.events.clear();
@@ -286,7 +289,7 @@ TEST_F(WindowCommands, ThePagesAnswerDecidesTheNextClose) {
 }
 
 // Each "pings" event as "id:state id:state ...".
-std::vector<std::string> PingBatches(const RecordingPage& page) {
+std::vector<std::string> PingBatches(const FakePage& page) {
     std::vector<std::string> out;
     for (const std::string& text : page.data("pings")) {
         JsonValue data;
@@ -324,7 +327,7 @@ TEST_F(WindowCommands, ProbeResultsReachThePageInBatches) {
         {"nothing", {}, {}, {}, 0},
     };
     for (const Row& r : rows) {
-        RecordingPage rowPage;
+        FakePage rowPage;
         FakeWindow rowWindow;
         // Results count only for servers in the list, at the host and port probed.
         AppConfig listed = config;

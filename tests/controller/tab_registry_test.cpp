@@ -11,7 +11,7 @@
 #include <memory>
 #include <thread>
 
-#include "controller/controller_fakes.h"
+#include "controller/controller_fixture.h"
 #include "controller/export_path.h"
 #include "controller/host_environment.h"
 #include "controller/main_window_actions.h"
@@ -100,7 +100,7 @@ protected:
     StandinControl control;
     TestMainWindow window;
     LogCapture log;
-    RecordingPage page;
+    FakePage page;
     AppConfig config;
     std::unique_ptr<TabRegistry> registry = std::make_unique<TabRegistry>(window.get(), page, config);
     std::size_t taken_ = 0;
