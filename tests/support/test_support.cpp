@@ -82,7 +82,9 @@ std::string DescribeServer(const ServerRecord& s) {
 
 std::string DescribeSettings(const AppConfig& c) {
     return Format(
-        "ping=%d,%d,%d security=%d,%s,%s,%s,%d ui=%d,%d,%d,%d,%d,%d defaults=%s,%s,%d,%d display=%d",
+        "ping=interval:%d,timeout:%d,threads:%d security=on:%d,salt:%s,hash:%s,hint:%s,rounds:%d "
+        "ui=dark:%d,x:%d,y:%d,w:%d,h:%d,max:%d defaults=user:%s,domain:%s,depth:%d,smart:%d "
+        "display=resize:%d",
         c.ping.intervalSec, c.ping.timeoutMs, c.ping.threads, c.security.enabled, c.security.salt.c_str(),
         c.security.hash.c_str(), c.security.hint.c_str(), c.security.iterations, c.ui.darkTheme, c.ui.x,
         c.ui.y, c.ui.w, c.ui.h, c.ui.maximized, c.defaults.user.c_str(), c.defaults.domain.c_str(),
