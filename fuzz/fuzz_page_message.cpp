@@ -53,9 +53,7 @@ void CheckWhatTheFakesWereGiven(const FakePorts& fakes) {
     }
     for (unsigned period : fakes.window.probePeriods) Check(period <= 0x7FFFFFFFu);
     for (int timeout : fakes.probes.timeouts) Check(timeout >= 200);
-    for (const std::string& sweep : fakes.probes.sweeps) {
-        Check(sweep.empty() || (sweep[0] != ':' && sweep.find(" :") == std::string::npos));
-    }
+    for (const ProbeJob& job : fakes.probes.jobs) Check(!job.host.empty());
 }
 
 }  // namespace
@@ -82,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ServerRecord& server : config.servers)
         Check(!server.id.empty() && server.port >= 1 && server.port <= 65535);
     for (const char* id : kSeedIds) Check(cmd == "removeServer" || FindServerById(config, id) != nullptr);
-    std::string saved;
-    Check(ReadWholeFile(ConfigFilePath(), &saved) && IsJson(saved));
+    // Loads, as the file it left: a missing one would load as defaults.
+    Check(IsFile(ConfigFilePath()));
     AppConfig loaded;
     Check(LoadConfig(loaded));
     Check(loaded.servers.size() == config.servers.size());

@@ -82,6 +82,7 @@ void FakeWindow::RunPending() {
 void FakeProbes::Submit(const std::vector<ProbeJob>& jobs) {
     jobsSubmitted += jobs.size();
     if (!recording) return;
+    this->jobs.insert(this->jobs.end(), jobs.begin(), jobs.end());
     std::string sweep;
     for (const ProbeJob& job : jobs)
         sweep += (sweep.empty() ? "" : " ") + job.host + ":" + std::to_string(job.port);

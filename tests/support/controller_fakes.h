@@ -116,6 +116,7 @@ public:
     // Off: the jobs are only counted.
     bool recording = true;
     std::vector<std::string> sweeps;
+    std::vector<ProbeJob> jobs;  // of every sweep
     std::size_t jobsSubmitted = 0;
     std::vector<int> timeouts;
 };
