@@ -6,6 +6,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   core/text.cpp
   core/log.cpp
   core/data_dir.cpp
+  core/file_io.cpp
   core/file_replace.cpp
   config/server_lookup.cpp
   config/stored_password.cpp

@@ -27,3 +27,25 @@ bool IsFile(const std::string& path);
 bool EnsureDir(const std::string& path);
 // Local time as "YYYY-MM-DD_hh-mm-ss", for file names.
 std::string FileTimestamp();
+
+// Where the functions above do their work: the system's files, unless a
+// layer was put in their place. Tests, fuzz targets and benchmarks keep
+// their store's files in memory this way; the program never does.
+enum class FileWrite { kTruncate, kNew, kAtomic };
+class FileLayer {
+public:
+    virtual ~FileLayer() = default;
+    // The bytes as stored, byte order mark included.
+    virtual FileRead Read(const std::string& path, std::string* out) = 0;
+    virtual bool Write(const std::string& path, std::string_view bytes, FileWrite how) = 0;
+    virtual bool Remove(const std::string& path) = 0;
+    virtual bool IsFile(const std::string& path) = 0;
+    virtual bool EnsureDir(const std::string& path) = 0;
+};
+
+// The system's own files.
+FileLayer& SystemFiles();
+// Puts layer in place of the system's files (nullptr: the system's again)
+// and returns the one it replaces; the caller keeps layer alive meanwhile.
+// Only while no other thread uses files.
+FileLayer* SetFileLayer(FileLayer* layer);

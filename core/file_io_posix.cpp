@@ -36,33 +36,22 @@ private:
     int fd_;
 };
 
-}  // namespace
-
-FileRead ReadExistingFile(const std::string& path, std::string* out) {
-    Fd fd(::open(NativePath(path).c_str(), O_RDONLY));
-    if (fd.get() < 0) return errno == ENOENT || errno == ENOTDIR ? FileRead::kMissing : FileRead::kUnreadable;
+FileRead ReadFd(int fd, std::string* out) {
     struct stat info;
-    if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return FileRead::kUnreadable;
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return FileRead::kUnreadable;
     std::string content(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t done = 0;
     while (done < content.size()) {
-        const ssize_t n = ::read(fd.get(), &content[done], content.size() - done);
+        const ssize_t n = ::read(fd, &content[done], content.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return FileRead::kUnreadable;
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
     content.resize(done);
-    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) content.erase(0, 3);
-    if (out != nullptr) *out = std::move(content);
+    *out = std::move(content);
     return FileRead::kRead;
 }
-
-bool ReadWholeFile(const std::string& path, std::string* out) {
-    return ReadExistingFile(path, out) == FileRead::kRead;
-}
-
-namespace {
 
 bool WriteAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
@@ -80,6 +69,10 @@ bool WriteOpened(const std::string& path, std::string_view bytes, int flags) {
     return fd.get() >= 0 && WriteAll(fd.get(), bytes);
 }
 
+bool Unlink(const std::string& path) {
+    return ::unlink(NativePath(path).c_str()) == 0;
+}
+
 class PosixReplaceSteps : public FileReplaceSteps {
 public:
     ~PosixReplaceSteps() override { CloseTemp(); }
@@ -95,44 +88,49 @@ public:
     bool Replace(const std::string& temp, const std::string& path) override {
         return std::rename(NativePath(temp).c_str(), NativePath(path).c_str()) == 0;
     }
-    void RemoveTemp(const std::string& temp) override { RemoveFile(temp); }
+    void RemoveTemp(const std::string& temp) override { Unlink(temp); }
 
 private:
     int fd_ = -1;
 };
 
-}  // namespace
-
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-    return WriteOpened(path, bytes, O_TRUNC);
-}
-
-bool WriteNewFile(const std::string& path, std::string_view bytes) {
-    return WriteOpened(path, bytes, O_EXCL);
-}
-
-bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    PosixReplaceSteps steps;
-    return ReplaceFileWith(steps, path, bytes);
-}
-
-bool RemoveFile(const std::string& path) {
-    return ::unlink(NativePath(path).c_str()) == 0;
-}
-
-bool IsFile(const std::string& path) {
-    struct stat info;
-    return ::stat(NativePath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-bool EnsureDir(const std::string& path) {
-    if (path.empty()) return false;
-    const std::string native = NativePath(path);
+bool MakeDirs(const std::string& native) {
     if (::mkdir(native.c_str(), 0755) == 0 || errno == EEXIST) return true;
     const std::size_t slash = native.find_last_of('/');
     if (slash == std::string::npos || slash <= 2) return false;
-    if (!EnsureDir(native.substr(0, slash))) return false;
+    if (!MakeDirs(native.substr(0, slash))) return false;
     return ::mkdir(native.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+class PosixFiles : public FileLayer {
+public:
+    FileRead Read(const std::string& path, std::string* out) override {
+        Fd fd(::open(NativePath(path).c_str(), O_RDONLY));
+        if (fd.get() < 0) {
+            return errno == ENOENT || errno == ENOTDIR ? FileRead::kMissing : FileRead::kUnreadable;
+        }
+        return ReadFd(fd.get(), out);
+    }
+    bool Write(const std::string& path, std::string_view bytes, FileWrite how) override {
+        if (how == FileWrite::kAtomic) {
+            PosixReplaceSteps steps;
+            return ReplaceFileWith(steps, path, bytes);
+        }
+        return WriteOpened(path, bytes, how == FileWrite::kNew ? O_EXCL : O_TRUNC);
+    }
+    bool Remove(const std::string& path) override { return Unlink(path); }
+    bool IsFile(const std::string& path) override {
+        struct stat info;
+        return ::stat(NativePath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    }
+    bool EnsureDir(const std::string& path) override { return !path.empty() && MakeDirs(NativePath(path)); }
+};
+
+}  // namespace
+
+FileLayer& SystemFiles() {
+    static PosixFiles files;
+    return files;
 }
 
 std::string FileTimestamp() {

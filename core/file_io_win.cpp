@@ -6,7 +6,9 @@
 #include "core/unicode.h"
 #include "core/win_handle.h"
 
-FileRead ReadExistingFile(const std::string& path, std::string* out) {
+namespace {
+
+FileRead ReadPath(const std::string& path, std::string* out) {
     UniqueHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
@@ -27,16 +29,9 @@ FileRead ReadExistingFile(const std::string& path, std::string* out) {
         return FileRead::kUnreadable;
     }
     content.resize(read);
-    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) content.erase(0, 3);
-    if (out != nullptr) *out = std::move(content);
+    *out = std::move(content);
     return FileRead::kRead;
 }
-
-bool ReadWholeFile(const std::string& path, std::string* out) {
-    return ReadExistingFile(path, out) == FileRead::kRead;
-}
-
-namespace {
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
     if (bytes.empty()) return true;
@@ -85,53 +80,49 @@ public:
             Sleep(kReplacePauseMs);
         }
     }
-    void RemoveTemp(const std::string& temp) override { RemoveFile(temp); }
+    void RemoveTemp(const std::string& temp) override { DeleteFileW(ToWide(temp).c_str()); }
 
 private:
     UniqueHandle file_;
 };
 
-}  // namespace
-
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-    return WriteCreated(path, bytes, CREATE_ALWAYS);
-}
-
-bool WriteNewFile(const std::string& path, std::string_view bytes) {
-    return WriteCreated(path, bytes, CREATE_NEW);
-}
-
-bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    WindowsReplaceSteps steps;
-    return ReplaceFileWith(steps, path, bytes);
-}
-
-bool RemoveFile(const std::string& path) {
-    return DeleteFileW(ToWide(path).c_str()) != 0;
-}
-
-bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-namespace {
-
 bool CreateOrFindDir(const std::string& path) {
     return CreateDirectoryW(ToWide(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-}  // namespace
-
-bool EnsureDir(const std::string& path) {
-    if (path.empty()) return false;
+bool MakeDirs(const std::string& path) {
     if (CreateOrFindDir(path)) return true;
     const std::size_t slash = path.find_last_of("\\/");
     // No parent, or the parent is a drive root such as "C:\", which can't
     // be created.
     if (slash == std::string::npos || slash <= 2) return false;
-    if (!EnsureDir(path.substr(0, slash))) return false;
+    if (!MakeDirs(path.substr(0, slash))) return false;
     return CreateOrFindDir(path);
+}
+
+class WindowsFiles : public FileLayer {
+public:
+    FileRead Read(const std::string& path, std::string* out) override { return ReadPath(path, out); }
+    bool Write(const std::string& path, std::string_view bytes, FileWrite how) override {
+        if (how == FileWrite::kAtomic) {
+            WindowsReplaceSteps steps;
+            return ReplaceFileWith(steps, path, bytes);
+        }
+        return WriteCreated(path, bytes, how == FileWrite::kNew ? CREATE_NEW : CREATE_ALWAYS);
+    }
+    bool Remove(const std::string& path) override { return DeleteFileW(ToWide(path).c_str()) != 0; }
+    bool IsFile(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+    bool EnsureDir(const std::string& path) override { return !path.empty() && MakeDirs(path); }
+};
+
+}  // namespace
+
+FileLayer& SystemFiles() {
+    static WindowsFiles files;
+    return files;
 }
 
 std::string FileTimestamp() {

@@ -1,4 +1,4 @@
-// The native build's stand-in for the system's cryptography (tests,
+// The native build's POSIX version of the system's cryptography (tests,
 // fuzzers, benchmarks). It is NOT encryption: a keyed stream and a keyed
 // 64-bit check that only make it behave as the real one does for the
 // portable code above it: a blob opens only with the key that sealed it,

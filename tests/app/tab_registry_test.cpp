@@ -15,7 +15,7 @@
 #include "app/main_window_actions.h"
 #include "app/main_window_messages.h"
 #include "app/probe_results.h"
-#include "controller/controller_fakes.h"
+#include "controller/controller_fixture.h"
 #include "controller/export_path.h"
 #include "controller/page_events.h"
 #include "core/posted_object.h"
@@ -100,7 +100,7 @@ protected:
     StandinControl control;
     TestMainWindow window;
     LogCapture log;
-    RecordingPage page;
+    FakePage page;
     AppConfig config;
     std::unique_ptr<TabRegistry> registry = std::make_unique<TabRegistry>(window.get(), page, config);
     std::size_t taken_ = 0;

@@ -13,6 +13,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "support/memory_files.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -157,7 +158,8 @@ TEST(ResourceBaseDir, LocalAppDataUnlessMissingOrTooLong) {
         return std::wstring(buffer, length < 32768 ? length : 0);
     }();
     const std::string fits = "C:\\" + std::string(256, 'x');  // 259 characters
-    const std::string dataBrowser = JoinPath(DataDir(), "WebView2");
+    const MemoryDataDir data;
+    const std::string dataBrowser = JoinPath(data.path(), "WebView2");
     const struct {
         bool set;
         std::string value;

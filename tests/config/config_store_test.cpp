@@ -75,7 +75,9 @@ TEST_F(ConfigStoreTest, MissingOrEmptyFileWritesTheDefaults) {
         EXPECT_TRUE(LoadConfig(config));
         EXPECT_EQ(config.path, JoinPath(dir_.path(), "config.json"));
         EXPECT_EQ(DescribeSettings(config),
-                  "ping=10,2000,6 security=0,,,,0 ui=0,-1,-1,1180,720,0 defaults=,,32,1 display=1");
+                  "ping=interval:10,timeout:2000,threads:6 security=on:0,salt:,hash:,hint:,rounds:0 "
+                  "ui=dark:0,x:-1,y:-1,w:1180,h:720,max:0 defaults=user:,domain:,depth:32,smart:1 "
+                  "display=resize:1");
         EXPECT_EQ(ConfigText(), DefaultFile());
         EXPECT_TRUE(log.has("INFO", "配置文件不存在，使用默认配置：" + ConfigFilePath()));
     }

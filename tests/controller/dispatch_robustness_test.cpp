@@ -4,13 +4,13 @@
 
 #include "config/import_text.h"
 #include "controller/command_table.h"
-#include "controller/controller_fakes.h"
+#include "controller/controller_fixture.h"
 
 using PageInput = ControllerTest;
 
 TEST_F(PageInput, MessagesThatNameNoCommandDoNothing) {
     Stored("keep.example");
-    const std::string before = ReadRawFile(dir.file("config.json"));
+    const std::string before = dir.Raw(dir.file("config.json"));
     for (const char* text :
          {"", "{", "{\"cmd\":\"ready\"", "not json", "42", "[\"ready\"]", "\"ready\"", "null", "{\"cmd\":7}",
           "{\"cmd\":[\"ready\"]}", "{\"cmd\":\"READY\"}", "{\"cmd\":\"ready \"}", "{\"cmd\":\"\"}",
@@ -18,7 +18,7 @@ TEST_F(PageInput, MessagesThatNameNoCommandDoNothing) {
         controller.HandlePageMessage(text);
     }
     EXPECT_TRUE(page.events.empty() && tabs.calls.empty() && window.calls.empty() && probes.sweeps.empty());
-    EXPECT_EQ(ReadRawFile(dir.file("config.json")), before);
+    EXPECT_EQ(dir.Raw(dir.file("config.json")), before);
     EXPECT_TRUE(log.hasPrefix("WARN", "页面消息不是合法 JSON："));
 }
 

@@ -3,7 +3,7 @@
 // quick connections, which reach config.json only when saved.
 #include <gtest/gtest.h>
 
-#include "controller/controller_fakes.h"
+#include "controller/controller_fixture.h"
 
 using Reconnects = ControllerTest;
 

@@ -1,11 +1,10 @@
-// The server list and the tabs as the page changes them; every change is
-// read back from config.json.
+// The server list as the page changes it; every change is read back from
+// config.json.
 #include <gtest/gtest.h>
 
-#include "controller/controller_fakes.h"
+#include "controller/controller_fixture.h"
 
 using ServerCommands = ControllerTest;
-using SessionCommands = ControllerTest;
 
 TEST_F(ServerCommands, AddServerNeedsAHostAndStartsFromTheDefaults) {
     for (const char* data : {"{\"host\":\"   \"}", "{}", "null", "{\"host\":[1]}"}) Send("addServer", data);
@@ -53,7 +52,7 @@ TEST_F(ServerCommands, APasswordFromThePageIsSealedAndOpenedOnlyForAConnection) 
     const ServerRecord& stored = config.servers[0];
     EXPECT_TRUE(stored.password.empty());
     EXPECT_EQ(stored.sealedPassword.rfind("dpapi1:", 0), 0u) << stored.sealedPassword;
-    EXPECT_EQ(ReadRawFile(dir.file("config.json")).find("S3cret"), std::string::npos);
+    EXPECT_EQ(dir.Raw(dir.file("config.json")).find("S3cret"), std::string::npos);
     EXPECT_EQ(OnDisk().servers[0].sealedPassword, stored.sealedPassword);
     ASSERT_EQ(page.data("servers").size(), 1u);
     EXPECT_EQ(page.data("servers")[0].find("S3cret"), std::string::npos);
@@ -114,46 +113,4 @@ TEST_F(ServerCommands, ProbeSweepSkipsServersWithoutAHost) {
     config.servers.push_back(ServerRecord{});  // as a hand-edited config.json may hold
     Send("pingNow");
     EXPECT_EQ(probes.sweeps, (std::vector<std::string>{"a.example:3389"}));
-}
-
-TEST_F(SessionCommands, CommandsReachTheTabsWithTheStoredServer) {
-    const std::string id = Stored("a.example");
-    for (const char* cmd : {"connect", "reconnect", "disconnect", "closeTab", "activateTab"}) SendId(cmd, id);
-    Send("switchTab", "{\"delta\":-1}");
-    Send("switchTab", "{}");
-    EXPECT_EQ(tabs.calls, (std::vector<std::string>{
-                              "open " + id + " a.example", "reopen " + id + " a.example", "disconnect " + id,
-                              "close " + id, "activate " + id, "switch -1", "switch 1"}));
-    EXPECT_TRUE(page.toasts().empty());
-    tabs.calls.clear();
-    SendId("connect", "nobody");
-    SendId("reconnect", "nobody");  // says nothing
-    EXPECT_TRUE(tabs.calls.empty());
-    EXPECT_EQ(page.toasts(), (std::vector<std::string>{"error: 找不到这台服务器"}));
-}
-
-// The clamping itself is the content-rect table's.
-TEST_F(SessionCommands, ContentRectStoresTheClampedAreaOrHidesTheSessions) {
-    const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"{\"x\":\"7\",\"y\":\"8\",\"w\":\"10\",\"h\":\"10\"}", {"shown", "rect 7 8 17 18", "layout"}},
-        {"{\"hidden\":true,\"x\":1,\"y\":1,\"w\":5,\"h\":5}", {"hidden", "layout"}},
-        {"{\"x\":0,\"y\":0,\"w\":0,\"h\":300}", {"shown"}},  // no size: nothing stored, no layout
-        {"null", {"shown"}},
-    };
-    for (const auto& [data, want] : cases) {
-        tabs.calls.clear();
-        Send("contentRect", data);
-        EXPECT_EQ(tabs.calls, want) << data;
-    }
-}
-
-// Which hosts are refused is the host check's table.
-TEST_F(SessionCommands, OpenExternalRefusesHostsThatCouldAddOptions) {
-    const std::string good = Stored("srv-01.example.com");
-    config.servers.back().port = 3390;
-    const std::string bad = Stored("10.0.0.1 /admin");
-    for (const std::string& id : {good, bad, std::string("nobody")}) SendId("openExternal", id);
-    EXPECT_EQ(window.calls, (std::vector<std::string>{"external /v:srv-01.example.com:3390"}));
-    EXPECT_EQ(page.toasts(), (std::vector<std::string>{"error: 地址含有不允许的字符，无法打开"}));
-    EXPECT_EQ(DiskHosts(), (std::vector<std::string>{"srv-01.example.com", "10.0.0.1 /admin"}));
 }

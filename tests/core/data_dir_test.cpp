@@ -1,44 +1,41 @@
+// Where the data folder lands, decided over files kept in memory: the
+// fallback would otherwise make a folder in the user's real application
+// data, and the folder beside the program would outlive the test.
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 #include "core/file_io.h"
 #include "core/paths.h"
 #include "core/text.h"
-#include "support/test_support.h"
-
-namespace fs = std::filesystem;
+#include "support/memory_files.h"
 
 namespace {
 
-// Each case starts without an override or a cached folder, and without a
-// "data" entry beside the test program.
+// Each case starts without an override or a cached folder, with the
+// program's folder and nothing in it.
 class DataDirTest : public ::testing::Test {
 protected:
-    void SetUp() override { Reset(); }
-    void TearDown() override { Reset(); }
+    DataDirTest() {
+        SetDataDirOverride("");
+        EXPECT_TRUE(EnsureDir(ExeDir()));
+    }
+    ~DataDirTest() override { SetDataDirOverride(""); }
 
     static std::string BesideExe() { return JoinPath(ExeDir(), "data"); }
 
-    static void Reset() {
-        SetDataDirOverride("");
-        std::error_code ignored;
-        fs::remove_all(fs::u8path(BesideExe()), ignored);
-    }
+    MemoryFiles files;
 };
 
 }  // namespace
 
 TEST_F(DataDirTest, OverrideIsUsedEvenWhenItCannotBeCreated) {
-    TempDir temp;
-    const std::string wanted = JoinPath(temp.file("数据"), "deeper");
+    const std::string wanted = JoinPath(JoinPath(MemoryDataDir::Root(), "数据"), "deeper");
     SetDataDirOverride(wanted);
     EXPECT_EQ(DataDir(), wanted);
-    EXPECT_TRUE(fs::is_directory(fs::u8path(wanted)));
-    ASSERT_TRUE(WriteWholeFile(temp.file("blocker"), "x"));
-    const std::string impossible = JoinPath(temp.file("blocker"), "data");
-    SetDataDirOverride(impossible);
-    EXPECT_EQ(DataDir(), impossible);
+    EXPECT_TRUE(files.IsFolder(wanted));
+    const std::string blocker = JoinPath(MemoryDataDir::Root(), "blocker");
+    ASSERT_TRUE(WriteWholeFile(blocker, "x"));
+    SetDataDirOverride(JoinPath(blocker, "data"));
+    EXPECT_EQ(DataDir(), JoinPath(blocker, "data"));
 }
 
 // A file named "data" beside the program makes every write into the folder
@@ -47,18 +44,18 @@ TEST_F(DataDirTest, UnwritableExeFolderFallsBackToRoamingAppData) {
     ASSERT_TRUE(WriteWholeFile(BesideExe(), "not a folder"));
     const std::string expected = JoinPath(RoamingAppDataDir(), "Tavolin");
     EXPECT_EQ(DataDir(), expected);
-    EXPECT_TRUE(fs::is_directory(fs::u8path(expected)));
+    EXPECT_TRUE(files.IsFolder(expected));
 }
 
 TEST_F(DataDirTest, WritableExeFolderHoldsTheDataUntilTheOverrideChanges) {
     EXPECT_EQ(DataDir(), BesideExe());
-    EXPECT_TRUE(fs::is_directory(fs::u8path(BesideExe())));
-    EXPECT_FALSE(IsFile(JoinPath(BesideExe(), ".write_probe")));
+    EXPECT_TRUE(files.IsFolder(BesideExe()));
+    EXPECT_TRUE(files.Names().empty());  // the probe of the folder is gone
     // Resolved once: a folder that can no longer be written stays the answer.
-    fs::remove_all(fs::u8path(BesideExe()));
+    MemoryFiles later;
+    ASSERT_TRUE(EnsureDir(ExeDir()));
     ASSERT_TRUE(WriteWholeFile(BesideExe(), "not a folder"));
     EXPECT_EQ(DataDir(), BesideExe());
-    TempDir temp;
-    SetDataDirOverride(temp.path());
-    EXPECT_EQ(DataDir(), temp.path());
+    SetDataDirOverride(MemoryDataDir::Root());
+    EXPECT_EQ(DataDir(), MemoryDataDir::Root());
 }

@@ -3,12 +3,41 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "core/log.h"
 #include "core/random.h"
 #include "core/text.h"
 
 namespace fs = std::filesystem;
+
+#ifdef _WIN32
+namespace {
+
+// The program unpacks its page into the local application data and keeps
+// the browser's data there; a test program, and every tavolin.exe it
+// starts, gets a scratch folder in its place, removed at the end, so that
+// no run leaves a "Tavolin" folder in the user's own.
+class ScratchLocalAppData : public ::testing::Environment {
+public:
+    void SetUp() override {
+        folder_ = std::make_unique<TempDir>();
+        SetEnvironmentVariableW(L"LOCALAPPDATA", fs::u8path(folder_->path()).wstring().c_str());
+    }
+    void TearDown() override { folder_.reset(); }
+
+private:
+    std::unique_ptr<TempDir> folder_;
+};
+
+::testing::Environment* const kScratchLocalAppData =
+    ::testing::AddGlobalTestEnvironment(new ScratchLocalAppData);
+
+}  // namespace
+#endif
 
 TempDir::TempDir() {
     const fs::path folder = fs::temp_directory_path() / fs::u8path("tavolin-test-" + RandomHex(8));
@@ -82,7 +111,9 @@ std::string DescribeServer(const ServerRecord& s) {
 
 std::string DescribeSettings(const AppConfig& c) {
     return Format(
-        "ping=%d,%d,%d security=%d,%s,%s,%s,%d ui=%d,%d,%d,%d,%d,%d defaults=%s,%s,%d,%d display=%d",
+        "ping=interval:%d,timeout:%d,threads:%d security=on:%d,salt:%s,hash:%s,hint:%s,rounds:%d "
+        "ui=dark:%d,x:%d,y:%d,w:%d,h:%d,max:%d defaults=user:%s,domain:%s,depth:%d,smart:%d "
+        "display=resize:%d",
         c.ping.intervalSec, c.ping.timeoutMs, c.ping.threads, c.security.enabled, c.security.salt.c_str(),
         c.security.hash.c_str(), c.security.hint.c_str(), c.security.iterations, c.ui.darkTheme, c.ui.x,
         c.ui.y, c.ui.w, c.ui.h, c.ui.maximized, c.defaults.user.c_str(), c.defaults.domain.c_str(),
