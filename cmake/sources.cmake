@@ -7,12 +7,14 @@ set(TAVOLIN_PORTABLE_SOURCES
   core/log.cpp
   core/data_dir.cpp
   core/file_replace.cpp
+  core/utf16.cpp
   config/server_lookup.cpp
   config/stored_password.cpp
   config/config_json.cpp
   config/config_store.cpp
   config/import_text.cpp
   config/export_csv.cpp
+  config/rdp_file.cpp
   net/net_state.cpp
   net/probe_queue.cpp
   net/connect_plan.cpp
@@ -20,6 +22,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   rdp/logon_error.cpp
   rdp/display_sizing_rules.cpp
   rdp/external_client_command.cpp
+  rdp/connection_options.cpp
   rdp/session_state.cpp
   app/resource_fingerprint.cpp
   app/command_line.cpp
