@@ -186,23 +186,9 @@ TEST(PageDocuments, ApplyServerFieldsReadsOnlyWhatIsSent) {
         {"{\"host\":[\"x\"],\"user\":{}}", "id1||3389||d|r|g|smart|0|32|pw"},
     };
     for (const auto& [text, want] : cases) {
-        ServerRecord record{"id1",
-                            "h",
-                            3389,
-                            "u",
-                            "d",
-                            "pw",
-                            "r",
-                            "g",
-                            32,
-                            0,
-                            0,
-                            true,
-                            false,
-                            false,
-                            0,
-                            "",
-                            ConnectionOptions()};
+        // clang-format off
+        ServerRecord record{"id1", "h", 3389, "u", "d", "pw", "r", "g", 32, 0, 0, true, false, false, 0, "", {}};
+        // clang-format on
         JsonValue data;
         ASSERT_TRUE(ParseJson(text, &data, nullptr)) << text;
         ApplyServerFields(record, data);
