@@ -53,6 +53,7 @@ set(TAVOLIN_WIN32_SOURCES
   core/file_io_win.cpp
   core/paths_win.cpp
   core/random_win.cpp
+  core/user_sid_win.cpp
   core/sha256_win.cpp
   core/secret_crypto_win.cpp
   core/error_text_win.cpp
@@ -76,6 +77,7 @@ set(TAVOLIN_WIN32_SOURCES
   rdp/external_client.cpp
   rdp/session_external_client.cpp
   rdp/client_reaper.cpp
+  rdp/client_rdp_file.cpp
   app/ui_resources.cpp
   app/main_window.cpp
   app/main_window_keys_win.cpp

@@ -55,7 +55,7 @@ struct ControlValue {
 };
 
 struct ControlRow {
-    SettingsFamily family;
+    ControlObject object;
     int since;
     const char* name;
     SettingType type;
@@ -101,55 +101,55 @@ bool OwnGatewayLogon(const ControlInput& in) {
 }
 
 const ControlRow kControlRows[] = {
-    {SettingsFamily::kTransport, 1, "GatewayHostname", SettingType::kString, ViaNamedGateway,
+    {ControlObject::kTransport, 1, "GatewayHostname", SettingType::kString, ViaNamedGateway,
      [](const ControlInput& in) { return Text(GatewayAddress(in.options)); }},
-    {SettingsFamily::kTransport, 1, "GatewayProfileUsageMethod", SettingType::kUInt, ViaGateway,
+    {ControlObject::kTransport, 1, "GatewayProfileUsageMethod", SettingType::kUInt, ViaGateway,
      [](const ControlInput& in) {
          return Number(in.options.gatewayMode == GatewayMode::kExplicit ? kProfileExplicit : kProfileDefault);
      }},
-    {SettingsFamily::kTransport, 1, "GatewayUsageMethod", SettingType::kUInt, ViaGateway,
+    {ControlObject::kTransport, 1, "GatewayUsageMethod", SettingType::kUInt, ViaGateway,
      [](const ControlInput& in) {
          const bool bypass = in.options.gatewayMode == GatewayMode::kDetect || in.options.gatewayBypassLocal;
          return Number(bypass ? kProxyModeDetect : kProxyModeDirect);
      }},
-    {SettingsFamily::kTransport, 1, "GatewayCredsSource", SettingType::kUInt, ViaGateway,
+    {ControlObject::kTransport, 1, "GatewayCredsSource", SettingType::kUInt, ViaGateway,
      [](const ControlInput& in) { return Number(OwnGatewayLogon(in) ? kCredsUserPass : kCredsAny); }},
-    {SettingsFamily::kTransport, 2, "GatewayCredSharing", SettingType::kUInt, ViaGateway,
+    {ControlObject::kTransport, 2, "GatewayCredSharing", SettingType::kUInt, ViaGateway,
      [](const ControlInput& in) { return Flag(!OwnGatewayLogon(in) && !SharesSavedLogon(in)); }},
-    {SettingsFamily::kTransport, 2, "GatewayUsername", SettingType::kString, GivesGatewayLogon,
+    {ControlObject::kTransport, 2, "GatewayUsername", SettingType::kString, GivesGatewayLogon,
      [](const ControlInput& in) {
          return Text(OwnGatewayLogon(in) ? in.options.gatewayUser : in.logon.user);
      }},
-    {SettingsFamily::kTransport, 2, "GatewayDomain", SettingType::kString, GivesGatewayLogon,
+    {ControlObject::kTransport, 2, "GatewayDomain", SettingType::kString, GivesGatewayLogon,
      [](const ControlInput& in) {
          return Text(OwnGatewayLogon(in) ? in.options.gatewayDomain : in.logon.domain);
      }},
-    {SettingsFamily::kTransport, 2, "GatewayPassword", SettingType::kString, GivesGatewayPassword,
+    {ControlObject::kTransport, 2, "GatewayPassword", SettingType::kString, GivesGatewayPassword,
      [](const ControlInput& in) {
          return Text(OwnGatewayLogon(in) ? in.options.gatewayPassword : in.logon.password);
      }},
     // Chosen letters go through the drive collection instead (the session).
-    {SettingsFamily::kAdvanced, 2, "RedirectDrives", SettingType::kBool, Always,
+    {ControlObject::kAdvanced, 2, "RedirectDrives", SettingType::kBool, Always,
      [](const ControlInput& in) { return Flag(in.options.redirectDrives == DriveRedirection::kAll); }},
-    {SettingsFamily::kAdvanced, 2, "RedirectPrinters", SettingType::kBool, Always,
+    {ControlObject::kAdvanced, 2, "RedirectPrinters", SettingType::kBool, Always,
      [](const ControlInput& in) { return Flag(in.options.redirectPrinters); }},
-    {SettingsFamily::kAdvanced, 2, "RedirectSmartCards", SettingType::kBool, Always,
+    {ControlObject::kAdvanced, 2, "RedirectSmartCards", SettingType::kBool, Always,
      [](const ControlInput& in) { return Flag(in.options.redirectSmartCards); }},
-    {SettingsFamily::kAdvanced, 5, "AuthenticationLevel", SettingType::kInt, Always,
+    {ControlObject::kAdvanced, 5, "AuthenticationLevel", SettingType::kInt, Always,
      [](const ControlInput& in) {
          return Number(in.options.serverAuth == ServerAuth::kRefuse ? kAuthRequired : kAuthWarn);
      }},
-    {SettingsFamily::kAdvanced, 6, "RedirectClipboard", SettingType::kBool, Always,
+    {ControlObject::kAdvanced, 6, "RedirectClipboard", SettingType::kBool, Always,
      [](const ControlInput& in) { return Flag(in.options.redirectClipboard); }},
     // Not ConnectToServerConsole: its page says it is not supported and
     // always gives S_FALSE (imsrdpclientadvancedsettings-connecttoserverconsole).
-    {SettingsFamily::kAdvanced, 7, "ConnectToAdministerServer", SettingType::kBool, Always,
+    {ControlObject::kAdvanced, 7, "ConnectToAdministerServer", SettingType::kBool, Always,
      [](const ControlInput& in) { return Flag(in.options.adminSession); }},
-    {SettingsFamily::kAdvanced, 8, "AudioCaptureRedirectionMode", SettingType::kBool, Always,
+    {ControlObject::kAdvanced, 8, "AudioCaptureRedirectionMode", SettingType::kBool, Always,
      [](const ControlInput& in) { return Flag(in.options.redirectMicrophone); }},
-    {SettingsFamily::kSecured, 2, "AudioRedirectionMode", SettingType::kInt, Always,
+    {ControlObject::kSecured, 2, "AudioRedirectionMode", SettingType::kInt, Always,
      [](const ControlInput& in) { return Number(static_cast<long>(in.options.audioMode)); }},
-    {SettingsFamily::kSecured, 2, "KeyboardHookMode", SettingType::kInt, Always,
+    {ControlObject::kSecured, 2, "KeyboardHookMode", SettingType::kInt, Always,
      [](const ControlInput& in) {
          switch (in.options.keyboardHook) {
              case KeyboardHook::kLocal:
@@ -178,7 +178,7 @@ std::vector<ControlSetting> ControlSettingsFor(const ConnectionOptions& options,
         const ControlValue usualValue = usualToo ? row.value(usual) : ControlValue{};
         const bool asked = !usualToo || value.number != usualValue.number || value.text != usualValue.text;
         settings.push_back(
-            ControlSetting{row.family, row.since, row.name, row.type, value.number, value.text, asked});
+            ControlSetting{row.object, row.since, row.name, row.type, value.number, value.text, asked});
     }
     return settings;
 }

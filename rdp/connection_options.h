@@ -56,12 +56,12 @@ std::string GatewayAddress(const ConnectionOptions& options);
 // The control's settings objects, by the property that hands each out:
 // "AdvancedSettings<N>", "SecuredSettings<N>", "TransportSettings<N>" (N 1
 // is the name without a number).
-enum class SettingsFamily { kAdvanced, kSecured, kTransport };
+enum class ControlObject { kAdvanced, kSecured, kTransport };
 
 enum class SettingType { kBool, kInt, kUInt, kString };
 
 struct ControlSetting {
-    SettingsFamily family;
+    ControlObject object;
     // The N of the first settings object of the family whose interface
     // declares the member.
     int since;

@@ -8,11 +8,11 @@
 
 namespace {
 
-const char* FamilyName(SettingsFamily family) {
-    switch (family) {
-        case SettingsFamily::kAdvanced:
+const char* FamilyName(ControlObject object) {
+    switch (object) {
+        case ControlObject::kAdvanced:
             return "Advanced";
-        case SettingsFamily::kSecured:
+        case ControlObject::kSecured:
             return "Secured";
         default:
             return "Transport";
@@ -25,7 +25,7 @@ std::vector<std::string> Puts(const ConnectionOptions& options, const ServerLogo
     std::vector<std::string> lines;
     for (const ControlSetting& s : ControlSettingsFor(options, logon)) {
         const std::string value = s.type == SettingType::kString ? s.text : std::to_string(s.number);
-        lines.push_back(std::string(FamilyName(s.family)) + std::to_string(s.since) + "." + s.name + "=" +
+        lines.push_back(std::string(FamilyName(s.object)) + std::to_string(s.since) + "." + s.name + "=" +
                         value + (s.asked ? "!" : ""));
     }
     return lines;
