@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/single_instance.h"
+#include "core/user_sid.h"
 // sddl.h needs the types of windows.h first.
 #include <sddl.h>
 
@@ -8,24 +9,6 @@
 #include <vector>
 
 namespace {
-
-std::wstring UserSid() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return std::wstring();
-    const UniqueHandle owned(token);
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
-        return std::wstring();
-    LPWSTR text = nullptr;
-    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
-        return std::wstring();
-    }
-    std::wstring sid(text);
-    LocalFree(text);
-    return sid;
-}
 
 // A mutex only this user may open: another user cannot take it over or
 // wait on it (learn.microsoft.com/windows/win32/secauthz/security-descriptor-string-format).
@@ -51,12 +34,12 @@ std::wstring MutexName(bool global, const std::wstring& sid) {
 }  // namespace
 
 std::wstring InstanceMutexName(bool global) {
-    const std::wstring sid = UserSid();
+    const std::wstring sid = CurrentUserSid();
     return sid.empty() ? std::wstring() : MutexName(global, sid);
 }
 
 InstanceClaim SingleInstance::Take() {
-    const std::wstring sid = UserSid();
+    const std::wstring sid = CurrentUserSid();
     if (sid.empty()) return InstanceClaim::kUnguarded;
     DWORD error = 0;
     UniqueHandle local = CreateUserMutex(MutexName(false, sid), sid, &error);

@@ -8,6 +8,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   core/data_dir.cpp
   core/file_io.cpp
   core/file_replace.cpp
+  core/utf16.cpp
   config/server_lookup.cpp
   config/stored_password.cpp
   config/config_json.cpp
@@ -15,6 +16,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   config/import_text.cpp
   config/export_csv.cpp
   config/password.cpp
+  config/rdp_file.cpp
   net/net_state.cpp
   net/probe_queue.cpp
   net/connect_plan.cpp
@@ -23,6 +25,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   rdp/logon_error.cpp
   rdp/display_sizing_rules.cpp
   rdp/external_client_command.cpp
+  rdp/connection_options.cpp
   rdp/session_state.cpp
   app/resource_fingerprint.cpp
   app/command_line.cpp
@@ -57,6 +60,7 @@ set(TAVOLIN_WIN32_SOURCES
   core/file_io_win.cpp
   core/paths_win.cpp
   core/random_win.cpp
+  core/user_sid_win.cpp
   core/sha256_win.cpp
   core/secret_crypto_win.cpp
   core/error_text_win.cpp
@@ -80,6 +84,7 @@ set(TAVOLIN_WIN32_SOURCES
   rdp/client_reaper_win.cpp
   app/ui_resources_win.cpp
   app/main_window_win.cpp
+  rdp/client_rdp_file_win.cpp
   app/main_window_keys_win.cpp
   app/title_bar_win.cpp
   app/export_dialog_win.cpp

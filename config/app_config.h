@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/secret_crypto.h"
+#include "rdp/connection_options.h"
 
 struct ServerRecord {
     std::string id;
@@ -29,6 +30,9 @@ struct ServerRecord {
     // The password as config.json holds it (config/stored_password.h), kept
     // in that form in memory too; empty when there is none.
     std::string sealedPassword;
+    // The gateway, local resources, administrative session, server
+    // authentication and Windows keys this server connects with.
+    ConnectionOptions options;
 };
 
 struct PingSettings {

@@ -1,6 +1,9 @@
 // What a session tells the control before it connects. Each setting goes to
 // the interface whose page documents it: the real control refuses a name on
 // an object that does not declare it, so every refused put is logged.
+#include <algorithm>
+#include <vector>
+
 #include "core/log.h"
 #include "core/text.h"
 #include "core/unicode.h"
@@ -15,10 +18,19 @@ constexpr int kDefaultColorDepth = 32;
 // "AdvancedSettingsN" gives IMsRdpClientAdvancedSettings(N-1), each of which
 // extends the ones before it
 // (learn.microsoft.com/windows/win32/termserv/imsrdpclient8-advancedsettings9).
-constexpr const wchar_t* kAdvancedSettingsNewestFirst[] = {
-    L"AdvancedSettings9", L"AdvancedSettings8", L"AdvancedSettings7", L"AdvancedSettings6",
-    L"AdvancedSettings5", L"AdvancedSettings4", L"AdvancedSettings3", L"AdvancedSettings2",
+struct VersionedName {
+    const wchar_t* name;
+    int version;
 };
+constexpr VersionedName kAdvancedSettingsNewestFirst[] = {
+    {L"AdvancedSettings9", 9}, {L"AdvancedSettings8", 8}, {L"AdvancedSettings7", 7},
+    {L"AdvancedSettings6", 6}, {L"AdvancedSettings5", 5}, {L"AdvancedSettings4", 4},
+    {L"AdvancedSettings3", 3}, {L"AdvancedSettings2", 2},
+};
+// IMsRdpClientTransportSettings2 extends IMsRdpClientTransportSettings
+// (learn.microsoft.com/windows/win32/termserv/imsrdpclient6-transportsettings2).
+constexpr VersionedName kTransportSettingsNewestFirst[] = {{L"TransportSettings2", 2},
+                                                           {L"TransportSettings", 1}};
 
 HRESULT PutLogged(IDispatch* object, const char* objectName, const wchar_t* name, Variant value) {
     const HRESULT hr = DispatchPut(object, name, std::move(value));
@@ -31,6 +43,55 @@ HRESULT PutLogged(IDispatch* object, const char* objectName, const wchar_t* name
 
 void LogVtablePut(const char* name, HRESULT hr) {
     if (FAILED(hr)) LogF(kLogWarn, "设置 %s 失败 0x%08lX", name, static_cast<unsigned long>(hr));
+}
+
+Variant SettingValue(const ControlSetting& setting) {
+    switch (setting.type) {
+        case SettingType::kBool:
+            return Variant::Bool(setting.number != 0);
+        case SettingType::kInt:
+            return Variant::Int(setting.number);
+        case SettingType::kUInt:
+            return Variant::UInt(static_cast<unsigned long>(setting.number));
+        default:
+            return Variant::String(setting.text);
+    }
+}
+
+const char* ObjectName(ControlObject object) {
+    switch (object) {
+        case ControlObject::kAdvanced:
+            return "AdvancedSettings";
+        case ControlObject::kSecured:
+            return "SecuredSettings";
+        default:
+            return "TransportSettings";
+    }
+}
+
+// The newest of a family's settings objects the control hands out; version
+// receives its N (0 when there is none).
+template <std::size_t N>
+ComPtr<IDispatch> NewestSettings(IDispatch* control, const VersionedName (&newestFirst)[N], int* version) {
+    *version = 0;
+    for (const VersionedName& candidate : newestFirst) {
+        DISPID id = DISPID_UNKNOWN;
+        if (FAILED(DispatchLookup(control, candidate.name, &id))) continue;
+        if (ComPtr<IDispatch> settings = DispatchGetObject(control, candidate.name)) {
+            LogF(kLogDebug, "设置对象取自 %s", ToUtf8(candidate.name).c_str());
+            *version = candidate.version;
+            return settings;
+        }
+    }
+    return {};
+}
+
+// The passwords among the settings leave no copy behind.
+void ClearTexts(std::vector<ControlSetting>* settings) {
+    for (ControlSetting& setting : *settings) {
+        std::fill(setting.text.begin(), setting.text.end(), '\0');
+        setting.text.clear();
+    }
 }
 
 }  // namespace
@@ -61,28 +122,51 @@ void RdpSession::ApplySettings(const ServerRecord& server) {
     SetSmartSizing(SmartSizingValue());
     ApplyNonScriptableSettings(server);
     ApplyExtendedSettings();
-    // learn.microsoft.com/windows/win32/termserv/imsrdpclientsecuredsettings-autoredirectionmode
-    if (ComPtr<IDispatch> secured = GetDispatchProperty(L"SecuredSettings2")) {
-        PutLogged(secured.get(), "SecuredSettings2", L"AudioRedirectionMode", Variant::Int(0));
+    ApplyConnectionOptions(server);
+}
+
+// Each option on the settings object its page names
+// (rdp/connection_options.cpp); one the control is too old for is logged
+// when the server asked for more than the control does anyway.
+void RdpSession::ApplyConnectionOptions(const ServerRecord& server) {
+    std::vector<ControlSetting> settings =
+        ControlSettingsFor(server.options, ServerLogon{server.user, server.domain, server.password});
+    ApplyOptionsOn(ControlObject::kAdvanced, advanced_.get(), advancedVersion_, settings);
+    // "SecuredSettings2" gives IMsRdpClientSecuredSettings, which declares
+    // AudioRedirectionMode and KeyboardHookMode
+    // (learn.microsoft.com/windows/win32/termserv/imsrdpclientsecuredsettings-keyboardhookmode).
+    ComPtr<IDispatch> secured = GetDispatchProperty(L"SecuredSettings2");
+    ApplyOptionsOn(ControlObject::kSecured, secured.get(), secured ? 2 : 0, settings);
+    int transportVersion = 0;
+    ComPtr<IDispatch> transport;
+    const bool viaGateway = server.options.gatewayMode != GatewayMode::kNone;
+    if (viaGateway)
+        transport = NewestSettings(dispatch_.get(), kTransportSettingsNewestFirst, &transportVersion);
+    ApplyOptionsOn(ControlObject::kTransport, transport.get(), transportVersion, settings);
+    ApplyDriveLetters(server.options);
+    ClearTexts(&settings);
+}
+
+void RdpSession::ApplyOptionsOn(ControlObject object, IDispatch* target, int version,
+                                const std::vector<ControlSetting>& settings) {
+    for (const ControlSetting& setting : settings) {
+        if (setting.object != object) continue;
+        if (target != nullptr && setting.since <= version) {
+            PutLogged(target, ObjectName(object), ToWide(setting.name).c_str(), SettingValue(setting));
+        } else if (setting.asked) {
+            LogF(kLogWarn, "控件不支持 %s.%s，这项连接选项未生效", ObjectName(object), setting.name);
+        }
     }
 }
 
 ComPtr<IDispatch> RdpSession::NewestAdvancedSettings() {
-    for (const wchar_t* name : kAdvancedSettingsNewestFirst) {
-        DISPID id = DISPID_UNKNOWN;
-        if (FAILED(DispatchLookup(dispatch_.get(), name, &id))) continue;
-        if (ComPtr<IDispatch> settings = GetDispatchProperty(name)) {
-            LogF(kLogDebug, "高级设置取自 %s", ToUtf8(name).c_str());
-            return settings;
-        }
-    }
-    return {};
+    if (!dispatch_) return {};
+    return NewestSettings(dispatch_.get(), kAdvancedSettingsNewestFirst, &advancedVersion_);
 }
 
 // Which advanced-settings interface declares each: RDPPort, GrabFocusOnConnect,
-// RedirectPrinters, ClearTextPassword and SmartSizing
-// IMsRdpClientAdvancedSettings; EnableAutoReconnect ...Settings2;
-// AuthenticationLevel ...Settings4; EnableCredSspSupport ...Settings6
+// ClearTextPassword and SmartSizing IMsRdpClientAdvancedSettings;
+// EnableAutoReconnect ...Settings2; EnableCredSspSupport ...Settings6
 // (learn.microsoft.com/windows/win32/termserv/imsrdpclientadvancedsettings6-enablecredsspsupport).
 void RdpSession::ApplyAdvancedSettings(const ServerRecord& server) {
     IDispatch* advanced = advanced_.get();
@@ -93,14 +177,23 @@ void RdpSession::ApplyAdvancedSettings(const ServerRecord& server) {
     // tab registry gives the keyboard to the session in front when it connects.
     PutLogged(advanced, "AdvancedSettings", L"GrabFocusOnConnect", Variant::Bool(false));
     PutLogged(advanced, "AdvancedSettings", L"EnableAutoReconnect", Variant::Bool(true));
-    PutLogged(advanced, "AdvancedSettings", L"RedirectPrinters", Variant::Bool(false));
     PutLogged(advanced, "AdvancedSettings", L"EnableCredSspSupport", Variant::Bool(true));
-    PutLogged(advanced, "AdvancedSettings", L"AuthenticationLevel", Variant::Int(2));
     if (!server.password.empty()) {
         PutLogged(advanced, "AdvancedSettings", L"ClearTextPassword", Variant::String(server.password));
     } else {
         Log(kLogWarn, "这台服务器没有保存密码，连接时由控件弹出凭据框");
     }
+}
+
+// Chosen letters belong in the drive collection
+// (learn.microsoft.com/windows/win32/termserv/imsrdpclientnonscriptable3-drivecollection,
+// imsrdpdrive-redirectionstate), reachable only through the vtable. Until
+// the sessions go through it, chosen letters redirect no drive on the
+// control rather than every one (RedirectDrives is all or nothing); the
+// external client gets them in its file.
+void RdpSession::ApplyDriveLetters(const ConnectionOptions& options) {
+    if (options.redirectDrives != DriveRedirection::kChosen) return;
+    Log(kLogWarn, "控件模式暂不支持按盘符重定向驱动器（" + options.driveLetters + "），本次不重定向驱动器");
 }
 
 // learn.microsoft.com/windows/win32/termserv/imsrdpclientnonscriptable3-promptforcredentials:

@@ -9,7 +9,9 @@
 
 #include <string>
 
+#include "config/app_config.h"
 #include "core/win_handle.h"
+#include "rdp/client_rdp_file.h"
 
 // "<system folder>\mstsc.exe": the only client ever started, so that a
 // program of that name in the current folder or beside this one is not.
@@ -40,8 +42,9 @@ public:
     ExternalClient(const ExternalClient&) = delete;
     ExternalClient& operator=(const ExternalClient&) = delete;
 
-    // Starts the client; its main window is looked for on the timer.
-    bool Start(const std::string& host, int port);
+    // Starts the client with a .rdp file of the server's address and
+    // options (ClientRdpFile); its main window is looked for on the timer.
+    bool Start(const ServerRecord& server);
     Step OnTimer(UINT_PTR id);
     // Disconnect: asks the client to close; Gone when that is already over,
     // otherwise the end timer brings Gone later.
@@ -56,6 +59,7 @@ public:
 
 private:
     Step Search();
+    void DeleteFileOnceRead();
     HWND FindMainWindow() const;
     void Embed(HWND window);
     Step OnEndTick();
@@ -65,6 +69,7 @@ private:
 
     HWND host_;
     ExternalClientOptions options_;
+    ClientRdpFile file_;
     UniqueHandle process_;
     DWORD processId_ = 0;
     HWND window_ = nullptr;

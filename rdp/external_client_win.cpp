@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "config/rdp_file.h"
 #include "core/error_text.h"
 #include "core/log.h"
 #include "core/text.h"
@@ -75,11 +76,23 @@ ExternalClient::~ExternalClient() {
     ReapClientProcess(std::move(process_), kCloseGraceMs);
 }
 
-bool ExternalClient::Start(const std::string& host, int port) {
-    // The host goes into a command line: a blank or a quote would let it
-    // add arguments of its own.
-    if (!IsSafeClientHost(host)) {
-        Log(kLogError, "主机地址含有空格、引号或控制字符，不能交给 mstsc.exe：" + host);
+namespace {
+
+// The file as the embedded client needs it: in a window, since the tab is
+// its frame.
+std::string ClientFileBytes(const ServerRecord& server) {
+    ServerRecord embedded = server;
+    embedded.fullscreenOnConnect = false;
+    return WriteRdpFile(embedded);
+}
+
+}  // namespace
+
+bool ExternalClient::Start(const ServerRecord& server) {
+    // A blank, a quote or a control character is no part of a host name;
+    // such a host is refused rather than handed on.
+    if (!IsSafeClientHost(server.host)) {
+        Log(kLogError, "主机地址含有空格、引号或控制字符，不能交给 mstsc.exe：" + server.host);
         return false;
     }
     if (options_.program.empty()) {
@@ -89,14 +102,18 @@ bool ExternalClient::Start(const std::string& host, int port) {
     // The program is named in full: with no application name, CreateProcessW
     // would look in this program's folder and the current folder first.
     // https://learn.microsoft.com/windows/win32/api/processthreadsapi/nf-processthreadsapi-createprocessw
-    std::wstring commandLine =
-        L"\"" + options_.program + L"\" " + ToWide(ExternalClientArguments(host, port));
+    // The options go in a file of our own rather than in switches: the
+    // client reads every setting of its list from a .rdp file named as its
+    // first argument (mstsc [<connection file>]).
+    if (!file_.Write(ClientFileBytes(server))) return false;
+    std::wstring commandLine = L"\"" + options_.program + L"\" \"" + file_.path() + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     if (!CreateProcessW(options_.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info)) {
         Log(kLogError, "启动 " + ToUtf8(options_.program) + " 失败：" + ErrorText(0));
+        file_.Delete();
         return false;
     }
     process_ = UniqueHandle(info.hProcess);
@@ -119,11 +136,25 @@ HWND ExternalClient::FindMainWindow() const {
     return search.found;
 }
 
+// The client reads its file while it starts, before it takes any input:
+// once it waits for input ("WaitForInputIdle ... until the specified process
+// has finished processing its initial input and is waiting for user input";
+// learn.microsoft.com/windows/win32/api/winuser/nf-winuser-waitforinputidle)
+// the file has served. Asked with no wait, so the interface thread never
+// blocks; a client that shows its main window or ends has read it too, and
+// the file never outlives this object.
+void ExternalClient::DeleteFileOnceRead() {
+    if (file_.path().empty()) return;
+    if (WaitForInputIdle(process_.get(), 0) == 0) file_.Delete();
+}
+
 // One look; the timer brings the next one after the pause.
 ExternalClient::Step ExternalClient::Search() {
     if (!searching_ || !process_.valid()) return Step::Nothing;
+    DeleteFileOnceRead();
     const HWND window = FindMainWindow();
     if (window != nullptr) {
+        file_.Delete();
         searching_ = false;
         KillHostTimer(kSearchTimer);
         Embed(window);
@@ -133,6 +164,7 @@ ExternalClient::Step ExternalClient::Search() {
     }
     // The user cancelled a prompt, or the client gave up on the server.
     if (HasEnded(process_.get())) {
+        file_.Delete();
         searching_ = false;
         KillHostTimer(kSearchTimer);
         process_.reset();

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "config/app_config.h"
 #include "core/com_ptr.h"
@@ -172,6 +173,10 @@ private:
     void ApplyAdvancedSettings(const ServerRecord& server);
     void ApplyNonScriptableSettings(const ServerRecord& server);
     void ApplyExtendedSettings();
+    void ApplyConnectionOptions(const ServerRecord& server);
+    void ApplyOptionsOn(ControlObject object, IDispatch* target, int version,
+                        const std::vector<ControlSetting>& settings);
+    void ApplyDriveLetters(const ConnectionOptions& options);
     ComPtr<IDispatch> NewestAdvancedSettings();
     bool PutStringProperty(const wchar_t* name, const std::string& value);
     bool PutBoolProperty(const wchar_t* name, bool value);
@@ -230,6 +235,7 @@ private:
     // The newest advanced-settings object the control has: it declares the
     // settings of every older one.
     ComPtr<IDispatch> advanced_;
+    int advancedVersion_ = 0;  // the N of "AdvancedSettings<N>"
     ComPtr<IConnectionPoint> connectionPoint_;
     DWORD adviseCookie_ = 0;
     std::unique_ptr<RdpFrame> frame_;

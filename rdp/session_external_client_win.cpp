@@ -6,7 +6,7 @@
 
 bool RdpSession::StartExternalClient() {
     auto client = std::make_unique<ExternalClient>(hostWindow_, clientOptions_);
-    if (!client->Start(server_.host, server_.port)) return false;
+    if (!client->Start(server_)) return false;
     external_ = std::move(client);
     // The client runs from here on: a Close must end it, whether or not its
     // window has been found. Until then the user may be answering its

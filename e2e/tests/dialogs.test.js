@@ -13,6 +13,11 @@ const P1 = server('p1', { host: 'pw.example', port: 3391, user: 'ops', domain: '
   width: 1600, height: 900, smartSizing: false, fullscreenOnConnect: true, autoConnect: true, pingPort: 3390, hasPassword: true });
 const toasts = (page) => page.$$eval('#toasts .toast', (ts) => ts.map((t) => t.className.replace('toast ', '') + ':' + t.textContent));
 const focused = (page, id) => page.waitForFunction((i) => document.activeElement.id === i, id);
+// What the editor sends for a server whose advanced options were never opened.
+const OPTIONS = { gatewayMode: 'none', gatewayHost: '', gatewayPort: 443, gatewayCredentials: 'server', gatewayUser: '',
+  gatewayDomain: '', gatewayBypassLocal: true, redirectClipboard: true, redirectDrives: 'none', driveLetters: '',
+  redirectPrinters: false, redirectSmartCards: false, audioMode: 'local', redirectMicrophone: false, adminSession: false,
+  serverAuth: 'warn', keyboardHook: 'fullscreen' };
 const fill = async (page, fields) => { for (const [sel, text] of Object.entries(fields)) await page.fill(sel, text); };
 
 test('new server: defaults from the settings, validation of the address, the data sent, the probe port read; editing a server: its values, the saved-password hint, an odd resolution kept, "password" only when typed', async (open) => {
@@ -38,7 +43,7 @@ test('new server: defaults from the settings, validation of the address, the dat
   await page.focus('#f_group');
   assert.deepEqual(await page.sentBy(() => page.keyboard.press('Enter')), [{ cmd: 'addServer', data: {
     host: '10.9.8.7', port: 3389, user: 'admin', domain: 'ad.example', remark: '备注', group: '组', colorDepth: 24,
-    width: 1920, height: 1080, smartSizing: false, fullscreenOnConnect: true, autoConnect: true, pingPort: 0 } }]);
+    width: 1920, height: 1080, smartSizing: false, fullscreenOnConnect: true, autoConnect: true, pingPort: 0, ...OPTIONS } }]);
   assert.equal(await page.isVisible('#serverModal'), false);
   // The probe port: a whole number from 0 to 65535 is sent as it is, anything else as 0.
   for (const [typed, sent] of [['443', 443], ['65535', 65535], ['', 0], ['65536', 0], ['-1', 0], ['2.5', 0]]) {
@@ -58,7 +63,8 @@ test('new server: defaults from the settings, validation of the address, the dat
   assert.equal(await page.isChecked('#f_fullscreenOnConnect'), true);
   assert.deepEqual(await page.sentBy(() => page.click('#btnSaveServer')), [{ cmd: 'updateServer', data: {
     host: 'pw.example', port: 3391, user: 'ops', domain: 'CORP', remark: '第一行\n第二行', group: 'G', colorDepth: 16,
-    width: 1600, height: 900, smartSizing: false, fullscreenOnConnect: true, autoConnect: true, pingPort: 3390, id: 'p1' } }]);
+    width: 1600, height: 900, smartSizing: false, fullscreenOnConnect: true, autoConnect: true, pingPort: 3390, ...OPTIONS,
+    id: 'p1' } }]);
 
   await page.dblclick(item('c3', '.name')); // opens a tab; the editor must still work
   await page.menu(item('c3'), '编辑 / 备注');
@@ -67,6 +73,45 @@ test('new server: defaults from the settings, validation of the address, the dat
   await page.fill('#f_password', 'n3w pass');
   const [upd] = await page.sentBy(() => page.click('#btnSaveServer'));
   assert.deepEqual([upd.cmd, upd.data.id, upd.data.password], ['updateServer', 'c3', 'n3w pass']);
+});
+
+test('advanced options: collapsed, read from the server or the settings\' defaults, unknown values as the defaults, fields of other choices disabled, letters tidied, the gateway password only when typed; "导出为 .rdp" in the menu', async (open) => {
+  const G1 = server('g1', { host: 'gw.example', gatewayMode: 'explicit', gatewayHost: 'gw.corp', gatewayPort: 8443,
+    gatewayCredentials: 'own', gatewayUser: 'gwu', hasGatewayPassword: true, gatewayBypassLocal: false, redirectDrives: 'chosen',
+    driveLetters: 'ec', audioMode: 'off', keyboardHook: 'local', serverAuth: 'refuse', redirectClipboard: false,
+    adminSession: true, redirectPrinters: 'yes', redirectSmartCards: true });
+  const page = await open(listed({ defaultOptions: { audioMode: 'remote', redirectPrinters: true, keyboardHook: 'sideways' } },
+    [G1]));
+  await page.click('#btnAdd');
+  assert.equal(await page.evaluate(() => document.getElementById('advancedOptions').open), false);
+  await page.fill('#f_host', 'new.example');
+  const [added] = await page.sentBy(() => page.click('#btnSaveServer'));
+  assert.deepEqual(added.data, { ...added.data, ...OPTIONS, audioMode: 'remote', redirectPrinters: true });
+
+  await page.menu(item('g1'), '编辑 / 备注');
+  await page.click('#advancedOptions summary');
+  assert.deepEqual(await page.values('#o_gatewayMode', '#o_gatewayHost', '#o_gatewayPort', '#o_gatewayCredentials', '#o_driveLetters',
+    '#o_audioMode', '#o_keyboardHook', '#o_serverAuth'), ['explicit', 'gw.corp', '8443', 'own', 'CE', 'off', 'local', 'refuse']);
+  assert.equal(await page.getAttribute('#o_gatewayPassword', 'placeholder'), '已保存密码（留空表示不修改）');
+  assert.deepEqual([await page.isChecked('#o_redirectPrinters'), await page.isChecked('#o_redirectSmartCards'),
+    await page.isDisabled('#o_gatewayUser'), await page.isDisabled('#o_driveLetters')], [false, true, false, false]);
+  await page.fill('#o_driveLetters', 'd: c; d');
+  const [kept] = await page.sentBy(() => page.click('#btnSaveServer'));
+  assert.deepEqual([kept.data.driveLetters, 'gatewayPassword' in kept.data, kept.data.gatewayBypassLocal], ['CD', false, false]);
+
+  await page.menu(item('g1'), '编辑 / 备注');
+  assert.equal(await page.evaluate(() => document.getElementById('advancedOptions').open), false);
+  await page.click('#advancedOptions summary');
+  await page.selectOption('#o_gatewayMode', 'none');
+  await page.selectOption('#o_redirectDrives', 'all');
+  assert.deepEqual([await page.isDisabled('#o_gatewayHost'), await page.isDisabled('#o_gatewayPassword'),
+    await page.isDisabled('#o_driveLetters')], [true, true, true]);
+  await page.selectOption('#o_gatewayMode', 'detect');
+  await page.fill('#o_gatewayPassword', 'gw pass');
+  const [changed] = await page.sentBy(() => page.click('#btnSaveServer'));
+  assert.deepEqual([changed.data.gatewayMode, changed.data.redirectDrives, changed.data.gatewayPassword], ['detect', 'all', 'gw pass']);
+
+  assert.deepEqual(await page.sentBy(() => page.menu(item('g1'), '导出为 .rdp')), [{ cmd: 'exportRdp', data: { id: 'g1' } }]);
 });
 
 test('deleting from the editor asks first, the mask closes the editor and answers the confirmation with no; the import box; the settings drawer and the start-up password; the close dialog: texts by count, focus, answers by button and Escape, a second ask only changes the text', async (open) => {

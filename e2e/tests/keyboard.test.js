@@ -57,11 +57,11 @@ test('the list by keyboard: Tab reaches it, arrows and Home/End select, Enter co
   }
   assert.deepEqual(await page.sentBy(() => page.keyboard.press('Enter')), [{ cmd: 'connect', data: { id: 'a2' } }]);
   const walk = []; // the focused entry after each key in the menu
-  for (const key of ['ContextMenu', 'ArrowDown', 'ArrowUp', 'ArrowUp', 'ArrowUp']) {
+  for (const key of ['ContextMenu', 'ArrowDown', 'ArrowUp', 'ArrowUp', 'ArrowUp', 'ArrowUp']) {
     await page.keyboard.press(key);
     walk.push(await focusedId(page));
   }
-  assert.deepEqual(walk, ['连接（新标签）', '断开连接', '连接（新标签）', '删除', '复制地址']);
+  assert.deepEqual(walk, ['连接（新标签）', '断开连接', '连接（新标签）', '删除', '导出为 .rdp', '复制地址']);
   await page.keyboard.press('Enter');
   assert.deepEqual([await page.isVisible('#ctxMenu'), await focusedId(page)], [false, 'a2']);
   assert.equal(await page.textContent('#toasts .toast.ok'), '已复制 app-02.corp.example');

@@ -78,6 +78,14 @@ for (const theme of ['dark', 'light']) {
     const steps = [
       [`main-${theme}`, 0, () => null],
       ['dialog-server-new', 1, () => page.click('#btnAdd')],
+      [`server-advanced-${theme}`, 1, async () => {
+        await page.hover(item('a2'));
+        await page.click(item('a2', '.edit'));
+        await page.click('#advancedOptions summary');
+        await page.selectOption('#o_gatewayMode', 'explicit');
+        await page.fill('#o_gatewayHost', 'gw.corp.example');
+        await page.evaluate(() => document.getElementById('advancedOptions').scrollIntoView({ block: 'end' }));
+      }],
       ['dialog-server-edit', 0, async () => { await page.hover(item('a1')); await page.click(item('a1', '.edit')); }],
       ['dialog-confirm-delete', 2, () => page.click('#btnDeleteServer')],
       ['dialog-import', 1, () => page.click('#btnImport')],
@@ -92,7 +100,7 @@ for (const theme of ['dark', 'light']) {
     ];
     for (const [name, escapes, show] of steps) {
       await show();
-      if (theme === 'dark' || name === steps[0][0]) await saved(page, name);
+      if (theme === 'dark' || name === steps[0][0] || name === steps[2][0]) await saved(page, name);
       assert.deepEqual(await lowContrast(page), [], name);
       for (let i = 0; i < escapes; i++) await page.keyboard.press('Escape');
       if (escapes) assert.equal(await page.openMasks(), 0, name);

@@ -71,7 +71,10 @@ test('the content rectangle is reported hidden while a dialog or a tab menu is o
       const dialog = document.querySelector('#serverModal .dialog');
       const toasts = [...document.querySelectorAll('#toasts .toast')];
       const foot = document.querySelector('.side-foot').getBoundingClientRect();
-      return { controls: [...dialog.querySelectorAll('button, input, select, textarea')].filter((c) => c.getClientRects().length)
+      // Controls scrolled out of the editor's body are not drawn there.
+      const body = dialog.querySelector('.dlg-body').getBoundingClientRect();
+      const shown = (c) => { const b = c.getBoundingClientRect(); return c.closest('.dlg-body') === null || (b.top >= body.top && b.bottom <= body.bottom); };
+      return { controls: [...dialog.querySelectorAll('button, input, select, textarea')].filter((c) => c.getClientRects().length && shown(c))
         .every((c) => dialog.contains(topAt(c))), toasts: toasts.every((t) => t.contains(topAt(t))),
       aboveFoot: toasts.every((t) => t.getBoundingClientRect().bottom <= foot.top) };
     });
@@ -155,7 +158,7 @@ test('context menu: items, disabled states, each action, and its place near the 
   const page = await open(listed());
   await page.click(item('a1', '.name'), { button: 'right' });
   const entries = await page.$$eval('#ctxMenu > *', (xs) => xs.map((x) => x.className === 'ctx-sep' ? '-' : x.textContent + (x.disabled ? '(off)' : '')));
-  assert.deepEqual(entries, ['连接（新标签）', '断开连接(off)', '重新连接(off)', '-', '用系统 mstsc 打开', '立即探测延迟', '-', '编辑 / 备注', '复制地址', '删除']);
+  assert.deepEqual(entries, ['连接（新标签）', '断开连接(off)', '重新连接(off)', '-', '用系统 mstsc 打开', '立即探测延迟', '-', '编辑 / 备注', '复制地址', '导出为 .rdp', '删除']);
   assert.equal(await page.$eval('#ctxMenu .ctx-item:disabled', (b) => getComputedStyle(b).opacity), '0.4');
   await page.click('#ctxMenu >> text=用系统 mstsc 打开');
   assert.equal(await page.isVisible('#ctxMenu'), false);

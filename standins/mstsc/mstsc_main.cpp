@@ -1,7 +1,11 @@
 // Stand-in for the system's external RDP client (Remote Desktop Connection),
 // for tests and previews on machines without it. Started as
-// "mstsc.exe /v:host:port", it behaves as Microsoft's client does towards
-// whoever watches its windows:
+// "mstsc.exe [<connection file>] [/v:host:port]" (a .rdp file of "key:type:
+// value" lines, UTF-16LE with its byte-order mark as Windows writes them, or
+// UTF-8; /v names the server over the file's "full address"), it reads the
+// file as it starts, before its first window, and behaves as Microsoft's
+// client does towards whoever watches its windows:
+//  - a file it cannot open ends it at once, without a window;
 //  - its first window is the connection status ("正在初始化远程连接…"), a
 //    top-level window of its own class;
 //  - a credential prompt may come next, and the user answers it in their own
@@ -20,6 +24,9 @@
 //   owned         an owned dialog on top of the main window
 //   ignore-close  WM_CLOSE is ignored and the program does not end, even
 //                 when its window is destroyed
+// TAVOLIN_MSTSC_STANDIN_RECORD names a file where it writes, in UTF-8, what
+// it read: "file <path>", then every setting line of the connection file as
+// "key:type:value"; or "unreadable <path>".
 #include <windows.h>
 
 #include <string>
@@ -71,6 +78,107 @@ std::wstring ReadAddress(const wchar_t* commandLine) {
     const std::size_t start = at + 3;
     const std::size_t end = line.find(L' ', start);
     return line.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+}
+
+std::wstring Environment(const wchar_t* name) {
+    wchar_t buffer[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(name, buffer, 1024);
+    return length > 0 && length < 1024 ? std::wstring(buffer, length) : std::wstring();
+}
+
+// The first argument that is no switch, without its quotes.
+std::wstring ReadFileArgument(const wchar_t* commandLine) {
+    const std::wstring line = commandLine != nullptr ? commandLine : L"";
+    std::size_t at = 0;
+    while (at < line.size()) {
+        while (at < line.size() && line[at] == L' ') ++at;
+        if (at >= line.size()) break;
+        const bool quoted = line[at] == L'"';
+        const std::size_t start = quoted ? at + 1 : at;
+        std::size_t end = line.find(quoted ? L'"' : L' ', start);
+        if (end == std::wstring::npos) end = line.size();
+        const std::wstring token = line.substr(start, end - start);
+        if (!token.empty() && token[0] != L'/') return token;
+        at = end + 1;
+    }
+    return std::wstring();
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr,
+                            nullptr);
+    return out;
+}
+
+// The file's text, by its byte-order mark.
+bool ReadConnectionFile(const std::wstring& path, std::wstring* text) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    CloseHandle(file);
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+        text->assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+        return true;
+    }
+    const std::size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + skip,
+                                         static_cast<int>(bytes.size() - skip), nullptr, 0);
+    text->assign(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data() + skip, static_cast<int>(bytes.size() - skip),
+                            &(*text)[0], size);
+    return true;
+}
+
+// The settings as "key:type:value" lines; the address from "full address".
+std::string TakeSettings(const std::wstring& text) {
+    std::string record;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        if (line.empty()) continue;
+        record += ToUtf8(line) + "\n";
+        const std::wstring address = L"full address:s:";
+        if (line.compare(0, address.size(), address) == 0 && g_address.empty())
+            g_address = line.substr(address.size());
+    }
+    return record;
+}
+
+void WriteRecord(const std::string& text) {
+    const std::wstring path = Environment(L"TAVOLIN_MSTSC_STANDIN_RECORD");
+    if (path.empty()) return;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// False when the file named cannot be read, as the client then gives up.
+bool ReadConnection(const wchar_t* commandLine) {
+    const std::wstring path = ReadFileArgument(commandLine);
+    if (path.empty()) return true;
+    std::wstring text;
+    if (!ReadConnectionFile(path, &text)) {
+        WriteRecord("unreadable " + ToUtf8(path) + "\n");
+        return false;
+    }
+    WriteRecord("file " + ToUtf8(path) + "\n" + TakeSettings(text));
+    return true;
 }
 
 void Paint(HWND window) {
@@ -193,6 +301,7 @@ void RegisterClasses(HINSTANCE instance) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     g_options = ReadOptions();
     g_address = ReadAddress(commandLine);
+    if (!ReadConnection(commandLine)) return 1;
     RegisterClasses(instance);
 
     // The status window is as wide as a main window: width tells nobody

@@ -150,6 +150,11 @@ public:
     // For the settings objects.
     PropertyBag& advancedSettings() { return advanced_; }
     PropertyBag& securedSettings() { return secured_; }
+    PropertyBag& transportSettings() { return transport_; }
+    // Connecting or connected: the secured settings are refused then.
+    bool InSession() const {
+        return state_ == SessionState::kConnecting || state_ == SessionState::kConnected;
+    }
     void Repaint();
 
     // For the connection point: the advised event sinks.
@@ -214,6 +219,7 @@ private:
     PropertyBag properties_;
     PropertyBag advanced_;
     PropertyBag secured_;
+    PropertyBag transport_;
     std::map<std::wstring, VARIANT> extended_;
     // What arrived through the not-scriptable interfaces.
     VARIANT_BOOL showRedirectionWarning_ = VARIANT_TRUE;

@@ -42,6 +42,8 @@ constexpr SettingsGet kSettingsGets[] = {
     {kSecuredSettings, SettingsFamily::kSecured, 1, "no_secured_settings2"},
     {kSecuredSettings2, SettingsFamily::kSecured, 2, "no_secured_settings2"},
     {kSecuredSettings3, SettingsFamily::kSecured, 3, "no_secured_settings2"},
+    {kTransportSettings, SettingsFamily::kTransport, 1, "no_transport_settings"},
+    {kTransportSettings2, SettingsFamily::kTransport, 2, "no_transport_settings"},
 };
 
 }  // namespace

@@ -100,6 +100,9 @@ void PropertyBag::Put(const Member& member, const VARIANT& value) {
         case VT_I4:
             stored.number = value.lVal;
             break;
+        case VT_UI4:
+            stored.number = static_cast<long>(value.ulVal);
+            break;
         default:
             break;
     }
@@ -119,6 +122,10 @@ HRESULT PropertyBag::Get(const Member& member, VARIANT* result) const {
         case VT_I4:
             result->vt = VT_I4;
             result->lVal = Number(member);
+            return S_OK;
+        case VT_UI4:
+            result->vt = VT_UI4;
+            result->ulVal = static_cast<ULONG>(Number(member));
             return S_OK;
         default:
             return DISP_E_MEMBERNOTFOUND;

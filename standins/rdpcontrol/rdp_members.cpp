@@ -28,6 +28,9 @@ const Member kControlMembers[] = {
     {L"AdvancedSettings8", kAdvancedSettings8, VT_DISPATCH, Access::kGetOnly, 0, 7},
     {L"SecuredSettings3", kSecuredSettings3, VT_DISPATCH, Access::kGetOnly, 0, 7},
     {L"AdvancedSettings9", kAdvancedSettings9, VT_DISPATCH, Access::kGetOnly, 0, 8},
+    // imsrdpclient5-transportsettings, imsrdpclient6-transportsettings2
+    {L"TransportSettings", kTransportSettings, VT_DISPATCH, Access::kGetOnly, 0, 5},
+    {L"TransportSettings2", kTransportSettings2, VT_DISPATCH, Access::kGetOnly, 0, 6},
     // imsrdpclient9-methods (learn.microsoft.com/previous-versions/windows/desktop/legacy/mt703457)
     {L"UpdateSessionDisplaySettings", kUpdateSessionDisplaySettings, VT_EMPTY, Access::kMethod, 0, 9},
 };
@@ -37,6 +40,11 @@ const Member kControlMembers[] = {
 // imsrdpclientadvancedsettings2-enableautoreconnect;
 // imsrdpclientadvancedsettings4-authenticationlevel;
 // imsrdpclientadvancedsettings6-enablecredsspsupport.
+// imsrdpclientadvancedsettings-redirectdrives, -redirectsmartcards,
+// -connecttoserverconsole; imsrdpclientadvancedsettings5-redirectclipboard;
+// imsrdpclientadvancedsettings6-
+// connecttoadministerserver; imsrdpclientadvancedsettings7-
+// audiocaptureredirectionmode.
 const Member kAdvancedMembers[] = {
     {L"Compress", kCompress, VT_I4, Access::kGetPut, 1, 1},
     {L"RDPPort", kRdpPort, VT_I4, Access::kGetPut, 3389, 2},
@@ -48,17 +56,64 @@ const Member kAdvancedMembers[] = {
     {L"EnableAutoReconnect", kEnableAutoReconnect, VT_BOOL, Access::kGetPut, 0, 3},
     {L"AuthenticationLevel", kAuthenticationLevel, VT_I4, Access::kGetPut, 0, 5},
     {L"EnableCredSspSupport", kEnableCredSspSupport, VT_BOOL, Access::kGetPut, 0, 7},
+    {L"RedirectDrives", kRedirectDrives, VT_BOOL, Access::kGetPut, 0, 2},
+    {L"RedirectSmartCards", kRedirectSmartCards, VT_BOOL, Access::kGetPut, 0, 2},
+    {L"ConnectToServerConsole", kConnectToServerConsole, VT_BOOL, Access::kGetPut, 0, 2},
+    {L"RedirectClipboard", kRedirectClipboard, VT_BOOL, Access::kGetPut, -1, 6},
+    {L"ConnectToAdministerServer", kConnectToAdministerServer, VT_BOOL, Access::kGetPut, 0, 7},
+    {L"AudioCaptureRedirectionMode", kAudioCaptureRedirectionMode, VT_BOOL, Access::kGetPut, 0, 8},
 };
 
-// imsrdpclientsecuredsettings-autoredirectionmode (the AudioRedirectionMode
-// property of IMsRdpClientSecuredSettings, which "SecuredSettings2" gives).
+// imsrdpclientsecuredsettings-autoredirectionmode and -keyboardhookmode
+// (properties of IMsRdpClientSecuredSettings, which "SecuredSettings2"
+// gives), both LONG.
 const Member kSecuredMembers[] = {
     {L"AudioRedirectionMode", kAudioRedirectionMode, VT_I4, Access::kGetPut, 0, 2},
+    {L"KeyboardHookMode", kKeyboardHookMode, VT_I4, Access::kGetPut, 2, 2},
 };
+
+// imsrdpclienttransportsettings-* and imsrdpclienttransportsettings2-*:
+// the methods and counts are ULONG, GatewayIsSupported a BOOL (VT_I4 in
+// automation), GatewayPassword write-only.
+const Member kTransportMembers[] = {
+    {L"GatewayHostname", kGatewayHostname, VT_BSTR, Access::kGetPut, 0, 1},
+    {L"GatewayUsageMethod", kGatewayUsageMethod, VT_UI4, Access::kGetPut, 0, 1},
+    {L"GatewayProfileUsageMethod", kGatewayProfileUsageMethod, VT_UI4, Access::kGetPut, 0, 1},
+    {L"GatewayCredsSource", kGatewayCredsSource, VT_UI4, Access::kGetPut, 0, 1},
+    {L"GatewayUserSelectedCredsSource", kGatewayUserSelectedCredsSource, VT_UI4, Access::kGetPut, 0, 1},
+    {L"GatewayIsSupported", kGatewayIsSupported, VT_I4, Access::kGetOnly, 1, 1},
+    // "If no user settings were set ... TSC_PROXY_MODE_DETECT."
+    {L"GatewayDefaultUsageMethod", kGatewayDefaultUsageMethod, VT_UI4, Access::kGetOnly, 2, 1},
+    {L"GatewayCredSharing", kGatewayCredSharing, VT_UI4, Access::kGetPut, 0, 2},
+    {L"GatewayUsername", kGatewayUsername, VT_BSTR, Access::kGetPut, 0, 2},
+    {L"GatewayDomain", kGatewayDomain, VT_BSTR, Access::kGetPut, 0, 2},
+    {L"GatewayPassword", kGatewayPassword, VT_BSTR, Access::kPutOnly, 0, 2},
+};
+
+struct Range {
+    const MemberTable* table;
+    DISPID id;
+    long values[5];  // the listed values; unused places repeat the last one
+};
+
+const MemberTable kTransportTable(kTransportMembers);
 
 const MemberTable kControlTable(kControlMembers);
 const MemberTable kAdvancedTable(kAdvancedMembers);
 const MemberTable kSecuredTable(kSecuredMembers);
+
+const Range kRanges[] = {
+    // TSC_PROXY_MODE_NONE_DIRECT .. TSC_PROXY_MODE_NONE_DETECT
+    {&kTransportTable, kGatewayUsageMethod, {0, 1, 2, 3, 4}},
+    {&kTransportTable, kGatewayProfileUsageMethod, {0, 1, 1, 1, 1}},
+    // TSC_PROXY_CREDS_MODE_USERPASS, _SMARTCARD, _ANY
+    {&kTransportTable, kGatewayCredsSource, {0, 1, 4, 4, 4}},
+    {&kTransportTable, kGatewayUserSelectedCredsSource, {0, 1, 4, 4, 4}},
+    {&kTransportTable, kGatewayCredSharing, {0, 1, 1, 1, 1}},
+    {&kAdvancedTable, kAuthenticationLevel, {0, 1, 2, 2, 2}},
+    {&kSecuredTable, kAudioRedirectionMode, {0, 1, 2, 2, 2}},
+    {&kSecuredTable, kKeyboardHookMode, {0, 1, 2, 2, 2}},
+};
 
 }  // namespace
 
@@ -72,6 +127,21 @@ const MemberTable& AdvancedSettingsMembers() {
 
 const MemberTable& SecuredSettingsMembers() {
     return kSecuredTable;
+}
+
+const MemberTable& TransportSettingsMembers() {
+    return kTransportTable;
+}
+
+bool SettingValueAccepted(const MemberTable& table, DISPID id, long value) {
+    for (const Range& range : kRanges) {
+        if (range.table != &table || range.id != id) continue;
+        for (long listed : range.values) {
+            if (listed == value) return true;
+        }
+        return false;
+    }
+    return true;
 }
 
 const Member& ControlMember(ControlDispid id) {

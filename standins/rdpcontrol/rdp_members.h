@@ -30,6 +30,8 @@ enum ControlDispid : DISPID {
     kAdvancedSettings8 = 110,
     kAdvancedSettings9 = 111,
     kSecuredSettings3 = 112,
+    kTransportSettings = 113,
+    kTransportSettings2 = 114,
     kGetErrorDescription = 200,
     kUpdateSessionDisplaySettings = 201,
 };
@@ -49,7 +51,32 @@ enum SettingsDispid : DISPID {
     kAuthenticationLevel = 8,
     kClearTextPassword = 9,
     kCompress = 10,
+    kRedirectDrives = 11,
+    kRedirectSmartCards = 12,
+    kConnectToServerConsole = 13,
+    kRedirectClipboard = 14,
+    kConnectToAdministerServer = 15,
+    kAudioCaptureRedirectionMode = 16,
+    // The secured settings' own numbers.
     kAudioRedirectionMode = 1,
+    kKeyboardHookMode = 2,
+};
+
+// The transport settings' members; "since" is 1 for
+// IMsRdpClientTransportSettings ("TransportSettings") and 2 for
+// IMsRdpClientTransportSettings2 ("TransportSettings2").
+enum TransportDispid : DISPID {
+    kGatewayHostname = 1,
+    kGatewayUsageMethod = 2,
+    kGatewayProfileUsageMethod = 3,
+    kGatewayCredsSource = 4,
+    kGatewayUserSelectedCredsSource = 5,
+    kGatewayIsSupported = 6,
+    kGatewayDefaultUsageMethod = 7,
+    kGatewayCredSharing = 8,
+    kGatewayUsername = 9,
+    kGatewayDomain = 10,
+    kGatewayPassword = 11,
 };
 
 const MemberTable& ControlMembers();
@@ -57,6 +84,11 @@ const MemberTable& ControlMembers();
 // the platform's control, where each interface extends the one before.
 const MemberTable& AdvancedSettingsMembers();
 const MemberTable& SecuredSettingsMembers();
+const MemberTable& TransportSettingsMembers();
+
+// False for a number outside what the member's page lists (only members
+// whose page lists values are checked).
+bool SettingValueAccepted(const MemberTable& table, DISPID id, long value);
 
 const Member& ControlMember(ControlDispid id);
 const Member& AdvancedMember(SettingsDispid id);

@@ -7,6 +7,28 @@
 
 namespace {
 
+const MemberTable& FamilyMembers(SettingsFamily family) {
+    switch (family) {
+        case SettingsFamily::kSecured:
+            return SecuredSettingsMembers();
+        case SettingsFamily::kTransport:
+            return TransportSettingsMembers();
+        default:
+            return AdvancedSettingsMembers();
+    }
+}
+
+PropertyBag& FamilyValues(RdpControl* control, SettingsFamily family) {
+    switch (family) {
+        case SettingsFamily::kSecured:
+            return control->securedSettings();
+        case SettingsFamily::kTransport:
+            return control->transportSettings();
+        default:
+            return control->advancedSettings();
+    }
+}
+
 class SettingsObject final : public SingleInterfaceObject<IDispatch, &IID_IDispatch> {
 public:
     SettingsObject(RdpControl* control, SettingsFamily family, int version, const wchar_t* name)
@@ -14,9 +36,8 @@ public:
           family_(family),
           version_(version),
           name_(Utf8(name)),
-          members_(family == SettingsFamily::kSecured ? SecuredSettingsMembers() : AdvancedSettingsMembers()),
-          values_(family == SettingsFamily::kSecured ? control->securedSettings()
-                                                     : control->advancedSettings()) {
+          members_(FamilyMembers(family)),
+          values_(FamilyValues(control, family)) {
         control_->AddRef();
     }
 
@@ -59,11 +80,21 @@ private:
         Journal("put " + name + "=" + ValueText(PutValue(params)));
         const HRESULT check = CheckPut(member, flags, params, argErr);
         if (FAILED(check)) return check;
+        const VARIANT& value = params.rgvarg[0];
+        const long number = value.vt == VT_UI4 ? static_cast<long>(value.ulVal) : value.lVal;
+        if ((value.vt == VT_I4 || value.vt == VT_UI4) && !SettingValueAccepted(members_, member.id, number))
+            return E_INVALIDARG;
+        // imsrdpclientsecuredsettings-keyboardhookmode, -autoredirectionmode:
+        // "These properties cannot be set when the control is connected."
+        if (family_ == SettingsFamily::kSecured && control_->InSession()) return E_FAIL;
+        // imsrdpclientadvancedsettings-connecttoserverconsole: "not supported.
+        // Calls ... always return S_FALSE"; nothing is taken.
+        if (family_ == SettingsFamily::kAdvanced && member.id == kConnectToServerConsole) return S_FALSE;
         if (family_ == SettingsFamily::kAdvanced && member.id == kSmartSizing) {
             const HRESULT failure = FailureOption("smart_sizing_fail_hr");
             if (failure != S_OK) return ReportFailure(failure, member.name, exception);
         }
-        values_.Put(member, params.rgvarg[0]);
+        values_.Put(member, value);
         control_->Repaint();
         return S_OK;
     }

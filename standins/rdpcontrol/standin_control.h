@@ -59,6 +59,8 @@ constexpr wchar_t kStandinDllName[] = L"tavolin_rdp_standin.dll";
 //   "no_advanced_settings2"     the "AdvancedSettings2" get gives VT_EMPTY
 //   "no_advanced_settings"      the same for "AdvancedSettings"
 //   "no_secured_settings2"      the same for "SecuredSettings2"
+//   "no_transport_settings"     the same for "TransportSettings" and
+//                               "TransportSettings2"
 //   "smart_sizing_fail_hr"      the "SmartSizing" put
 //   "connect_fail_hr"           the "Connect" method (no connection is made)
 //   "update_display_fail_hr"    "UpdateSessionDisplaySettings" fails with this
@@ -168,6 +170,13 @@ typedef long(__stdcall* StandinRegisterFn)(const wchar_t* progIds);
 //     inside the call only with "sync_events". Every IDispatch call holds a
 //     reference to the control until it returns. An
 //     empty "Server" counts as a name that does not resolve (260).
+//   - Settings objects take numbers only among the values their pages list
+//     (E_INVALIDARG otherwise): GatewayUsageMethod 0-4, the creds sources
+//     0, 1 or 4, AuthenticationLevel, AudioRedirectionMode and
+//     KeyboardHookMode 0-2, the 0/1 ones. ULONG members are VT_UI4. The
+//     secured settings refuse every put while connecting or connected
+//     (E_FAIL); ConnectToServerConsole takes nothing and gives S_FALSE.
+//     GatewayPassword, like ClearTextPassword, is write-only.
 //   - A name an object's interface version does not declare is unknown
 //     (DISP_E_UNKNOWNNAME), as on the platform's control; so is
 //     "DesktopScaleFactor", an extended setting. IMsRdpExtendedSettings

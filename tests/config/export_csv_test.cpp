@@ -37,9 +37,9 @@ TEST(ExportCsv, HeaderThenOneLinePerServerInStoreOrder) {
     // Domain, full screen and the probe port are not exported; the
     // resolution only when both sides are set.
     config.servers = {
-        {"id1", "10.0.0.5", 3389, "admin", "CORP", "", "", "", 32, 1920, 1080, true, true, false, 22, ""},
-        {"id2", "a", 1, "", "", "", "", "", 32, 1920, 0, true, false, false, 0, ""},
-        {"id3", "c", 65535, "", "", "pw", "", "", 16, -1, 600, false, false, true, 0, ""}};
+        {"id1", "10.0.0.5", 3389, "admin", "CORP", "", "", "", 32, 1920, 1080, true, true, false, 22, "", {}},
+        {"id2", "a", 1, "", "", "", "", "", 32, 1920, 0, true, false, false, 0, "", {}},
+        {"id3", "c", 65535, "", "", "pw", "", "", 16, -1, 600, false, false, true, 0, "", {}}};
     EXPECT_EQ(ExportServersCsv(config.servers, true), kHead +
                                                           "10.0.0.5,3389,admin,,,,32,1920x1080,是,否\r\n"
                                                           "a,1,,,,,32,,是,否\r\n"

@@ -19,7 +19,7 @@ std::string Describe(const std::optional<PixelRect>& r) {
 
 // clang-format off
 const ServerRecord kSample{"00000000000000a1", "10.0.0.5", 3390, "admin", "CORP", "secret", "数据库", "prod", 24, 1920,
-                           1080, false, true, true, 22, "dpapi1:c2VjcmV0"};
+                           1080, false, true, true, 22, "dpapi1:c2VjcmV0", {}};
 // clang-format on
 
 }  // namespace
@@ -134,7 +134,9 @@ TEST(PageDocuments, ApplyServerFieldsReadsOnlyWhatIsSent) {
         {"{\"host\":[\"x\"],\"user\":{}}", "id1||3389||d|r|g|smart|0|32|pw"},
     };
     for (const auto& [text, want] : cases) {
-        ServerRecord record{"id1", "h", 3389, "u", "d", "pw", "r", "g", 32, 0, 0, true, false, false, 0, ""};
+        // clang-format off
+        ServerRecord record{"id1", "h", 3389, "u", "d", "pw", "r", "g", 32, 0, 0, true, false, false, 0, "", {}};
+        // clang-format on
         JsonValue data;
         ASSERT_TRUE(ParseJson(text, &data, nullptr)) << text;
         ApplyServerFields(record, data);

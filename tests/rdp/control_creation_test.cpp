@@ -64,17 +64,25 @@ TEST_F(ControlCreation, SettingsGoInTheirOrderBeforeConnect) {
         "put AdvancedSettings9.RDPPort=i4:3389",
         "put AdvancedSettings9.GrabFocusOnConnect=bool:0",
         "put AdvancedSettings9.EnableAutoReconnect=bool:-1",
-        "put AdvancedSettings9.RedirectPrinters=bool:0",
         "put AdvancedSettings9.EnableCredSspSupport=bool:-1",
-        "put AdvancedSettings9.AuthenticationLevel=i4:2",
         "put AdvancedSettings9.ClearTextPassword=str:p@ss 中",
         "put AdvancedSettings9.SmartSizing=bool:-1",
         "vtable put_PromptForCredentials bool:0",
         "put_Property EnableZoom=bool:-1",
         "put_Property DesktopScaleFactor=ui4:100",
         "put_Property DeviceScaleFactor=ui4:100",
+        // The connection options at their defaults: what the control does
+        // anyway, printers and server authentication as before them.
+        "put AdvancedSettings9.RedirectDrives=bool:0",
+        "put AdvancedSettings9.RedirectPrinters=bool:0",
+        "put AdvancedSettings9.RedirectSmartCards=bool:0",
+        "put AdvancedSettings9.AuthenticationLevel=i4:2",
+        "put AdvancedSettings9.RedirectClipboard=bool:-1",
+        "put AdvancedSettings9.ConnectToAdministerServer=bool:0",
+        "put AdvancedSettings9.AudioCaptureRedirectionMode=bool:0",
         "get SecuredSettings2",
         "put SecuredSettings2.AudioRedirectionMode=i4:0",
+        "put SecuredSettings2.KeyboardHookMode=i4:2",
         "SetObjectRects 0 0 1000 600 / 0 0 1000 600",
         "call Connect",
     };
@@ -222,4 +230,120 @@ TEST_F(ControlCreation, EachFailingStepFallsBackToTheExternalClient) {
         session.Close();
         EXPECT_EQ(fresh.LiveObjects(), 0) << c.option;
     }
+}
+
+// Each option reaches the settings object its page names, with the
+// documented value, and nothing else changes; the stand-in refuses a name on
+// any other object and a value outside the page's list, which would show as
+// a warning here.
+TEST_F(ControlCreation, EachConnectionOptionReachesItsSettingsObject) {
+    const auto calls = [&](void (*change)(ConnectionOptions*)) {
+        control.ClearJournal();
+        RdpSession session;
+        EXPECT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+        ServerRecord server = TestServer("127.0.0.1", 0);
+        if (change != nullptr) change(&server.options);
+        EXPECT_TRUE(session.Connect(server, &observer, true));
+        return SettingsCalls();
+    };
+    const std::vector<std::string> usual = calls(nullptr);
+    const struct {
+        void (*change)(ConnectionOptions*);
+        std::vector<std::string> changed;
+        const char* warning;
+    } cases[] = {
+        {[](ConnectionOptions* o) { o->redirectPrinters = true; },
+         {"put AdvancedSettings9.RedirectPrinters=bool:-1"},
+         nullptr},
+        {[](ConnectionOptions* o) { o->redirectDrives = DriveRedirection::kAll; },
+         {"put AdvancedSettings9.RedirectDrives=bool:-1"},
+         nullptr},
+        {[](ConnectionOptions* o) {
+             o->redirectDrives = DriveRedirection::kChosen;
+             o->driveLetters = "CE";
+         },
+         {},
+         "控件模式暂不支持按盘符重定向驱动器（CE），本次不重定向驱动器"},
+        {[](ConnectionOptions* o) { o->redirectSmartCards = true; },
+         {"put AdvancedSettings9.RedirectSmartCards=bool:-1"},
+         nullptr},
+        {[](ConnectionOptions* o) { o->redirectClipboard = false; },
+         {"put AdvancedSettings9.RedirectClipboard=bool:0"},
+         nullptr},
+        {[](ConnectionOptions* o) { o->serverAuth = ServerAuth::kRefuse; },
+         {"put AdvancedSettings9.AuthenticationLevel=i4:1"},
+         nullptr},
+        {[](ConnectionOptions* o) { o->adminSession = true; },
+         {"put AdvancedSettings9.ConnectToAdministerServer=bool:-1"},
+         nullptr},
+        {[](ConnectionOptions* o) { o->redirectMicrophone = true; },
+         {"put AdvancedSettings9.AudioCaptureRedirectionMode=bool:-1"},
+         nullptr},
+        {[](ConnectionOptions* o) { o->audioMode = AudioMode::kRemote; },
+         {"put SecuredSettings2.AudioRedirectionMode=i4:1"},
+         nullptr},
+        {[](ConnectionOptions* o) { o->keyboardHook = KeyboardHook::kLocal; },
+         {"put SecuredSettings2.KeyboardHookMode=i4:0"},
+         nullptr},
+        {[](ConnectionOptions* o) {
+             o->gatewayMode = GatewayMode::kExplicit;
+             o->gatewayHost = "gw.corp";
+             o->gatewayPort = 8443;
+             o->gatewayCredentials = GatewayCredentials::kOwn;
+             o->gatewayUser = "gwu";
+             o->gatewayDomain = "GWD";
+             o->gatewayPassword = "gw 密码";
+         },
+         {"get TransportSettings2", "put TransportSettings2.GatewayHostname=str:gw.corp:8443",
+          "put TransportSettings2.GatewayProfileUsageMethod=ui4:1",
+          "put TransportSettings2.GatewayUsageMethod=ui4:2",
+          "put TransportSettings2.GatewayCredsSource=ui4:0",
+          "put TransportSettings2.GatewayCredSharing=ui4:0", "put TransportSettings2.GatewayUsername=str:gwu",
+          "put TransportSettings2.GatewayDomain=str:GWD",
+          "put TransportSettings2.GatewayPassword=str:gw 密码"},
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> got = calls(c.change);
+        std::vector<std::string> changed;
+        for (const std::string& line : got) {
+            if (std::find(usual.begin(), usual.end(), line) == usual.end()) changed.push_back(line);
+        }
+        const std::string name = c.changed.empty() ? c.warning : c.changed.back();
+        EXPECT_EQ(changed, c.changed) << name;
+        // A changed value takes the place of the default one: no other put went.
+        for (const std::string& line : usual) {
+            if (std::find(got.begin(), got.end(), line) != got.end()) continue;
+            const std::string member = line.substr(0, line.find('='));
+            EXPECT_TRUE(
+                std::any_of(changed.begin(), changed.end(),
+                            [&](const std::string& c) { return c.compare(0, member.size(), member) == 0; }))
+                << name << ": " << line;
+        }
+        if (c.warning != nullptr) {
+            EXPECT_TRUE(log.has("WARN", c.warning)) << name;
+        }
+    }
+    EXPECT_FALSE(log.hasPrefix("WARN", "设置 "));  // nothing refused
+}
+
+// A control older than an option's interface goes on without it and says
+// which asked-for option it could not take; defaults it lacks stay silent.
+TEST_F(ControlCreation, AnOldControlConnectsWithoutTheOptionsItLacks) {
+    StandinControl old(L"MsRdpClient.8");
+    RdpSession session;
+    ASSERT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+    ServerRecord server = TestServer("127.0.0.1", 0);
+    server.options.adminSession = true;
+    server.options.gatewayMode = GatewayMode::kDetect;
+    ASSERT_TRUE(session.Connect(server, &observer, true));
+    EXPECT_EQ(old.Journal("call Connect").size(), 1u);
+    EXPECT_TRUE(old.Journal("get TransportSettings").empty());
+    for (const char* name :
+         {"AdvancedSettings.ConnectToAdministerServer", "TransportSettings.GatewayUsageMethod",
+          "TransportSettings.GatewayCredSharing"}) {
+        EXPECT_TRUE(log.has("WARN", std::string("控件不支持 ") + name + "，这项连接选项未生效")) << name;
+    }
+    EXPECT_FALSE(log.has("WARN", "控件不支持 AdvancedSettings.RedirectClipboard，这项连接选项未生效"));
+    session.Close();
 }

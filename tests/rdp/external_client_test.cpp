@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "core/file_io.h"
+#include "core/unicode.h"
 #include "core/win_handle.h"
 #include "rdp/client_reaper.h"
 #include "rdp/session_test_support.h"
@@ -153,7 +157,7 @@ TEST_F(ExternalClientTab, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
     HWND client = session.controlWindow();
     EXPECT_EQ(GetParent(client), session.hostWindow());
     EXPECT_EQ(ClassOf(client), kMainClass);
-    EXPECT_EQ(Title(client), L"db.example:3389 - 远程桌面连接");  // port 0 asks for 3389
+    EXPECT_EQ(Title(client), L"db.example - 远程桌面连接");  // port 0: the default, which the file leaves out
     const LONG_PTR style = GetWindowLongPtrW(client, GWL_STYLE);
     EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE), static_cast<LONG_PTR>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
@@ -318,4 +322,74 @@ TEST(ExternalClientProgram, OnlyTheSystemFoldersClientIsStarted) {
         EXPECT_TRUE(SamePath(ImageOf(client), system)) << ImageOf(client).size();
     }
     EXPECT_TRUE(PumpUntil([&] { return !ProcessRuns(client) && PendingClientReaps() == 0; }, 5000));
+}
+
+namespace {
+
+// What the client reads from its file (standins/mstsc) for the processes
+// started while the object lives.
+class ClientRecord {
+public:
+    ClientRecord() {
+        wchar_t folder[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, folder);
+        path_ = std::wstring(folder) + L"tavolin-mstsc-record.txt";
+        DeleteFileW(path_.c_str());
+        SetEnvironmentVariableW(L"TAVOLIN_MSTSC_STANDIN_RECORD", path_.c_str());
+    }
+    ~ClientRecord() {
+        SetEnvironmentVariableW(L"TAVOLIN_MSTSC_STANDIN_RECORD", nullptr);
+        DeleteFileW(path_.c_str());
+    }
+    ClientRecord(const ClientRecord&) = delete;
+    ClientRecord& operator=(const ClientRecord&) = delete;
+    // The record's lines; the first names the file read.
+    std::vector<std::string> Lines() const {
+        std::string text;
+        ReadWholeFile(ToUtf8(path_), &text);
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        while (start < text.size()) {
+            const std::size_t end = text.find('\n', start);
+            lines.push_back(text.substr(start, end - start));
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+        return lines;
+    }
+
+private:
+    std::wstring path_;
+};
+
+}  // namespace
+
+// The options reach the client through a .rdp file of ours, which is gone
+// by the time the client shows its main window; it holds no password.
+TEST_F(ExternalClientTab, ItReadsTheServerAndItsOptionsFromAFileDeletedOnceRead) {
+    ClientRecord record;
+    ServerRecord server = TestServer("db.example", 3390);
+    server.user = "alice";
+    server.password = "never-in-the-file";
+    server.fullscreenOnConnect = true;  // the tab is the client's frame
+    server.options.redirectDrives = DriveRedirection::kChosen;
+    server.options.driveLetters = "D";
+    server.options.keyboardHook = KeyboardHook::kRemote;
+    server.options.gatewayMode = GatewayMode::kExplicit;
+    server.options.gatewayHost = "gw.corp";
+    ConnectEmbedded(server);
+    EXPECT_EQ(Title(session.controlWindow()), L"db.example:3390 - 远程桌面连接");
+    const std::vector<std::string> lines = record.Lines();
+    ASSERT_GT(lines.size(), 1u);
+    ASSERT_EQ(lines[0].compare(0, 5, "file "), 0) << lines[0];
+    const std::string file = lines[0].substr(5);
+    EXPECT_NE(file.find("tavolin-"), std::string::npos);
+    EXPECT_EQ(GetFileAttributesW(ToWide(file).c_str()), INVALID_FILE_ATTRIBUTES);  // deleted
+    const std::vector<std::string> settings(lines.begin() + 1, lines.end());
+    for (const char* line : {"full address:s:db.example:3390", "username:s:alice", "screen mode id:i:1",
+                             "drivestoredirect:s:D:\\;", "keyboardhook:i:1", "gatewayhostname:s:gw.corp",
+                             "gatewayusagemethod:i:2", "gatewayprofileusagemethod:i:1"}) {
+        EXPECT_NE(std::find(settings.begin(), settings.end(), line), settings.end()) << line;
+    }
+    for (const std::string& line : settings) EXPECT_EQ(line.find("never-in-the-file"), std::string::npos);
 }

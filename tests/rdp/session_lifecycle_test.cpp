@@ -106,7 +106,6 @@ TEST_F(SessionLifecycle, TheNewestClassWinsAndGetsWhatItDeclares) {
          "7A9D3C21",
          "AdvancedSettings2",
          {"设置 AdvancedSettings.EnableAutoReconnect 失败 0x80020006",
-          "设置 AdvancedSettings.AuthenticationLevel 失败 0x80020006",
           "设置 AdvancedSettings.EnableCredSspSupport 失败 0x80020006",
           "控件没有 IMsRdpClientNonScriptable3，PromptForCredentials 未设置",
           "控件没有 IMsRdpExtendedSettings，缩放比例与 EnableZoom 未设置"}},

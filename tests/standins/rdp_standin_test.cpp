@@ -190,3 +190,73 @@ TEST_F(RdpStandin, UnloadsOnlyWithNoObjectLeft) {
     EXPECT_EQ(dll.LiveObjects(), 0);
     EXPECT_EQ(dll.CanUnloadNow(), S_OK);
 }
+
+// Each connection option only on the object whose page declares it, typed
+// and within the values that page lists; what was taken reads back through
+// any object of the family.
+TEST_F(RdpStandin, SettingsObjectsTakeOptionsOnlyWhereTheirPagesPutThem) {
+    // MsRdpClient9NotSafeForScripting: every settings object up to 9.
+    constexpr CLSID kClient9 = {0x8B918B82, 0x7985, 0x4C24, {0x89, 0xDF, 0xC3, 0x3A, 0xD2, 0xBB, 0xFB, 0xCD}};
+    ComPtr<IDispatch> client;
+    ASSERT_EQ(CoCreateInstance(kClient9, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, client.put_void()),
+              S_OK);
+    const struct {
+        const wchar_t* object;
+        const wchar_t* name;
+        Variant value;
+        HRESULT result;
+    } puts[] = {
+        {L"TransportSettings", L"GatewayUsageMethod", Variant::UInt(2), S_OK},
+        {L"TransportSettings", L"GatewayUsageMethod", Variant::Int(2), DISP_E_TYPEMISMATCH},
+        {L"TransportSettings", L"GatewayUsageMethod", Variant::UInt(5), E_INVALIDARG},
+        {L"TransportSettings", L"GatewayCredsSource", Variant::UInt(3), E_INVALIDARG},
+        {L"TransportSettings", L"GatewayUsername", Variant::String("u"), DISP_E_UNKNOWNNAME},
+        {L"TransportSettings2", L"GatewayUsername", Variant::String("u"), S_OK},
+        {L"TransportSettings2", L"GatewayPassword", Variant::String("p"), S_OK},
+        {L"AdvancedSettings9", L"KeyboardHookMode", Variant::Int(1), DISP_E_UNKNOWNNAME},
+        {L"SecuredSettings2", L"KeyboardHookMode", Variant::Int(3), E_INVALIDARG},
+        {L"SecuredSettings2", L"KeyboardHookMode", Variant::Int(0), S_OK},
+        {L"AdvancedSettings5", L"RedirectClipboard", Variant::Bool(false), DISP_E_UNKNOWNNAME},
+        {L"AdvancedSettings6", L"RedirectClipboard", Variant::Bool(false), S_OK},
+        {L"AdvancedSettings7", L"AudioCaptureRedirectionMode", Variant::Bool(true), DISP_E_UNKNOWNNAME},
+        {L"AdvancedSettings9", L"AuthenticationLevel", Variant::Int(3), E_INVALIDARG},
+        {L"AdvancedSettings9", L"ConnectToServerConsole", Variant::Bool(true), S_FALSE},
+    };
+    for (const auto& p : puts) {
+        ComPtr<IDispatch> object = DispatchGetObject(client.get(), p.object);
+        ASSERT_TRUE(object) << p.object;
+        DISPID id = DISPID_UNKNOWN;
+        const HRESULT lookup = DispatchLookup(object.get(), p.name, &id);
+        EXPECT_EQ(FAILED(lookup) ? lookup : Put(object.get(), p.name, p.value), p.result) << p.name;
+    }
+    const struct {
+        const wchar_t* object;
+        const wchar_t* name;
+        VARTYPE type;
+        long value;
+    } reads[] = {
+        {L"TransportSettings2", L"GatewayUsageMethod", VT_UI4, 2},
+        {L"SecuredSettings3", L"KeyboardHookMode", VT_I4, 0},
+        {L"AdvancedSettings9", L"RedirectClipboard", VT_BOOL, 0},
+        {L"AdvancedSettings9", L"ConnectToServerConsole", VT_BOOL, 0},
+    };
+    for (const auto& r : reads) {
+        ComPtr<IDispatch> object = DispatchGetObject(client.get(), r.object);
+        Variant value;
+        ASSERT_EQ(DispatchInvoke(object.get(), r.name, DISPATCH_PROPERTYGET, nullptr, 0, value.get()), S_OK);
+        EXPECT_EQ(value.value().vt, r.type) << r.name;
+        const VARIANT& v = value.value();
+        const long got = r.type == VT_UI4    ? static_cast<long>(v.ulVal)
+                         : r.type == VT_BOOL ? v.boolVal
+                                             : v.lVal;
+        EXPECT_EQ(got, r.value) << r.name;
+    }
+    ComPtr<IDispatch> transport = DispatchGetObject(client.get(), L"TransportSettings2");
+    Variant password;
+    EXPECT_EQ(
+        DispatchInvoke(transport.get(), L"GatewayPassword", DISPATCH_PROPERTYGET, nullptr, 0, password.get()),
+        DISP_E_MEMBERNOTFOUND);
+    // The stand-in's own class is as old as the oldest control: no gateway.
+    DISPID id = DISPID_UNKNOWN;
+    EXPECT_EQ(DispatchLookup(control.get(), L"TransportSettings", &id), DISP_E_UNKNOWNNAME);
+}

@@ -137,6 +137,7 @@ function openServerDialog(id) {
   $('f_smartSizing').checked = v.smart;
   $('f_autoConnect').checked = v.auto;
   $('f_fullscreenOnConnect').checked = v.full;
+  fillOptionFields(s || state.settings.defaultOptions);
   openDialog('serverModal');
   focusLater('f_host');
 }
@@ -173,6 +174,7 @@ function saveServerDialog() {
     pingPort: probePort($('f_pingPort').value),
   };
   if ($('f_password').value !== '') data.password = $('f_password').value;
+  Object.assign(data, optionFieldValues());
   if (state.editingId !== null) {
     data.id = state.editingId;
     send('updateServer', data);

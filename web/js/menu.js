@@ -26,6 +26,7 @@ function menuEntries(id) {
     null,
     { text: '编辑 / 备注', run: () => openServerDialog(id) },
     { text: '复制地址', run: () => copyHost(id) },
+    { text: '导出为 .rdp', run: () => send('exportRdp', { id: id }) },
     { text: '删除', danger: true, run: () => confirmDelete(id) },
   ];
 }

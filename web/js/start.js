@@ -156,6 +156,7 @@ function wireButtons() {
   $('btnSettings').addEventListener('click', openSettings);
   $('btnFullscreen').addEventListener('click', () => send('toggleFullscreen', {}));
   $('btnSaveServer').addEventListener('click', saveServerDialog);
+  wireOptionFields();
   $('btnDeleteServer').addEventListener('click', () => {
     if (state.editingId !== null) confirmDelete(state.editingId, () => closeDialog('serverModal'));
   });

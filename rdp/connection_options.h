@@ -1,0 +1,115 @@
+// What a connection asks of the remote desktop beyond its address and the
+// logon: the gateway, the local resources the session may use, the
+// administrative session, server authentication and where the Windows key
+// combinations go. Every default is what a connection did before these
+// options existed. Two tables carry the options out: one to the RDP
+// control's settings objects, one to the lines of a .rdp file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class GatewayMode { kNone, kExplicit, kDetect };
+enum class GatewayCredentials { kSameAsServer, kOwn };
+enum class DriveRedirection { kNone, kAll, kChosen };
+enum class AudioMode { kLocal, kRemote, kOff };
+enum class ServerAuth { kWarn, kRefuse };
+enum class KeyboardHook { kRemote, kFullScreenOnly, kLocal };
+
+constexpr int kDefaultGatewayPort = 443;
+
+struct ConnectionOptions {
+    GatewayMode gatewayMode = GatewayMode::kNone;
+    std::string gatewayHost;
+    int gatewayPort = kDefaultGatewayPort;
+    GatewayCredentials gatewayCredentials = GatewayCredentials::kSameAsServer;
+    std::string gatewayUser;
+    std::string gatewayDomain;
+    // Plain text, only on a transient copy (a connection's, or one on its
+    // way in); whoever holds it clears it when done.
+    std::string gatewayPassword;
+    bool gatewayBypassLocal = true;
+    bool redirectClipboard = true;
+    DriveRedirection redirectDrives = DriveRedirection::kNone;
+    // Upper-case letters A to Z, each once, in order (NormalizeDriveLetters).
+    std::string driveLetters;
+    bool redirectPrinters = false;
+    bool redirectSmartCards = false;
+    AudioMode audioMode = AudioMode::kLocal;
+    bool redirectMicrophone = false;
+    bool adminSession = false;
+    ServerAuth serverAuth = ServerAuth::kWarn;
+    KeyboardHook keyboardHook = KeyboardHook::kFullScreenOnly;
+};
+
+// The drive letters in text, upper-cased, each once, in alphabetical order;
+// everything that is not a letter A to Z is dropped.
+std::string NormalizeDriveLetters(std::string_view text);
+
+// "host" for the default port, "host:port" otherwise ("[v6]:port" for an
+// IPv6 address); empty without a host.
+std::string GatewayAddress(const ConnectionOptions& options);
+
+// ---- To the control ----
+
+// The control's settings objects, by the property that hands each out:
+// "AdvancedSettings<N>", "SecuredSettings<N>", "TransportSettings<N>" (N 1
+// is the name without a number).
+enum class ControlObject { kAdvanced, kSecured, kTransport };
+
+enum class SettingType { kBool, kInt, kUInt, kString };
+
+struct ControlSetting {
+    ControlObject object;
+    // The N of the first settings object of the family whose interface
+    // declares the member.
+    int since;
+    const char* name;
+    SettingType type;
+    long number;       // kBool (0 or 1), kInt, kUInt
+    std::string text;  // kString
+    // False when the value is what the control does anyway: a control too
+    // old for the member then needs no warning.
+    bool asked;
+};
+
+// The server's own logon, which "same as the server's" gateway credentials
+// take.
+struct ServerLogon {
+    std::string user;
+    std::string domain;
+    std::string password;
+};
+
+// Every member a connection puts, in the order it puts them.
+std::vector<ControlSetting> ControlSettingsFor(const ConnectionOptions& options, const ServerLogon& logon);
+
+// ---- To and from a .rdp file ----
+
+struct RdpLine {
+    std::string key;  // lower case, as the documented list spells it
+    char type;        // 'i' or 's'
+    std::string value;
+};
+
+// The lines that carry the options. Never a password.
+std::vector<RdpLine> RdpLinesFor(const ConnectionOptions& options);
+
+// Takes the lines of a .rdp file that carry options, in any order.
+class RdpOptionReader {
+public:
+    enum class Take { kNotAnOption, kTaken, kRefused };
+    // key in lower case; a value of the wrong type or outside the documented
+    // range is refused and changes nothing.
+    Take Line(const std::string& key, char type, const std::string& value);
+    // The options, the gateway decided from its lines together.
+    ConnectionOptions Finish() const;
+
+private:
+    ConnectionOptions options_;
+    long usage_ = -1;
+    long profile_ = -1;
+    long credentialsSource_ = -1;
+    long promptOnce_ = -1;
+};
