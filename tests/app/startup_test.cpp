@@ -42,8 +42,10 @@ public:
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = static_cast<WORD>(showCommand);
         PROCESS_INFORMATION info = {};
-        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &info)) {
             return false;
+        }
         CloseHandle(info.hThread);
         process_ = UniqueHandle(info.hProcess);
         id_ = info.dwProcessId;
@@ -52,15 +54,17 @@ public:
     // Started, and its visible main window once it shows; null without one.
     HWND Open(const std::vector<std::string>& args, int showCommand = SW_SHOWNORMAL) {
         HWND window = nullptr;
-        if (Start(args, showCommand))
+        if (Start(args, showCommand)) {
             PumpUntil([&] { return (window = VisibleMainWindow()) != nullptr || !running(); }, 20000);
+        }
         return window;
     }
     // The exit code; -1 while it still runs after ms.
     int WaitForExit(DWORD ms = 20000) {
         DWORD code = 0;
-        if (!PumpUntil([&] { return !running(); }, ms) || !GetExitCodeProcess(process_.get(), &code))
+        if (!PumpUntil([&] { return !running(); }, ms) || !GetExitCodeProcess(process_.get(), &code)) {
             return -1;
+        }
         return static_cast<int>(code);
     }
     // Asks twice, as a user who insists: the page is not there to answer.
@@ -109,8 +113,9 @@ private:
 JsonValue ReadConfig(const std::string& folder) {
     JsonValue config;
     std::string text, error;
-    if (!ReadWholeFile(JoinPath(folder, "config.json"), &text) || !ParseJson(text, &config, &error))
+    if (!ReadWholeFile(JoinPath(folder, "config.json"), &text) || !ParseJson(text, &config, &error)) {
         return {};
+    }
     return config;
 }
 
