@@ -55,7 +55,8 @@ public:
     HWND Open(const std::vector<std::string>& args, int showCommand = SW_SHOWNORMAL) {
         HWND window = nullptr;
         if (Start(args, showCommand)) {
-            PumpUntil([&] { return (window = VisibleMainWindow()) != nullptr || !running(); }, 20000);
+            PumpUntil([&] { return (window = VisibleWindow(L"TavolinMainWindow")) != nullptr || !running(); },
+                      20000);
         }
         return window;
     }
@@ -83,21 +84,11 @@ public:
     bool running() const {
         return process_.valid() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
     }
-    // A message box of the process (dialog class #32770), once it shows.
-    HWND MessageBoxWindow() const {
+    // The process's visible top-level window of this class (a message box is
+    // "#32770"); null until one shows.
+    HWND VisibleWindow(const wchar_t* windowClass) const {
         HWND window = nullptr;
-        while ((window = FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == id_) return window;
-        }
-        return nullptr;
-    }
-
-private:
-    HWND VisibleMainWindow() const {
-        HWND window = nullptr;
-        while ((window = FindWindowExW(nullptr, window, L"TavolinMainWindow", nullptr)) != nullptr) {
+        while ((window = FindWindowExW(nullptr, window, windowClass, nullptr)) != nullptr) {
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
             if (owner == id_ && IsWindowVisible(window)) return window;
@@ -105,6 +96,7 @@ private:
         return nullptr;
     }
 
+private:
     std::string exe_;
     UniqueHandle process_;
     DWORD id_ = 0;
@@ -218,8 +210,7 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
     ASSERT_TRUE(second.Start({"--data", secondData}));
     HWND box = nullptr;
     // Found once it shows, with its text in place.
-    ASSERT_TRUE(
-        PumpUntil([&] { return (box = second.MessageBoxWindow()) != nullptr && IsWindowVisible(box); }));
+    ASSERT_TRUE(PumpUntil([&] { return (box = second.VisibleWindow(L"#32770")) != nullptr; }));
     std::wstring text;  // every control's, the message among them
     EnumChildWindows(
         box,
