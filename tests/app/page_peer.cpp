@@ -50,10 +50,6 @@ Fn RuntimeExport(const char* name) {
                               : reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(runtime, name)));
 }
 
-}  // namespace
-
-namespace {
-
 const TempDir& LocalAppDataFolder() {
     static const TempDir folder;
     static const bool set = SetEnvironmentVariableW(L"LOCALAPPDATA", ToWide(folder.path()).c_str()) != FALSE;
