@@ -190,9 +190,13 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
     ShowWindow(first, SW_MAXIMIZE);
     ASSERT_TRUE(PumpUntil([&] { return IsZoomed(first) != FALSE; }));
     PostMessageW(first, WM_APP_TOGGLE_FULLSCREEN, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return (GetWindowLongW(first, GWL_STYLE) & WS_CAPTION) == 0; }));
+    // Full once the window covers the screen: its style changes before it moves.
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     RECT full = {};
-    GetWindowRect(first, &full);
+    ASSERT_TRUE(PumpUntil([&] {
+        GetWindowRect(first, &full);
+        return (GetWindowLongW(first, GWL_STYLE) & WS_CAPTION) == 0 && EqualRect(&full, &screen);
+    }));
     ProgramProcess again(root.path());
     ASSERT_TRUE(again.Start({"--data", data}));
     EXPECT_EQ(again.WaitForExit(), 0);
@@ -200,7 +204,8 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
     RECT after = {};
     GetWindowRect(first, &after);
     EXPECT_EQ(GetWindowLongW(first, GWL_STYLE) & WS_CAPTION, 0);
-    EXPECT_TRUE(EqualRect(&full, &after));
+    EXPECT_TRUE(EqualRect(&full, &after))
+        << after.left << "," << after.top << " " << after.right << "," << after.bottom;
     EXPECT_EQ(program.CloseTwice(first), 0);
 
     UniqueHandle elsewhere(CreateMutexW(nullptr, FALSE, global.c_str()));

@@ -12,7 +12,6 @@
 #include <deque>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "core/json.h"
 #include "standins/webview/standin_webview.h"
