@@ -43,8 +43,10 @@ std::vector<std::pair<HWND, WPARAM>> g_keys;
 
 LRESULT CALLBACK RecordKey(int code, WPARAM removed, LPARAM lParam) {
     const MSG& m = *reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && removed == PM_REMOVE && (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN))
+    if (code == HC_ACTION && removed == PM_REMOVE &&
+        (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN)) {
         g_keys.emplace_back(m.hwnd, m.wParam);
+    }
     return CallNextHookEx(nullptr, code, removed, lParam);
 }
 
@@ -243,8 +245,9 @@ TEST_F(MainWindowTest, ExportThroughTheSaveDialog) {
         // The dialog is modal: another thread answers it, as a user would.
         std::thread user([&] {
             HWND dialog = nullptr;
-            for (int i = 0; i < 200 && dialog == nullptr; ++i, Sleep(50))
+            for (int i = 0; i < 200 && dialog == nullptr; ++i, Sleep(50)) {
                 dialog = FindWindowW(nullptr, L"导出服务器列表");
+            }
             if (dialog == nullptr) return;
             if (!c.path.empty()) SetDlgItemTextW(dialog, 0x47c, ToWide(c.path).c_str());  // the name box
             PostMessageW(dialog, WM_COMMAND, c.path.empty() ? IDCANCEL : IDOK, 0);

@@ -50,10 +50,6 @@ Fn RuntimeExport(const char* name) {
                               : reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(runtime, name)));
 }
 
-}  // namespace
-
-namespace {
-
 const TempDir& LocalAppDataFolder() {
     static const TempDir folder;
     static const bool set = SetEnvironmentVariableW(L"LOCALAPPDATA", ToWide(folder.path()).c_str()) != FALSE;
@@ -78,8 +74,9 @@ bool PagePeer::Attach(const std::string& userDataFolder, DWORD ms) {
     return PumpUntil(
         [&] {
             if (!ReadWholeFile(JoinPath(userDataFolder, "standin-page-address.txt"), &address) ||
-                address.compare(0, prefix.size(), prefix) != 0)
+                address.compare(0, prefix.size(), prefix) != 0) {
                 return false;
+            }
             const std::size_t root = address.find('/', prefix.size());
             port_ = std::atoi(address.c_str() + prefix.size());
             root_ = root == std::string::npos ? "" : address.substr(root, address.find('/', root + 1) - root);
@@ -100,8 +97,9 @@ std::string PagePeer::Evaluation(int id) {
     // The script reads "...return (\n<expression>\n); });".
     std::string script;
     if (!Request(port_, Format("GET %s/__webview/eval?id=%d&mode=expression HTTP/1.1", root_.c_str(), id), "",
-                 &script))
+                 &script)) {
         return "";
+    }
     const std::size_t start = script.find("return (\n");
     const std::size_t end = script.rfind("\n); });");
     return start == std::string::npos || end == std::string::npos || end < start + 9

@@ -42,8 +42,10 @@ public:
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = static_cast<WORD>(showCommand);
         PROCESS_INFORMATION info = {};
-        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &info)) {
             return false;
+        }
         CloseHandle(info.hThread);
         process_ = UniqueHandle(info.hProcess);
         id_ = info.dwProcessId;
@@ -52,15 +54,18 @@ public:
     // Started, and its visible main window once it shows; null without one.
     HWND Open(const std::vector<std::string>& args, int showCommand = SW_SHOWNORMAL) {
         HWND window = nullptr;
-        if (Start(args, showCommand))
-            PumpUntil([&] { return (window = VisibleMainWindow()) != nullptr || !running(); }, 20000);
+        if (Start(args, showCommand)) {
+            PumpUntil([&] { return (window = VisibleWindow(L"TavolinMainWindow")) != nullptr || !running(); },
+                      20000);
+        }
         return window;
     }
     // The exit code; -1 while it still runs after ms.
     int WaitForExit(DWORD ms = 20000) {
         DWORD code = 0;
-        if (!PumpUntil([&] { return !running(); }, ms) || !GetExitCodeProcess(process_.get(), &code))
+        if (!PumpUntil([&] { return !running(); }, ms) || !GetExitCodeProcess(process_.get(), &code)) {
             return -1;
+        }
         return static_cast<int>(code);
     }
     // Asks twice, as a user who insists: the page is not there to answer.
@@ -79,21 +84,11 @@ public:
     bool running() const {
         return process_.valid() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
     }
-    // A message box of the process (dialog class #32770), once it shows.
-    HWND MessageBoxWindow() const {
+    // The process's visible top-level window of this class (a message box is
+    // "#32770"); null until one shows.
+    HWND VisibleWindow(const wchar_t* windowClass) const {
         HWND window = nullptr;
-        while ((window = FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == id_) return window;
-        }
-        return nullptr;
-    }
-
-private:
-    HWND VisibleMainWindow() const {
-        HWND window = nullptr;
-        while ((window = FindWindowExW(nullptr, window, L"TavolinMainWindow", nullptr)) != nullptr) {
+        while ((window = FindWindowExW(nullptr, window, windowClass, nullptr)) != nullptr) {
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
             if (owner == id_ && IsWindowVisible(window)) return window;
@@ -101,6 +96,7 @@ private:
         return nullptr;
     }
 
+private:
     std::string exe_;
     UniqueHandle process_;
     DWORD id_ = 0;
@@ -109,8 +105,9 @@ private:
 JsonValue ReadConfig(const std::string& folder) {
     JsonValue config;
     std::string text, error;
-    if (!ReadWholeFile(JoinPath(folder, "config.json"), &text) || !ParseJson(text, &config, &error))
+    if (!ReadWholeFile(JoinPath(folder, "config.json"), &text) || !ParseJson(text, &config, &error)) {
         return {};
+    }
     return config;
 }
 
@@ -193,9 +190,13 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
     ShowWindow(first, SW_MAXIMIZE);
     ASSERT_TRUE(PumpUntil([&] { return IsZoomed(first) != FALSE; }));
     PostMessageW(first, WM_APP_TOGGLE_FULLSCREEN, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return (GetWindowLongW(first, GWL_STYLE) & WS_CAPTION) == 0; }));
+    // Full once the window covers the screen: its style changes before it moves.
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     RECT full = {};
-    GetWindowRect(first, &full);
+    ASSERT_TRUE(PumpUntil([&] {
+        GetWindowRect(first, &full);
+        return (GetWindowLongW(first, GWL_STYLE) & WS_CAPTION) == 0 && EqualRect(&full, &screen);
+    }));
     ProgramProcess again(root.path());
     ASSERT_TRUE(again.Start({"--data", data}));
     EXPECT_EQ(again.WaitForExit(), 0);
@@ -203,7 +204,8 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
     RECT after = {};
     GetWindowRect(first, &after);
     EXPECT_EQ(GetWindowLongW(first, GWL_STYLE) & WS_CAPTION, 0);
-    EXPECT_TRUE(EqualRect(&full, &after));
+    EXPECT_TRUE(EqualRect(&full, &after))
+        << after.left << "," << after.top << " " << after.right << "," << after.bottom;
     EXPECT_EQ(program.CloseTwice(first), 0);
 
     UniqueHandle elsewhere(CreateMutexW(nullptr, FALSE, global.c_str()));
@@ -213,8 +215,7 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
     ASSERT_TRUE(second.Start({"--data", secondData}));
     HWND box = nullptr;
     // Found once it shows, with its text in place.
-    ASSERT_TRUE(
-        PumpUntil([&] { return (box = second.MessageBoxWindow()) != nullptr && IsWindowVisible(box); }));
+    ASSERT_TRUE(PumpUntil([&] { return (box = second.VisibleWindow(L"#32770")) != nullptr; }));
     std::wstring text;  // every control's, the message among them
     EnumChildWindows(
         box,

@@ -41,8 +41,9 @@ DataModule LoadBeside(const char* name) {
 class UiResourcesTest : public ::testing::Test {
 protected:
     static void ExpectWhole(const std::string& root) {
-        for (const char* file : kPageFiles)
+        for (const char* file : kPageFiles) {
             EXPECT_EQ(ReadRawFile(InWeb(root, file)), BuiltPage(file)) << file;
+        }
         EXPECT_EQ(ReadRawFile(JoinPath(root, ".ready")), root);
     }
     void ExpectExeWebFolder(const UiFolders& folders) {

@@ -20,8 +20,9 @@ namespace {
 
 // Polls another thread's window until done() holds or ms pass.
 bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
-    for (int waited = 0; !done(); waited += 20, Sleep(20))
+    for (int waited = 0; !done(); waited += 20, Sleep(20)) {
         if (waited >= ms) return false;
+    }
     return true;
 }
 
@@ -144,12 +145,14 @@ protected:
 TEST_F(UnlockDialogTest, TheRightPasswordAfterFourWrongOnesUnlocks) {
     EXPECT_TRUE(RunWith([](DialogUser& user) {
         if (!user.Key("Return")) return false;
-        for (const char* typed : {"Secret", "secret1", "secre", "s"})
+        for (const char* typed : {"Secret", "secret1", "secre", "s"}) {
             if (!Wrong(user, typed)) return false;
+        }
         if (!user.Type("sec") || user.PasswordChar() != kMask) return user.Fail("not masked at first");
         if (!user.Click(kLayout.toggle) || user.PasswordChar() != 0) return user.Fail("not shown");
-        if (!user.Type("ret") || !user.Click(kLayout.toggle) || user.PasswordChar() != kMask)
+        if (!user.Type("ret") || !user.Click(kLayout.toggle) || user.PasswordChar() != kMask) {
             return user.Fail("not masked again");
+        }
         return user.WaitForField(L"secret") && user.Click(kLayout.okButton);
     }));
 }
@@ -174,8 +177,9 @@ TEST_F(UnlockDialogTest, FiveWrongPasswordsRefuseAndSaveNothing) {
         return n;
     };
     const auto showsSoon = [&](DialogUser& user, const std::function<bool()>& test) {
-        for (int i = 0; i < 100; ++i, Sleep(50))
+        for (int i = 0; i < 100; ++i, Sleep(50)) {
             if (picture.Take(user.dialog()) && test()) return true;
+        }
         return false;
     };
     const std::string before = DescribeSettings(config_);
@@ -183,21 +187,25 @@ TEST_F(UnlockDialogTest, FiveWrongPasswordsRefuseAndSaveNothing) {
         if (!showsSoon(user, [&] {
                 return count(false) > 20 && count(true) == 0 && picture.At(220, 1) == RGB(59, 130, 246) &&
                        picture.At(ok.x, ok.y) == RGB(52, 120, 235);
-            }))
+            })) {
             return user.Fail(
                 Format("no hint, accent bar and resting OK button: %d grey-blue, %d red, bar %06x, "
                        "button %06x",
                        count(false), count(true), static_cast<unsigned>(picture.At(220, 1)),
                        static_cast<unsigned>(picture.At(ok.x, ok.y))));
-        if (!Wrong(user, "wrong") || !showsSoon(user, [&] { return count(true) > 20; }))
+        }
+        if (!Wrong(user, "wrong") || !showsSoon(user, [&] { return count(true) > 20; })) {
             return user.Fail("no red count-down under the field");
+        }
         if (!user.MoveTo(ok.x + 40, ok.y) ||
-            !showsSoon(user, [&] { return picture.At(ok.x, ok.y) == RGB(70, 145, 255); }))
+            !showsSoon(user, [&] { return picture.At(ok.x, ok.y) == RGB(70, 145, 255); })) {
             return user.Fail("the OK button is not lit under the pointer");
+        }
         if (!picture.Save("unlock-dialog.bmp")) return user.Fail("not saved");
         if (!user.MoveTo(40, 76)) return false;
-        for (const std::string& typed : {std::string(130, 'a'), std::string("three"), std::string("four")})
+        for (const std::string& typed : {std::string(130, 'a'), std::string("three"), std::string("four")}) {
             if (!Wrong(user, typed)) return false;
+        }
         return user.Type("five") && user.Key("Return");
     }));
     EXPECT_EQ(DescribeSettings(config_), before);
@@ -223,13 +231,15 @@ TEST_F(UnlockDialogTest, StaysResponsiveWhileTheSlowCheckRuns) {
     EXPECT_TRUE(RunWith([](DialogUser& user) {
         if (!user.Type("slow-secret") || !user.Key("Return")) return false;
         HWND field = GetDlgItem(user.dialog(), 1001);
-        if (!WaitUntil([&] { return (GetWindowLongW(field, GWL_STYLE) & ES_READONLY) != 0; }))
+        if (!WaitUntil([&] { return (GetWindowLongW(field, GWL_STYLE) & ES_READONLY) != 0; })) {
             return user.Fail("the field did not wait for the check");
+        }
         const ULONGLONG asked = GetTickCount64();
         DWORD_PTR answer = 0;
         if (SendMessageTimeoutW(user.dialog(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &answer) == 0 ||
-            GetTickCount64() - asked > 100)
+            GetTickCount64() - asked > 100) {
             return user.Fail("the dialog did not answer within 100 ms while checking");
+        }
         return WaitUntil([&] { return !IsWindow(user.dialog()); }, 20000) || user.Fail("never unlocked");
     }));
     EXPECT_EQ(config_.passwordKey.get(), prepared.key.get());

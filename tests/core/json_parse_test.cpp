@@ -33,8 +33,9 @@ TEST(JsonParse, EveryErrorMessage) {
         {"结尾有多余内容", {"{} x", "nullx", "1 2"}},
     };
     // clang-format on
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         for (const std::string& text : c.second) EXPECT_EQ(ParseError(text), c.first) << text;
+    }
     // No output is required either way; a success replaces the output.
     EXPECT_TRUE(ParseJson("[1]", nullptr, nullptr));
     EXPECT_FALSE(ParseJson("[1", nullptr, nullptr));

@@ -37,8 +37,9 @@ TEST(JsonValue, Containers) {
     const JsonValue list = MustParse("[1,2]");
     JsonValue object = MustParse("{\"a\":null,\"b\":2,\"c\":3}");
     for (const JsonValue* missing :
-         {&list.at(2), &list.find("a"), &object.find("A"), &object.at(0), &JsonValue(3).find("a")})
+         {&list.at(2), &list.find("a"), &object.find("A"), &object.at(0), &JsonValue(3).find("a")}) {
         EXPECT_EQ(missing, &JsonValue::SharedNull());
+    }
     EXPECT_TRUE(object.contains("a"));  // a member holding null is there
     EXPECT_FALSE(object.contains("A"));
     EXPECT_FALSE(list.contains("a"));
@@ -211,8 +212,9 @@ TEST(JsonWrite, CompactAndIndentedLayout) {
     EXPECT_EQ(ToJson(value, 0), "{\n\"a\": [\n1,\n{},\n{\n\"x\": -2\n}\n],\n\"b\": \"\"\n}");
     EXPECT_EQ(ToJson(value, -7), ToJson(value, -1));
     for (int indent : {-1, 0, 4}) {
-        for (const char* scalar : {"null", "true", "false", "\"x\"", "[]", "{}"})
+        for (const char* scalar : {"null", "true", "false", "\"x\"", "[]", "{}"}) {
             EXPECT_EQ(ToJson(MustParse(scalar), indent), scalar) << indent;
+        }
     }
     EXPECT_EQ(ToJson(MustParse("[[],{},[[]]]"), 1), "[\n [],\n {},\n [\n  []\n ]\n]");
 }

@@ -5,8 +5,9 @@
 // By number, as the page receives them: a renumbered code fails here too.
 TEST(NetState, PageNamesOfTheCodes) {
     const char* const names[] = {"unknown", "online", "refused", "timeout", "dnsfail", "error", "unknown"};
-    for (int code = 0; code < 7; ++code)
+    for (int code = 0; code < 7; ++code) {
         EXPECT_STREQ(NetStateName(static_cast<NetState>(code)), names[code]) << code;
+    }
     EXPECT_STREQ(NetStateName(static_cast<NetState>(-1)), "unknown");
 }
 
@@ -34,6 +35,7 @@ TEST(NetState, FailuresAreClassifiedByTheLastError) {
 }
 
 TEST(NetState, PortBelowOneMeansTheRdpPort) {
-    for (const auto& [port, text] : {std::pair{0, "3389"}, {-7, "3389"}, {1, "1"}, {3390, "3390"}})
+    for (const auto& [port, text] : {std::pair{0, "3389"}, {-7, "3389"}, {1, "1"}, {3390, "3390"}}) {
         EXPECT_EQ(ProbePortText(port), text) << port;
+    }
 }

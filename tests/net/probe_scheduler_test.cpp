@@ -121,8 +121,9 @@ TEST(ProbeScheduler, StopDropsTheWaitingAndDoesNotWaitForProbesInFlight) {
     const std::size_t beyond = 20;  // more than the two workers take at once
     scheduler.Submit(Jobs("silent-", 2 * ProbeScheduler::kProbesPerWorker + beyond, blackHole.port()));
     const auto end = std::chrono::steady_clock::now() + kDeadline;
-    while (scheduler.waitingJobs() > beyond && std::chrono::steady_clock::now() < end)
+    while (scheduler.waitingJobs() > beyond && std::chrono::steady_clock::now() < end) {
         std::this_thread::yield();
+    }
     ASSERT_EQ(scheduler.waitingJobs(), beyond);
     const auto before = std::chrono::steady_clock::now();
     scheduler.Stop();

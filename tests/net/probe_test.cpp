@@ -73,6 +73,7 @@ TEST(Probe, FailedIpv6LiteralIsReportedAsTheAddressTried) {
 TEST(Probe, JobWithoutPortProbesTheRdpPort) {
     LoopbackListener rdp(3389);
     if (!rdp.ok()) GTEST_SKIP() << "port 3389 is taken on this machine";
-    for (int port : {0, -1})
+    for (int port : {0, -1}) {
         EXPECT_EQ(ProbeEndpoint(Job("127.0.0.1", port), 2000).netState, NetState::Online);
+    }
 }

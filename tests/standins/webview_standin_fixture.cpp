@@ -97,15 +97,6 @@ std::string UnixPath(const std::string& windowsPath) {
     return path;
 }
 
-bool RunUnix(std::vector<std::string> args) {
-    typedef LONG(__cdecl * SpawnFn)(char* const argv[], int wait);
-    const auto spawn = reinterpret_cast<SpawnFn>(WineExport(L"ntdll.dll", "__wine_unix_spawnvp"));
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(&arg[0]);
-    argv.push_back(nullptr);
-    return spawn != nullptr && spawn(argv.data(), 1) == 0;
-}
-
 DevTools::~DevTools() {
     if (socket_ != INVALID_SOCKET) closesocket(socket_);
 }
@@ -119,8 +110,9 @@ bool DevTools::Attach(const std::string& profile) {
     if (!ParseJson(GetBody(static_cast<unsigned short>(port), "/json/list"), &targets, &error)) return false;
     std::string url;  // "ws://127.0.0.1:<port>/devtools/page/<id>"
     for (size_t i = 0; i < targets.size() && url.empty(); ++i) {
-        if (targets.at(i).getString("type", "") == "page")
+        if (targets.at(i).getString("type", "") == "page") {
             url = targets.at(i).getString("webSocketDebuggerUrl", "");
+        }
     }
     if (url.empty()) return false;
     socket_ = ConnectLoopback(static_cast<unsigned short>(port));
@@ -128,8 +120,10 @@ bool DevTools::Attach(const std::string& profile) {
         "GET " + url.substr(url.find('/', strlen("ws://"))) + " HTTP/1.1\r\n" + host +
         "Upgrade: websocket\r\nConnection: Upgrade\r\n"
         "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
-    if (socket_ == INVALID_SOCKET || send(socket_, upgrade.data(), static_cast<int>(upgrade.size()), 0) <= 0)
+    if (socket_ == INVALID_SOCKET ||
+        send(socket_, upgrade.data(), static_cast<int>(upgrade.size()), 0) <= 0) {
         return false;
+    }
     while (buffer_.find("\r\n\r\n") == std::string::npos) {
         if (!Fill(buffer_.size() + 1)) return false;
     }

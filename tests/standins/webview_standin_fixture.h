@@ -12,7 +12,6 @@
 #include <deque>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "core/json.h"
 #include "standins/webview/standin_webview.h"
@@ -106,8 +105,6 @@ private:
 
 // A Windows path as Linux programs (Chromium) name it; "" outside Wine.
 std::string UnixPath(const std::string& windowsPath);
-// Runs a Linux program and waits for it; false when it could not run.
-bool RunUnix(std::vector<std::string> args);
 
 constexpr char kEmptyPage[] = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head></html>";
 

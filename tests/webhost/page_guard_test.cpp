@@ -44,8 +44,9 @@ TEST(PageOrigin, OnlyThePagesOwnAddressesBelongToIt) {
         {"index.html", "index.html", false},
         {"", "", false},
     };
-    for (const OriginCase& c : cases)
+    for (const OriginCase& c : cases) {
         EXPECT_EQ(PageOrigin(c.page).Contains(c.uri), c.own) << c.page << " / " << c.uri;
+    }
 }
 
 TEST(ProcessFailurePolicy, RecoversOnceThenGivesUpOnceUntilAMinuteHasPassed) {
@@ -65,6 +66,7 @@ TEST(ProcessFailurePolicy, RecoversOnceThenGivesUpOnceUntilAMinuteHasPassed) {
         {0, 100 * window, RecoveryAction::kNone},
     };
     ProcessFailurePolicy policy;
-    for (const Step& s : steps)
+    for (const Step& s : steps) {
         EXPECT_EQ(policy.Decide(s.kind, s.at), s.action) << "kind " << s.kind << " at " << s.at;
+    }
 }
