@@ -33,6 +33,7 @@ public:
 
     void PostClose() override;
     void PostExportDialog() override;
+    void PostRdpExportDialog(const std::string& id) override;
     void Minimize() override;
     void ToggleMaximize() override;
     void RestartProbeTimer(unsigned periodMs) override;

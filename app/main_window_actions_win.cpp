@@ -23,6 +23,10 @@ void MainWindowActions::PostExportDialog() {
     if (window_ != nullptr) PostMessageW(window_, WM_APP_EXPORT_CSV, 0, 0);
 }
 
+void MainWindowActions::PostRdpExportDialog(const std::string& id) {
+    PostOwned(window_, WM_APP_EXPORT_RDP, std::make_unique<std::string>(id));
+}
+
 void MainWindowActions::Minimize() {
     if (window_ != nullptr) ShowWindow(window_, SW_MINIMIZE);
 }

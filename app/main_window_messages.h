@@ -20,6 +20,9 @@ constexpr UINT WM_APP_NETWORK_CHANGED = WM_APP + 12;  // 0x800C
 // A piece of work run aside has ended; lParam: its completion, a heap
 // std::function<void()> (core/posted_object.h).
 constexpr UINT WM_APP_ASIDE_DONE = WM_APP + 13;  // 0x800D
+// lParam: the server's id, a heap std::string: write its .rdp file where the
+// user picks in the save dialog, outside the browser's callback.
+constexpr UINT WM_APP_EXPORT_RDP = WM_APP + 14;  // 0x800E
 
 constexpr UINT_PTR TIMER_PROBE = 1;
 constexpr UINT_PTR TIMER_EVAL = 3;

@@ -7,6 +7,7 @@
 #include "app/ui_resources.h"
 #include "config/config_store.h"
 #include "core/paths.h"
+#include "core/posted_object.h"
 #include "core/text.h"
 
 namespace {
@@ -158,6 +159,10 @@ bool MainWindow::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return true;
         case WM_APP_EXPORT_CSV:
             RunExportDialog(window(), controller_);
+            return true;
+        case WM_APP_EXPORT_RDP:
+            if (const std::unique_ptr<std::string> id = AdoptPosted<std::string>(lParam))
+                RunRdpExportDialog(window(), controller_, *id);
             return true;
         case WM_APP_CLOSE_TAB:
             tabs_.OnCloseTabMessage(lParam);

@@ -52,6 +52,8 @@ set(TAVOLIN_PORTABLE_SOURCES
   controller/session_commands.cpp
   controller/settings_commands.cpp
   controller/transfer_commands.cpp
+  controller/export_target.cpp
+  controller/rdp_file_commands.cpp
   controller/window_commands.cpp
 )
 

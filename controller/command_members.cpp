@@ -123,6 +123,16 @@ std::string ReadImportText(const JsonValue& data) {
     return data.getString("text", "");
 }
 
+std::vector<RdpUpload> ReadRdpUploads(const JsonValue& data) {
+    std::vector<RdpUpload> uploads;
+    const JsonValue& files = data.find("files");
+    if (!files.isArray()) return uploads;
+    uploads.reserve(files.size());
+    for (const JsonValue& file : files.items())
+        uploads.push_back(RdpUpload{file.getString("name", ""), file.getString("data", "")});
+    return uploads;
+}
+
 ExportRequest ReadExportRequest(const JsonValue& data) {
     ExportRequest request;
     if (data.contains("path")) request.path = Trim(data.getString("path", ""));

@@ -3,8 +3,10 @@
 // their default, so no input is ever an error here.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "controller/controller_ports.h"
 #include "core/json.h"
@@ -62,6 +64,18 @@ SettingsRequest ReadSettingsRequest(const JsonValue& data);
 unsigned ProbeTimerPeriodMs(int intervalSec);
 
 std::string ReadImportText(const JsonValue& data);
+
+// At most this many .rdp files in one import; each is at most the reader's
+// own cap (kRdpFileMaxBytes).
+constexpr std::size_t kMaxRdpFilesPerImport = 1000;
+
+struct RdpUpload {
+    std::string name;  // as the page gave it
+    std::string data;  // Base64, as the page gave it
+};
+// "files": each item's "name" and "data"; an item that is no object reads
+// as a file without a name and without bytes.
+std::vector<RdpUpload> ReadRdpUploads(const JsonValue& data);
 
 struct ExportRequest {
     std::string path;               // "path" trimmed; empty: ask in the save dialog

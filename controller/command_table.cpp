@@ -30,6 +30,8 @@ constexpr PageCommand kCommands[] = {
     {"saveSettings", &commands::SaveSettings},
     {"importText", &commands::ImportText},
     {"exportServers", &commands::ExportServers},
+    {"importRdp", &commands::ImportRdp},
+    {"exportRdp", &commands::ExportRdp},
     {"window", &commands::Window},
     {"devtools", &commands::DevTools},
     {"reloadUI", &commands::ReloadUi},

@@ -51,6 +51,10 @@ void SaveSettings(Controller& c, const JsonValue& data);
 void ImportText(Controller& c, const JsonValue& data);
 void ExportServers(Controller& c, const JsonValue& data);
 
+// Remote desktop files (rdp_file_commands.cpp).
+void ImportRdp(Controller& c, const JsonValue& data);
+void ExportRdp(Controller& c, const JsonValue& data);
+
 // The page and the window (window_commands.cpp).
 void Ready(Controller& c, const JsonValue& data);
 void ToggleFullscreen(Controller& c, const JsonValue& data);

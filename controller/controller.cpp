@@ -14,6 +14,14 @@
 #include "core/text.h"
 
 void Controller::HandlePageMessage(std::string_view text) {
+    // Told rather than parsed: the page checks before it sends, so only a
+    // page at fault gets here, and it learns that nothing was done.
+    if (text.size() > kMaxPageMessageBytes) {
+        Log(kLogWarn, "页面消息过大（" + std::to_string(text.size()) + " 字节），已忽略");
+        SendToast(kToastError,
+                  Format("这次操作的数据超过 %d MB，没有执行", static_cast<int>(kMaxPageMessageBytes >> 20)));
+        return;
+    }
     JsonValue root;
     std::string error;
     if (!ParseJson(text, &root, &error)) {

@@ -3,6 +3,7 @@
 // about them. Runs on the user-interface thread only; it locks nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -17,6 +18,11 @@
 #include "controller/reconnect_plan.h"
 #include "rdp/session_state.h"
 #include "webhost/page_channel.h"
+
+// The longest page message taken. Pasted text at the import's own limit
+// (kMaxImportBytes) fits even with every character escaped; the page keeps
+// its .rdp imports within it (web/js/rdp_import.js has the same figure).
+constexpr std::size_t kMaxPageMessageBytes = 32u << 20;
 
 struct ControllerPorts {
     IPageChannel& page;

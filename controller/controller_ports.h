@@ -75,6 +75,8 @@ public:
     virtual void PostClose() = 0;
     // Posts the request for the export with its save dialog.
     virtual void PostExportDialog() = 0;
+    // Posts the request for the server's .rdp file with its save dialog.
+    virtual void PostRdpExportDialog(const std::string& id) = 0;
     virtual void Minimize() = 0;
     // Restores a maximized window, maximizes any other.
     virtual void ToggleMaximize() = 0;

@@ -5,10 +5,9 @@
 #include "config/stored_password.h"
 #include "controller/command_members.h"
 #include "controller/command_table.h"
-#include "controller/export_path.h"
+#include "controller/export_target.h"
 #include "controller/page_events.h"
 #include "core/log.h"
-#include "core/paths.h"
 #include "core/text.h"
 
 namespace {
@@ -53,32 +52,6 @@ int SealImported(const AppConfig& config, std::vector<ServerRecord>& servers) {
     return unsealed;
 }
 
-// The page names the file itself; it may not name a relative path (which
-// would land wherever the program's working folder is), a share on the
-// network, nor anything in the data folder, where it would overwrite
-// config.json or its copies.
-bool RefuseExportPath(Controller& c, const std::string& path) {
-    const IHostEnvironment& environment = c.environment();
-    const std::string full = environment.FullPath(path);
-    switch (CheckExportPath(path, full, environment.FullPath(DataDir()), environment.OnNetworkDrive(full))) {
-        case ExportPathCheck::kOk:
-            return false;
-        case ExportPathCheck::kNotFullPath:
-            Log(kLogWarn, "导出路径不是完整路径，拒绝写入：" + path);
-            c.SendToast(kToastError, "导出路径必须是完整的绝对路径：" + path);
-            return true;
-        case ExportPathCheck::kInsideDataFolder:
-            Log(kLogWarn, "导出路径在数据目录内，拒绝写入：" + path);
-            c.SendToast(kToastError, "不能导出到程序的数据目录（会覆盖配置文件）：" + path);
-            return true;
-        case ExportPathCheck::kNetworkPath:
-            Log(kLogWarn, "导出路径是网络路径，拒绝写入：" + path);
-            c.SendToast(kToastError, "不能导出到网络路径，请选择本机的文件夹：" + path);
-            return true;
-    }
-    return true;
-}
-
 // The export as asked, the password (if it was asked for) confirmed.
 void ExportAs(Controller& c, const ExportRequest& request) {
     if (request.path.empty()) {
@@ -86,7 +59,7 @@ void ExportAs(Controller& c, const ExportRequest& request) {
         c.window().PostExportDialog();
         return;
     }
-    if (RefuseExportPath(c, request.path)) return;
+    if (RefuseExportTarget(c, request.path)) return;
     // Logs the outcome itself.
     if (ExportServersCsvToFile(c.config(), request.includePasswords, request.path)) {
         c.SendToast(kToastOk, (request.includePasswords ? "已导出（含密码）到 " : "已导出（不含密码）到 ") +

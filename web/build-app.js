@@ -15,7 +15,7 @@ const path = require('node:path');
 
 // Top-level constants are initialised in this order; functions may call into
 // later parts, because nothing runs before "start" wires the page.
-const PARTS = ['bridge', 'list', 'tabs', 'recovery', 'menu', 'layers', 'fullscreen', 'dialogs', 'server_options', 'settings', 'reorder', 'keyboard', 'notice',
+const PARTS = ['bridge', 'list', 'tabs', 'recovery', 'menu', 'layers', 'fullscreen', 'dialogs', 'rdp_import', 'server_options', 'settings', 'reorder', 'keyboard', 'notice',
   'start'];
 const COPIED = ['index.html', 'style.css'];
 const PARTS_DIR = path.join(__dirname, 'js');

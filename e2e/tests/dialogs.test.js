@@ -234,3 +234,62 @@ test('export: passwords only when ticked, and with a start-up password set only 
   await page.click('#btnExport');
   assert.equal(await page.inputValue('#exportPwd'), '');
 });
+
+// Files dropped on the page as a drop from the desktop arrives there: a
+// DataTransfer carrying File objects, dispatched on the body. files: {name,
+// text} (as UTF-8) or {name, size} (that many zero bytes).
+const dropFiles = (page, files, events = ['dragenter', 'dragover', 'drop']) => page.evaluate(([fs, evs]) => {
+  const dt = new DataTransfer();
+  for (const f of fs) dt.items.add(new File([f.text !== undefined ? f.text : new Uint8Array(f.size)], f.name));
+  for (const type of evs) document.body.dispatchEvent(new DragEvent(type, { bubbles: true, cancelable: true, dataTransfer: dt }));
+}, [files, events]);
+const importSent = async (page) => {
+  await page.waitForFunction(() => window.__sent.some((m) => m.cmd === 'importRdp'));
+  return (await page.sent('importRdp')).map((m) => m.data.files.map((f) => [f.name, Buffer.from(f.data, 'base64').toString()]));
+};
+
+test('.rdp files: the overlay while files are dragged over the page, one "importRdp" with each file\'s bytes for a drop or a choice in the import box; files not named .rdp, too many, too large refused with nothing sent', async (open) => {
+  const page = await open(listed({}, [P1]));
+  const A = { name: 'a.rdp', text: 'full address:s:a.example\r\n' };
+  const B = { name: '数据库.RDP', text: 'full address:s:b.example:3390\n' };
+
+  await page.deliver('tabOpened', { id: 'p1' });
+  await dropFiles(page, [A], ['dragenter', 'dragover']);
+  assert.deepEqual([await page.isVisible('#dropOverlay'), await page.textContent('#dropOverlay')], [true, '松开以导入 .rdp 文件']);
+  assert.equal((await page.lastRect(100)).hidden, true); // the remote desktop goes from under it
+  await dropFiles(page, [A], ['dragleave']);
+  assert.equal(await page.isVisible('#dropOverlay'), false);
+  assert.equal((await page.lastRect(100)).hidden, undefined);
+
+  await page.clearSent();
+  await dropFiles(page, [A, B]);
+  assert.deepEqual(await importSent(page), [[[A.name, A.text], [B.name, B.text]]]);
+  assert.equal(await page.isVisible('#dropOverlay'), false);
+
+  const refusals = [
+    [[{ name: 'notes.txt', text: 'x' }], 'error:只能导入 .rdp 文件，没有导入：notes.txt'],
+    [[{ name: 'big.rdp', size: (1 << 20) + 1 }], 'error:文件超过 1 MB，不像远程桌面文件，没有导入任何服务器：big.rdp'],
+    [Array.from({ length: 1001 }, (_, i) => ({ name: i + '.rdp', text: '' })), 'error:一次最多导入 1000 个 .rdp 文件，这次有 1001 个，没有导入任何服务器'],
+    [Array.from({ length: 40 }, (_, i) => ({ name: i + '.rdp', size: 1 << 20 })), 'error:所选文件合计超过 32 MB，没有导入任何服务器，请分几次导入'],
+  ];
+  for (const [files, toast] of refusals) {
+    await page.clearSent();
+    await page.evaluate(() => document.getElementById('toasts').replaceChildren());
+    await dropFiles(page, files);
+    assert.deepEqual(await toasts(page), [toast]);
+    assert.deepEqual(await page.sent('importRdp'), []);
+  }
+  // With the .rdp files of a mixed drop imported, the others named.
+  await page.clearSent();
+  await dropFiles(page, [{ name: 'notes.txt', text: 'x' }, A]);
+  assert.deepEqual(await importSent(page), [[[A.name, A.text]]]);
+  assert.deepEqual((await toasts(page)).pop(), 'error:只能导入 .rdp 文件，没有导入：notes.txt');
+
+  await page.click('#btnImport');
+  assert.equal(await page.getAttribute('#rdpFiles', 'accept'), '.rdp');
+  await page.clearSent();
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('#btnChooseRdp')]);
+  await chooser.setFiles([{ name: B.name, mimeType: 'application/x-rdp', buffer: Buffer.from(B.text) }]);
+  assert.deepEqual(await importSent(page), [[[B.name, B.text]]]);
+  assert.equal(await page.isVisible('#importModal'), false);
+});

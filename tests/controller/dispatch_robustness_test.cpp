@@ -24,17 +24,18 @@ TEST_F(PageInput, MessagesThatNameNoCommandDoNothing) {
 
 TEST_F(PageInput, EveryCommandCopesWithDataOfEveryShape) {
     const char* const everyCommand[] = {
-        "ready",        "getEnv",           "addServer",    "getServers",  "getSettings",   "updateServer",
-        "removeServer", "reorder",          "connect",      "disconnect",  "reconnect",     "closeTab",
-        "activateTab",  "toggleFullscreen", "switchTab",    "contentRect", "pingNow",       "openExternal",
-        "setPassword",  "clearPassword",    "saveSettings", "importText",  "exportServers", "window",
-        "devtools",     "reloadUI",         "quit",         "confirmClose"};
+        "ready",        "getEnv",           "addServer",    "getServers",   "getSettings",   "updateServer",
+        "removeServer", "reorder",          "connect",      "disconnect",   "reconnect",     "closeTab",
+        "activateTab",  "toggleFullscreen", "switchTab",    "contentRect",  "pingNow",       "openExternal",
+        "setPassword",  "clearPassword",    "saveSettings", "importText",   "exportServers", "window",
+        "devtools",     "reloadUI",         "quit",         "confirmClose", "importRdp",     "exportRdp"};
     for (const char* name : everyCommand) EXPECT_NE(FindPageCommand(name), nullptr) << name;
     const std::string a = Stored("a.example", "pa"), b = Stored("b.example");
     // clang-format off
     const std::string shapes[] = {"null", "[]", "\"text\"", "-1e308", "true", "{}",
         "{\"id\":[],\"before\":{},\"host\":null,\"text\":7,\"path\":[],\"delta\":\"x\",\"action\":{},\"ok\":[],"
-        "\"x\":1e300,\"y\":-1e300,\"w\":\"NaN\",\"h\":{},\"hidden\":\"\",\"old\":1,\"new\":[],\"hint\":{}}",
+        "\"x\":1e300,\"y\":-1e300,\"w\":\"NaN\",\"h\":{},\"hidden\":\"\",\"old\":1,\"new\":[],\"hint\":{},"
+        "\"files\":[7,{\"name\":[],\"data\":\"@@\"},{\"data\":{}}]}",
         "{\"id\":\"" + a + "\",\"port\":\"99999999999\",\"pingPort\":-1e20,\"delta\":2147483648,\"w\":1e10,\"h\":5}"};
     // clang-format on
     for (const char* name : everyCommand)
@@ -47,6 +48,18 @@ TEST_F(PageInput, EveryCommandCopesWithDataOfEveryShape) {
     EXPECT_EQ(second->host, "b.example");
     ASSERT_EQ(disk.servers.size(), config.servers.size());
     for (std::size_t i = 0; i < disk.servers.size(); ++i) EXPECT_EQ(disk.servers[i].id, config.servers[i].id);
+}
+
+// A message beyond the limit is not even parsed: the page is told that
+// nothing was done.
+TEST_F(PageInput, AMessageBeyondTheLimitIsToldAndNotRun) {
+    const std::string command = "{\"cmd\":\"importText\",\"data\":{\"text\":\"10.0.0.1\"}}";
+    const std::string blanks(kMaxPageMessageBytes - command.size(), ' ');
+    controller.HandlePageMessage(command + blanks + " ");
+    EXPECT_EQ(page.toasts(), std::vector<std::string>{"error: 这次操作的数据超过 32 MB，没有执行"});
+    EXPECT_TRUE(config.servers.empty());
+    controller.HandlePageMessage(command + blanks);
+    EXPECT_EQ(page.toasts().back(), "ok: 成功导入 1 台服务器");
 }
 
 // Up to the limit the import keeps what it can read; beyond it nothing at all.

@@ -3,6 +3,7 @@
 
 #include "controller/controller_fixture.h"
 #include "core/file_io.h"
+#include "core/text.h"
 
 using SettingsCommands = ControllerTest;
 
@@ -127,8 +128,10 @@ TEST_F(SettingsCommands, AFailedSaveIsToldAndNeverReportedAsSaved) {
     Send("saveSettings", "{\"darkTheme\":true}");
     Send("addServer", "{\"host\":\"10.0.0.9\"}");
     Send("importText", "{\"text\":\"10.0.0.10\"}");
+    Send("importRdp",
+         "{\"files\":[{\"name\":\"a.rdp\",\"data\":\"" + Base64Encode("full address:s:h\n") + "\"}]}");
     const std::string failed =
         "error: 保存失败：无法写入配置文件（磁盘已满、没有权限或文件被占用）。刚才的更改只在本次运行中有效";
-    EXPECT_EQ(page.toasts(), std::vector<std::string>(3, failed));
-    EXPECT_EQ(config.servers.size(), 2u);  // kept in memory, as the page shows
+    EXPECT_EQ(page.toasts(), std::vector<std::string>(4, failed));
+    EXPECT_EQ(config.servers.size(), 3u);  // kept in memory, as the page shows
 }

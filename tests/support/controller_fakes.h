@@ -84,6 +84,7 @@ class FakeWindow : public IMainWindow {
 public:
     void PostClose() override { calls.push_back("close"); }
     void PostExportDialog() override { calls.push_back("export dialog"); }
+    void PostRdpExportDialog(const std::string& id) override { calls.push_back("rdp export dialog " + id); }
     void Minimize() override { calls.push_back("minimize"); }
     void ToggleMaximize() override { calls.push_back("maximize"); }
     void ToggleFullscreen() override { calls.push_back("fullscreen"); }

@@ -200,15 +200,7 @@ function wireDocument() {
     const menu = $('ctxMenu');
     if (!menu.hidden && !menu.contains(ev.target)) closeContextMenu();
   }, true);
-  // A file dropped where nothing takes it would make the view open the
-  // file in place of the page; text dropped into a field still lands.
-  const refuseFiles = (ev) => {
-    if (ev.defaultPrevented || !ev.dataTransfer || !Array.from(ev.dataTransfer.types).includes('Files')) return;
-    ev.preventDefault();
-    ev.dataTransfer.dropEffect = 'none';
-  };
-  document.addEventListener('dragover', refuseFiles);
-  document.addEventListener('drop', refuseFiles);
+  wireRdpImport();
 }
 
 function start() {
