@@ -20,8 +20,10 @@
 #include "app/page_peer.h"
 #include "config/config_store.h"
 #include "config/export_csv.h"
+#include "config/rdp_file.h"
 #include "core/file_io.h"
 #include "core/paths.h"
+#include "core/posted_object.h"
 #include "core/text.h"
 #include "core/unicode.h"
 #include "core/win_handle.h"
@@ -231,14 +233,18 @@ TEST_F(MainWindowTest, ExportThroughTheSaveDialog) {
     TempDir elsewhere;
     const std::string chosen = elsewhere.file("servers.csv");
     const std::string inData = data.file("servers.csv");
+    const std::string chosenRdp = elsewhere.file("s.rdp");
     const struct {
-        std::string path;  // "" cancels
+        const wchar_t* title;  // of the dialog; the list's, or else one server's .rdp file
+        std::string path;      // "" cancels
         const char* kind;
         std::string text;
     } cases[] = {
-        {chosen, "ok", "已导出 2 台服务器（不含密码）到 " + chosen},
-        {"", "info", "已取消导出"},
-        {inData, "error", "不能导出到程序的数据目录（会覆盖配置文件）：" + inData},
+        {L"导出服务器列表", chosen, "ok", "已导出 2 台服务器（不含密码）到 " + chosen},
+        {L"导出服务器列表", "", "info", "已取消导出"},
+        {L"导出服务器列表", inData, "error", "不能导出到程序的数据目录（会覆盖配置文件）：" + inData},
+        {L"导出为 .rdp 文件", chosenRdp, "ok", "已导出到 " + chosenRdp},
+        {L"导出为 .rdp 文件", "", "info", "已取消导出"},
     };
     int toasts = 0;
     for (const auto& c : cases) {
@@ -246,13 +252,17 @@ TEST_F(MainWindowTest, ExportThroughTheSaveDialog) {
         std::thread user([&] {
             HWND dialog = nullptr;
             for (int i = 0; i < 200 && dialog == nullptr; ++i, Sleep(50)) {
-                dialog = FindWindowW(nullptr, L"导出服务器列表");
+                dialog = FindWindowW(nullptr, c.title);
             }
             if (dialog == nullptr) return;
             if (!c.path.empty()) SetDlgItemTextW(dialog, 0x47c, ToWide(c.path).c_str());  // the name box
             PostMessageW(dialog, WM_COMMAND, c.path.empty() ? IDCANCEL : IDOK, 0);
         });
-        PostMessageW(hwnd, WM_APP_EXPORT_CSV, 0, 0);
+        if (std::wstring(c.title) == L"导出服务器列表")
+            PostMessageW(hwnd, WM_APP_EXPORT_CSV, 0, 0);
+        else
+            EXPECT_TRUE(
+                PostOwned(hwnd, WM_APP_EXPORT_RDP, std::make_unique<std::string>("00000000000000e2")));
         JsonValue toast;
         const bool told = WaitForPosted("toast", &toast, toasts++, 15000);
         user.join();
@@ -260,6 +270,7 @@ TEST_F(MainWindowTest, ExportThroughTheSaveDialog) {
         EXPECT_EQ(toast.getString("type", "") + " " + toast.getString("text", ""), c.kind + (" " + c.text));
     }
     EXPECT_EQ(ReadRawFile(chosen), ExportServersCsv(config.servers, false));
+    EXPECT_EQ(ReadRawFile(chosenRdp), WriteRdpFile(config.servers[1]));
     EXPECT_FALSE(IsFile(inData));
 }
 
