@@ -24,9 +24,11 @@ const watchTabs = (page) => page.evaluate(() => {
 });
 
 // The session windows of the main window, by their class, with their place
-// in the main window's client area.
+// in the main window's client area; none while a listing misses the main
+// window (a probe run under load can), so that a wait asks again.
 async function sessions(cls = 'TavolinSessionHost') {
   const main = await mainWindow();
+  if (!main) return [];
   return main.children.filter((c) => c.class === cls).map((c) => ({ ...c, x: c.x - main.cx, y: c.y - main.cy }));
 }
 const contentArea = (page) => page.$eval('#contentArea', (e) => {
