@@ -74,8 +74,7 @@ TEST_F(ConfigStoreTest, MissingOrEmptyFileWritesTheDefaults) {
         AppConfig config;
         EXPECT_TRUE(LoadConfig(config));
         EXPECT_EQ(config.path, JoinPath(dir_.path(), "config.json"));
-        EXPECT_EQ(DescribeSettings(config),
-                  "ping=10,2000,6 security=0,,,,0 ui=0,-1,-1,1180,720,0 defaults=,,32,1 display=1");
+        EXPECT_EQ(DescribeSettings(config), DescribeSettings(AppConfig()));
         EXPECT_EQ(ConfigText(), DefaultFile());
         EXPECT_TRUE(log.has("INFO", "配置文件不存在，使用默认配置：" + ConfigFilePath()));
     }
