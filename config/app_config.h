@@ -15,8 +15,9 @@
 // (config/record_fields.h says what a rule can say).
 //
 // Adding a field
-//   1. Add one row where the field belongs in config.json's order; a
-//      server's new fields go at the end of its list. The type is int,
+//   1. Add one row where the field belongs in config.json's order (a
+//      server's new fields go last, above "rows end here"), its backslash
+//      in the column of the others. The type is int,
 //      bool, std::string, TextList or an enumeration; an enumeration also
 //      gets its names with TAVOLIN_ENUM_NAMES beside its declaration (kept
 //      as those names, or as numbers with kAsNumber).
@@ -34,22 +35,25 @@
 //   A setting that seeds new servers is a row of DefaultSettings under the
 //   server field's own member name; its default is the server field's.
 
-#define TAVOLIN_SERVER_FIELDS(X)                                      \
-    X(std::string, id, "id", "", kShown)                              \
-    X(std::string, host, "host", "", kPage | kTrimmed)                \
-    X(int, port, "port", 3389, InRange(1, 65535) | kPage)             \
-    X(std::string, user, "user", "", kPage | kTrimmed)                \
-    X(std::string, domain, "domain", "", kPage | kTrimmed)            \
-    X(std::string, sealedPassword, "password", "", kSecret | kPage)   \
-    X(std::string, remark, "remark", "", kPage)                       \
-    X(std::string, group, "group", "", kPage)                         \
-    X(int, colorDepth, "colorDepth", 32, kPage)                       \
-    X(int, width, "width", 0, kPage)   /* 0 = not set */              \
-    X(int, height, "height", 0, kPage) /* 0 = not set */              \
-    X(bool, smartSizing, "smartSizing", true, kPage)                  \
-    X(bool, fullscreenOnConnect, "fullscreenOnConnect", false, kPage) \
-    X(bool, autoConnect, "autoConnect", false, kPage)                 \
-    X(int, pingPort, "pingPort", 0, InRange(0, 65535) | kPage) /* 0 = none */
+// clang-format off
+#define TAVOLIN_SERVER_FIELDS(X)                                                            \
+    X(std::string, id, "id", "", kShown)                                                    \
+    X(std::string, host, "host", "", kPage | kTrimmed)                                      \
+    X(int, port, "port", 3389, InRange(1, 65535) | kPage)                                   \
+    X(std::string, user, "user", "", kPage | kTrimmed)                                      \
+    X(std::string, domain, "domain", "", kPage | kTrimmed)                                  \
+    X(std::string, sealedPassword, "password", "", kSecret | kPage)                         \
+    X(std::string, remark, "remark", "", kPage)                                             \
+    X(std::string, group, "group", "", kPage)                                               \
+    X(int, colorDepth, "colorDepth", 32, kPage)                                             \
+    X(int, width, "width", 0, kPage)   /* 0 = not set */                                    \
+    X(int, height, "height", 0, kPage) /* 0 = not set */                                    \
+    X(bool, smartSizing, "smartSizing", true, kPage)                                        \
+    X(bool, fullscreenOnConnect, "fullscreenOnConnect", false, kPage)                       \
+    X(bool, autoConnect, "autoConnect", false, kPage)                                       \
+    X(int, pingPort, "pingPort", 0, InRange(0, 65535) | kPage) /* 0 = none */               \
+    /* rows end here */
+// clang-format on
 
 struct ServerRecord {
     // The password is sealedPassword, as config.json holds it
@@ -62,54 +66,70 @@ struct ServerRecord {
     std::string password;
 };
 
-#define TAVOLIN_PING_FIELDS(X)                                        \
-    X(int, intervalSec, "intervalSec", 10, kPage)                     \
-    X(int, timeoutMs, "timeoutMs", 2000, Clamped(200, 30000) | kPage) \
-    X(int, threads, "threads", 6, Clamped(1, 32) | kPage)
+// clang-format off
+#define TAVOLIN_PING_FIELDS(X)                                                              \
+    X(int, intervalSec, "intervalSec", 10, kPage)                                           \
+    X(int, timeoutMs, "timeoutMs", 2000, Clamped(200, 30000) | kPage)                       \
+    X(int, threads, "threads", 6, Clamped(1, 32) | kPage)                                   \
+    /* rows end here */
+// clang-format on
 
 struct PingSettings {
     TAVOLIN_RECORD_FIELDS(TAVOLIN_PING_FIELDS)
 };
 
 // "enabled" without a hash reads as off (CorrectRecord in config_json.cpp).
-#define TAVOLIN_SECURITY_FIELDS(X)                                                \
-    X(bool, enabled, "enabled", false, kShown)                                    \
-    X(std::string, salt, "salt", "", 0u)                                          \
-    X(std::string, hash, "hash", "", 0u)                                          \
-    X(std::string, hint, "hint", "", kShown)                                      \
-    /* 0: hash is the old salted SHA-256 digest; above: the PBKDF2 count hash and \
-       the key were derived with. */                                              \
-    X(int, iterations, "iterations", 0, InRange(0, INT_MAX) | kOmittedAtDefault)
+// clang-format off
+#define TAVOLIN_SECURITY_FIELDS(X)                                                          \
+    X(bool, enabled, "enabled", false, kShown)                                              \
+    X(std::string, salt, "salt", "", 0u)                                                    \
+    X(std::string, hash, "hash", "", 0u)                                                    \
+    X(std::string, hint, "hint", "", kShown)                                                \
+    /* 0: hash is the old salted SHA-256 digest; above: the PBKDF2 count hash and           \
+       the key were derived with. */                                                        \
+    X(int, iterations, "iterations", 0, InRange(0, INT_MAX) | kOmittedAtDefault)            \
+    /* rows end here */
+// clang-format on
 
 struct SecuritySettings {
     TAVOLIN_RECORD_FIELDS(TAVOLIN_SECURITY_FIELDS)
 };
 
 // The window's place; the page only chooses the theme.
-#define TAVOLIN_UI_FIELDS(X)                      \
-    X(bool, darkTheme, "darkTheme", false, kPage) \
-    X(int, x, "x", -1, 0u)                        \
-    X(int, y, "y", -1, 0u)                        \
-    X(int, w, "w", 1180, InRange(800, INT_MAX))   \
-    X(int, h, "h", 720, InRange(520, INT_MAX))    \
-    X(bool, maximized, "maximized", false, 0u)
+// clang-format off
+#define TAVOLIN_UI_FIELDS(X)                                                                \
+    X(bool, darkTheme, "darkTheme", false, kPage)                                           \
+    X(int, x, "x", -1, 0u)                                                                  \
+    X(int, y, "y", -1, 0u)                                                                  \
+    X(int, w, "w", 1180, InRange(800, INT_MAX))                                             \
+    X(int, h, "h", 720, InRange(520, INT_MAX))                                              \
+    X(bool, maximized, "maximized", false, 0u)                                              \
+    /* rows end here */
+// clang-format on
 
 struct UiSettings {
     TAVOLIN_RECORD_FIELDS(TAVOLIN_UI_FIELDS)
 };
 
 // What a server made on the page starts with (NewServerFromDefaults).
-#define TAVOLIN_DEFAULT_FIELDS(X)                                      \
-    X(std::string, user, "user", "", kPage | kTrimmed)                 \
-    X(std::string, domain, "domain", "", kPage | kTrimmed)             \
-    X(int, colorDepth, "colorDepth", ServerRecord().colorDepth, kPage) \
-    X(bool, smartSizing, "smartSizing", ServerRecord().smartSizing, kPage)
+// clang-format off
+#define TAVOLIN_DEFAULT_FIELDS(X)                                                           \
+    X(std::string, user, "user", "", kPage | kTrimmed)                                      \
+    X(std::string, domain, "domain", "", kPage | kTrimmed)                                  \
+    X(int, colorDepth, "colorDepth", ServerRecord().colorDepth, kPage)                      \
+    X(bool, smartSizing, "smartSizing", ServerRecord().smartSizing, kPage)                  \
+    /* rows end here */
+// clang-format on
 
 struct DefaultSettings {
     TAVOLIN_RECORD_FIELDS(TAVOLIN_DEFAULT_FIELDS)
 };
 
-#define TAVOLIN_DISPLAY_FIELDS(X) X(bool, changeRemoteResolution, "changeRemoteResolution", true, kPage)
+// clang-format off
+#define TAVOLIN_DISPLAY_FIELDS(X)                                                           \
+    X(bool, changeRemoteResolution, "changeRemoteResolution", true, kPage)                  \
+    /* rows end here */
+// clang-format on
 
 struct DisplaySettings {
     TAVOLIN_RECORD_FIELDS(TAVOLIN_DISPLAY_FIELDS)
