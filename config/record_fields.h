@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <iterator>
 #include <string>
 #include <vector>
 
