@@ -5,7 +5,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -119,7 +118,8 @@ inline void AppendPageName(std::string& out, std::string_view prefix, const Fiel
     out += prefix;
     const std::size_t at = out.size();
     out += spec.name;
-    if (!prefix.empty()) out[at] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[at])));
+    // ASCII alone, whatever the process locale.
+    if (!prefix.empty() && out[at] >= 'a' && out[at] <= 'z') out[at] = static_cast<char>(out[at] - 'a' + 'A');
 }
 
 namespace record_json {
