@@ -55,7 +55,11 @@ public:
     // *next after the member found: members read in the order they were
     // written are each found at once, which matters for the thousands of
     // objects of one shape a configuration holds.
-    const JsonValue& find(std::string_view key, std::size_t* next) const;
+    const JsonValue& find(std::string_view key, std::size_t* next) const {
+        const std::vector<Member>& all = members();
+        if (*next < all.size() && all[*next].first == key) return all[(*next)++].second;
+        return FindAround(key, next);
+    }
     JsonValue& set(std::string_view key, JsonValue value);
     bool erase(std::string_view key);
 
@@ -83,6 +87,8 @@ public:
     friend class JsonParser;  // builds members without a lookup per key
 
 private:
+    const JsonValue& FindAround(std::string_view key, std::size_t* next) const;
+
     template <typename T>
     const T& Payload() const {
         if (const T* held = std::get_if<T>(&payload_)) return *held;

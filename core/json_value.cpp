@@ -257,7 +257,8 @@ const JsonValue& JsonValue::find(std::string_view key) const {
     return SharedNull();
 }
 
-const JsonValue& JsonValue::find(std::string_view key, std::size_t* next) const {
+// The hinted find's search when the member is not where the hint points.
+const JsonValue& JsonValue::FindAround(std::string_view key, std::size_t* next) const {
     const std::vector<Member>& all = members();
     const std::size_t count = all.size();
     for (std::size_t n = 0, i = *next; n < count; ++n, ++i) {
