@@ -12,4 +12,16 @@ const ServerRecord* FindServerById(const AppConfig& config, const std::string& i
     return FindServerById(const_cast<AppConfig&>(config), id);
 }
 
-std::string NewServerId() { return RandomHex(8); }
+std::string NewServerId() {
+    return RandomHex(8);
+}
+
+ServerRecord NewServerFromDefaults(const DefaultSettings& defaults) {
+    ServerRecord record;
+    record.id = NewServerId();
+    // Each default is named after the server field it seeds.
+#define TAVOLIN_SEED_FIELD(Type, member, name, fallback, rule) record.member = defaults.member;
+    TAVOLIN_DEFAULT_FIELDS(TAVOLIN_SEED_FIELD)
+#undef TAVOLIN_SEED_FIELD
+    return record;
+}

@@ -75,23 +75,49 @@ bool OpenPassword(const AppConfig& config, std::string_view sealed, std::string*
     return OpenPasswordWith(config.passwordKey.get(), sealed, plain);
 }
 
-bool ResealPasswords(std::vector<ServerRecord>& servers, std::string_view fromKey, std::string_view toKey,
-                     int* lost) {
-    SecretText plain;
-    for (ServerRecord& server : servers) {
-        if (server.sealedPassword.empty()) continue;
-        if (!OpenPasswordWith(fromKey, server.sealedPassword, plain.out()) || plain.empty()) {
-            server.sealedPassword.clear();
-            ++*lost;
-            continue;
+namespace {
+
+// A stored password and the server it belongs to.
+struct Sealed {
+    std::string* text;
+    std::size_t server;
+};
+
+// Every stored password of the servers: the server's own and its gateway's.
+std::vector<Sealed> SealedTexts(std::vector<ServerRecord>& servers) {
+    std::vector<Sealed> texts;
+    texts.reserve(servers.size());
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        for (std::string* text : {&servers[i].sealedPassword, &servers[i].options.sealedGatewayPassword}) {
+            if (!text->empty()) texts.push_back(Sealed{text, i});
         }
-        if (!SealPasswordWith(toKey, plain.get(), &server.sealedPassword)) return false;
-        plain.clear();
     }
-    return true;
+    return texts;
 }
 
-namespace {
+// The servers that lost a password, each counted once.
+class LostServers {
+public:
+    explicit LostServers(std::size_t servers) : lost_(servers, false) {}
+    void Add(std::size_t server) {
+        count_ += lost_[server] ? 0 : 1;
+        lost_[server] = true;
+    }
+    int count() const { return count_; }
+
+private:
+    std::vector<bool> lost_;
+    int count_ = 0;
+};
+
+// Drops a stored password that does not open; true when it did open, with
+// the plain text in *plain.
+bool OpensOrDrop(std::string_view key, const Sealed& sealed, SecretText* plain, LostServers* lost) {
+    if (OpenPasswordWith(key, *sealed.text, plain->out()) && !plain->empty()) return true;
+    sealed.text->clear();
+    lost->Add(sealed.server);
+    return false;
+}
 
 // How many of the passwords already in the account's form a start opens to
 // see that they still can be. Opening one for the account costs a call into
@@ -102,63 +128,64 @@ namespace {
 // one fails, all are opened and the failures counted.
 constexpr std::size_t kAccountSample = 16;
 
-// Drops a stored password that does not open; true when it did open, with
-// the plain text in *plain.
-bool OpensOrDrop(std::string_view key, ServerRecord& server, SecretText* plain, int* lost) {
-    if (OpenPasswordWith(key, server.sealedPassword, plain->out()) && !plain->empty()) return true;
-    server.sealedPassword.clear();
-    ++*lost;
-    return false;
-}
-
 // Every in-form account password when one of a spread sample fails to open.
-bool CheckAccountForm(std::vector<ServerRecord*>& inForm, int* lost) {
+bool CheckAccountForm(const std::vector<Sealed>& inForm, LostServers* lost) {
     SecretText plain;
     const std::size_t step = std::max<std::size_t>(1, inForm.size() / kAccountSample);
     bool allOpen = true;
     for (std::size_t i = 0; i < inForm.size() && allOpen; i += step) {
-        allOpen = OpenPasswordWith({}, inForm[i]->sealedPassword, plain.out()) && !plain.empty();
+        allOpen = OpenPasswordWith({}, *inForm[i].text, plain.out()) && !plain.empty();
         plain.clear();
     }
     if (allOpen) return false;
-    const int before = *lost;
-    for (ServerRecord* server : inForm) {
-        OpensOrDrop({}, *server, &plain, lost);
+    bool dropped = false;
+    for (const Sealed& sealed : inForm) {
+        dropped = !OpensOrDrop({}, sealed, &plain, lost) || dropped;
         plain.clear();
     }
-    return *lost != before;
+    return dropped;
 }
 
 }  // namespace
 
+bool ResealPasswords(std::vector<ServerRecord>& servers, std::string_view fromKey, std::string_view toKey,
+                     int* lost) {
+    SecretText plain;
+    LostServers dropped(servers.size());
+    for (const Sealed& sealed : SealedTexts(servers)) {
+        if (!OpensOrDrop(fromKey, sealed, &plain, &dropped)) continue;
+        if (!SealPasswordWith(toKey, plain.get(), sealed.text)) return false;
+        plain.clear();
+    }
+    *lost += dropped.count();
+    return true;
+}
+
 bool ProtectStoredPasswords(AppConfig& config) {
     const std::string_view key = config.passwordKey.get();
     bool changed = false;
-    int lost = 0;
+    LostServers lost(config.servers.size());
     SecretText plain;
-    std::vector<ServerRecord*> accountInForm;
-    for (ServerRecord& server : config.servers) {
-        if (server.sealedPassword.empty()) continue;
-        if (key.empty() && InForm(key, server.sealedPassword)) {
-            accountInForm.push_back(&server);
+    std::vector<Sealed> accountInForm;
+    for (const Sealed& sealed : SealedTexts(config.servers)) {
+        if (key.empty() && InForm(key, *sealed.text)) {
+            accountInForm.push_back(sealed);
             continue;
         }
-        if (!OpensOrDrop(key, server, &plain, &lost)) {
+        if (!OpensOrDrop(key, sealed, &plain, &lost)) {
             changed = true;
             continue;
         }
         // A failed seal keeps what was stored: the next start tries again.
-        if (!InForm(key, server.sealedPassword) &&
-            SealPasswordWith(key, plain.get(), &server.sealedPassword)) {
-            changed = true;
-        }
+        if (!InForm(key, *sealed.text) && SealPasswordWith(key, plain.get(), sealed.text)) changed = true;
         plain.clear();
     }
     if (CheckAccountForm(accountInForm, &lost)) changed = true;
-    if (lost > 0) {
-        LogF(kLogWarn, "%d 台服务器的密码无法在此解密，已清空", lost);
-        config.notices.push_back(Format(
-            "有 %d 台服务器的密码无法在这台电脑或这个 Windows 账户下解密，请重新填写这些服务器的密码", lost));
+    if (lost.count() > 0) {
+        LogF(kLogWarn, "%d 台服务器的密码无法在此解密，已清空", lost.count());
+        config.notices.push_back(
+            Format("有 %d 台服务器的密码无法在这台电脑或这个 Windows 账户下解密，请重新填写这些服务器的密码",
+                   lost.count()));
     }
     return changed;
 }

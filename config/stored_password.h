@@ -29,9 +29,10 @@ bool OpenPassword(const AppConfig& config, std::string_view sealed, std::string*
 bool OpenPasswordWith(std::string_view key, std::string_view sealed, std::string* plain);
 bool SealPasswordWith(std::string_view key, std::string_view plain, std::string* sealed);
 
-// Every server's password opened with fromKey and sealed again with toKey
-// (either empty: the account's protection), into servers. Passwords that do
-// not open are dropped and counted in *lost. False when a seal failed: then
+// Every server's password, and its gateway's, opened with fromKey and sealed
+// again with toKey (either empty: the account's protection), into servers.
+// Passwords that do not open are dropped, and their servers counted in
+// *lost. False when a seal failed: then
 // servers may be half done and must be thrown away.
 bool ResealPasswords(std::vector<ServerRecord>& servers, std::string_view fromKey, std::string_view toKey,
                      int* lost);

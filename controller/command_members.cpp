@@ -6,31 +6,6 @@
 
 #include "core/text.h"
 
-namespace {
-
-template <typename T, typename Read>
-std::optional<T> ReadIfPresent(const JsonValue& data, const char* name, Read read) {
-    if (!data.contains(name)) return std::nullopt;
-    return read(data, name);
-}
-
-std::optional<int> OptionalInt(const JsonValue& data, const char* name, int fallback) {
-    return ReadIfPresent<int>(data, name,
-                              [&](const JsonValue& d, const char* n) { return d.getInt(n, fallback); });
-}
-
-std::optional<bool> OptionalBool(const JsonValue& data, const char* name, bool fallback) {
-    return ReadIfPresent<bool>(data, name,
-                               [&](const JsonValue& d, const char* n) { return d.getBool(n, fallback); });
-}
-
-std::optional<std::string> OptionalTrimmed(const JsonValue& data, const char* name) {
-    return ReadIfPresent<std::string>(
-        data, name, [](const JsonValue& d, const char* n) { return Trim(d.getString(n, "")); });
-}
-
-}  // namespace
-
 std::string ReadId(const JsonValue& data) {
     return data.getString("id", "");
 }
@@ -93,21 +68,6 @@ std::optional<PixelRect> ClampContentRect(const ContentRectRequest& request, int
 
 PasswordRequest ReadPasswordRequest(const JsonValue& data) {
     return PasswordRequest{data.getString("old", ""), data.getString("new", ""), data.getString("hint", "")};
-}
-
-SettingsRequest ReadSettingsRequest(const JsonValue& data) {
-    SettingsRequest request;
-    request.pingIntervalSec = OptionalInt(data, "pingIntervalSec", 10);
-    request.pingTimeoutMs = OptionalInt(data, "pingTimeoutMs", 2000);
-    request.pingThreads = OptionalInt(data, "pingThreads", 6);
-    request.defaultUser = OptionalTrimmed(data, "defaultUser");
-    request.defaultDomain = OptionalTrimmed(data, "defaultDomain");
-    request.defaultColorDepth = OptionalInt(data, "defaultColorDepth", 32);
-    request.defaultSmartSizing = OptionalBool(data, "defaultSmartSizing", true);
-    request.changeRemoteResolution = OptionalBool(data, "changeRemoteResolution", true);
-    request.darkTheme = OptionalBool(data, "darkTheme", true);
-    request.autoReconnect = OptionalBool(data, "autoReconnect", true);
-    return request;
 }
 
 unsigned ProbeTimerPeriodMs(int intervalSec) {

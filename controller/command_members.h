@@ -44,21 +44,6 @@ struct PasswordRequest {
 };
 PasswordRequest ReadPasswordRequest(const JsonValue& data);
 
-// Only the members the page sent are set.
-struct SettingsRequest {
-    std::optional<int> pingIntervalSec;
-    std::optional<int> pingTimeoutMs;
-    std::optional<int> pingThreads;
-    std::optional<std::string> defaultUser;  // trimmed
-    std::optional<std::string> defaultDomain;
-    std::optional<int> defaultColorDepth;
-    std::optional<bool> defaultSmartSizing;
-    std::optional<bool> changeRemoteResolution;
-    std::optional<bool> darkTheme;
-    std::optional<bool> autoReconnect;
-};
-SettingsRequest ReadSettingsRequest(const JsonValue& data);
-
 // The probe timer's period for an interval in seconds; 0 (off) for an
 // interval of 0 or less, at most the longest period a window timer takes.
 unsigned ProbeTimerPeriodMs(int intervalSec);

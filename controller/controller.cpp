@@ -130,7 +130,11 @@ bool Controller::SaveOrTell() {
 
 ServerRecord Controller::ConnectionCopy(const ServerRecord& server) {
     ServerRecord copy = server;
-    if (!copy.sealedPassword.empty() && !OpenPassword(config_, copy.sealedPassword, &copy.password)) {
+    const bool opened =
+        (copy.sealedPassword.empty() || OpenPassword(config_, copy.sealedPassword, &copy.password)) &&
+        (copy.options.sealedGatewayPassword.empty() ||
+         OpenPassword(config_, copy.options.sealedGatewayPassword, &copy.options.gatewayPassword));
+    if (!opened) {
         Log(kLogWarn, "服务器密码无法解密，连接时需要手动输入：" + server.host);
         SendToast(kToastError,
                   "这台服务器保存的密码无法在这台电脑或这个 Windows 账户下解密，请连接时输入，"
@@ -138,6 +142,7 @@ ServerRecord Controller::ConnectionCopy(const ServerRecord& server) {
                       server.host);
     }
     copy.sealedPassword.clear();
+    copy.options.sealedGatewayPassword.clear();
     return copy;
 }
 
@@ -145,6 +150,7 @@ void Controller::OpenTabFor(const ServerRecord& server) {
     ServerRecord copy = ConnectionCopy(server);
     ports_.tabs.OpenTab(copy);
     WipeText(copy.password);
+    WipeText(copy.options.gatewayPassword);
 }
 
 void Controller::SendStoreNotices() {

@@ -103,6 +103,7 @@ bool Controller::ReopenTab(const std::string& id) {
     ServerRecord copy = ConnectionCopy(*found);
     ports_.tabs.ReopenTab(copy);
     WipeText(copy.password);
+    WipeText(copy.options.gatewayPassword);
     return true;
 }
 

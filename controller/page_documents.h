@@ -4,7 +4,9 @@
 // never leave: the page learns whether a password is set, never its text.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -40,10 +42,19 @@ std::string SettingsDocumentJson(const AppConfig& config);
 // stays there.
 std::string ServersDocumentJson(const std::vector<ServerRecord>& servers, ProbeResults& results);
 
+// Seals a secret's plain text into *sealed; false (and *sealed untouched)
+// when it could not be sealed.
+using SealSecret = std::function<bool(std::string_view plain, std::string* sealed)>;
+
 // Applies the members present in data (an object; anything else changes
-// nothing) to the record. "id" is never taken; a port outside 1..65535
-// becomes 3389, a probe port outside 0..65535 becomes 0 (none set).
-void ApplyServerFields(ServerRecord& record, const JsonValue& data);
+// nothing) to the fields the page may edit (config/app_config.h): never the
+// id; a number out of its range takes the field's default. A secret sent is
+// sealed at once and its plain text wiped; sent empty, it is removed. False
+// when one could not be sealed: the stored one stays.
+bool ApplyServerFields(ServerRecord& record, const JsonValue& data, const SealSecret& seal);
+
+// The same for the settings the page may change, under their page names.
+void ApplySettingsFields(AppConfig& config, const JsonValue& data);
 
 // Stores the result under its id, replacing what was there.
 void StoreProbeResult(ProbeResults& results, const ProbeResult& result);

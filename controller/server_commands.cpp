@@ -10,18 +10,6 @@
 
 namespace {
 
-// A server created on the page starts with the user's defaults.
-ServerRecord NewServerFromDefaults(const DefaultSettings& defaults) {
-    ServerRecord record;
-    record.id = NewServerId();
-    record.port = 3389;
-    record.colorDepth = defaults.colorDepth;
-    record.smartSizing = defaults.smartSizing;
-    record.user = defaults.user;
-    record.domain = defaults.domain;
-    return record;
-}
-
 // A failed save is told to the page; the list in memory stays what the
 // page sees either way.
 bool SaveAndSend(Controller& c) {
@@ -30,20 +18,14 @@ bool SaveAndSend(Controller& c) {
     return saved;
 }
 
-// A password the page sent is sealed at once; the plain text goes. An
-// empty one removes the stored password. False when it could not be sealed:
-// the stored one stays.
-bool SealGivenPassword(Controller& c, ServerRecord& record, const JsonValue& data) {
-    if (!data.contains("password")) return true;
-    bool sealed = true;
-    if (record.password.empty()) {
-        record.sealedPassword.clear();
-    } else if (!SealPassword(c.config(), record.password, &record.sealedPassword)) {
-        c.SendToast(kToastError, "密码加密失败，密码没有保存");
-        sealed = false;
-    }
-    WipeText(record.password);
-    return sealed;
+// The page's changes to a record; a password it sent is sealed at once
+// and the plain text goes. The stored one stays when sealing fails.
+void ApplyFromPage(Controller& c, ServerRecord& record, const JsonValue& data) {
+    const AppConfig& config = c.config();
+    const bool sealed = ApplyServerFields(record, data, [&config](std::string_view plain, std::string* out) {
+        return SealPassword(config, plain, out);
+    });
+    if (!sealed) c.SendToast(kToastError, "密码加密失败，密码没有保存");
 }
 
 }  // namespace
@@ -56,12 +38,11 @@ void GetServers(Controller& c, const JsonValue&) {
 
 void AddServer(Controller& c, const JsonValue& data) {
     ServerRecord record = NewServerFromDefaults(c.config().defaults);
-    ApplyServerFields(record, data);
+    ApplyFromPage(c, record, data);
     if (record.host.empty()) {
         c.SendToast(kToastError, "地址不能为空");
         return;
     }
-    SealGivenPassword(c, record, data);
     const std::string host = record.host;
     c.config().servers.push_back(std::move(record));
     const bool saved = SaveAndSend(c);
@@ -75,8 +56,7 @@ void UpdateServer(Controller& c, const JsonValue& data) {
         c.SendToast(kToastError, "找不到这条记录");
         return;
     }
-    ApplyServerFields(*record, data);
-    SealGivenPassword(c, *record, data);
+    ApplyFromPage(c, *record, data);
     if (record->host.empty()) record->host = "127.0.0.1";
     SaveAndSend(c);
     c.ProbeAll();

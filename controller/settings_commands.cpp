@@ -5,6 +5,7 @@
 #include "config/password.h"
 #include "controller/command_members.h"
 #include "controller/command_table.h"
+#include "controller/page_documents.h"
 #include "controller/page_events.h"
 #include "core/text.h"
 
@@ -15,22 +16,6 @@ int CharCount(const std::string& text) {
     int count = 0;
     for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
     return count;
-}
-
-void ApplyPingSettings(PingSettings& ping, const SettingsRequest& request) {
-    if (request.pingIntervalSec) ping.intervalSec = *request.pingIntervalSec;
-    if (request.pingTimeoutMs) ping.timeoutMs = *request.pingTimeoutMs;
-    if (request.pingThreads) ping.threads = *request.pingThreads;
-    // Longer time-outs are kept as given; the scheduler uses at most 30 s.
-    ping.timeoutMs = std::max(ping.timeoutMs, 200);
-    ping.threads = std::clamp(ping.threads, 1, 32);
-}
-
-void ApplyDefaultSettings(DefaultSettings& defaults, const SettingsRequest& request) {
-    if (request.defaultUser) defaults.user = *request.defaultUser;
-    if (request.defaultDomain) defaults.domain = *request.defaultDomain;
-    if (request.defaultColorDepth) defaults.colorDepth = *request.defaultColorDepth;
-    if (request.defaultSmartSizing) defaults.smartSizing = *request.defaultSmartSizing;
 }
 
 }  // namespace
@@ -79,24 +64,15 @@ void ClearPassword(Controller& c, const JsonValue& data) {
 }
 
 void SaveSettings(Controller& c, const JsonValue& data) {
-    const SettingsRequest request = ReadSettingsRequest(data);
     AppConfig& config = c.config();
-    ApplyPingSettings(config.ping, request);
-    ApplyDefaultSettings(config.defaults, request);
-    // Open sessions are told only of a real change.
-    if (request.changeRemoteResolution &&
-        *request.changeRemoteResolution != config.display.changeRemoteResolution) {
-        config.display.changeRemoteResolution = *request.changeRemoteResolution;
+    const bool changeRemoteResolution = config.display.changeRemoteResolution;
+    const bool darkTheme = config.ui.darkTheme;
+    ApplySettingsFields(config, data);
+    // Open sessions and the title bar are told only of a real change.
+    if (config.display.changeRemoteResolution != changeRemoteResolution)
         c.tabs().SetChangeRemoteResolution(config.display.changeRemoteResolution);
-    }
-    if (request.darkTheme) {
-        config.ui.darkTheme = *request.darkTheme;
-        c.window().ApplyTitleBarTheme();
-    }
-    if (request.autoReconnect) {
-        config.sessions.autoReconnect = *request.autoReconnect;
-        if (!config.sessions.autoReconnect) c.CancelAllReconnects();
-    }
+    if (config.ui.darkTheme != darkTheme) c.window().ApplyTitleBarTheme();
+    if (!config.sessions.autoReconnect) c.CancelAllReconnects();
     const bool saved = c.SaveOrTell();
     c.probes().SetTimeout(config.ping.timeoutMs);
     // A new worker count takes effect at the next start of the program.

@@ -51,6 +51,15 @@ public:
     const JsonValue& at(std::size_t index) const;
     bool contains(std::string_view key) const;
     const JsonValue& find(std::string_view key) const;
+    // The same, looking from member *next on (wrapping around) and leaving
+    // *next after the member found: members read in the order they were
+    // written are each found at once, which matters for the thousands of
+    // objects of one shape a configuration holds.
+    const JsonValue& find(std::string_view key, std::size_t* next) const {
+        const std::vector<Member>& all = members();
+        if (*next < all.size() && all[*next].first == key) return all[(*next)++].second;
+        return FindAround(key, next);
+    }
     JsonValue& set(std::string_view key, JsonValue value);
     bool erase(std::string_view key);
 
@@ -78,6 +87,8 @@ public:
     friend class JsonParser;  // builds members without a lookup per key
 
 private:
+    const JsonValue& FindAround(std::string_view key, std::size_t* next) const;
+
     template <typename T>
     const T& Payload() const {
         if (const T* held = std::get_if<T>(&payload_)) return *held;
@@ -122,6 +133,27 @@ std::string ToJson(const JsonValue& value, int indent);
 
 // Appends the escaped form of text (without the surrounding quotes) to out.
 void EscapeJsonString(std::string_view text, std::string& out);
+
+// Writes one object's members straight into out as compact text, for
+// documents too large and too often sent to be built as a tree first (the
+// page's server list). The text is what ToJson(value, -1) makes of the same
+// object. Member names are the program's own and need no escaping.
+class JsonObjectText {
+public:
+    explicit JsonObjectText(std::string& out) : out_(out) {}
+    void Text(std::string_view name, std::string_view text);
+    void Int(std::string_view name, int number);
+    void Bool(std::string_view name, bool flag);
+    void Number(std::string_view name, double number);
+    void Value(std::string_view name, const JsonValue& value);
+    // The closing brace; an object without members is "{}".
+    void End();
+
+private:
+    void Name(std::string_view name);
+    std::string& out_;
+    bool first_ = true;
+};
 
 // On success *out (when given) receives the tree and *error is untouched; on
 // failure *out is untouched and *error (when given) receives the first

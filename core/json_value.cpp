@@ -257,6 +257,20 @@ const JsonValue& JsonValue::find(std::string_view key) const {
     return SharedNull();
 }
 
+// The hinted find's search when the member is not where the hint points.
+const JsonValue& JsonValue::FindAround(std::string_view key, std::size_t* next) const {
+    const std::vector<Member>& all = members();
+    const std::size_t count = all.size();
+    for (std::size_t n = 0, i = *next; n < count; ++n, ++i) {
+        if (i >= count) i = 0;
+        if (SameKey(all[i].first, key)) {
+            *next = i + 1;
+            return all[i].second;
+        }
+    }
+    return SharedNull();
+}
+
 JsonValue& JsonValue::set(std::string_view key, JsonValue value) {
     auto* members = std::get_if<std::vector<Member>>(&payload_);
     if (members == nullptr) members = &payload_.emplace<std::vector<Member>>();

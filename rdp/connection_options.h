@@ -10,37 +10,57 @@
 #include <string_view>
 #include <vector>
 
+#include "config/record_fields.h"
+
 enum class GatewayMode { kNone, kExplicit, kDetect };
 enum class GatewayCredentials { kSameAsServer, kOwn };
 enum class DriveRedirection { kNone, kAll, kChosen };
 enum class AudioMode { kLocal, kRemote, kOff };
 enum class ServerAuth { kWarn, kRefuse };
 enum class KeyboardHook { kRemote, kFullScreenOnly, kLocal };
+// The names config.json and the page keep them under.
+TAVOLIN_ENUM_NAMES(GatewayMode, "none", "explicit", "detect");
+TAVOLIN_ENUM_NAMES(GatewayCredentials, "server", "own");
+TAVOLIN_ENUM_NAMES(DriveRedirection, "none", "all", "chosen");
+TAVOLIN_ENUM_NAMES(AudioMode, "local", "remote", "off");
+TAVOLIN_ENUM_NAMES(ServerAuth, "warn", "refuse");
+TAVOLIN_ENUM_NAMES(KeyboardHook, "remote", "fullscreen", "local");
 
 constexpr int kDefaultGatewayPort = 443;
 
+// A server's options, stored in the server's object in config.json and the
+// page's list (config/app_config.h says how a row reads), each only when it
+// is not its default: a file of an earlier version saves back as it was, and
+// the list stays small. driveLetters: upper-case
+// letters A to Z, each once, in order (NormalizeDriveLetters).
+// clang-format off
+#define TAVOLIN_OPTION_FIELDS(X)                                                                                                  \
+    X(GatewayMode, gatewayMode, "gatewayMode", GatewayMode::kNone, kPage | kOmittedAtDefault)                                     \
+    X(std::string, gatewayHost, "gatewayHost", "", kPage | kTrimmed | kOmittedAtDefault)                                          \
+    X(int, gatewayPort, "gatewayPort", kDefaultGatewayPort, InRange(1, 65535) | kPage | kOmittedAtDefault)                        \
+    X(GatewayCredentials, gatewayCredentials, "gatewayCredentials", GatewayCredentials::kSameAsServer, kPage | kOmittedAtDefault) \
+    X(std::string, gatewayUser, "gatewayUser", "", kPage | kTrimmed | kOmittedAtDefault)                                          \
+    X(std::string, gatewayDomain, "gatewayDomain", "", kPage | kTrimmed | kOmittedAtDefault)                                      \
+    X(std::string, sealedGatewayPassword, "gatewayPassword", "", kSecret | kPage | kOmittedAtDefault)                             \
+    X(bool, gatewayBypassLocal, "gatewayBypassLocal", true, kPage | kOmittedAtDefault)                                            \
+    X(bool, redirectClipboard, "redirectClipboard", true, kPage | kOmittedAtDefault)                                              \
+    X(DriveRedirection, redirectDrives, "redirectDrives", DriveRedirection::kNone, kPage | kOmittedAtDefault)                     \
+    X(std::string, driveLetters, "driveLetters", "", kPage | kTrimmed | kOmittedAtDefault)                                        \
+    X(bool, redirectPrinters, "redirectPrinters", false, kPage | kOmittedAtDefault)                                               \
+    X(bool, redirectSmartCards, "redirectSmartCards", false, kPage | kOmittedAtDefault)                                           \
+    X(AudioMode, audioMode, "audioMode", AudioMode::kLocal, kPage | kOmittedAtDefault)                                            \
+    X(bool, redirectMicrophone, "redirectMicrophone", false, kPage | kOmittedAtDefault)                                           \
+    X(bool, adminSession, "adminSession", false, kPage | kOmittedAtDefault)                                                       \
+    X(ServerAuth, serverAuth, "serverAuth", ServerAuth::kWarn, kPage | kOmittedAtDefault)                                         \
+    X(KeyboardHook, keyboardHook, "keyboardHook", KeyboardHook::kFullScreenOnly, kPage | kOmittedAtDefault)                       \
+    /* rows end here */
+// clang-format on
+
 struct ConnectionOptions {
-    GatewayMode gatewayMode = GatewayMode::kNone;
-    std::string gatewayHost;
-    int gatewayPort = kDefaultGatewayPort;
-    GatewayCredentials gatewayCredentials = GatewayCredentials::kSameAsServer;
-    std::string gatewayUser;
-    std::string gatewayDomain;
-    // Plain text, only on a transient copy (a connection's, or one on its
-    // way in); whoever holds it clears it when done.
+    TAVOLIN_RECORD_FIELDS(TAVOLIN_OPTION_FIELDS)
+    // Not stored. Plain text, only on a transient copy (a connection's, or
+    // one on its way in); whoever holds it clears it when done.
     std::string gatewayPassword;
-    bool gatewayBypassLocal = true;
-    bool redirectClipboard = true;
-    DriveRedirection redirectDrives = DriveRedirection::kNone;
-    // Upper-case letters A to Z, each once, in order (NormalizeDriveLetters).
-    std::string driveLetters;
-    bool redirectPrinters = false;
-    bool redirectSmartCards = false;
-    AudioMode audioMode = AudioMode::kLocal;
-    bool redirectMicrophone = false;
-    bool adminSession = false;
-    ServerAuth serverAuth = ServerAuth::kWarn;
-    KeyboardHook keyboardHook = KeyboardHook::kFullScreenOnly;
 };
 
 // The drive letters in text, upper-cased, each once, in alphabetical order;

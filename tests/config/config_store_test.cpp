@@ -74,10 +74,7 @@ TEST_F(ConfigStoreTest, MissingOrEmptyFileWritesTheDefaults) {
         AppConfig config;
         EXPECT_TRUE(LoadConfig(config));
         EXPECT_EQ(config.path, JoinPath(dir_.path(), "config.json"));
-        EXPECT_EQ(DescribeSettings(config),
-                  "ping=interval:10,timeout:2000,threads:6 security=on:0,salt:,hash:,hint:,rounds:0 "
-                  "ui=dark:0,x:-1,y:-1,w:1180,h:720,max:0 defaults=user:,domain:,depth:32,smart:1 "
-                  "display=resize:1");
+        EXPECT_EQ(DescribeSettings(config), DescribeSettings(AppConfig()));
         EXPECT_EQ(ConfigText(), DefaultFile());
         EXPECT_TRUE(log.has("INFO", "配置文件不存在，使用默认配置：" + ConfigFilePath()));
     }

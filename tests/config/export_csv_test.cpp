@@ -35,11 +35,12 @@ TEST(ExportCsv, HeaderThenOneLinePerServerInStoreOrder) {
     AppConfig config;
     EXPECT_EQ(ExportServersCsv(config.servers, true), kHead);
     // Domain, full screen and the probe port are not exported; the
-    // resolution only when both sides are set.
+    // resolution only when both sides are set. The plain password is the
+    // record's last member.
     config.servers = {
         {"id1", "10.0.0.5", 3389, "admin", "CORP", "", "", "", 32, 1920, 1080, true, true, false, 22, "", {}},
         {"id2", "a", 1, "", "", "", "", "", 32, 1920, 0, true, false, false, 0, "", {}},
-        {"id3", "c", 65535, "", "", "pw", "", "", 16, -1, 600, false, false, true, 0, "", {}}};
+        {"id3", "c", 65535, "", "", "", "", "", 16, -1, 600, false, false, true, 0, "pw", {}}};
     EXPECT_EQ(ExportServersCsv(config.servers, true), kHead +
                                                           "10.0.0.5,3389,admin,,,,32,1920x1080,是,否\r\n"
                                                           "a,1,,,,,32,,是,否\r\n"

@@ -6,8 +6,10 @@
 #include <cmath>
 
 #include "config/config_samples.h"
+#include "config/record_json.h"
 #include "controller/export_path.h"
 #include "controller/page_documents.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -18,8 +20,8 @@ std::string Describe(const std::optional<PixelRect>& r) {
 }
 
 // clang-format off
-const ServerRecord kSample{"00000000000000a1", "10.0.0.5", 3390, "admin", "CORP", "secret", "数据库", "prod", 24, 1920,
-                           1080, false, true, true, 22, "dpapi1:c2VjcmV0", {}};
+const ServerRecord kSample{"00000000000000a1", "10.0.0.5", 3390, "admin", "CORP", "dpapi1:c2VjcmV0", "数据库", "prod",
+                           24, 1920, 1080, false, true, true, 22, "secret", {}};
 // clang-format on
 
 }  // namespace
@@ -107,39 +109,52 @@ TEST(PageDocuments, SettingsAndEnvironmentMembersInOrder) {
               "\"webviewError\":\"没有找到\",\"version\":\"1.0.0\",\"dataDir\":\"C:\\\\数据\"}");
 }
 
+// The rules themselves are the field list's (config/record_fields_test.cpp);
+// here, that a server's fields follow them and a password is sealed.
 TEST(PageDocuments, ApplyServerFieldsReadsOnlyWhatIsSent) {
-    const auto summary = [](const ServerRecord& r) {
-        return r.id + "|" + r.host + "|" + std::to_string(r.port) + "|" + r.user + "|" + r.domain + "|" +
-               r.remark + "|" + r.group + "|" + (r.smartSizing ? "smart" : "fixed") + "|" +
-               std::to_string(r.pingPort) + "|" + std::to_string(r.colorDepth) + "|" + r.password;
-    };
-    const char* const unchanged = "id1|h|3389|u|d|r|g|smart|0|32|pw";
+    const char* const unchanged =
+        "id=id1 host=h port=3389 user=u domain=d password=old remark=r group=g colorDepth=32";
     const std::pair<const char*, const char*> cases[] = {
-        // data, the fields that matter here
         {"{}", unchanged},
-        {"[1,2]", unchanged},
-        {"{\"id\":\"other\"}", unchanged},
-        {"{\"port\":70000}", unchanged},
-        {"{\"port\":0}", unchanged},
-        {"{\"smartSizing\":\"no\"}", unchanged},
-        {"{\"port\":\"3390\"}", "id1|h|3390|u|d|r|g|smart|0|32|pw"},
-        {"{\"host\":\"  srv \\t\",\"user\":\" a \",\"domain\":\" D \"}",
-         "id1|srv|3389|a|D|r|g|smart|0|32|pw"},
-        {"{\"remark\":\"  note \",\"group\":\" g \"}", "id1|h|3389|u|d|  note | g |smart|0|32|pw"},
-        {"{\"smartSizing\":\"false\"}", "id1|h|3389|u|d|r|g|fixed|0|32|pw"},
-        // A probe port out of range means "none set", as config.json's reading has it.
-        {"{\"pingPort\":70000,\"colorDepth\":7}", "id1|h|3389|u|d|r|g|smart|0|7|pw"},
-        {"{\"pingPort\":22}", "id1|h|3389|u|d|r|g|smart|22|32|pw"},
-        {"{\"password\":\"\"}", "id1|h|3389|u|d|r|g|smart|0|32|"},
-        {"{\"host\":[\"x\"],\"user\":{}}", "id1||3389||d|r|g|smart|0|32|pw"},
+        {"{\"id\":\"other\",\"port\":70000}", unchanged},
+        {"{\"port\":\"3390\",\"pingPort\":70000,\"colorDepth\":7}",
+         "id=id1 host=h port=3390 user=u domain=d password=old remark=r group=g colorDepth=7"},
+        {"{\"host\":\"  srv \\t\",\"user\":\" a \",\"domain\":\" D \",\"remark\":\" n \",\"group\":[1]}",
+         "id=id1 host=srv port=3389 user=a domain=D password=old remark= n  group= colorDepth=32"},
+        {"{\"password\":\"\"}",
+         "id=id1 host=h port=3389 user=u domain=d password= remark=r group=g colorDepth=32"},
+        {"{\"password\":\"pw\"}",
+         "id=id1 host=h port=3389 user=u domain=d password=sealed:pw remark=r group=g colorDepth=32"},
+        {"{\"password\":\"refused\"}", unchanged},
+        // The connection options: enumerations by name, the gateway's
+        // password sealed like the server's, a name that is none the default.
+        {"{\"gatewayMode\":\"explicit\",\"gatewayHost\":\" gw \",\"gatewayPassword\":\"gp\","
+         "\"redirectDrives\":\"chosen\",\"driveLetters\":\"CE\",\"keyboardHook\":\"bogus\"}",
+         "id=id1 host=h port=3389 user=u domain=d password=old remark=r group=g colorDepth=32 width=0 "
+         "height=0 "
+         "smartSizing=1 fullscreenOnConnect=0 autoConnect=0 pingPort=0 gatewayMode=1 gatewayHost=gw "
+         "gatewayPassword=sealed:gp redirectDrives=2 driveLetters=CE"},
     };
     for (const auto& [text, want] : cases) {
-        // clang-format off
-        ServerRecord record{"id1", "h", 3389, "u", "d", "pw", "r", "g", 32, 0, 0, true, false, false, 0, "", {}};
-        // clang-format on
         JsonValue data;
         ASSERT_TRUE(ParseJson(text, &data, nullptr)) << text;
-        ApplyServerFields(record, data);
-        EXPECT_EQ(summary(record), want) << text;
+        JsonValue stored;
+        ParseJson(
+            "{\"id\":\"id1\",\"host\":\"h\",\"user\":\"u\",\"domain\":\"d\",\"password\":\"old\","
+            "\"remark\":\"r\",\"group\":\"g\"}",
+            &stored, nullptr);
+        ServerRecord record;
+        RecordFromJson(stored, record);
+        const bool sealed = ApplyServerFields(record, data, [](std::string_view plain, std::string* out) {
+            if (plain == "refused") return false;
+            *out = "sealed:" + std::string(plain);
+            return true;
+        });
+        EXPECT_EQ(sealed, std::string(text).find("refused") == std::string::npos) << text;
+        // The rows that name no option end where the server's own fields do.
+        std::string full = want;
+        if (full.find("pingPort") == std::string::npos)
+            full += " width=0 height=0 smartSizing=1 fullscreenOnConnect=0 autoConnect=0 pingPort=0";
+        EXPECT_EQ(DescribeFields(record, true), full) << text;
     }
 }

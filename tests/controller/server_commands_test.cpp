@@ -16,10 +16,10 @@ TEST_F(ServerCommands, AddServerNeedsAHostAndStartsFromTheDefaults) {
     const AppConfig disk = OnDisk();
     ASSERT_EQ(disk.servers.size(), 1u);
     EXPECT_TRUE(IsServerId(disk.servers[0].id)) << disk.servers[0].id;
-    EXPECT_EQ(
-        DescribeServer(disk.servers[0]),
-        "host=10.0.0.7 port=3389 user=ops domain=CORP password= remark= group= depth=16 size=0x0 smart=0 "
-        "fullscreen=0 auto=0 pingPort=22 sealed=");
+    EXPECT_EQ(DescribeServer(disk.servers[0]),
+              "id= host=10.0.0.7 port=3389 user=ops domain=CORP password= remark= group= colorDepth=16 "
+              "width=0 height=0 "
+              "smartSizing=0 fullscreenOnConnect=0 autoConnect=0 pingPort=22 plain=");
     EXPECT_EQ(page.names(), (std::vector<std::string>{"servers", "toast"}));
     EXPECT_EQ(page.toasts(), (std::vector<std::string>{"ok: 已添加 10.0.0.7"}));
     EXPECT_EQ(probes.sweeps, (std::vector<std::string>{"10.0.0.7:22"}));  // the probe port when one is set
@@ -32,8 +32,8 @@ TEST_F(ServerCommands, UpdateServerChangesTheRecordInPlace) {
     Send("updateServer", "{\"id\":\"" + first + "\",\"host\":\"\",\"password\":\"\"}");
     const AppConfig disk = OnDisk();
     EXPECT_EQ(DescribeServer(disk.servers[0]),
-              "host=127.0.0.1 port=3389 user=root domain= password= remark= group= depth=32 size=0x0 smart=1 "
-              "fullscreen=0 auto=0 pingPort=0 sealed=");
+              "id= host=127.0.0.1 port=3389 user=root domain= password= remark= group= colorDepth=32 width=0 "
+              "height=0 smartSizing=1 fullscreenOnConnect=0 autoConnect=0 pingPort=0 plain=");
     EXPECT_EQ(disk.servers[0].id, first);
     EXPECT_EQ(disk.servers[1].host, "b.example");
     EXPECT_EQ(page.data("servers").size(), 2u);

@@ -8,6 +8,7 @@
 using SettingsCommands = ControllerTest;
 
 TEST_F(SettingsCommands, SaveSettingsCorrectsSavesAndReArmsProbing) {
+    config.ui.darkTheme = true;
     Send("saveSettings",
          "{\"pingTimeoutMs\":50,\"pingThreads\":99,\"pingIntervalSec\":30,\"defaultUser\":\"  ops \","
          "\"defaultColorDepth\":\"24\",\"darkTheme\":null,\"changeRemoteResolution\":true,\"unknown\":1}");
@@ -16,25 +17,26 @@ TEST_F(SettingsCommands, SaveSettingsCorrectsSavesAndReArmsProbing) {
         EXPECT_EQ(DescribeSettings(OnDisk()), DescribeSettings(config));
         return DescribeSettings(config);
     };
-    // A member sent but unreadable takes its default: the dark theme here.
-    EXPECT_EQ(
-        settings(),
-        "ping=interval:30,timeout:200,threads:32 security=on:0,salt:,hash:,hint:,rounds:0 "
-        "ui=dark:1,x:-1,y:-1,w:1180,h:720,max:0 defaults=user:ops,domain:,depth:24,smart:1 display=resize:1");
+    const std::string untouched =
+        " | security: enabled=0 salt= hash= hint= iterations=0 | ui: darkTheme=0 x=-1 "
+        "y=-1 w=1180 h=720 maximized=0 | defaults: user=ops domain= colorDepth=24 ";
+    // A member sent but unreadable takes its default: the light theme here.
+    EXPECT_EQ(settings(), "ping: intervalSec=30 timeoutMs=200 threads=32" + untouched +
+                              "smartSizing=1 | display: changeRemoteResolution=1 | sessions: autoReconnect=1");
     EXPECT_EQ(probes.timeouts, (std::vector<int>{200}));
     EXPECT_EQ(window.calls, (std::vector<std::string>{"theme", "probe timer 30000"}));
     EXPECT_EQ(page.names(), (std::vector<std::string>{"settings", "toast"}));
     EXPECT_EQ(page.toasts(), (std::vector<std::string>{"ok: 设置已保存"}));
     EXPECT_TRUE(tabs.calls.empty());  // open sessions hear only of a real resolution change
     window.calls.clear();
-    Send("saveSettings", "{\"pingIntervalSec\":0,\"pingThreads\":-4,\"changeRemoteResolution\":false}");
+    Send("saveSettings",
+         "{\"pingIntervalSec\":0,\"pingThreads\":-4,\"pingTimeoutMs\":99999,\"darkTheme\":false,"
+         "\"changeRemoteResolution\":false,\"defaultSmartSizing\":false}");
     EXPECT_EQ(window.calls, (std::vector<std::string>{"probe timer 0"}));  // periodic probing off
     EXPECT_EQ(tabs.calls, (std::vector<std::string>{"resolution off"}));
     // Members not sent are kept.
-    EXPECT_EQ(
-        settings(),
-        "ping=interval:0,timeout:200,threads:1 security=on:0,salt:,hash:,hint:,rounds:0 "
-        "ui=dark:1,x:-1,y:-1,w:1180,h:720,max:0 defaults=user:ops,domain:,depth:24,smart:1 display=resize:0");
+    EXPECT_EQ(settings(), "ping: intervalSec=0 timeoutMs=30000 threads=1" + untouched +
+                              "smartSizing=0 | display: changeRemoteResolution=0 | sessions: autoReconnect=1");
 }
 
 TEST_F(SettingsCommands, PasswordCommandsCheckTheOldPasswordOnlyWhenOneIsSet) {

@@ -100,24 +100,15 @@ std::string ReadRawFile(const std::string& path) {
 }
 
 std::string DescribeServer(const ServerRecord& s) {
-    const auto flag = [](bool value) { return value ? "1" : "0"; };
-    return "host=" + s.host + " port=" + std::to_string(s.port) + " user=" + s.user + " domain=" + s.domain +
-           " password=" + s.password + " remark=" + s.remark + " group=" + s.group +
-           " depth=" + std::to_string(s.colorDepth) + " size=" + std::to_string(s.width) + "x" +
-           std::to_string(s.height) + " smart=" + flag(s.smartSizing) +
-           " fullscreen=" + flag(s.fullscreenOnConnect) + " auto=" + flag(s.autoConnect) +
-           " pingPort=" + std::to_string(s.pingPort) + " sealed=" + s.sealedPassword;
+    ServerRecord copy = s;
+    copy.id.clear();
+    return DescribeFields(copy, true) + " plain=" + s.password;
 }
 
 std::string DescribeSettings(const AppConfig& c) {
-    return Format(
-        "ping=interval:%d,timeout:%d,threads:%d security=on:%d,salt:%s,hash:%s,hint:%s,rounds:%d "
-        "ui=dark:%d,x:%d,y:%d,w:%d,h:%d,max:%d defaults=user:%s,domain:%s,depth:%d,smart:%d "
-        "display=resize:%d",
-        c.ping.intervalSec, c.ping.timeoutMs, c.ping.threads, c.security.enabled, c.security.salt.c_str(),
-        c.security.hash.c_str(), c.security.hint.c_str(), c.security.iterations, c.ui.darkTheme, c.ui.x,
-        c.ui.y, c.ui.w, c.ui.h, c.ui.maximized, c.defaults.user.c_str(), c.defaults.domain.c_str(),
-        c.defaults.colorDepth, c.defaults.smartSizing, c.display.changeRemoteResolution);
+    return "ping: " + DescribeFields(c.ping) + " | security: " + DescribeFields(c.security) +
+           " | ui: " + DescribeFields(c.ui) + " | defaults: " + DescribeFields(c.defaults) +
+           " | display: " + DescribeFields(c.display) + " | sessions: " + DescribeFields(c.sessions);
 }
 
 ::testing::AssertionResult SameServer(const ServerRecord& got, const ServerRecord& want) {

@@ -52,9 +52,45 @@ bool IsServerId(const std::string& id);
 // Reads a file's raw bytes (no byte order mark handling), "" when missing.
 std::string ReadRawFile(const std::string& path);
 
-// Every field of a server record but its id, in one line.
+namespace test_support {
+inline std::string ValueText(const std::string& value) {
+    return value;
+}
+inline std::string ValueText(bool value) {
+    return value ? "1" : "0";
+}
+inline std::string ValueText(const TextList& value) {
+    std::string out;
+    for (const std::string& item : value) out += (out.empty() ? "" : ",") + item;
+    return out;
+}
+template <typename T>
+std::string ValueText(T value) {
+    return std::to_string(static_cast<int>(value));  // int and enumerations
+}
+}  // namespace test_support
+
+// Every field of a record from its field list, "name=value" in the list's
+// order (config.json's names), in one line; with sparse, as config.json
+// has them: a field left out there at its default is left out here too.
+template <typename Record>
+std::string DescribeFields(const Record& record, bool sparse = false) {
+    std::string out;
+    static const Record defaults{};
+    Record::ForEachField(
+        [&out, sparse](const FieldSpec& spec, const auto& value, const auto& fallback) {
+            if (sparse && spec.has(kOmittedAtDefault) && value == fallback) return;
+            out += (out.empty() ? "" : " ") + std::string(spec.name) + "=" + test_support::ValueText(value);
+        },
+        record, defaults);
+    return out;
+}
+
+// Every field of a server record but its id, the transient plain password
+// last, in one line.
 std::string DescribeServer(const ServerRecord& server);
-// Every setting of the store outside the server list, in one line.
+// Every setting of the store outside the server list, group by group, in
+// one line.
 std::string DescribeSettings(const AppConfig& config);
 // Success when the two records agree in every field but the id; a failure
 // shows both records whole.
