@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "bench/bench_data.h"
 #include "app/main_window_messages.h"
-#include "controller/probe_jobs.h"
 #include "app/probe_results.h"
+#include "bench/bench_data.h"
+#include "controller/probe_jobs.h"
 #include "support/controller_fakes.h"
 
 namespace {

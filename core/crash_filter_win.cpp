@@ -1,7 +1,6 @@
-#include "core/crash_filter.h"
-
 #include <cstdint>
 
+#include "core/crash_filter.h"
 #include "core/log.h"
 #include "core/text.h"
 
@@ -11,8 +10,9 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
         return EXCEPTION_EXECUTE_HANDLER;
     }
     const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
-    Log(kLogFatal, Format("程序异常终止：code=0x%08lX addr=", static_cast<unsigned long>(record.ExceptionCode)) +
-                       PointerHex(reinterpret_cast<std::uintptr_t>(record.ExceptionAddress)));
+    Log(kLogFatal,
+        Format("程序异常终止：code=0x%08lX addr=", static_cast<unsigned long>(record.ExceptionCode)) +
+            PointerHex(reinterpret_cast<std::uintptr_t>(record.ExceptionAddress)));
     for (DWORD i = 0; i < record.NumberParameters && i <= 3; ++i) {
         Log(kLogFatal, Format("  参数[%lu]=0x", static_cast<unsigned long>(i)) +
                            PointerHex(static_cast<std::uintptr_t>(record.ExceptionInformation[i])));

@@ -14,7 +14,9 @@ std::string ExePath() {
 }
 
 std::string RoamingAppDataDir() {
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config != '\0') return config;
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return JoinPath(home, ".config");
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config != '\0')
+        return config;
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        return JoinPath(home, ".config");
     return std::string();
 }

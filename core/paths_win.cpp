@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "core/paths.h"
 #include "core/unicode.h"
@@ -13,6 +13,7 @@ std::string ExePath() {
 
 std::string RoamingAppDataDir() {
     wchar_t buffer[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer))) return std::string();
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+        return std::string();
     return ToUtf8(buffer);
 }

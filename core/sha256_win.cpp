@@ -29,7 +29,8 @@ private:
 class HashObject {
 public:
     explicit HashObject(BCRYPT_ALG_HANDLE provider) {
-        if (!BCRYPT_SUCCESS(BCryptCreateHash(provider, &handle_, nullptr, 0, nullptr, 0, 0))) handle_ = nullptr;
+        if (!BCRYPT_SUCCESS(BCryptCreateHash(provider, &handle_, nullptr, 0, nullptr, 0, 0)))
+            handle_ = nullptr;
     }
     ~HashObject() {
         if (handle_ != nullptr) BCryptDestroyHash(handle_);
@@ -61,10 +62,12 @@ bool Sha256Hex(std::string_view data, std::string* out) {
     if (hash.get() == nullptr) return false;
     if (!data.empty()) {
         auto* bytes = reinterpret_cast<PUCHAR>(const_cast<char*>(data.data()));
-        if (!BCRYPT_SUCCESS(BCryptHashData(hash.get(), bytes, static_cast<ULONG>(data.size()), 0))) return false;
+        if (!BCRYPT_SUCCESS(BCryptHashData(hash.get(), bytes, static_cast<ULONG>(data.size()), 0)))
+            return false;
     }
     std::vector<UCHAR> digest(digestLength);
     if (!BCRYPT_SUCCESS(BCryptFinishHash(hash.get(), digest.data(), digestLength, 0))) return false;
-    if (out != nullptr) *out = HexLower(std::string_view(reinterpret_cast<const char*>(digest.data()), digest.size()));
+    if (out != nullptr)
+        *out = HexLower(std::string_view(reinterpret_cast<const char*>(digest.data()), digest.size()));
     return true;
 }

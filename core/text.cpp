@@ -17,7 +17,9 @@ int Base64Value(unsigned char c) {
     return -1;
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 }  // namespace
 
@@ -92,7 +94,8 @@ std::string FormatV(const char* format, va_list args) {
     const int needed = std::vsnprintf(buffer, sizeof buffer, format, copy);
     va_end(copy);
     if (needed < 0) return std::string();
-    if (static_cast<std::size_t>(needed) < sizeof buffer) return std::string(buffer, static_cast<std::size_t>(needed));
+    if (static_cast<std::size_t>(needed) < sizeof buffer)
+        return std::string(buffer, static_cast<std::size_t>(needed));
     std::vector<char> large(static_cast<std::size_t>(needed) + 1);
     if (std::vsnprintf(large.data(), large.size(), format, args) != needed) return std::string();
     return std::string(large.data(), static_cast<std::size_t>(needed));

@@ -8,7 +8,8 @@ std::wstring ToWide(std::string_view utf8) {
     const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
     if (needed <= 0) return std::wstring();
     std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    if (MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, &wide[0], needed) != needed) return std::wstring();
+    if (MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, &wide[0], needed) != needed)
+        return std::wstring();
     return wide;
 }
 

@@ -1,6 +1,6 @@
-#include "rdp/client_rdp_file.h"
-
 #include <windows.h>
+
+#include "rdp/client_rdp_file.h"
 // sddl.h needs the types of windows.h first.
 #include <sddl.h>
 

@@ -15,21 +15,43 @@ const path = require('node:path');
 
 // Top-level constants are initialised in this order; functions may call into
 // later parts, because nothing runs before "start" wires the page.
-const PARTS = ['bridge', 'list', 'tabs', 'recovery', 'menu', 'layers', 'fullscreen', 'dialogs', 'rdp_import', 'server_options', 'settings', 'reorder', 'keyboard', 'notice',
-  'start'];
+const PARTS = [
+  'bridge',
+  'list',
+  'tabs',
+  'recovery',
+  'menu',
+  'layers',
+  'fullscreen',
+  'dialogs',
+  'rdp_import',
+  'server_options',
+  'settings',
+  'reorder',
+  'keyboard',
+  'notice',
+  'start',
+];
 const COPIED = ['index.html', 'style.css'];
 const PARTS_DIR = path.join(__dirname, 'js');
 
 function checkParts() {
-  const found = fs.readdirSync(PARTS_DIR).filter((f) => f.endsWith('.js')).map((f) => f.slice(0, -3));
+  const found = fs
+    .readdirSync(PARTS_DIR)
+    .filter((f) => f.endsWith('.js'))
+    .map((f) => f.slice(0, -3));
   const unlisted = found.filter((p) => !PARTS.includes(p));
   if (unlisted.length) throw new Error('web/js: part not listed in build-app.js: ' + unlisted.join(', '));
 }
 
 function appScript() {
   checkParts();
-  const out = ['// Tavolin page script, joined by web/build-app.js from web/js/: edit the parts there.',
-    "'use strict';", '', '(function () {'];
+  const out = [
+    '// Tavolin page script, joined by web/build-app.js from web/js/: edit the parts there.',
+    "'use strict';",
+    '',
+    '(function () {',
+  ];
   for (const name of PARTS) {
     const text = fs.readFileSync(path.join(PARTS_DIR, name + '.js'), 'utf8').replace(/\r\n/g, '\n');
     out.push('', '// ==== js/' + name + '.js ====', '', text.trimEnd());

@@ -53,7 +53,11 @@ function send(cmd, data) {
 function onBridgeMessage(ev) {
   let msg = ev ? ev.data : null;
   if (typeof msg === 'string') {
-    try { msg = JSON.parse(msg); } catch (e) { return; }
+    try {
+      msg = JSON.parse(msg);
+    } catch (e) {
+      return;
+    }
   }
   if (!msg || typeof msg !== 'object' || typeof msg.cmd !== 'string') return;
   handleEvent(msg.cmd, msg.data);
@@ -63,10 +67,20 @@ function onBridgeMessage(ev) {
 // Small helpers
 // ---------------------------------------------------------------------------
 
-function str(v) { return v === undefined || v === null ? '' : String(v); }
-function num(v, dflt) { const n = Number(v); return Number.isFinite(n) ? n : dflt; }
-function intOr(v, dflt) { const n = parseInt(v, 10); return Number.isFinite(n) ? n : dflt; }
-function obj(v) { return v && typeof v === 'object' && !Array.isArray(v) ? v : {}; }
+function str(v) {
+  return v === undefined || v === null ? '' : String(v);
+}
+function num(v, dflt) {
+  const n = Number(v);
+  return Number.isFinite(n) ? n : dflt;
+}
+function intOr(v, dflt) {
+  const n = parseInt(v, 10);
+  return Number.isFinite(n) ? n : dflt;
+}
+function obj(v) {
+  return v && typeof v === 'object' && !Array.isArray(v) ? v : {};
+}
 
 function el(tag, cls, text) {
   const e = document.createElement(tag);
@@ -102,7 +116,9 @@ const ICON_CLOSE = ['M6 6l12 12', 'M18 6L6 18'];
 // would end the isolation early (the browser honours it even inside <bdi>).
 const ISOLATE_CONTROLS = /[\u2066-\u2069]/g;
 const BIDI_SENSITIVE = /[\u0590-\u08ff\u200e\u200f\u202a-\u202e\u2066-\u2069\ufb1d-\ufdff\ufe70-\ufefc]/;
-function iso(text) { return el('bdi', null, str(text).replace(ISOLATE_CONTROLS, '')); }
+function iso(text) {
+  return el('bdi', null, str(text).replace(ISOLATE_CONTROLS, ''));
+}
 // The same for tooltips, which are plain strings: first-strong isolate and
 // pop isolate around the text, only where it holds right-to-left letters or
 // controls, so that plain text stays as it is.
@@ -111,12 +127,16 @@ function isoText(text) {
   return BIDI_SENSITIVE.test(t) ? '\u2068' + t.replace(ISOLATE_CONTROLS, '') + '\u2069' : t;
 }
 
-function findServer(id) { return serverIndex.get(id) || null; }
+function findServer(id) {
+  return serverIndex.get(id) || null;
+}
 function sessionState(id) {
   const s = state.sessions[id];
   return s ? num(s.state, 0) : 0;
 }
-function hasTab(id) { return state.tabs.indexOf(id) >= 0; }
+function hasTab(id) {
+  return state.tabs.indexOf(id) >= 0;
+}
 // ---------------------------------------------------------------------------
 // Toasts
 // ---------------------------------------------------------------------------
@@ -129,6 +149,9 @@ function showToast(type, ...parts) {
   floatingChanged();
   setTimeout(() => {
     t.classList.add('fade');
-    setTimeout(() => { t.remove(); floatingChanged(); }, 260);
+    setTimeout(() => {
+      t.remove();
+      floatingChanged();
+    }, 260);
   }, 3200);
 }

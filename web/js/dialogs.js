@@ -42,8 +42,13 @@ function topDialog() {
 function keepFocusInDialog(ev) {
   const top = topDialog();
   if (!top) return;
-  const list = [...top.querySelectorAll('button, input, select, textarea, [tabindex]')].filter((e) =>
-    e.tabIndex >= 0 && !e.disabled && e.getClientRects().length && getComputedStyle(e).visibility === 'visible');
+  const list = [...top.querySelectorAll('button, input, select, textarea, [tabindex]')].filter(
+    (e) =>
+      e.tabIndex >= 0 &&
+      !e.disabled &&
+      e.getClientRects().length &&
+      getComputedStyle(e).visibility === 'visible',
+  );
   const a = document.activeElement;
   const edge = ev.shiftKey ? list[0] : list[list.length - 1];
   if (list.length && top.contains(a) && a !== edge) return;
@@ -51,7 +56,9 @@ function keepFocusInDialog(ev) {
   if (list.length) (ev.shiftKey ? list[list.length - 1] : list[0]).focus();
 }
 
-function isOpen(id) { return !$(id).hidden; }
+function isOpen(id) {
+  return !$(id).hidden;
+}
 
 // The focus waits until the dialog is shown, and leaves alone whatever in the
 // dialog the user already went to in the meantime. A dialog that another one
@@ -67,9 +74,13 @@ function focusLater(id) {
 
 function wireDialogMasks() {
   for (const id of ['serverModal', 'importModal', 'exportModal', 'settingsPanel']) {
-    $(id).addEventListener('mousedown', (ev) => { if (ev.target === ev.currentTarget) closeDialog(id); });
+    $(id).addEventListener('mousedown', (ev) => {
+      if (ev.target === ev.currentTarget) closeDialog(id);
+    });
   }
-  $('confirmModal').addEventListener('mousedown', (ev) => { if (ev.target === ev.currentTarget) answerConfirm(false); });
+  $('confirmModal').addEventListener('mousedown', (ev) => {
+    if (ev.target === ev.currentTarget) answerConfirm(false);
+  });
   document.addEventListener('click', (ev) => {
     const b = ev.target.closest ? ev.target.closest('[data-close]') : null;
     if (b) closeDialog(b.dataset.close);
@@ -100,19 +111,38 @@ function resetCustomOptions() {
 function serverFormValues(s) {
   const set = state.settings;
   if (s) {
-    const w = num(s.width, 0), h = num(s.height, 0);
+    const w = num(s.width, 0),
+      h = num(s.height, 0);
     return {
-      host: str(s.host), port: num(s.port, 3389) || 3389, pingPort: num(s.pingPort, 0),
-      user: str(s.user) || str(set.defaultUser) || 'Administrator', domain: str(s.domain),
-      remark: str(s.remark), group: str(s.group), depth: num(s.colorDepth, 32) || 32,
-      res: w && h ? w + 'x' + h : '0', smart: s.smartSizing !== false, auto: !!s.autoConnect,
-      full: !!s.fullscreenOnConnect, hasPassword: !!s.hasPassword,
+      host: str(s.host),
+      port: num(s.port, 3389) || 3389,
+      pingPort: num(s.pingPort, 0),
+      user: str(s.user) || str(set.defaultUser) || 'Administrator',
+      domain: str(s.domain),
+      remark: str(s.remark),
+      group: str(s.group),
+      depth: num(s.colorDepth, 32) || 32,
+      res: w && h ? w + 'x' + h : '0',
+      smart: s.smartSizing !== false,
+      auto: !!s.autoConnect,
+      full: !!s.fullscreenOnConnect,
+      hasPassword: !!s.hasPassword,
     };
   }
   return {
-    host: '', port: 3389, pingPort: 0, user: str(set.defaultUser) || 'Administrator', domain: str(set.defaultDomain),
-    remark: '', group: '', depth: num(set.defaultColorDepth, 32) || 32, res: '0', smart: set.defaultSmartSizing !== false,
-    auto: false, full: false, hasPassword: false,
+    host: '',
+    port: 3389,
+    pingPort: 0,
+    user: str(set.defaultUser) || 'Administrator',
+    domain: str(set.defaultDomain),
+    remark: '',
+    group: '',
+    depth: num(set.defaultColorDepth, 32) || 32,
+    res: '0',
+    smart: set.defaultSmartSizing !== false,
+    auto: false,
+    full: false,
+    hasPassword: false,
   };
 }
 
@@ -195,7 +225,10 @@ function openImportDialog() {
 
 function doImport() {
   const text = $('importText').value;
-  if (!text.trim()) { showToast('error', '请先粘贴要导入的内容'); return; }
+  if (!text.trim()) {
+    showToast('error', '请先粘贴要导入的内容');
+    return;
+  }
   send('importText', { text: text });
   $('importText').value = '';
   closeDialog('importModal');
@@ -221,7 +254,11 @@ function doExport() {
   const include = $('exportPasswords').checked;
   const data = { includePasswords: include };
   if (include && state.settings.passwordEnabled) {
-    if (!$('exportPwd').value) { showToast('error', '导出密码前请再次输入启动密码'); $('exportPwd').focus(); return; }
+    if (!$('exportPwd').value) {
+      showToast('error', '导出密码前请再次输入启动密码');
+      $('exportPwd').focus();
+      return;
+    }
     data.password = $('exportPwd').value;
   }
   $('exportPwd').value = '';
@@ -255,7 +292,8 @@ function answerConfirm(yes) {
 }
 
 function closeDialogText(d) {
-  const tabs = intOr(d.tabs, 0), connected = intOr(d.connected, 0);
+  const tabs = intOr(d.tabs, 0),
+    connected = intOr(d.connected, 0);
   if (connected > 0) return '还有 ' + connected + ' 个远程桌面会话连着，关闭后这些连接会全部断开。';
   if (tabs > 0) return '打开了 ' + tabs + ' 个远程桌面标签，关闭后这些连接会全部断开。';
   return '关闭后需要重新打开程序。';

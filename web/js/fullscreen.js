@@ -6,7 +6,9 @@ let tabbarHovered = false;
 
 function scheduleTabbarHide() {
   clearTimeout(fsHideTimer);
-  fsHideTimer = setTimeout(() => { if (state.fullscreen) $('tabbar').classList.add('fs-hidden'); }, 2200);
+  fsHideTimer = setTimeout(() => {
+    if (state.fullscreen) $('tabbar').classList.add('fs-hidden');
+  }, 2200);
 }
 
 function showTabbar() {
@@ -28,8 +30,15 @@ function watchFullscreenPointer() {
     if (state.fullscreen && ev.clientY <= 60) showTabbar();
   });
   const bar = $('tabbar');
-  bar.addEventListener('mouseenter', () => { tabbarHovered = true; clearTimeout(fsHideTimer); bar.classList.remove('fs-hidden'); });
-  bar.addEventListener('mouseleave', () => { tabbarHovered = false; if (state.fullscreen) scheduleTabbarHide(); });
+  bar.addEventListener('mouseenter', () => {
+    tabbarHovered = true;
+    clearTimeout(fsHideTimer);
+    bar.classList.remove('fs-hidden');
+  });
+  bar.addEventListener('mouseleave', () => {
+    tabbarHovered = false;
+    if (state.fullscreen) scheduleTabbarHide();
+  });
 }
 
 function setSidebarCollapsed(on) {

@@ -39,11 +39,21 @@ function onListKeyDown(ev) {
   const id = li.dataset.id;
   const step = SELECT_KEYS[ev.key];
   if (ev.altKey) {
-    if (ev.key === 'ArrowUp' || ev.key === 'ArrowDown') { ev.preventDefault(); moveByKey(id, step); }
+    if (ev.key === 'ArrowUp' || ev.key === 'ArrowDown') {
+      ev.preventDefault();
+      moveByKey(id, step);
+    }
     return;
   }
-  if (step) { ev.preventDefault(); selectByKey(itemAway(id, step)); }
-  else if (ev.key === 'Enter') { ev.preventDefault(); connect(id); }
+  if (step) {
+    ev.preventDefault();
+    selectByKey(itemAway(id, step));
+  } else if (ev.key === 'Enter') {
+    ev.preventDefault();
+    connect(id);
+  }
 }
 
-function wireListKeys(ul) { ul.addEventListener('keydown', onListKeyDown); }
+function wireListKeys(ul) {
+  ul.addEventListener('keydown', onListKeyDown);
+}

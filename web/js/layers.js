@@ -21,10 +21,14 @@ function contentCovered(rect) {
 // Toasts stay above the dialogs' masks, readable, unless one of them would
 // cover an open dialog box; then they all go under the masks.
 function layerToasts() {
-  const boxes = [...document.querySelectorAll('.mask:not([hidden]) > .dialog, .mask:not([hidden]) > .drawer')]
-    .map((b) => b.getBoundingClientRect());
+  const boxes = [
+    ...document.querySelectorAll('.mask:not([hidden]) > .dialog, .mask:not([hidden]) > .drawer'),
+  ].map((b) => b.getBoundingClientRect());
   const toasts = [...$('toasts').children].map((t) => t.getBoundingClientRect());
-  $('toasts').classList.toggle('under', toasts.some((t) => boxes.some((b) => overlaps(t, b))));
+  $('toasts').classList.toggle(
+    'under',
+    toasts.some((t) => boxes.some((b) => overlaps(t, b))),
+  );
 }
 
 // Called whenever a toast, the menu or a dialog comes or goes, and on resize.

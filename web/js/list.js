@@ -15,7 +15,11 @@ function hostLabel(s) {
 // the legend's word for it, so that the three cannot disagree. A reachable
 // server takes the first band above its time (one with no measured time
 // counts as normal); red is kept for servers that do not answer.
-const RTT_BANDS = [[50, 'st-ok'], [120, 'st-mid'], [Infinity, 'st-warn']];
+const RTT_BANDS = [
+  [50, 'st-ok'],
+  [120, 'st-mid'],
+  [Infinity, 'st-warn'],
+];
 const STATE_CLASSES = { 2: 'st-port', 3: 'st-bad', 4: 'st-bad', 5: 'st-bad' };
 // In the summary's order; `name` is the legend's and the tooltip's word,
 // `short` the summary's, `legend` whether the sidebar's legend shows it.
@@ -38,7 +42,9 @@ function netClass(s) {
 
 // Class to bucket index: the summary counts thousands of servers on every ping.
 const BUCKET_OF = {};
-NET_BUCKETS.forEach((b, i) => { for (const c of b.classes) BUCKET_OF[c] = i; });
+NET_BUCKETS.forEach((b, i) => {
+  for (const c of b.classes) BUCKET_OF[c] = i;
+});
 
 function drawLegend() {
   const parts = NET_BUCKETS.filter((b) => b.legend).map((b) => {
@@ -87,7 +93,9 @@ function dotClass(s) {
 // each probe result, since counting tens of thousands of servers for every
 // batch of results would take most of a frame.
 let netCounts = NET_BUCKETS.map(() => 0);
-function netBucket(s) { return BUCKET_OF[netClass(s)]; }
+function netBucket(s) {
+  return BUCKET_OF[netClass(s)];
+}
 function countBuckets() {
   netCounts = NET_BUCKETS.map(() => 0);
   for (const s of state.servers) netCounts[netBucket(s)]++;
@@ -100,9 +108,12 @@ function moveNetCount(from, to) {
 // The first count is always named, the others only when not zero; the
 // tooltip names every count.
 function updateSummary() {
-  const counts = netCounts, total = state.servers.length;
+  const counts = netCounts,
+    total = state.servers.length;
   let t = total + ' 台';
-  NET_BUCKETS.forEach((b, i) => { if (i === 0 || counts[i]) t += ' · ' + counts[i] + ' ' + b.short; });
+  NET_BUCKETS.forEach((b, i) => {
+    if (i === 0 || counts[i]) t += ' · ' + counts[i] + ' ' + b.short;
+  });
   const box = $('netSummary');
   // Unchanged text is left alone: writing it anew would lay the page out again.
   if (box.textContent !== t) box.textContent = t;
@@ -193,7 +204,9 @@ function buildItem(s) {
   return li;
 }
 
-function searching() { return state.search.trim() !== ''; }
+function searching() {
+  return state.search.trim() !== '';
+}
 
 function drawListCount(shown) {
   let t = state.servers.length + ' 台服务器';
@@ -205,7 +218,9 @@ function drawListCount(shown) {
 // as elements, between two spacers that keep the full scroll height. Rows
 // have fixed heights (see style.css), so offsets are simple sums. This keeps
 // a list of thousands as quick to draw as a list of fifty.
-const ROW_H = 50, HEAD_H = 28, SPARE_ROWS = 20;
+const ROW_H = 50,
+  HEAD_H = 28,
+  SPARE_ROWS = 20;
 let rows = [];
 let rowTops = [];
 let drawnRange = [0, 0];
@@ -220,18 +235,27 @@ function buildRows(shown) {
   }
   rowTops = new Array(rows.length + 1);
   let y = 0;
-  for (let i = 0; i < rows.length; i++) { rowTops[i] = y; y += rows[i].head !== undefined ? HEAD_H : ROW_H; }
+  for (let i = 0; i < rows.length; i++) {
+    rowTops[i] = y;
+    y += rows[i].head !== undefined ? HEAD_H : ROW_H;
+  }
   rowTops[rows.length] = y;
 }
 
 function firstRowAt(y) {
-  let lo = 0, hi = rows.length;
-  while (lo < hi) { const mid = (lo + hi) >> 1; if (rowTops[mid + 1] <= y) lo = mid + 1; else hi = mid; }
+  let lo = 0,
+    hi = rows.length;
+  while (lo < hi) {
+    const mid = (lo + hi) >> 1;
+    if (rowTops[mid + 1] <= y) lo = mid + 1;
+    else hi = mid;
+  }
   return lo;
 }
 
 function visibleRange(ul) {
-  const top = ul.scrollTop, height = ul.clientHeight || 800;
+  const top = ul.scrollTop,
+    height = ul.clientHeight || 800;
   const from = Math.max(0, firstRowAt(top) - SPARE_ROWS);
   const to = Math.min(rows.length, firstRowAt(top + height) + 1 + SPARE_ROWS);
   return [from, to];
@@ -333,7 +357,8 @@ function setServers(list) {
     if (!serverIndex.has(s.id)) serverIndex.set(s.id, s);
   }
   searchTexts = state.servers.map((s) =>
-    (str(s.host) + ' ' + str(s.remark) + ' ' + str(s.group) + ' ' + str(s.user)).toLowerCase());
+    (str(s.host) + ' ' + str(s.remark) + ' ' + str(s.group) + ' ' + str(s.user)).toLowerCase(),
+  );
   countBuckets();
 }
 
@@ -350,9 +375,15 @@ function onListClick(ev) {
   const li = itemFromEvent(ev);
   if (!li) return;
   const id = li.dataset.id;
-  if (ev.target.closest('.edit')) { openServerDialog(id); return; }
+  if (ev.target.closest('.edit')) {
+    openServerDialog(id);
+    return;
+  }
   state.selectedId = id;
-  if (hasTab(id) && state.activeTab !== id) { activateTab(id); return; }
+  if (hasTab(id) && state.activeTab !== id) {
+    activateTab(id);
+    return;
+  }
   refreshItemClasses();
 }
 
@@ -369,7 +400,10 @@ function onListContextMenu(ev) {
   const li = itemFromEvent(ev);
   if (!li) return;
   ev.preventDefault();
-  if (ev.button >= 0) { openContextMenu(li.dataset.id, ev.clientX, ev.clientY); return; }
+  if (ev.button >= 0) {
+    openContextMenu(li.dataset.id, ev.clientX, ev.clientY);
+    return;
+  }
   const r = li.getBoundingClientRect();
   openContextMenu(li.dataset.id, r.left + 24, r.bottom, li);
 }
@@ -377,7 +411,10 @@ function onListContextMenu(ev) {
 function connect(id) {
   if (!findServer(id)) return;
   const st = sessionState(id);
-  if (hasTab(id) && (st === 1 || st === 2)) { activateTab(id); return; }
+  if (hasTab(id) && (st === 1 || st === 2)) {
+    activateTab(id);
+    return;
+  }
   if (!hasTab(id)) state.tabs.push(id);
   state.activeTab = id;
   drawTabs();

@@ -36,7 +36,10 @@ function buildMenuItem(entry) {
   const b = el('button', 'ctx-item' + (entry.danger ? ' danger' : ''), entry.text);
   b.type = 'button';
   b.disabled = !!entry.disabled;
-  b.addEventListener('click', () => { closeContextMenu(); entry.run(); });
+  b.addEventListener('click', () => {
+    closeContextMenu();
+    entry.run();
+  });
   return b;
 }
 
@@ -53,7 +56,8 @@ function openContextMenu(id, x, y, opener) {
   // Keep the whole menu 8 px inside the window, and a menu opened over the
   // sidebar inside the sidebar, clear of the remote desktop: move it left or
   // up when needed.
-  const w = menu.offsetWidth, h = menu.offsetHeight;
+  const w = menu.offsetWidth,
+    h = menu.offsetHeight;
   const side = $('sidebar').getBoundingClientRect();
   const right = x < side.right ? side.right : window.innerWidth;
   menu.style.left = Math.max(8, Math.min(x, right - w - 8)) + 'px';
@@ -90,7 +94,10 @@ function copyHost(id) {
   const label = hostLabel(s);
   const done = () => showToast('ok', '已复制 ', iso(label));
   if (navigator.clipboard && navigator.clipboard.writeText) {
-    navigator.clipboard.writeText(label).then(done, () => { copyFallback(label); done(); });
+    navigator.clipboard.writeText(label).then(done, () => {
+      copyFallback(label);
+      done();
+    });
   } else {
     copyFallback(label);
     done();
@@ -107,7 +114,11 @@ function copyFallback(text) {
   ta.style.left = '-9999px';
   document.body.appendChild(ta);
   ta.select();
-  try { document.execCommand('copy'); } catch (e) { /* nothing more to try */ }
+  try {
+    document.execCommand('copy');
+  } catch (e) {
+    /* nothing more to try */
+  }
   ta.remove();
 }
 
@@ -118,6 +129,9 @@ function confirmDelete(id, after) {
     title: '删除服务器',
     text: ['确定删除 ', iso(hostLabel(s)), ' 吗？'],
     ok: '删除',
-    onYes: () => { send('removeServer', { id: id }); if (after) after(); },
+    onYes: () => {
+      send('removeServer', { id: id });
+      if (after) after();
+    },
   });
 }

@@ -33,5 +33,8 @@ function closeEnvNotice() {
 
 function watchEnv() {
   $('btnEnvNoticeClose').addEventListener('click', closeEnvNotice);
-  setTimeout(() => { envRechecked = true; send('getEnv', {}); }, ENV_RECHECK_MS);
+  setTimeout(() => {
+    envRechecked = true;
+    send('getEnv', {});
+  }, ENV_RECHECK_MS);
 }

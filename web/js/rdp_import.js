@@ -9,10 +9,15 @@ const RDP_FILES_MAX = 1000;
 const PAGE_MESSAGE_MAX_BYTES = 32 * 1024 * 1024;
 const NAMES_SHOWN = 3;
 
-function isRdpName(name) { return /\.rdp$/i.test(str(name)); }
+function isRdpName(name) {
+  return /\.rdp$/i.test(str(name));
+}
 
 function shownNames(files) {
-  const names = files.slice(0, NAMES_SHOWN).map((f) => f.name).join('、');
+  const names = files
+    .slice(0, NAMES_SHOWN)
+    .map((f) => f.name)
+    .join('、');
   return iso(files.length > NAMES_SHOWN ? names + ' 等' : names);
 }
 
@@ -25,7 +30,9 @@ function rdpMessageBytes(files) {
 // Why these files cannot go in one import (toast parts), or null.
 function rdpImportRefusal(files) {
   if (files.length > RDP_FILES_MAX) {
-    return ['一次最多导入 ' + RDP_FILES_MAX + ' 个 .rdp 文件，这次有 ' + files.length + ' 个，没有导入任何服务器'];
+    return [
+      '一次最多导入 ' + RDP_FILES_MAX + ' 个 .rdp 文件，这次有 ' + files.length + ' 个，没有导入任何服务器',
+    ];
   }
   const big = files.find((f) => f.size > RDP_FILE_MAX_BYTES);
   if (big) return ['文件超过 1 MB，不像远程桌面文件，没有导入任何服务器：', iso(big.name)];
@@ -54,10 +61,15 @@ async function importRdpFiles(list) {
   if (others.length) showToast('error', '只能导入 .rdp 文件，没有导入：', shownNames(others));
   if (!rdp.length) return;
   const refusal = rdpImportRefusal(rdp);
-  if (refusal) { showToast('error', ...refusal); return; }
+  if (refusal) {
+    showToast('error', ...refusal);
+    return;
+  }
   let payload;
   try {
-    payload = await Promise.all(rdp.map(async (f) => ({ name: f.name, data: base64Of(await f.arrayBuffer()) })));
+    payload = await Promise.all(
+      rdp.map(async (f) => ({ name: f.name, data: base64Of(await f.arrayBuffer()) })),
+    );
   } catch (e) {
     showToast('error', '读取文件失败，没有导入任何服务器');
     return;

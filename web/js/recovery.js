@@ -9,7 +9,8 @@
 function onReconnect(d) {
   const id = str(d.id);
   const phase = str(d.phase);
-  if (phase === 'waiting' || phase === 'connecting') state.reconnects[id] = { phase: phase, attempts: num(d.attempts, 0) };
+  if (phase === 'waiting' || phase === 'connecting')
+    state.reconnects[id] = { phase: phase, attempts: num(d.attempts, 0) };
   else delete state.reconnects[id];
   drawTabs();
   refreshItem(id);
@@ -40,9 +41,13 @@ function temporaryInfo(id) {
   return info && info.temporary ? info : null;
 }
 
-function tabServer(id) { return findServer(id) || temporaryInfo(id); }
+function tabServer(id) {
+  return findServer(id) || temporaryInfo(id);
+}
 
-function isTemporaryTab(id) { return hasTab(id) && !findServer(id) && !!temporaryInfo(id); }
+function isTemporaryTab(id) {
+  return hasTab(id) && !findServer(id) && !!temporaryInfo(id);
+}
 
 // ---------------------------------------------------------------------------
 // The content area of a tab without a session window
@@ -56,7 +61,10 @@ function drawSessionPanel() {
   const s = id ? tabServer(id) : null;
   const r = id ? reconnectOf(id) : null;
   const st = id ? sessionState(id) : 0;
-  if (!s || !(r || st === 3 || st === 4)) { panel.hidden = true; return; }
+  if (!s || !(r || st === 3 || st === 4)) {
+    panel.hidden = true;
+    return;
+  }
   const session = state.sessions[id];
   const title = el('h2', null);
   title.appendChild(iso(str(s.remark) || hostLabel(s)));
@@ -95,10 +103,14 @@ function onSessionPanelClick(ev) {
 // ---------------------------------------------------------------------------
 
 // host, host:port or user@host[:port]; the native side checks it again.
-const QUICK_ADDRESS = new RegExp('^(?:[^\\s@/"\']+@)?(?:' +
-  '\\[[0-9A-Fa-f:.]+(?:%[\\w.-]+)?\\](?::\\d{1,5})?' + '|' +
-  '[0-9A-Fa-f]*:[0-9A-Fa-f]*:[0-9A-Fa-f:.]*(?:%[\\w.-]+)?' + '|' +
-  '[\\w\\u0080-\\uffff][\\w.\\-\\u0080-\\uffff]*(?::\\d{1,5})?)$');
+const QUICK_ADDRESS = new RegExp(
+  '^(?:[^\\s@/"\']+@)?(?:' +
+    '\\[[0-9A-Fa-f:.]+(?:%[\\w.-]+)?\\](?::\\d{1,5})?' +
+    '|' +
+    '[0-9A-Fa-f]*:[0-9A-Fa-f]*:[0-9A-Fa-f:.]*(?:%[\\w.-]+)?' +
+    '|' +
+    '[\\w\\u0080-\\uffff][\\w.\\-\\u0080-\\uffff]*(?::\\d{1,5})?)$',
+);
 
 // The address a search offers to connect to: only when no server matches.
 function quickAddress() {

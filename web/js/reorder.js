@@ -16,12 +16,18 @@ function reorderBefore(ids, id, targetId, after) {
 }
 
 function sendReorder(id, targetId, after) {
-  const before = reorderBefore(state.servers.map((s) => s.id), id, targetId, after);
+  const before = reorderBefore(
+    state.servers.map((s) => s.id),
+    id,
+    targetId,
+    after,
+  );
   if (before !== null) send('reorder', { id: id, before: before });
 }
 
 function sameGroup(a, b) {
-  const x = findServer(a), y = findServer(b);
+  const x = findServer(a),
+    y = findServer(b);
   return !!x && !!y && str(x.group) === str(y.group);
 }
 
@@ -91,7 +97,9 @@ function onDragEnd() {
 function wireReorder(ul) {
   ul.addEventListener('dragstart', onDragStart);
   ul.addEventListener('dragover', onDragOver);
-  ul.addEventListener('dragleave', (ev) => { if (!ul.contains(ev.relatedTarget)) markDrop(null); });
+  ul.addEventListener('dragleave', (ev) => {
+    if (!ul.contains(ev.relatedTarget)) markDrop(null);
+  });
   ul.addEventListener('drop', onDrop);
   ul.addEventListener('dragend', onDragEnd);
 }

@@ -3,20 +3,40 @@
 // read as the default, so an older document opens as it connected before.
 
 const OPTION_DEFAULTS = {
-  gatewayMode: 'none', gatewayHost: '', gatewayPort: 443, gatewayCredentials: 'server', gatewayUser: '',
-  gatewayDomain: '', gatewayBypassLocal: true, redirectClipboard: true, redirectDrives: 'none', driveLetters: '',
-  redirectPrinters: false, redirectSmartCards: false, audioMode: 'local', redirectMicrophone: false,
-  adminSession: false, serverAuth: 'warn', keyboardHook: 'fullscreen',
+  gatewayMode: 'none',
+  gatewayHost: '',
+  gatewayPort: 443,
+  gatewayCredentials: 'server',
+  gatewayUser: '',
+  gatewayDomain: '',
+  gatewayBypassLocal: true,
+  redirectClipboard: true,
+  redirectDrives: 'none',
+  driveLetters: '',
+  redirectPrinters: false,
+  redirectSmartCards: false,
+  audioMode: 'local',
+  redirectMicrophone: false,
+  adminSession: false,
+  serverAuth: 'warn',
+  keyboardHook: 'fullscreen',
 };
 const OPTION_CHOICES = {
-  gatewayMode: ['none', 'explicit', 'detect'], gatewayCredentials: ['server', 'own'],
-  redirectDrives: ['none', 'all', 'chosen'], audioMode: ['local', 'remote', 'off'], serverAuth: ['warn', 'refuse'],
+  gatewayMode: ['none', 'explicit', 'detect'],
+  gatewayCredentials: ['server', 'own'],
+  redirectDrives: ['none', 'all', 'chosen'],
+  audioMode: ['local', 'remote', 'off'],
+  serverAuth: ['warn', 'refuse'],
   keyboardHook: ['remote', 'fullscreen', 'local'],
 };
 
 // Upper-case letters A to Z, each once, in order.
 function driveLetters(text) {
-  const seen = new Set(str(text).toUpperCase().replace(/[^A-Z]/g, ''));
+  const seen = new Set(
+    str(text)
+      .toUpperCase()
+      .replace(/[^A-Z]/g, ''),
+  );
   return [...seen].sort().join('');
 }
 
@@ -29,7 +49,8 @@ function optionValues(doc) {
     const given = d[name];
     if (OPTION_CHOICES[name]) v[name] = OPTION_CHOICES[name].includes(given) ? given : dflt;
     else if (typeof dflt === 'boolean') v[name] = typeof given === 'boolean' ? given : dflt;
-    else if (typeof dflt === 'number') v[name] = Number.isInteger(given) && given >= 1 && given <= 65535 ? given : dflt;
+    else if (typeof dflt === 'number')
+      v[name] = Number.isInteger(given) && given >= 1 && given <= 65535 ? given : dflt;
     else v[name] = str(given);
   }
   v.driveLetters = driveLetters(v.driveLetters);
@@ -54,7 +75,8 @@ function fillOptionFields(doc) {
 // so the section keeps its shape.
 function syncOptionFields() {
   const mode = $('o_gatewayMode').value;
-  for (const id of ['o_gatewayHost', 'o_gatewayPort', 'o_gatewayBypassLocal']) $(id).disabled = mode !== 'explicit';
+  for (const id of ['o_gatewayHost', 'o_gatewayPort', 'o_gatewayBypassLocal'])
+    $(id).disabled = mode !== 'explicit';
   $('o_gatewayCredentials').disabled = mode === 'none';
   const own = mode !== 'none' && $('o_gatewayCredentials').value === 'own';
   for (const id of ['o_gatewayUser', 'o_gatewayDomain', 'o_gatewayPassword']) $(id).disabled = !own;
@@ -67,7 +89,9 @@ function optionFieldValues() {
   for (const [name, dflt] of Object.entries(OPTION_DEFAULTS)) {
     const field = $('o_' + name);
     if (field.type === 'checkbox') data[name] = field.checked;
-    else if (typeof dflt === 'number') data[name] = intOr(field.value, dflt) >= 1 && intOr(field.value, dflt) <= 65535 ? intOr(field.value, dflt) : dflt;
+    else if (typeof dflt === 'number')
+      data[name] =
+        intOr(field.value, dflt) >= 1 && intOr(field.value, dflt) <= 65535 ? intOr(field.value, dflt) : dflt;
     else data[name] = field.value.trim();
   }
   data.driveLetters = driveLetters(data.driveLetters);
@@ -76,5 +100,6 @@ function optionFieldValues() {
 }
 
 function wireOptionFields() {
-  for (const id of ['o_gatewayMode', 'o_gatewayCredentials', 'o_redirectDrives']) $(id).addEventListener('change', syncOptionFields);
+  for (const id of ['o_gatewayMode', 'o_gatewayCredentials', 'o_redirectDrives'])
+    $(id).addEventListener('change', syncOptionFields);
 }

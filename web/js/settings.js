@@ -89,11 +89,17 @@ function savePassword() {
 }
 
 function clearPassword() {
-  if (!state.settings.passwordEnabled) { showToast('info', '当前没有设置启动密码'); return; }
+  if (!state.settings.passwordEnabled) {
+    showToast('info', '当前没有设置启动密码');
+    return;
+  }
   showConfirm({
     title: '取消启动密码',
     text: '确定取消启动密码吗？取消后打开软件将不再需要输入密码。',
     ok: '取消密码',
-    onYes: () => { send('clearPassword', { old: $('s_oldPwd').value }); $('s_oldPwd').value = ''; },
+    onYes: () => {
+      send('clearPassword', { old: $('s_oldPwd').value });
+      $('s_oldPwd').value = '';
+    },
   });
 }

@@ -67,7 +67,13 @@ function onSessionState(d) {
 
 function onTabOpened(d) {
   const id = str(d.id);
-  state.tabInfo[id] = { id: id, host: str(d.host), port: num(d.port, 3389), remark: str(d.remark), temporary: d.temporary === true };
+  state.tabInfo[id] = {
+    id: id,
+    host: str(d.host),
+    port: num(d.port, 3389),
+    remark: str(d.remark),
+    temporary: d.temporary === true,
+  };
   if (!hasTab(id)) state.tabs.push(id);
   state.activeTab = id;
   drawTabs();
@@ -90,14 +96,22 @@ function onSettings(d) {
 
 const EVENT_HANDLERS = {
   env: onEnv,
-  servers: (d) => { setServers(d); drawList(); drawTabs(); },
+  servers: (d) => {
+    setServers(d);
+    drawList();
+    drawTabs();
+  },
   settings: onSettings,
   pings: onPings,
   sessionState: onSessionState,
   reconnect: onReconnect,
   tabOpened: onTabOpened,
   tabClosed: onTabClosed,
-  tabActivated: (d) => { state.activeTab = d.id ? str(d.id) : null; drawTabs(); refreshItemClasses(); },
+  tabActivated: (d) => {
+    state.activeTab = d.id ? str(d.id) : null;
+    drawTabs();
+    refreshItemClasses();
+  },
   fullscreen: (d) => applyFullscreen(!!d.on),
   toast: (d) => showToast(d.type, str(d.text)),
   confirmClose: showCloseDialog,
@@ -114,8 +128,14 @@ function handleEvent(cmd, data) {
 // ---------------------------------------------------------------------------
 
 function onEscape() {
-  if (isOpen('closeModal')) { answerClose(false); return; }
-  if (isOpen('confirmModal')) { answerConfirm(false); return; }
+  if (isOpen('closeModal')) {
+    answerClose(false);
+    return;
+  }
+  if (isOpen('confirmModal')) {
+    answerConfirm(false);
+    return;
+  }
   closeContextMenu();
   closeDialog('serverModal');
   closeDialog('importModal');
@@ -133,11 +153,28 @@ function enterSavesServer(ev) {
 }
 
 function onKeyDown(ev) {
-  if (ev.key === 'Escape') { onEscape(); return; }
-  if (ev.key === 'Tab') { keepFocusInDialog(ev); return; }
-  if (ev.key === 'F12') { ev.preventDefault(); send('devtools', {}); return; }
-  if (ev.ctrlKey && (ev.key === 'r' || ev.key === 'R')) { ev.preventDefault(); send('reloadUI', {}); return; }
-  if (ev.key === 'Enter' && enterSavesServer(ev)) { ev.preventDefault(); saveServerDialog(); }
+  if (ev.key === 'Escape') {
+    onEscape();
+    return;
+  }
+  if (ev.key === 'Tab') {
+    keepFocusInDialog(ev);
+    return;
+  }
+  if (ev.key === 'F12') {
+    ev.preventDefault();
+    send('devtools', {});
+    return;
+  }
+  if (ev.ctrlKey && (ev.key === 'r' || ev.key === 'R')) {
+    ev.preventDefault();
+    send('reloadUI', {});
+    return;
+  }
+  if (ev.key === 'Enter' && enterSavesServer(ev)) {
+    ev.preventDefault();
+    saveServerDialog();
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -165,7 +202,9 @@ function wireButtons() {
   $('btnSetPwd').addEventListener('click', savePassword);
   $('btnClearPwd').addEventListener('click', clearPassword);
   $('themeSeg').addEventListener('click', onThemeClick);
-  $('s_autoReconnect').addEventListener('change', (ev) => send('saveSettings', { autoReconnect: ev.target.checked }));
+  $('s_autoReconnect').addEventListener('change', (ev) =>
+    send('saveSettings', { autoReconnect: ev.target.checked }),
+  );
   $('modeSeg').addEventListener('click', onModeClick);
   $('confirmOk').addEventListener('click', () => answerConfirm(true));
   $('confirmNo').addEventListener('click', () => answerConfirm(false));
@@ -185,7 +224,10 @@ function wireList() {
   const tabs = $('tabs');
   tabs.addEventListener('click', onTabsClick);
   tabs.addEventListener('contextmenu', onTabsContextMenu);
-  $('search').addEventListener('input', (ev) => { state.search = ev.target.value; drawList(); });
+  $('search').addEventListener('input', (ev) => {
+    state.search = ev.target.value;
+    drawList();
+  });
 }
 
 function wireDocument() {
@@ -196,10 +238,14 @@ function wireDocument() {
     const t = ev.target;
     if (!(t.closest && t.closest('li.srv, .tab'))) ev.preventDefault();
   });
-  document.addEventListener('mousedown', (ev) => {
-    const menu = $('ctxMenu');
-    if (!menu.hidden && !menu.contains(ev.target)) closeContextMenu();
-  }, true);
+  document.addEventListener(
+    'mousedown',
+    (ev) => {
+      const menu = $('ctxMenu');
+      if (!menu.hidden && !menu.contains(ev.target)) closeContextMenu();
+    },
+    true,
+  );
   wireRdpImport();
 }
 
@@ -226,7 +272,10 @@ function start() {
   send('ready', {});
   // The native side may have missed the first "ready" while the page was
   // still being attached; asking twice is harmless (its answers are idempotent).
-  setTimeout(() => { send('ready', {}); reportContentRect(); }, 400);
+  setTimeout(() => {
+    send('ready', {});
+    reportContentRect();
+  }, 400);
 }
 
 if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start);

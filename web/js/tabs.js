@@ -36,7 +36,13 @@ function buildTab(s) {
   tab.appendChild(el('span', 'tname', str(s.remark) || str(s.host)));
   if (temporary) tab.appendChild(el('span', 'tmark', '未保存'));
   if (r) {
-    tab.appendChild(el('span', 'twait', r.phase === 'connecting' ? '重连中（第 ' + r.attempts + ' 次）' : '等待服务器恢复…'));
+    tab.appendChild(
+      el(
+        'span',
+        'twait',
+        r.phase === 'connecting' ? '重连中（第 ' + r.attempts + ' 次）' : '等待服务器恢复…',
+      ),
+    );
     const cancel = el('button', 'icon-btn tcancel');
     cancel.type = 'button';
     cancel.title = '取消自动重连';
@@ -135,7 +141,10 @@ function reportContentRect() {
   requestAnimationFrame(() => {
     reportPending = false;
     const r = $('contentArea').getBoundingClientRect();
-    if (state.overlay > 0 || !state.activeTab || contentCovered(r)) { send('contentRect', { hidden: true }); return; }
+    if (state.overlay > 0 || !state.activeTab || contentCovered(r)) {
+      send('contentRect', { hidden: true });
+      return;
+    }
     // CSS pixels with their fractions: the native side scales them to the
     // window's device pixels, where half a CSS pixel can be a whole one.
     send('contentRect', { x: r.left, y: r.top, w: r.width, h: r.height });
@@ -155,7 +164,14 @@ function nudgeContentReport() {
 // again whenever the device pixel ratio changes.
 function watchScale() {
   const query = matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`);
-  query.addEventListener('change', () => { reportContentRect(); watchScale(); }, { once: true });
+  query.addEventListener(
+    'change',
+    () => {
+      reportContentRect();
+      watchScale();
+    },
+    { once: true },
+  );
 }
 
 function watchContentArea() {
