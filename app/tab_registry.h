@@ -122,6 +122,7 @@ public:
     bool contentHidden() const { return contentHidden_; }
 
 private:
+    std::unique_ptr<RdpSession> NewSession(const std::string& id);
     friend class MainObserver;
     TabEntry* FindTabOf(const RdpSession* session);
     // Posts WM_APP_CLOSE_TAB for the tab; false (and logged) when it could

@@ -93,6 +93,16 @@ RdpSession* TabRegistry::ActiveSession() {
     return tab != nullptr ? tab->session.get() : nullptr;
 }
 
+// A session window over the content area; none, and the page told, when
+// the window could not be made.
+std::unique_ptr<RdpSession> TabRegistry::NewSession(const std::string& id) {
+    auto session = std::make_unique<RdpSession>();
+    const PixelRect rect = contentRect_.empty() ? ClientRect() : contentRect_;
+    if (session->Create(mainWindow_, ToRect(rect), id)) return session;
+    Post("toast", ToastJson(kToastError, "创建远程桌面窗口失败"));
+    return nullptr;
+}
+
 void TabRegistry::OpenTab(const ServerRecord& server) {
     if (FindTab(server.id) != nullptr) {
         // The session is left as it is: "reconnect" starts a new one.
@@ -101,12 +111,8 @@ void TabRegistry::OpenTab(const ServerRecord& server) {
         Post("tabActivated", TabIdJson(server.id));
         return;
     }
-    auto session = std::make_unique<RdpSession>();
-    const PixelRect rect = contentRect_.empty() ? ClientRect() : contentRect_;
-    if (!session->Create(mainWindow_, ToRect(rect), server.id)) {
-        Post("toast", ToastJson(kToastError, "创建远程桌面窗口失败"));
-        return;
-    }
+    std::unique_ptr<RdpSession> session = NewSession(server.id);
+    if (!session) return;
     RdpSession* opened = session.get();
     const bool temporary = FindServerById(config_, server.id) == nullptr;
     TabEntry entry;
@@ -133,12 +139,8 @@ void TabRegistry::ReopenTab(const ServerRecord& server) {
         if ((tab = FindTab(server.id)) != nullptr) tab->keep = true;
         return;
     }
-    auto session = std::make_unique<RdpSession>();
-    const PixelRect rect = contentRect_.empty() ? ClientRect() : contentRect_;
-    if (!session->Create(mainWindow_, ToRect(rect), server.id)) {
-        Post("toast", ToastJson(kToastError, "创建远程桌面窗口失败"));
-        return;
-    }
+    std::unique_ptr<RdpSession> session = NewSession(server.id);
+    if (!session) return;
     // The old session goes quietly: its end was told when it ended. A new
     // serial makes any close request of the old session's out of date.
     std::unique_ptr<RdpSession> old = std::exchange(tab->session, std::move(session));
