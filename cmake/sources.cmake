@@ -15,6 +15,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   config/config_store.cpp
   config/import_text.cpp
   config/export_csv.cpp
+  config/option_columns.cpp
   config/password.cpp
   config/rdp_file.cpp
   net/net_state.cpp

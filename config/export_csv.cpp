@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "config/formula_guard.h"
+#include "config/option_columns.h"
 #include "config/stored_password.h"
 #include "core/file_io.h"
 #include "core/log.h"
@@ -70,6 +71,8 @@ void AppendServerLine(std::string* out, const ServerRecord& s, bool withPassword
     out->append(s.smartSizing ? kYes : kNo);
     out->push_back(',');
     out->append(s.autoConnect ? kYes : kNo);
+    AppendOptionCells(out, s.options,
+                      [](std::string* line, const std::string& text) { AppendTextField(line, text); });
     out->append(kLineEnd);
 }
 
@@ -77,9 +80,11 @@ void AppendServerLine(std::string* out, const ServerRecord& s, bool withPassword
 
 std::string ExportServersCsv(const std::vector<ServerRecord>& servers, bool withPasswords) {
     std::string out;
-    out.reserve(kBom.size() + kExportHeader.size() + kLineEnd.size() + servers.size() * 96);
+    const std::string options = OptionColumnsHeader();
+    out.reserve(kBom.size() + kExportHeader.size() + options.size() + kLineEnd.size() + servers.size() * 160);
     out.append(kBom);
     out.append(kExportHeader);
+    out.append(options);
     out.append(kLineEnd);
     for (const ServerRecord& server : servers) AppendServerLine(&out, server, withPasswords);
     return out;

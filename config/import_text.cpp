@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "config/formula_guard.h"
+#include "config/option_columns.h"
 #include "core/random.h"
 #include "core/text.h"
 
@@ -445,8 +446,8 @@ bool HostHoldsBlank(const std::vector<std::string_view>& cells, const ColumnMap&
 // in a file the export wrote (guarded) is a formula guard dropped: a cell
 // a person typed keeps its leading quote. The auto-connect column is read
 // and ignored: a shared list never makes servers connect by themselves.
-bool RowToRecord(const std::vector<std::string_view>& cells, const ColumnMap& map, bool guarded,
-                 ServerRecord* record) {
+bool RowToRecord(const std::vector<std::string_view>& cells, const ColumnMap& map,
+                 const OptionColumns& options, bool guarded, ServerRecord* record) {
     const auto text = [&](std::string_view cell) { return guarded ? StripFormulaGuard(cell) : cell; };
     int port = record->port;
     const std::string_view host = SplitHostPort(CellOf(cells, map, kHost), &port);
@@ -465,6 +466,7 @@ bool RowToRecord(const std::vector<std::string_view>& cells, const ColumnMap& ma
     ApplyResolution(CellOf(cells, map, kResolution), record);
     const int smart = YesNo(CellOf(cells, map, kSmartSizing));
     if (smart >= 0) record->smartSizing = smart == 1;
+    options.Apply(cells, &record->options);
     return true;
 }
 
@@ -476,6 +478,7 @@ bool AllEmpty(const std::vector<std::string_view>& cells) {
 
 struct Layout {
     ColumnMap map = kFixedColumns;
+    OptionColumns options;
     char delimiter = kAnyDelimiter;
     std::size_t dataStart = 0;
     int skippedAbove = 0;
@@ -561,9 +564,11 @@ Layout FindLayout(std::string_view text) {
         ColumnMap map;
         // Words between blanks make a header only when each is a column
         // name: a title such as "Server list" is none.
-        const std::size_t names = ReadHeader(reader.cells(), &map);
+        OptionColumns options;
+        const std::size_t names = ReadHeader(reader.cells(), &map) + options.Read(reader.cells());
         if (IsHeaderRow(reader.cells(), map, names, first, delimited)) {
             layout.map = map;
+            layout.options = std::move(options);
             layout.delimiter = delimited ? SingleDelimiter(reader.delimiterKinds()) : kAnyDelimiter;
             layout.dataStart = reader.pos();
             layout.skippedAbove = above;
@@ -587,10 +592,13 @@ Layout FindLayout(std::string_view text) {
     return Layout{};
 }
 
-// The export's own header line opens the text.
+// The export's own header line opens the text: this version's, with the
+// connection options' columns, or an earlier one's without them.
 bool WrittenByExport(std::string_view text) {
     if (text.compare(0, kExportHeader.size(), kExportHeader) != 0) return false;
-    const std::string_view rest = text.substr(kExportHeader.size());
+    std::string_view rest = text.substr(kExportHeader.size());
+    static const std::string kOptions = OptionColumnsHeader();
+    if (rest.compare(0, kOptions.size(), kOptions) == 0) rest.remove_prefix(kOptions.size());
     return rest.empty() || rest[0] == '\r' || rest[0] == '\n';
 }
 
@@ -636,7 +644,7 @@ ImportedServers ImportServersFromText(std::string_view text) {
         ReadDataRow(reader, layout);
         if (AllEmpty(reader.cells())) continue;
         result.servers.emplace_back();
-        if (!RowToRecord(reader.cells(), layout.map, guarded, &result.servers.back())) {
+        if (!RowToRecord(reader.cells(), layout.map, layout.options, guarded, &result.servers.back())) {
             result.servers.pop_back();
             ++result.skippedLines;
         } else if (result.servers.size() > kMaxImportServers) {

@@ -13,7 +13,14 @@
 
 namespace {
 
-const std::string kHead = "\xEF\xBB\xBF地址,端口,用户名,密码,备注,分组,色彩深度,分辨率,智能缩放,自动连接\r\n";
+const std::string kHead =
+    "\xEF\xBB\xBF地址,端口,用户名,密码,备注,分组,色彩深度,分辨率,智能缩放,自动连接,gatewayMode,gatewayHost,"
+    "gatewayPort,gatewayCredentials,gatewayUser,gatewayDomain,gatewayBypassLocal,redirectClipboard,"
+    "redirectDrives,driveLetters,redirectPrinters,redirectSmartCards,audioMode,redirectMicrophone,"
+    "adminSession,"
+    "serverAuth,keyboardHook\r\n";
+// The option cells of a server with the default options.
+const std::string kOptions = ",none,,443,server,,,是,是,none,,否,否,local,否,否,warn,fullscreen";
 
 ServerRecord Server(const std::string& host) {
     ServerRecord s;
@@ -27,8 +34,9 @@ std::string DataLine(const ServerRecord& server) {
     config.servers.push_back(server);
     const std::string all = ExportServersCsv(config.servers, true);
     if (all.compare(0, kHead.size(), kHead) != 0 || all.size() < kHead.size() + 2) return "<bad prefix>";
-    if (all.compare(all.size() - 2, 2, "\r\n") != 0) return "<no CR LF>";
-    return all.substr(kHead.size(), all.size() - kHead.size() - 2);
+    if (all.compare(all.size() - 2 - kOptions.size(), kOptions.size() + 2, kOptions + "\r\n") != 0)
+        return "<no default options and CR LF>";
+    return all.substr(kHead.size(), all.size() - kHead.size() - 2 - kOptions.size());
 }
 
 TEST(ExportCsv, HeaderThenOneLinePerServerInStoreOrder) {
@@ -41,13 +49,28 @@ TEST(ExportCsv, HeaderThenOneLinePerServerInStoreOrder) {
         {"id1", "10.0.0.5", 3389, "admin", "CORP", "", "", "", 32, 1920, 1080, true, true, false, 22, "", {}},
         {"id2", "a", 1, "", "", "", "", "", 32, 1920, 0, true, false, false, 0, "", {}},
         {"id3", "c", 65535, "", "", "", "", "", 16, -1, 600, false, false, true, 0, "pw", {}}};
-    EXPECT_EQ(ExportServersCsv(config.servers, true), kHead +
-                                                          "10.0.0.5,3389,admin,,,,32,1920x1080,是,否\r\n"
-                                                          "a,1,,,,,32,,是,否\r\n"
-                                                          "c,65535,,pw,,,16,,否,是\r\n");
+    config.servers[1].options.gatewayMode = GatewayMode::kExplicit;
+    config.servers[1].options.gatewayHost = "gw,1";
+    config.servers[1].options.sealedGatewayPassword = "dpapi1:never-exported";
+    config.servers[1].options.redirectDrives = DriveRedirection::kChosen;
+    config.servers[1].options.driveLetters = "CE";
+    config.servers[1].options.keyboardHook = KeyboardHook::kLocal;
+    const std::string second =
+        "a,1,,,,,32,,是,否,explicit,\"gw,1\",443,server,,,是,是,chosen,CE,否,否,local,否,否,warn,local\r\n";
+    EXPECT_EQ(ExportServersCsv(config.servers, true), kHead + "10.0.0.5,3389,admin,,,,32,1920x1080,是,否" +
+                                                          kOptions + "\r\n" + second +
+                                                          "c,65535,,pw,,,16,,否,是" + kOptions + "\r\n");
     // Without passwords their column stays, empty.
     EXPECT_EQ(ExportServersCsv(config.servers, false).substr(kHead.size()),
-              "10.0.0.5,3389,admin,,,,32,1920x1080,是,否\r\na,1,,,,,32,,是,否\r\nc,65535,,,,,16,,否,是\r\n");
+              "10.0.0.5,3389,admin,,,,32,1920x1080,是,否" + kOptions + "\r\n" + second +
+                  "c,65535,,,,,16,,否,是" + kOptions + "\r\n");
+    // The options come back as they went, the gateway's password not at all.
+    const ImportedServers back = ImportServersFromText(ExportServersCsv(config.servers, false));
+    ASSERT_EQ(back.servers.size(), 3u);
+    ServerRecord want = config.servers[1];
+    want.options.sealedGatewayPassword.clear();
+    EXPECT_EQ(DescribeFields(back.servers[1].options), DescribeFields(want.options));
+    EXPECT_EQ(DescribeFields(back.servers[0].options), DescribeFields(ConnectionOptions()));
 }
 
 // Every text field goes through the same writer; check each column.

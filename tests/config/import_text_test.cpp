@@ -322,3 +322,16 @@ TEST(ImportFormulaGuard, DroppedOnlyInTheExportsOwnFiles) {
 }
 
 }  // namespace
+
+// Option columns are found under config.json's names in any spelling the
+// header rules allow; a value that is none of an option's leaves it as it was.
+TEST(ImportHeader, OptionColumnsSetTheConnectionOptions) {
+    const ServerRecord got =
+        ImportOne("host,user,Redirect-Clipboard,keyboardhook,gateway_port,audioMode\nh,u,否,local,8443,loud");
+    ConnectionOptions want;
+    want.redirectClipboard = false;
+    want.keyboardHook = KeyboardHook::kLocal;
+    want.gatewayPort = 8443;
+    EXPECT_EQ(DescribeFields(got.options), DescribeFields(want));
+    EXPECT_EQ(got.user, "u");
+}

@@ -1,0 +1,101 @@
+#include "config/option_columns.h"
+
+#include "config/record_json.h"
+
+namespace {
+
+// Lower-case ASCII without blanks, "-", "_" or ".", as header cells are compared.
+std::string Normalised(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '-' || c == '_' || c == '.') continue;
+        out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    }
+    return out;
+}
+
+std::string_view Trimmed(std::string_view cell) {
+    const std::size_t first = cell.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return cell.substr(first, cell.find_last_not_of(" \t") - first + 1);
+}
+
+// What a cell gives the option: a JSON value the field's own rule reads, or
+// null (the option stays) for an empty cell or a yes/no that is neither.
+template <typename T>
+JsonValue CellValue(std::string_view cell) {
+    if (cell.empty()) return JsonValue();
+    if constexpr (std::is_same_v<T, bool>) {
+        const std::string word = Normalised(cell);
+        if (word == "是" || word == "1" || word == "true" || word == "yes") return JsonValue(true);
+        if (word == "否" || word == "0" || word == "false" || word == "no") return JsonValue(false);
+        return JsonValue();
+    } else if constexpr (std::is_same_v<T, int>) {
+        int number = 0;
+        for (char c : cell) {
+            if (c < '0' || c > '9' || number > 999999) return JsonValue();
+            number = number * 10 + (c - '0');
+        }
+        return JsonValue(number);
+    } else {
+        return JsonValue(cell);
+    }
+}
+
+}  // namespace
+
+namespace option_columns {
+std::string CellText(bool value) {
+    return value ? "是" : "否";
+}
+std::string CellText(int value) {
+    return std::to_string(value);
+}
+std::string CellText(const std::string& value) {
+    return value;
+}
+}  // namespace option_columns
+
+std::string OptionColumnsHeader() {
+    std::string header;
+    ConnectionOptions::ForEachField(
+        [&header](const FieldSpec& spec, const auto&) {
+            if (!spec.has(kSecret)) header += std::string(",") + spec.name;
+        },
+        record_json::Defaults<ConnectionOptions>());
+    return header;
+}
+
+std::size_t OptionColumns::Read(const std::vector<std::string_view>& cells) {
+    columns_.clear();
+    std::size_t field = 0;
+    ConnectionOptions::ForEachField(
+        [&](const FieldSpec& spec, const auto&) {
+            const std::string name = Normalised(spec.name);
+            for (std::size_t cell = 0; cell < cells.size() && !spec.has(kSecret); ++cell) {
+                if (Normalised(cells[cell]) != name) continue;
+                columns_.emplace_back(cell, field);
+                break;
+            }
+            ++field;
+        },
+        record_json::Defaults<ConnectionOptions>());
+    return columns_.size();
+}
+
+void OptionColumns::Apply(const std::vector<std::string_view>& cells, ConnectionOptions* options) const {
+    if (columns_.empty()) return;
+    std::size_t field = 0;
+    std::size_t next = 0;
+    ConnectionOptions::ForEachField(
+        [&](const FieldSpec& spec, auto& value) {
+            const std::size_t at = field++;
+            if (next >= columns_.size() || columns_[next].second != at) return;
+            const std::size_t cell = columns_[next++].first;
+            if (cell >= cells.size()) return;
+            using T = std::decay_t<decltype(value)>;
+            const JsonValue read = CellValue<T>(Trimmed(cells[cell]));
+            if (!read.isNull()) value = record_json::FieldFromJson(spec, read, value);
+        },
+        *options);
+}
