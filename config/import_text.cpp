@@ -565,7 +565,9 @@ Layout FindLayout(std::string_view text) {
         // Words between blanks make a header only when each is a column
         // name: a title such as "Server list" is none.
         OptionColumns options;
-        const std::size_t names = ReadHeader(reader.cells(), &map) + options.Read(reader.cells());
+        std::size_t names = ReadHeader(reader.cells(), &map);
+        // Only a row that names the host column can be a header.
+        if (map[kHost] != kNoColumn) names += options.Read(reader.cells());
         if (IsHeaderRow(reader.cells(), map, names, first, delimited)) {
             layout.map = map;
             layout.options = std::move(options);

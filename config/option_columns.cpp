@@ -68,12 +68,15 @@ std::string OptionColumnsHeader() {
 
 std::size_t OptionColumns::Read(const std::vector<std::string_view>& cells) {
     columns_.clear();
+    std::vector<std::string> names;
+    names.reserve(cells.size());
+    for (std::string_view cell : cells) names.push_back(Normalised(cell));
     std::size_t field = 0;
     ConnectionOptions::ForEachField(
         [&](const FieldSpec& spec, const auto&) {
             const std::string name = Normalised(spec.name);
-            for (std::size_t cell = 0; cell < cells.size() && !spec.has(kSecret); ++cell) {
-                if (Normalised(cells[cell]) != name) continue;
+            for (std::size_t cell = 0; cell < names.size() && !spec.has(kSecret); ++cell) {
+                if (names[cell] != name) continue;
                 columns_.emplace_back(cell, field);
                 break;
             }
