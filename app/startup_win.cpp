@@ -84,25 +84,36 @@ std::vector<std::string> CommandLineEntries() {
     return entries;
 }
 
+// How long a start waits for a first instance that has no window: one that
+// is ending (closed a moment ago) still holds its guard until its process
+// is gone, and a start then must not end with nothing shown.
+constexpr DWORD kFirstWithoutWindowWaitMs = 5000;
+constexpr DWORD kFirstWithoutWindowStepMs = 50;
+
 // False when this process must end: the first one runs in this session
 // (its window is brought to the front; a minimized one restored, a full
 // screen left as it is) or in another of this user's sessions (said so).
+// Before there is a window of its own, so the short waits block nothing.
 bool ClaimSingleInstance(SingleInstance& instance) {
-    switch (instance.Take()) {
-        case InstanceClaim::kOurs:
-        case InstanceClaim::kUnguarded:
-            return true;
-        case InstanceClaim::kRunningHere:
-            if (HWND first = FindWindowW(kMainWindowClass, nullptr)) {
-                if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
-                SetForegroundWindow(first);
-            }
+    for (DWORD waited = 0;; waited += kFirstWithoutWindowStepMs) {
+        switch (instance.Take()) {
+            case InstanceClaim::kOurs:
+            case InstanceClaim::kUnguarded:
+                return true;
+            case InstanceClaim::kRunningElsewhere:
+                MessageBoxW(nullptr, kRunningElsewhereText, kProgramTitle, MB_ICONINFORMATION);
+                return false;
+            case InstanceClaim::kRunningHere:
+                break;
+        }
+        if (HWND first = FindWindowW(kMainWindowClass, nullptr)) {
+            if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
+            SetForegroundWindow(first);
             return false;
-        case InstanceClaim::kRunningElsewhere:
-            MessageBoxW(nullptr, kRunningElsewhereText, kProgramTitle, MB_ICONINFORMATION);
-            return false;
+        }
+        if (waited >= kFirstWithoutWindowWaitMs) return false;
+        Sleep(kFirstWithoutWindowStepMs);
     }
-    return true;
 }
 
 // True when the program may go on: no start-up password, or the right one.

@@ -208,6 +208,18 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
         << after.left << "," << after.top << " " << after.right << "," << after.bottom;
     EXPECT_EQ(program.CloseTwice(first), 0);
 
+    // A first one that is ending holds the guard without a window: a start
+    // meanwhile waits for it to go and comes up as the first.
+    UniqueHandle ending(CreateMutexW(nullptr, FALSE, local.c_str()));
+    ASSERT_TRUE(ending.valid());
+    ProgramProcess next(root.path());
+    ASSERT_TRUE(next.Start({"--data", data}));
+    PumpFor(300);
+    ending.reset();
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = next.VisibleWindow(L"TavolinMainWindow")) != nullptr; }));
+    EXPECT_EQ(next.CloseTwice(window), 0);
+
     UniqueHandle elsewhere(CreateMutexW(nullptr, FALSE, global.c_str()));
     ASSERT_TRUE(elsewhere.valid());
     const std::string secondData = root.file("data-second");
