@@ -175,10 +175,13 @@ RdpFileRead ReadRdpFile(std::string_view bytes) {
 
 namespace {
 
+// A host holding a colon (an IPv6 address) goes in brackets, with or
+// without a port: bare, one colon would read back as a port.
 std::string AddressValue(const ServerRecord& server) {
     const bool v6 = server.host.find(':') != std::string::npos;
-    if (server.port < 1 || server.port == kRdpPort) return server.host;
-    return (v6 ? "[" + server.host + "]" : server.host) + ":" + std::to_string(server.port);
+    const std::string host = v6 ? "[" + server.host + "]" : server.host;
+    if (server.port < 1 || server.port == kRdpPort) return host;
+    return host + ":" + std::to_string(server.port);
 }
 
 }  // namespace

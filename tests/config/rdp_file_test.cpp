@@ -174,7 +174,12 @@ TEST(RdpFile, WhatIsWrittenReadsBackTheSame) {
     v6.options.audioMode = AudioMode::kOff;
     v6.options.serverAuth = ServerAuth::kRefuse;
     v6.options.adminSession = true;
-    for (const ServerRecord& s : {chosen, v6}) {
+    // A host with one colon at the default port: bare, it would read back
+    // as a host with an empty port.
+    ServerRecord oneColon = Sample();
+    oneColon.host = "odd:";
+    oneColon.port = 3389;
+    for (const ServerRecord& s : {chosen, v6, oneColon}) {
         const RdpFileRead read = ReadRdpFile(WriteRdpFile(s));
         ServerRecord expected = s;
         expected.id.clear();
