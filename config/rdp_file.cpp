@@ -44,6 +44,21 @@ bool ParseInt(const std::string& text, long low, long high, int* value) {
     return true;
 }
 
+// An IPv6 address as text: hexadecimal digits, colons and dots, then
+// perhaps "%" and a zone name. Only such a host may hold a colon, or it
+// could not be written back as itself.
+bool IsV6Text(const std::string& host) {
+    const std::size_t zone = host.find('%');
+    for (std::size_t i = 0; i < host.size(); ++i) {
+        const char c = host[i];
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        const bool name = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                          c == '-' || c == '_';
+        if (i < zone ? !(hex || c == ':' || c == '.') : i > zone && !name) return false;
+    }
+    return true;
+}
+
 // "host", "host:port", "[v6]:port" or a bare v6 address.
 bool ReadFullAddress(const std::string& value, ServerRecord* server) {
     std::string host = value;
@@ -58,7 +73,7 @@ bool ReadFullAddress(const std::string& value, ServerRecord* server) {
         host.resize(colon);
     }
     if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    if (host.empty()) return false;
+    if (host.empty() || (host.find(':') != std::string::npos && !IsV6Text(host))) return false;
     server->host = host;
     return true;
 }
@@ -125,10 +140,11 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 // A user name written as "DOMAIN\user" names its domain when no domain line
-// does.
+// does; one that starts with the backslash names none, so that what is
+// written reads back as itself.
 void SplitDomainFromUser(ServerRecord* server) {
     const std::size_t slash = server->user.find('\\');
-    if (slash == std::string::npos || !server->domain.empty()) return;
+    if (slash == std::string::npos || slash == 0 || !server->domain.empty()) return;
     server->domain = server->user.substr(0, slash);
     server->user = server->user.substr(slash + 1);
 }
