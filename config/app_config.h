@@ -34,7 +34,8 @@
 //      form) and, for a rule nothing else has, one row in the tests' table
 //      of rules.
 //   A setting that seeds new servers is a row of DefaultSettings under the
-//   server field's own member name; its default is the server field's.
+//   server field's own member name; its default is the server field's. A
+//   connection option needs nothing more: the defaults hold every option.
 
 // clang-format off
 #define TAVOLIN_SERVER_FIELDS(X)                                                            \
@@ -127,7 +128,12 @@ struct UiSettings {
 // clang-format on
 
 struct DefaultSettings {
-    TAVOLIN_RECORD_FIELDS(TAVOLIN_DEFAULT_FIELDS)
+    // The options follow in the same object ("redirectClipboard", ...; on
+    // the page "defaultRedirectClipboard"), each only when not its default,
+    // so a file of an earlier version saves back as it was. Never a gateway
+    // password: a secret is a server's own (ConfigFromJson drops one).
+    TAVOLIN_RECORD_FIELDS_AND(TAVOLIN_DEFAULT_FIELDS, ConnectionOptions, options)
+    ConnectionOptions options;
 };
 
 // clang-format off

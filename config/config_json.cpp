@@ -61,6 +61,9 @@ void ConfigFromJson(const JsonValue& document, AppConfig& config) {
     ReadGroup(document, "security", fresh.security);
     ReadGroup(document, "ui", fresh.ui);
     ReadGroup(document, "defaults", fresh.defaults);
+    // A password in the defaults would be copied into every new server,
+    // sealed for whichever account wrote it and walked by no reseal.
+    fresh.defaults.options.sealedGatewayPassword.clear();
     ReadGroup(document, "display", fresh.display);
     ReadGroup(document, "sessions", fresh.sessions);
     config = std::move(fresh);

@@ -49,15 +49,10 @@ void QuickConnect(Controller& c, const JsonValue& data) {
         c.SendToast(kToastError, "无法识别的地址：请输入 主机、主机:端口 或 用户名@主机");
         return;
     }
-    ServerRecord server;
-    server.id = NewServerId();
+    ServerRecord server = NewServerFromDefaults(c.config().defaults);
     server.host = address->host;
     server.port = address->port;
-    const DefaultSettings& defaults = c.config().defaults;
-    server.user = address->user.empty() ? defaults.user : address->user;
-    server.domain = defaults.domain;
-    server.colorDepth = defaults.colorDepth;
-    server.smartSizing = defaults.smartSizing;
+    if (!address->user.empty()) server.user = address->user;
     c.OpenQuickTab(std::move(server));
 }
 

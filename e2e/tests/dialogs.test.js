@@ -80,7 +80,7 @@ test('advanced options: collapsed, read from the server or the settings\' defaul
     gatewayCredentials: 'own', gatewayUser: 'gwu', hasGatewayPassword: true, gatewayBypassLocal: false, redirectDrives: 'chosen',
     driveLetters: 'ec', audioMode: 'off', keyboardHook: 'local', serverAuth: 'refuse', redirectClipboard: false,
     adminSession: true, redirectPrinters: 'yes', redirectSmartCards: true });
-  const page = await open(listed({ defaultOptions: { audioMode: 'remote', redirectPrinters: true, keyboardHook: 'sideways' } },
+  const page = await open(listed({ defaultAudioMode: 'remote', defaultRedirectPrinters: true, defaultKeyboardHook: 'sideways' },
     [G1]));
   await page.click('#btnAdd');
   assert.equal(await page.evaluate(() => document.getElementById('advancedOptions').open), false);
@@ -146,17 +146,26 @@ test('deleting from the editor asks first, the mask closes the editor and answer
   assert.equal(await page.inputValue('#importText'), '');
   await page.keyboard.press('Escape');
 
-  // The settings drawer: fields from the settings, the six members on save, theme and mode sent alone.
+  // The settings drawer: fields from the settings, the six members and the options' defaults on save, theme and
+  // mode sent alone. The defaults are the editor's section without its password.
   await page.deliver('settings', Object.assign({}, SETTINGS, { pingIntervalSec: 30, pingTimeoutMs: 1500, pingThreads: 4,
-    defaultUser: 'ops', defaultColorDepth: 16, defaultSmartSizing: false, passwordHint: '生日' }));
+    defaultUser: 'ops', defaultColorDepth: 16, defaultSmartSizing: false, passwordHint: '生日', defaultRedirectDrives: 'chosen',
+    defaultDriveLetters: 'd' }));
   await page.click('#btnSettings');
   assert.deepEqual(await page.values('#s_interval', '#s_timeout', '#s_threads', '#s_defUser', '#s_defColor', '#s_hint'),
     ['30', '1500', '4', 'ops', '16', '生日']);
   assert.equal(await page.isChecked('#s_defSmart'), false);
+  assert.deepEqual([await page.values('#d_redirectDrives', '#d_driveLetters'), await page.$$('#d_gatewayPassword')], [['chosen', 'D'], []]);
   await fill(page, { '#s_interval': '', '#s_threads': '8', '#s_defUser': '  root ' });
   await page.check('#s_defSmart');
+  await page.click('#defaultOptions summary');
+  await page.selectOption('#d_gatewayMode', 'explicit');
+  await page.fill('#d_gatewayHost', ' gw.corp ');
+  const defaults = Object.fromEntries(Object.entries({ ...OPTIONS, gatewayMode: 'explicit', gatewayHost: 'gw.corp',
+    redirectDrives: 'chosen', driveLetters: 'D' }).map(([k, v]) => ['default' + k[0].toUpperCase() + k.slice(1), v]));
   assert.deepEqual(await page.sentBy(() => page.click('#btnSaveSettings')), [{ cmd: 'saveSettings', data: {
-    pingIntervalSec: 0, pingTimeoutMs: 1500, pingThreads: 8, defaultUser: 'root', defaultColorDepth: 16, defaultSmartSizing: true } }]);
+    pingIntervalSec: 0, pingTimeoutMs: 1500, pingThreads: 8, defaultUser: 'root', defaultColorDepth: 16, defaultSmartSizing: true,
+    ...defaults } }]);
   // Already dark: the first click sends nothing.
   const clicks = async () => {
     for (const b of ['#themeSeg [data-theme-value="dark"]', '#themeSeg [data-theme-value="light"]',

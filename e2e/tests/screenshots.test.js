@@ -89,7 +89,12 @@ for (const theme of ['dark', 'light']) {
       ['dialog-server-edit', 0, async () => { await page.hover(item('a1')); await page.click(item('a1', '.edit')); }],
       ['dialog-confirm-delete', 2, () => page.click('#btnDeleteServer')],
       ['dialog-import', 1, () => page.click('#btnImport')],
-      ['dialog-settings', 1, () => page.click('#btnSettings')],
+      ['dialog-settings', 0, () => page.click('#btnSettings')],
+      [`settings-defaults-${theme}`, 1, async () => {
+        await page.click('#defaultOptions summary');
+        await page.selectOption('#d_redirectDrives', 'chosen');
+        await page.evaluate(() => document.getElementById('defaultOptions').scrollIntoView({ block: 'end' }));
+      }],
       ['dialog-close', 1, () => page.deliver('confirmClose', { tabs: 4, connected: 1 })],
       ['context-menu', 0, () => page.click(item('b1', '.name'), { button: 'right' })],
       ['env-notice', 0, () => page.deliver('env', { activex: true, webviewError: '浏览器进程意外退出（0x8007139F）' })],
@@ -100,7 +105,7 @@ for (const theme of ['dark', 'light']) {
     ];
     for (const [name, escapes, show] of steps) {
       await show();
-      if (theme === 'dark' || name === steps[0][0] || name === steps[2][0]) await saved(page, name);
+      if (theme === 'dark' || name.endsWith('-' + theme)) await saved(page, name);
       assert.deepEqual(await lowContrast(page), [], name);
       for (let i = 0; i < escapes; i++) await page.keyboard.press('Escape');
       if (escapes) assert.equal(await page.openMasks(), 0, name);

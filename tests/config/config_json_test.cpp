@@ -54,6 +54,16 @@ TEST(ConfigFromJson, MissingOrWrongGroupsGiveDefaults) {
     EXPECT_TRUE(FromText(R"({"security":{"enabled":true,"hash":"h"}})").security.enabled);
 }
 
+// New servers start from the defaults' options, so a password there would
+// be copied into each of them, sealed for whoever wrote it.
+TEST(ConfigFromJson, TheDefaultsHoldOptionsButNeverAPassword) {
+    const AppConfig config = FromText(
+        R"({"defaults":{"gatewayMode":"detect","gatewayPassword":"dpapi1:cHc=","redirectClipboard":false}})");
+    EXPECT_EQ(ToJson(ConfigToJson(config).find("defaults"), -1),
+              R"({"user":"","domain":"","colorDepth":32,"smartSizing":true,"gatewayMode":"detect",)"
+              R"("redirectClipboard":false})");
+}
+
 TEST(ConfigFromJson, SettingsAreCorrectedIntoTheirRanges) {
     const struct {
         const char* text;

@@ -101,6 +101,7 @@ TEST_F(Reconnects, CancelCloseAndTheSettingEndTheWait) {
 
 TEST_F(Reconnects, AQuickConnectionOpensATabAndIsSavedOnlyWhenAsked) {
     config.defaults = DefaultSettings{"ops", "CORP", 16, false};
+    config.defaults.options.adminSession = true;
     Send("quickConnect", "{\"address\":\"a b\"}");
     Send("quickConnect", "{\"address\":\"admin@10.0.0.9:3391\"}");
     ASSERT_EQ(tabs.calls.size(), 1u);
@@ -128,7 +129,7 @@ TEST_F(Reconnects, AQuickConnectionOpensATabAndIsSavedOnlyWhenAsked) {
     EXPECT_EQ(
         DescribeServer(disk.servers[0]),
         "id= host=10.0.0.9 port=3391 user=admin domain=CORP password= remark= group= colorDepth=16 width=0 "
-        "height=0 smartSizing=0 fullscreenOnConnect=0 autoConnect=0 pingPort=0 plain=");
+        "height=0 smartSizing=0 fullscreenOnConnect=0 autoConnect=0 pingPort=0 adminSession=1 plain=");
     EXPECT_EQ(disk.servers[0].id, id);
     EXPECT_EQ(page.toasts().back(), "ok: 已保存为服务器");
 }

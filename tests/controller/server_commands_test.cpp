@@ -12,6 +12,8 @@ TEST_F(ServerCommands, AddServerNeedsAHostAndStartsFromTheDefaults) {
     EXPECT_TRUE(OnDisk().servers.empty() && probes.sweeps.empty());
     page.events.clear();
     config.defaults = DefaultSettings{"ops", "CORP", 16, false};
+    config.defaults.options.redirectClipboard = false;
+    config.defaults.options.gatewayMode = GatewayMode::kDetect;
     Send("addServer", "{\"host\":\" 10.0.0.7 \",\"pingPort\":22,\"id\":\"chosen-by-page\"}");
     const AppConfig disk = OnDisk();
     ASSERT_EQ(disk.servers.size(), 1u);
@@ -19,7 +21,8 @@ TEST_F(ServerCommands, AddServerNeedsAHostAndStartsFromTheDefaults) {
     EXPECT_EQ(DescribeServer(disk.servers[0]),
               "id= host=10.0.0.7 port=3389 user=ops domain=CORP password= remark= group= colorDepth=16 "
               "width=0 height=0 "
-              "smartSizing=0 fullscreenOnConnect=0 autoConnect=0 pingPort=22 plain=");
+              "smartSizing=0 fullscreenOnConnect=0 autoConnect=0 pingPort=22 gatewayMode=2 "
+              "redirectClipboard=0 plain=");
     EXPECT_EQ(page.names(), (std::vector<std::string>{"servers", "toast"}));
     EXPECT_EQ(page.toasts(), (std::vector<std::string>{"ok: 已添加 10.0.0.7"}));
     EXPECT_EQ(probes.sweeps, (std::vector<std::string>{"10.0.0.7:22"}));  // the probe port when one is set

@@ -32,13 +32,21 @@ TEST_F(SettingsCommands, SaveSettingsCorrectsSavesAndReArmsProbing) {
     window.calls.clear();
     Send("saveSettings",
          "{\"pingIntervalSec\":0,\"pingThreads\":-4,\"pingTimeoutMs\":99999,\"darkTheme\":false,"
-         "\"changeRemoteResolution\":false,\"defaultSmartSizing\":false}");
+         "\"changeRemoteResolution\":false,\"defaultSmartSizing\":false,\"defaultRedirectDrives\":\"all\","
+         "\"defaultGatewayUser\":\" gw-user \",\"gatewayPassword\":\"never-a-default\"}");
     EXPECT_EQ(window.calls, (std::vector<std::string>{"probe timer 0"}));  // periodic probing off
     EXPECT_EQ(tabs.calls, (std::vector<std::string>{"resolution off"}));
     // Members not sent are kept.
     EXPECT_EQ(settings(),
               "ping: intervalSec=0 timeoutMs=30000 threads=1" + untouched +
-                  "smartSizing=0 | display: changeRemoteResolution=0 | sessions: autoReconnect=1");
+                  "smartSizing=0 gatewayUser=gw-user redirectDrives=1 | display: changeRemoteResolution=0 | "
+                  "sessions: autoReconnect=1");
+    // The page reads the option defaults back under the names it sent them.
+    EXPECT_NE(page.data("settings")
+                  .back()
+                  .find("\"defaultSmartSizing\":false,\"defaultGatewayUser\":\"gw-user\","
+                        "\"defaultRedirectDrives\":\"all\","),
+              std::string::npos);
 }
 
 TEST_F(SettingsCommands, PasswordCommandsCheckTheOldPasswordOnlyWhenOneIsSet) {

@@ -107,7 +107,7 @@ std::string DescribeServer(const ServerRecord& s) {
 
 std::string DescribeSettings(const AppConfig& c) {
     return "ping: " + DescribeFields(c.ping) + " | security: " + DescribeFields(c.security) +
-           " | ui: " + DescribeFields(c.ui) + " | defaults: " + DescribeFields(c.defaults) +
+           " | ui: " + DescribeFields(c.ui) + " | defaults: " + DescribeFields(c.defaults, true) +
            " | display: " + DescribeFields(c.display) + " | sessions: " + DescribeFields(c.sessions);
 }
 

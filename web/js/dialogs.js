@@ -167,7 +167,7 @@ function openServerDialog(id) {
   $('f_smartSizing').checked = v.smart;
   $('f_autoConnect').checked = v.auto;
   $('f_fullscreenOnConnect').checked = v.full;
-  fillOptionFields(s || state.settings.defaultOptions);
+  fillOptionFields(s || defaultOptionDoc(state.settings));
   openDialog('serverModal');
   focusLater('f_host');
 }

@@ -58,36 +58,43 @@ function optionValues(doc) {
   return v;
 }
 
-function fillOptionFields(doc) {
+// The editor's fields are o_<name>; the settings drawer's defaults for new
+// servers are the same section again as d_<name> (buildDefaultOptionFields).
+function fillOptionFields(doc, prefix = 'o_') {
   const v = optionValues(doc);
   for (const name of Object.keys(OPTION_DEFAULTS)) {
-    const field = $('o_' + name);
+    const field = $(prefix + name);
     if (field.type === 'checkbox') field.checked = v[name];
     else field.value = String(v[name]);
   }
-  $('o_gatewayPassword').value = '';
-  $('o_gatewayPassword').placeholder = v.hasGatewayPassword ? '已保存密码（留空表示不修改）' : '可留空';
-  $('advancedOptions').open = false;
-  syncOptionFields();
+  if (prefix === 'o_') {
+    $('o_gatewayPassword').value = '';
+    $('o_gatewayPassword').placeholder = v.hasGatewayPassword ? '已保存密码（留空表示不修改）' : '可留空';
+    $('advancedOptions').open = false;
+  }
+  syncOptionFields(prefix);
 }
 
 // Fields that mean nothing in the current choice are disabled, not hidden,
 // so the section keeps its shape.
-function syncOptionFields() {
-  const mode = $('o_gatewayMode').value;
-  for (const id of ['o_gatewayHost', 'o_gatewayPort', 'o_gatewayBypassLocal'])
-    $(id).disabled = mode !== 'explicit';
-  $('o_gatewayCredentials').disabled = mode === 'none';
-  const own = mode !== 'none' && $('o_gatewayCredentials').value === 'own';
-  for (const id of ['o_gatewayUser', 'o_gatewayDomain', 'o_gatewayPassword']) $(id).disabled = !own;
-  $('o_driveLetters').disabled = $('o_redirectDrives').value !== 'chosen';
+function syncOptionFields(prefix = 'o_') {
+  const mode = $(prefix + 'gatewayMode').value;
+  for (const name of ['gatewayHost', 'gatewayPort', 'gatewayBypassLocal'])
+    $(prefix + name).disabled = mode !== 'explicit';
+  $(prefix + 'gatewayCredentials').disabled = mode === 'none';
+  const own = mode !== 'none' && $(prefix + 'gatewayCredentials').value === 'own';
+  for (const name of ['gatewayUser', 'gatewayDomain', 'gatewayPassword']) {
+    const field = $(prefix + name);
+    if (field) field.disabled = !own;
+  }
+  $(prefix + 'driveLetters').disabled = $(prefix + 'redirectDrives').value !== 'chosen';
 }
 
 // The members the editor sends; the gateway password only when typed.
-function optionFieldValues() {
+function optionFieldValues(prefix = 'o_') {
   const data = {};
   for (const [name, dflt] of Object.entries(OPTION_DEFAULTS)) {
-    const field = $('o_' + name);
+    const field = $(prefix + name);
     if (field.type === 'checkbox') data[name] = field.checked;
     else if (typeof dflt === 'number')
       data[name] =
@@ -95,11 +102,41 @@ function optionFieldValues() {
     else data[name] = field.value.trim();
   }
   data.driveLetters = driveLetters(data.driveLetters);
-  if ($('o_gatewayPassword').value !== '') data.gatewayPassword = $('o_gatewayPassword').value;
+  if (prefix === 'o_' && $('o_gatewayPassword').value !== '')
+    data.gatewayPassword = $('o_gatewayPassword').value;
   return data;
 }
 
+// The settings document names each default after the option with a
+// "default" prefix: "defaultRedirectClipboard".
+function defaultOptionName(name) {
+  return 'default' + name[0].toUpperCase() + name.slice(1);
+}
+
+function defaultOptionDoc(settings) {
+  const doc = {};
+  for (const name of Object.keys(OPTION_DEFAULTS)) doc[name] = settings[defaultOptionName(name)];
+  return doc;
+}
+
+function defaultOptionMembers() {
+  const data = {};
+  for (const [name, value] of Object.entries(optionFieldValues('d_'))) data[defaultOptionName(name)] = value;
+  return data;
+}
+
+// A copy of the editor's section, so the two can never differ; a password
+// is a server's own, never a default, so its place stays empty.
+function buildDefaultOptionFields() {
+  const grid = $('advancedOptions').querySelector('.form-grid').cloneNode(true);
+  for (const field of grid.querySelectorAll('[id^="o_"]')) field.id = 'd_' + field.id.slice(2);
+  grid.querySelector('#d_gatewayPassword').closest('label').replaceWith(document.createElement('span'));
+  $('defaultOptions').append(grid);
+}
+
 function wireOptionFields() {
-  for (const id of ['o_gatewayMode', 'o_gatewayCredentials', 'o_redirectDrives'])
-    $(id).addEventListener('change', syncOptionFields);
+  buildDefaultOptionFields();
+  for (const prefix of ['o_', 'd_'])
+    for (const name of ['gatewayMode', 'gatewayCredentials', 'redirectDrives'])
+      $(prefix + name).addEventListener('change', () => syncOptionFields(prefix));
 }

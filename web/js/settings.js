@@ -42,6 +42,7 @@ function openSettings() {
   if (!$('s_defColor').value) $('s_defColor').value = '32';
   $('s_defSmart').checked = s.defaultSmartSizing !== false;
   $('s_autoReconnect').checked = s.autoReconnect !== false;
+  fillOptionFields(defaultOptionDoc(s), 'd_');
   $('s_oldPwd').value = '';
   $('s_newPwd').value = '';
   $('s_newPwd2').value = '';
@@ -60,6 +61,7 @@ function saveSettings() {
     defaultUser: $('s_defUser').value.trim(),
     defaultColorDepth: intOr($('s_defColor').value, 32),
     defaultSmartSizing: $('s_defSmart').checked,
+    ...defaultOptionMembers(),
   });
 }
 
