@@ -4,6 +4,7 @@ set(TAVOLIN_PORTABLE_SOURCES
   core/json_parse.cpp
   core/json_write.cpp
   core/text.cpp
+  core/host_port.cpp
   core/log.cpp
   core/data_dir.cpp
   core/file_io.cpp

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <vector>
 
+#include "core/host_port.h"
 #include "core/text.h"
 #include "core/utf16.h"
 
@@ -44,37 +45,12 @@ bool ParseInt(const std::string& text, long low, long high, int* value) {
     return true;
 }
 
-// An IPv6 address as text: hexadecimal digits, colons and dots, then
-// perhaps "%" and a zone name. Only such a host may hold a colon, or it
-// could not be written back as itself.
-bool IsV6Text(const std::string& host) {
-    const std::size_t zone = host.find('%');
-    for (std::size_t i = 0; i < host.size(); ++i) {
-        const char c = host[i];
-        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        const bool name = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                          c == '-' || c == '_';
-        if (i < zone ? !(hex || c == ':' || c == '.') : i > zone && !name) return false;
-    }
-    return true;
-}
-
 // "host", "host:port", "[v6]:port" or a bare v6 address.
 bool ReadFullAddress(const std::string& value, ServerRecord* server) {
-    std::string host = value;
-    const std::size_t colon = host.rfind(':');
-    const bool bracketed = !host.empty() && host[0] == '[';
-    const bool onePort = colon != std::string::npos &&
-                         (bracketed ? colon > 0 && host[colon - 1] == ']' : host.find(':') == colon);
-    int port = 0;
-    if (onePort) {
-        if (!ParseInt(host.substr(colon + 1), 1, 65535, &port)) return false;
-        server->port = port;
-        host.resize(colon);
-    }
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    if (host.empty() || (host.find(':') != std::string::npos && !IsV6Text(host))) return false;
-    server->host = host;
+    HostPort address;
+    if (!ParseHostPort(value, &address)) return false;
+    server->host = address.host;
+    if (address.port != 0) server->port = address.port;
     return true;
 }
 
@@ -194,10 +170,7 @@ namespace {
 // A host holding a colon (an IPv6 address) goes in brackets, with or
 // without a port: bare, one colon would read back as a port.
 std::string AddressValue(const ServerRecord& server) {
-    const bool v6 = server.host.find(':') != std::string::npos;
-    const std::string host = v6 ? "[" + server.host + "]" : server.host;
-    if (server.port < 1 || server.port == kRdpPort) return host;
-    return host + ":" + std::to_string(server.port);
+    return FormatHostPort(server.host, server.port, kRdpPort);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/host_port.h"
 #include "core/text.h"
 
 namespace {
@@ -18,55 +19,15 @@ bool IsName(std::string_view host) {
                        [](char c) { return IsNameByte(static_cast<unsigned char>(c)); });
 }
 
-// Hex digits, colons, the dots of an embedded IPv4 tail, and a "%zone".
-bool IsIpv6(std::string_view host) {
-    const std::string_view address = host.substr(0, host.find('%'));
-    if (std::count(address.begin(), address.end(), ':') < 2) return false;
-    const bool digits = std::all_of(address.begin(), address.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' ||
-               c == '.';
-    });
-    const std::string_view zone = host.size() > address.size() ? host.substr(address.size() + 1) : "x";
-    return digits && IsName(zone);
-}
-
-// "3390" within 1..65535; no sign, no blanks, no leading "+".
-std::optional<int> ParsePort(std::string_view text) {
-    if (text.empty() || text.size() > 5) return std::nullopt;
-    int port = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        port = port * 10 + (c - '0');
-    }
-    if (port < 1 || port > 65535) return std::nullopt;
-    return port;
-}
-
-// host, host:port, [v6]:port, [v6] or a bare v6 address.
+// host, host:port, [v6]:port, [v6] or a bare v6 address; a host that is
+// no address must be a name.
 bool ParseHostPart(std::string_view text, QuickAddress* out) {
-    if (!text.empty() && text.front() == '[') {
-        const std::size_t close = text.find(']');
-        if (close == std::string_view::npos || !IsIpv6(text.substr(1, close - 1))) return false;
-        out->host = std::string(text.substr(1, close - 1));
-        const std::string_view rest = text.substr(close + 1);
-        if (rest.empty()) return true;
-        if (rest.front() != ':') return false;
-        const std::optional<int> port = ParsePort(rest.substr(1));
-        if (port) out->port = *port;
-        return port.has_value();
-    }
-    if (IsIpv6(text)) {
-        out->host = std::string(text);
-        return true;
-    }
-    const std::size_t colon = text.find(':');
-    const std::string_view host = text.substr(0, colon);
-    if (!IsName(host)) return false;
-    out->host = std::string(host);
-    if (colon == std::string_view::npos) return true;
-    const std::optional<int> port = ParsePort(text.substr(colon + 1));
-    if (port) out->port = *port;
-    return port.has_value();
+    HostPort address;
+    if (!ParseHostPort(text, &address)) return false;
+    if (!IsIpv6Text(address.host) && !IsName(address.host)) return false;
+    out->host = address.host;
+    if (address.port != 0) out->port = address.port;
+    return true;
 }
 
 }  // namespace

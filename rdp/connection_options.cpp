@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "core/host_port.h"
 #include "core/text.h"
 
 std::string NormalizeDriveLetters(std::string_view text) {
@@ -19,10 +20,7 @@ std::string NormalizeDriveLetters(std::string_view text) {
 
 std::string GatewayAddress(const ConnectionOptions& options) {
     if (options.gatewayHost.empty()) return std::string();
-    if (options.gatewayPort < 1 || options.gatewayPort == kDefaultGatewayPort) return options.gatewayHost;
-    const bool v6 = options.gatewayHost.find(':') != std::string::npos && options.gatewayHost[0] != '[';
-    const std::string host = v6 ? "[" + options.gatewayHost + "]" : options.gatewayHost;
-    return host + ":" + std::to_string(options.gatewayPort);
+    return FormatHostPort(options.gatewayHost, options.gatewayPort, kDefaultGatewayPort);
 }
 
 namespace {
@@ -306,24 +304,15 @@ std::vector<RdpLine> RdpLinesFor(const ConnectionOptions& options) {
 
 namespace {
 
-// "host", "host:port", "[v6]" or "[v6]:port"; a bare v6 address has more
-// than one ":" and no port.
-void ReadGatewayAddress(const std::string& value, ConnectionOptions* options) {
-    std::string host = Trim(value);
-    int port = kDefaultGatewayPort;
-    const std::size_t colon = host.rfind(':');
-    const bool bracketed = !host.empty() && host[0] == '[';
-    const bool onePort =
-        colon != std::string::npos && (bracketed ? host[colon - 1] == ']' : host.find(':') == colon);
-    int parsed = 0;
-    if (onePort && ParseDigits(std::string_view(host).substr(colon + 1), &parsed) && parsed >= 1 &&
-        parsed <= 65535) {
-        port = parsed;
-        host.resize(colon);
-    }
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    options->gatewayHost = host;
-    options->gatewayPort = port;
+// "host", "host:port", "[v6]" or "[v6]:port"; an empty value is a file's
+// way of naming no gateway. False, changing nothing, for anything else.
+bool ReadGatewayAddress(const std::string& value, ConnectionOptions* options) {
+    const std::string text = Trim(value);
+    HostPort address;
+    if (!text.empty() && !ParseHostPort(text, &address)) return false;
+    options->gatewayHost = address.host;
+    options->gatewayPort = address.port != 0 ? address.port : kDefaultGatewayPort;
+    return true;
 }
 
 }  // namespace
@@ -335,8 +324,7 @@ RdpOptionReader::Take RdpOptionReader::Line(const std::string& key, char type, c
     }
     if (key == "gatewayhostname") {
         if (type != 's') return Take::kRefused;
-        ReadGatewayAddress(value, &options_);
-        return Take::kTaken;
+        return ReadGatewayAddress(value, &options_) ? Take::kTaken : Take::kRefused;
     }
     struct Number {
         const char* key;

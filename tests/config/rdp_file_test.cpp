@@ -81,8 +81,9 @@ TEST(RdpFile, ReadsEveryEncodingAlike) {
          "auth0 keys1 ignored0"},
         {"unknown, binary, malformed, out of range and wrong-typed lines count",
          "full address:s:h\nalternate shell:s:cmd.exe\npassword 51:b:01000000D08C\nno colon here\n"
-         "keyboardhook:i:3\nsession bpp:i:12\naudiomode:s:1\ndesktopwidth:i:100\nx:i\n\n   \n",
-         std::string("h 3389 \\ 0x0 bpp32 ") + kDefaults + " ignored8"},
+         "keyboardhook:i:3\nsession bpp:i:12\naudiomode:s:1\ndesktopwidth:i:100\nx:i\n\n   \n"
+         "gatewayhostname:s:gw:https\n",
+         std::string("h 3389 \\ 0x0 bpp32 ") + kDefaults + " ignored9"},
         {"control characters never reach a field",
          "full address:s:h\x01ost\nusername:s:a\x7f\x1b"
          "b\n",
