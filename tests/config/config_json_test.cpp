@@ -117,15 +117,13 @@ TEST(ConfigFromJson, ServerPortsIdsAndLenientValues) {
 }
 
 // Members are looked up where the file's own order puts them first; any
-// other order must read exactly the same.
+// other order must read exactly the same (the file's own order is the
+// sample's test below).
 TEST(ConfigFromJson, EveryFieldReadsBackInAnyMemberOrder) {
-    const AppConfig config = FullConfig();
-    const JsonValue document = ConfigToJson(config);
-    for (const JsonValue& variant : {document, Reversed(document)}) {
-        AppConfig loaded;
-        ConfigFromJson(variant, loaded);
-        EXPECT_EQ(Saved(loaded), Saved(config));
-    }
+    const JsonValue document = ConfigToJson(FullConfig());
+    AppConfig loaded;
+    ConfigFromJson(Reversed(document), loaded);
+    EXPECT_EQ(Saved(loaded), Saved(FullConfig()));
     EXPECT_NE(ToJson(Reversed(document), -1), ToJson(document, -1));
 }
 

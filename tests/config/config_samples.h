@@ -3,8 +3,6 @@
 // (with a final line feed), so loading and saving must give them back.
 #pragma once
 
-#include <string>
-
 #include "config/app_config.h"
 #include "config/config_json.h"
 

@@ -30,9 +30,7 @@ ServerRecord Server(const std::string& host) {
 
 // The line of the only server, without the BOM, the header and the CR LF.
 std::string DataLine(const ServerRecord& server) {
-    AppConfig config;
-    config.servers.push_back(server);
-    const std::string all = ExportServersCsv(config.servers, true);
+    const std::string all = ExportServersCsv({server}, true);
     if (all.compare(0, kHead.size(), kHead) != 0 || all.size() < kHead.size() + 2) return "<bad prefix>";
     if (all.compare(all.size() - 2 - kOptions.size(), kOptions.size() + 2, kOptions + "\r\n") != 0)
         return "<no default options and CR LF>";

@@ -114,7 +114,7 @@ TEST(ImportLines, BreaksCommentsAndBlankLines) {
         {"hash after the start is data", "a#1\nb//2", "a#1|3389 / b//2|3389"},
         {"BOM", "\xEF\xBB\xBFhost1\nhost2", "host1|3389 / host2|3389"},
         {"rows without a host are counted", ",user\n :3389\n;x\nreal", "real|3389", 3},
-        {"rows of empty cells are blank", ",,,\n\t\t\n\"\"\nh", "h|3389"},
+        {"rows of empty cells or control bytes are blank", ",,,\n\t\t\n\"\"\n\x01\x02 \r\nh", "h|3389"},
     });
     for (const std::string input : {"", "\xEF\xBB\xBF", "\r\n\r\n", "# a comment\n// another",
                                     ",,,\n;;;\n\t\t", "\"\"", ":80", "地址,端口\n", "host\n,1\n"}) {

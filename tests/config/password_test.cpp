@@ -9,6 +9,7 @@
 #include "core/secret_crypto.h"
 #include "core/sha256.h"
 #include "core/text.h"
+#include "support/memory_files.h"
 #include "support/test_support.h"
 
 namespace {
@@ -17,9 +18,6 @@ const char* const kOldPasswords[] = {"P@ssw0rd!", "密码123", ""};
 
 class PasswordTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetDataDirOverride(dir_.path()); }
-    void TearDown() override { SetDataDirOverride(""); }
-
     // The store as the next start reads it, passwords still as stored.
     static AppConfig Reloaded() {
         AppConfig loaded;
@@ -77,9 +75,9 @@ protected:
                                    R"({"servers":[)" + servers + R"(],"security":)" + security + "}"));
     }
 
-    std::string FileText() const { return ReadRawFile(ConfigFilePath()); }
+    std::string FileText() { return dir_.Raw(ConfigFilePath()); }
 
-    TempDir dir_;
+    MemoryDataDir dir_;
     AppConfig config_;
 };
 
@@ -122,20 +120,6 @@ TEST_F(PasswordTest, EveryAnswerCostsTheSlowDerivation) {
     const std::uint64_t before = Pbkdf2IterationsRun();
     EXPECT_FALSE(VerifyStartupPassword(started, "right-one"));
     EXPECT_EQ(Pbkdf2IterationsRun(), before);
-}
-
-// The previous version's file loads with the same passwords and is sealed
-// for the Windows account at once: no scrambled password stays on disk.
-TEST_F(PasswordTest, AnOldFileKeepsItsPasswordsAndIsProtectedForTheAccount) {
-    WriteOldFile(false);
-    const AppConfig started = Started("");
-    EXPECT_EQ(Plain(started), (std::vector<std::string>{"P@ssw0rd!", "密码123", ""}));
-    const AppConfig again = Reloaded();
-    EXPECT_EQ(Forms(again), (std::vector<std::string>{"dpapi1:", "dpapi1:", ""}));
-    EXPECT_EQ(Plain(again), Plain(started));
-    for (const char* pw : {"P@ssw0rd!", "密码123"}) {
-        EXPECT_EQ(FileText().find(OldScrambledForm(pw)), std::string::npos) << pw;
-    }
 }
 
 // With a start-up password the old digest opens once and is replaced by the
@@ -195,11 +179,17 @@ TEST_F(PasswordTest, TurningTheProtectionOffInTheFileExposesNoPassword) {
     for (const ServerRecord& s : started.servers) EXPECT_EQ(s.host + s.user, "hu");
 }
 
+// The previous version's file loads with the same passwords and is sealed
+// for the Windows account at once: no scrambled password stays on disk.
 // Setting, changing and clearing seal every password again in one save; the
 // previous key opens none of them after a change.
-TEST_F(PasswordTest, SetChangeAndClearSealEveryPasswordAgain) {
+TEST_F(PasswordTest, AnOldFileIsProtectedAndSetChangeAndClearSealEveryPasswordAgain) {
     WriteOldFile(false);
     config_ = Started("");
+    EXPECT_EQ(Forms(Reloaded()), (std::vector<std::string>{"dpapi1:", "dpapi1:", ""}));
+    EXPECT_EQ(Plain(Reloaded()), (std::vector<std::string>{"P@ssw0rd!", "密码123", ""}));
+    for (const char* pw : {"P@ssw0rd!", "密码123"})
+        EXPECT_EQ(FileText().find(OldScrambledForm(pw)), std::string::npos);
     ASSERT_TRUE(SetStartupPassword(config_, "first-pw", "h"));
     EXPECT_EQ(Forms(Reloaded()), (std::vector<std::string>{"aesgcm1:", "aesgcm1:", ""}));
     EXPECT_EQ(Plain(Started("first-pw")), (std::vector<std::string>{"P@ssw0rd!", "密码123", ""}));

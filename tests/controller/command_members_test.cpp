@@ -7,7 +7,6 @@
 
 #include "config/config_samples.h"
 #include "config/record_json.h"
-#include "controller/export_path.h"
 #include "controller/page_documents.h"
 #include "support/test_support.h"
 

@@ -4,7 +4,6 @@
 #include "core/json.h"
 
 void FakePage::post(const std::string& cmd, const std::string& dataJson) {
-    ++posts;
     bytes += dataJson.size();
     if (recording) events.push_back({cmd, dataJson});
 }
@@ -85,7 +84,6 @@ void FakeWindow::RunPending() {
 }
 
 void FakeProbes::Submit(const std::vector<ProbeJob>& jobs) {
-    jobsSubmitted += jobs.size();
     if (!recording) return;
     this->jobs.insert(this->jobs.end(), jobs.begin(), jobs.end());
     std::string sweep;

@@ -33,7 +33,6 @@ public:
     // Off: the events are only counted.
     bool recording = true;
     std::vector<PageEvent> events;
-    std::size_t posts = 0;
     std::size_t bytes = 0;
     std::vector<std::string> actions;
     bool loaderReady = true;
@@ -118,11 +117,10 @@ public:
     void Submit(const std::vector<ProbeJob>& jobs) override;
     void SetTimeout(int timeoutMs) override { timeouts.push_back(timeoutMs); }
 
-    // Off: the jobs are only counted.
+    // Off: nothing is kept (the benchmarks and fuzz targets).
     bool recording = true;
     std::vector<std::string> sweeps;
     std::vector<ProbeJob> jobs;  // of every sweep
-    std::size_t jobsSubmitted = 0;
     std::vector<int> timeouts;
 };
 
