@@ -9,8 +9,8 @@ bool IsHexOrSeparator(char c) {
 }
 
 bool IsZoneChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-           c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '.';
 }
 
 // "3390" within 1..65535: digits only, no sign, no blanks.
