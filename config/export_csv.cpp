@@ -80,7 +80,7 @@ void AppendServerLine(std::string* out, const ServerRecord& s, bool withPassword
 
 std::string ExportServersCsv(const std::vector<ServerRecord>& servers, bool withPasswords) {
     std::string out;
-    const std::string options = OptionColumnsHeader();
+    const std::string& options = OptionColumnsHeader();
     out.reserve(kBom.size() + kExportHeader.size() + options.size() + kLineEnd.size() + servers.size() * 160);
     out.append(kBom);
     out.append(kExportHeader);

@@ -1,16 +1,23 @@
 #include "config/option_columns.h"
 
+#include <array>
+
 #include "config/record_json.h"
 
 namespace {
 
 // Lower-case ASCII without blanks, "-", "_" or ".", as header cells are compared.
-std::string Normalised(std::string_view text) {
-    std::string out;
+void NormaliseInto(std::string_view text, std::string* out) {
+    out->clear();
     for (char c : text) {
         if (c == ' ' || c == '\t' || c == '-' || c == '_' || c == '.') continue;
-        out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+        out->push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
     }
+}
+
+std::string Normalised(std::string_view text) {
+    std::string out;
+    NormaliseInto(text, &out);
     return out;
 }
 
@@ -56,33 +63,48 @@ std::string CellText(const std::string& value) {
 }
 }  // namespace option_columns
 
-std::string OptionColumnsHeader() {
-    std::string header;
-    ConnectionOptions::ForEachField(
-        [&header](const FieldSpec& spec, const auto&) {
-            if (!spec.has(kSecret)) header += std::string(",") + spec.name;
-        },
-        record_json::Defaults<ConnectionOptions>());
+const std::string& OptionColumnsHeader() {
+    static const std::string header = [] {
+        std::string text;
+        ConnectionOptions::ForEachField(
+            [&text](const FieldSpec& spec, const auto&) {
+                if (!spec.has(kSecret)) text += std::string(",") + spec.name;
+            },
+            record_json::Defaults<ConnectionOptions>());
+        return text;
+    }();
     return header;
 }
 
 std::size_t OptionColumns::Read(const std::vector<std::string_view>& cells) {
+    // Each field's name as cells are compared; empty for a field that is
+    // never a column, which no cell names then (an empty cell is skipped).
+    static const std::vector<std::string> kNames = [] {
+        std::vector<std::string> names;
+        ConnectionOptions::ForEachField(
+            [&names](const FieldSpec& spec, const auto&) {
+                names.push_back(spec.has(kSecret) ? std::string() : Normalised(spec.name));
+            },
+            record_json::Defaults<ConnectionOptions>());
+        return names;
+    }();
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::array<std::size_t, ConnectionOptions::kFieldCount> cellOf;
+    cellOf.fill(kNone);
+    std::string name;
+    for (std::size_t cell = 0; cell < cells.size(); ++cell) {
+        NormaliseInto(cells[cell], &name);
+        if (name.empty()) continue;
+        for (std::size_t field = 0; field < kNames.size(); ++field) {
+            if (kNames[field] != name) continue;
+            if (cellOf[field] == kNone) cellOf[field] = cell;  // the leftmost cell that names it
+            break;
+        }
+    }
     columns_.clear();
-    std::vector<std::string> names;
-    names.reserve(cells.size());
-    for (std::string_view cell : cells) names.push_back(Normalised(cell));
-    std::size_t field = 0;
-    ConnectionOptions::ForEachField(
-        [&](const FieldSpec& spec, const auto&) {
-            const std::string name = Normalised(spec.name);
-            for (std::size_t cell = 0; cell < names.size() && !spec.has(kSecret); ++cell) {
-                if (names[cell] != name) continue;
-                columns_.emplace_back(cell, field);
-                break;
-            }
-            ++field;
-        },
-        record_json::Defaults<ConnectionOptions>());
+    for (std::size_t field = 0; field < cellOf.size(); ++field) {
+        if (cellOf[field] != kNone) columns_.emplace_back(cellOf[field], field);
+    }
     return columns_.size();
 }
 
