@@ -61,19 +61,38 @@ bool IsBlankByte(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
+// What a byte can be of a blank: 1 a blank byte (0x20 or below), 2 or 3 the
+// first byte of a no-break (U+00A0) or ideographic (U+3000) space of that
+// length, 0 neither. Read from a table: the scans over every byte of a
+// paste ask one question per byte.
+constexpr std::array<unsigned char, 256> kBlankStart = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c <= 0x20; ++c) table[c] = 1;
+    table[0xC2] = 2;
+    table[0xE3] = 3;
+    return table;
+}();
+// The same for the last byte of a blank.
+constexpr std::array<unsigned char, 256> kBlankEnd = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c <= 0x20; ++c) table[c] = 1;
+    table[0xA0] = 2;
+    table[0x80] = 3;
+    return table;
+}();
+
 // Length of the blank at i, else 0: a byte of 0x20 or below, or a no-break
-// (U+00A0) or ideographic (U+3000) space, which count as spaces everywhere.
+// or ideographic space, which count as spaces everywhere.
 std::size_t BlankAt(std::string_view s, std::size_t i) {
-    if (IsBlankByte(s[i])) return 1;
-    if (s[i] == '\xC2') return s.compare(i, 2, "\xC2\xA0") == 0 ? 2 : 0;
-    if (s[i] == '\xE3') return s.compare(i, 3, "\xE3\x80\x80") == 0 ? 3 : 0;
-    return 0;
+    const std::size_t length = kBlankStart[static_cast<unsigned char>(s[i])];
+    if (length <= 1) return length;
+    return s.compare(i, length, length == 2 ? "\xC2\xA0" : "\xE3\x80\x80") == 0 ? length : 0;
 }
 
 std::size_t BlankEnding(std::string_view s) {
-    if (IsBlankByte(s.back())) return 1;
-    if (s.size() >= 2 && BlankAt(s, s.size() - 2) == 2) return 2;
-    return s.size() >= 3 && BlankAt(s, s.size() - 3) == 3 ? 3 : 0;
+    const std::size_t length = kBlankEnd[static_cast<unsigned char>(s.back())];
+    if (length <= 1) return length;
+    return s.size() >= length && BlankAt(s, s.size() - length) == length ? length : 0;
 }
 
 // Length of an ASCII colon (1) or a full-width one (U+FF1A, 3) at i, else 0.
@@ -83,8 +102,8 @@ std::size_t ColonAt(std::string_view s, std::size_t i) {
 }
 
 std::string_view TrimCell(std::string_view s) {
-    while (!s.empty() && BlankAt(s, 0) != 0) s.remove_prefix(BlankAt(s, 0));
-    while (!s.empty() && BlankEnding(s) != 0) s.remove_suffix(BlankEnding(s));
+    for (std::size_t n = 0; !s.empty() && (n = BlankAt(s, 0)) != 0;) s.remove_prefix(n);
+    for (std::size_t n = 0; !s.empty() && (n = BlankEnding(s)) != 0;) s.remove_suffix(n);
     return s;
 }
 
@@ -318,18 +337,21 @@ void RowReader::SplitFirstCellOnBlanks() {
 
 // ---- header ----
 
+constexpr std::size_t LongestAlias() {
+    std::size_t longest = 0;
+    for (std::size_t property = 0; property < kAliases.size(); ++property) {
+        for (std::size_t i = 0; i < kAliases[property].size(); ++i)
+            longest = std::max(longest, kAliases[property][i].size());
+    }
+    return longest;
+}
+
 // The aliases of one length, each with its property, in kAliases' order: a
 // header word is compared only with the aliases as long as it is, so a row
 // of many columns (the export's own header among them) costs a few
 // comparisons per cell instead of one per alias.
 struct AliasIndex {
-    static constexpr std::size_t kLongest = [] {
-        std::size_t longest = 0;
-        for (const Aliases& aliases : kAliases) {
-            for (std::string_view alias : aliases) longest = std::max(longest, alias.size());
-        }
-        return longest;
-    }();
+    static constexpr std::size_t kLongest = LongestAlias();
     std::array<std::vector<std::pair<std::string_view, int>>, kLongest + 1> byLength;
 
     AliasIndex() {

@@ -6,12 +6,19 @@
 
 namespace {
 
-// Lower-case ASCII without blanks, "-", "_" or ".", as header cells are compared.
+// Header cells and yes/no words are compared in lower-case ASCII without
+// blanks, "-", "_" or ".".
+bool Ignored(char c) {
+    return c == ' ' || c == '\t' || c == '-' || c == '_' || c == '.';
+}
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 void NormaliseInto(std::string_view text, std::string* out) {
     out->clear();
     for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '-' || c == '_' || c == '.') continue;
-        out->push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+        if (!Ignored(c)) out->push_back(Lower(c));
     }
 }
 
@@ -19,6 +26,23 @@ std::string Normalised(std::string_view text) {
     std::string out;
     NormaliseInto(text, &out);
     return out;
+}
+
+// 1 for a yes word, 0 for a no word, -1 for anything else. Normalised into
+// a buffer as long as the longest word: a longer cell is neither, and a
+// cell of a row costs no allocation.
+int YesNoWord(std::string_view cell) {
+    char word[5];
+    std::size_t length = 0;
+    for (char c : cell) {
+        if (Ignored(c)) continue;
+        if (length == sizeof(word)) return -1;
+        word[length++] = Lower(c);
+    }
+    const std::string_view normalised(word, length);
+    if (normalised == "是" || normalised == "1" || normalised == "true" || normalised == "yes") return 1;
+    if (normalised == "否" || normalised == "0" || normalised == "false" || normalised == "no") return 0;
+    return -1;
 }
 
 std::string_view Trimmed(std::string_view cell) {
@@ -33,10 +57,8 @@ template <typename T>
 JsonValue CellValue(std::string_view cell) {
     if (cell.empty()) return JsonValue();
     if constexpr (std::is_same_v<T, bool>) {
-        const std::string word = Normalised(cell);
-        if (word == "是" || word == "1" || word == "true" || word == "yes") return JsonValue(true);
-        if (word == "否" || word == "0" || word == "false" || word == "no") return JsonValue(false);
-        return JsonValue();
+        const int word = YesNoWord(cell);
+        return word < 0 ? JsonValue() : JsonValue(word == 1);
     } else if constexpr (std::is_same_v<T, int>) {
         int number = 0;
         for (char c : cell) {
