@@ -654,7 +654,7 @@ std::size_t ExportHeaderLength(std::string_view text) {
     const std::string& options = OptionColumnsHeader();
     if (text.compare(length, options.size(), options) == 0) length += options.size();
     return length == text.size() || text[length] == '\r' || text[length] == '\n' ? length
-                                                                                : std::string_view::npos;
+                                                                                 : std::string_view::npos;
 }
 
 // A file the export wrote is laid out by its header line alone, and each

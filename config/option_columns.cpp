@@ -46,28 +46,32 @@ int YesNoWord(std::string_view cell) {
 }
 
 std::string_view Trimmed(std::string_view cell) {
-    const std::size_t first = cell.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return cell.substr(first, cell.find_last_not_of(" \t") - first + 1);
+    while (!cell.empty() && (cell.front() == ' ' || cell.front() == '\t')) cell.remove_prefix(1);
+    while (!cell.empty() && (cell.back() == ' ' || cell.back() == '\t')) cell.remove_suffix(1);
+    return cell;
 }
 
-// What a cell gives the option: a JSON value the field's own rule reads, or
-// null (the option stays) for an empty cell or a yes/no that is neither.
+// Sets the option from a cell as its own rule reads the same value from
+// config.json; an empty cell, or a yes/no or a number that is none, leaves
+// it. A text is taken as it stands, as that rule takes a JSON text, without
+// a JSON value made on the way for every cell of every row.
 template <typename T>
-JsonValue CellValue(std::string_view cell) {
-    if (cell.empty()) return JsonValue();
+void ApplyCell(const FieldSpec& spec, std::string_view cell, T& value) {
+    if (cell.empty()) return;
     if constexpr (std::is_same_v<T, bool>) {
         const int word = YesNoWord(cell);
-        return word < 0 ? JsonValue() : JsonValue(word == 1);
+        if (word >= 0) value = word == 1;
     } else if constexpr (std::is_same_v<T, int>) {
         int number = 0;
         for (char c : cell) {
-            if (c < '0' || c > '9' || number > 999999) return JsonValue();
+            if (c < '0' || c > '9' || number > 999999) return;
             number = number * 10 + (c - '0');
         }
-        return JsonValue(number);
+        value = record_json::FieldFromJson(spec, JsonValue(number), value);
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        value.assign(cell);
     } else {
-        return JsonValue(cell);
+        value = record_json::FieldFromJson(spec, JsonValue(cell), value);
     }
 }
 
@@ -140,9 +144,7 @@ void OptionColumns::Apply(const std::vector<std::string_view>& cells, Connection
             if (next >= columns_.size() || columns_[next].second != at) return;
             const std::size_t cell = columns_[next++].first;
             if (cell >= cells.size()) return;
-            using T = std::decay_t<decltype(value)>;
-            const JsonValue read = CellValue<T>(Trimmed(cells[cell]));
-            if (!read.isNull()) value = record_json::FieldFromJson(spec, read, value);
+            ApplyCell(spec, Trimmed(cells[cell]), value);
         },
         *options);
 }

@@ -132,7 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (carried.empty()) return 0;
     // With every server carried the file is the one just read back.
     std::vector<ServerRecord> read;
-    if (carried.size() != imported.size()) read = ImportServersFromText(ExportServersCsv(carried, true)).servers;
+    if (carried.size() != imported.size())
+        read = ImportServersFromText(ExportServersCsv(carried, true)).servers;
     const std::vector<ServerRecord>& back = carried.size() == imported.size() ? again : read;
     Check(back.size() == carried.size());
     for (std::size_t i = 0; i < back.size(); ++i) CheckSameServer(back[i], carried[i]);
