@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -97,15 +98,35 @@ JsonValue RecordToJson(const Record& record) {
     return object;
 }
 
+namespace record_json {
+
+// One of 64 bits for a key, from its length and its ends: a key whose bit
+// no member of an object has set is none of its members.
+inline std::uint64_t KeyBit(std::string_view key) {
+    const unsigned mix = key.empty() ? 0u
+                                     : static_cast<unsigned char>(key.front()) * 3u +
+                                           static_cast<unsigned char>(key.back()) * 5u;
+    return std::uint64_t{1} << ((key.size() * 7u + mix) & 63u);
+}
+
+}  // namespace record_json
+
 // Reads every field of record from config.json's object; a value that is
-// not an object has no members, so every field takes its default.
+// not an object has no members, so every field takes its default. Most
+// fields a file leaves out (options at their defaults) are known missing
+// from the object's key bits, without a search through every member.
 template <typename Record>
 void RecordFromJson(const JsonValue& object, Record& record) {
     const Record& defaults = record_json::Defaults<Record>();
+    std::uint64_t keys = 0;
+    for (const JsonValue::Member& member : object.members()) keys |= record_json::KeyBit(member.first);
     std::size_t next = 0;
     Record::ForEachField(
-        [&object, &next](const FieldSpec& spec, auto& value, const auto& fallback) {
-            value = record_json::FieldFromJson(spec, object.find(spec.name, &next), fallback);
+        [&object, &next, keys](const FieldSpec& spec, auto& value, const auto& fallback) {
+            const std::string_view name = spec.name;
+            const JsonValue& found =
+                (keys & record_json::KeyBit(name)) != 0 ? object.find(name, &next) : JsonValue::SharedNull();
+            value = record_json::FieldFromJson(spec, found, fallback);
         },
         record, defaults);
 }

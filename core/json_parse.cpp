@@ -1,6 +1,7 @@
 // JSON parser: a recursive descent over UTF-8 bytes that accepts comments,
 // keeps the first error it meets and refuses nesting beyond kJsonMaxDepth.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -127,8 +128,16 @@ private:
     std::vector<std::size_t> hints_;
 };
 
+// The four blanks JSON allows, looked up in a table: an indented file's
+// runs of spaces cost one question per byte rather than four.
+constexpr std::array<bool, 256> kBlankBytes = [] {
+    std::array<bool, 256> table{};
+    table[' '] = table['\n'] = table['\r'] = table['\t'] = true;
+    return table;
+}();
+
 bool IsBlank(char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+    return kBlankBytes[static_cast<unsigned char>(c)];
 }
 
 }  // namespace
