@@ -92,7 +92,7 @@ JsonValue RecordToJson(const Record& record) {
     Record::ForEachField(
         [&object](const FieldSpec& spec, const auto& value, const auto& fallback) {
             if (record_json::OmittedAt(spec) && value == fallback) return;
-            object.set(spec.name, record_json::FieldToJson(spec, value));
+            object.append(spec.name, record_json::FieldToJson(spec, value));  // a list names each field once
         },
         record, record_json::Defaults<Record>());
     return object;

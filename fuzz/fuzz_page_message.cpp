@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,7 @@ const char* const kSeedIds[] = {"00000000000000a1", "00000000000000b2", "0000000
 
 AppConfig SeededStore() {
     AppConfig config;
+    config.servers.reserve(std::size(kSeedIds));
     for (const char* id : kSeedIds) {
         ServerRecord server;
         server.id = id;
