@@ -130,10 +130,10 @@ int DigitsValue(std::string_view digits) {
 
 // Skips blanks up to a line break; a tab stays where it separates cells.
 std::size_t SkipBlanks(std::string_view s, std::size_t i, bool keepTab) {
-    std::size_t n = 0;
-    while (i < s.size() && s[i] != '\r' && s[i] != '\n' && !(keepTab && s[i] == '\t') &&
-           (n = BlankAt(s, i)) != 0) {
-        i += n;
+    // Most calls stand before a cell's first character: whether it is a
+    // blank at all is asked first.
+    for (std::size_t n = 0; i < s.size() && (n = BlankAt(s, i)) != 0; i += n) {
+        if (s[i] == '\r' || s[i] == '\n' || (keepTab && s[i] == '\t')) break;
     }
     return i;
 }
@@ -159,7 +159,9 @@ public:
     // blanks); a line with content stays to be split.
     LineKind SkipUnlessContent() {
         const std::size_t i = SkipBlanks(text_, pos_, false);
-        const bool comment = i < text_.size() && (text_[i] == '#' || text_.compare(i, 2, "//") == 0);
+        const bool comment =
+            i < text_.size() &&
+            (text_[i] == '#' || (text_[i] == '/' && i + 1 < text_.size() && text_[i + 1] == '/'));
         if (!comment && i < text_.size() && text_[i] != '\r' && text_[i] != '\n') return LineKind::kContent;
         pos_ = AfterBreak(LineEnd(i));
         return comment ? LineKind::kComment : LineKind::kBlank;
@@ -683,8 +685,12 @@ void AssignNewIds(std::vector<ServerRecord>* servers) {
 // Room for one record per line, but never more than a realistic line
 // length allows: a text of empty lines must not reserve gigabytes.
 std::size_t ExpectedRows(std::string_view text) {
-    const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-    return std::min(lines, text.size() / 32 + 1);
+    const std::size_t most = text.size() / 32 + 1;
+    std::size_t lines = 1;
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos && lines < most;
+         at = text.find('\n', at + 1))
+        ++lines;
+    return lines;
 }
 
 }  // namespace
