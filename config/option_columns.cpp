@@ -52,9 +52,9 @@ std::string_view Trimmed(std::string_view cell) {
 }
 
 // Sets the option from a cell as its own rule reads the same value from
-// config.json; an empty cell, or a yes/no or a number that is none, leaves
-// it. A text is taken as it stands, as that rule takes a JSON text, without
-// a JSON value made on the way for every cell of every row.
+// config.json; an empty cell, or a yes/no, number or name that is none,
+// leaves it. A text is taken as it stands, as that rule takes a JSON text,
+// without a JSON value made on the way for every cell of every row.
 template <typename T>
 void ApplyCell(const FieldSpec& spec, std::string_view cell, T& value) {
     if (cell.empty()) return;
@@ -71,7 +71,9 @@ void ApplyCell(const FieldSpec& spec, std::string_view cell, T& value) {
     } else if constexpr (std::is_same_v<T, std::string>) {
         value.assign(cell);
     } else {
-        value = record_json::FieldFromJson(spec, JsonValue(cell), value);
+        static_assert(std::is_enum_v<T>, "an option is bool, int, std::string or an enumeration");
+        const int index = record_json::EnumNameIndex<T>(cell);
+        if (index >= 0) value = static_cast<T>(index);
     }
 }
 

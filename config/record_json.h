@@ -17,6 +17,15 @@
 
 namespace record_json {
 
+// The value an enumeration keeps under name, or -1.
+template <typename Enum>
+int EnumNameIndex(std::string_view name) {
+    using Names = EnumNames<Enum>;
+    for (std::size_t i = 0; i < Names::kCount; ++i)
+        if (name == Names::kNames[i]) return static_cast<int>(i);
+    return -1;
+}
+
 template <typename Enum>
 int EnumIndex(const JsonValue& value) {
     using Names = EnumNames<Enum>;
@@ -26,10 +35,7 @@ int EnumIndex(const JsonValue& value) {
                    ? static_cast<int>(number)
                    : -1;
     }
-    if (!value.isString()) return -1;
-    for (std::size_t i = 0; i < Names::kCount; ++i)
-        if (value.text() == Names::kNames[i]) return static_cast<int>(i);
-    return -1;
+    return value.isString() ? EnumNameIndex<Enum>(value.text()) : -1;
 }
 
 template <typename T>
