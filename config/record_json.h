@@ -5,11 +5,13 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 
 #include "config/record_fields.h"
 #include "core/json.h"
@@ -172,24 +174,36 @@ void PutPageValue(JsonObjectText& out, const FieldSpec& spec, std::string_view n
 
 // The members the page sees, written in the list's order, the secrets'
 // flags after the rest; one left out at its default in config.json is left
-// out here too (the page takes the default for a missing member).
+// out here too (the page takes the default for a missing member). One pass
+// over the fields: a secret's flag is noted on the way and written after.
 template <typename Record>
 void PutPageMembers(JsonObjectText& out, const Record& record, std::string_view prefix) {
     std::string name;
-    for (const bool secrets : {false, true}) {
-        Record::ForEachField(
-            [&](const FieldSpec& spec, const auto& value, const auto& fallback) {
-                if (!spec.has(kShown) || spec.has(kSecret) != secrets) return;
-                if (spec.has(kOmittedAtDefault) && value == fallback) return;
-                if (prefix.empty() && !secrets) {
-                    record_json::PutPageValue(out, spec, spec.name, value);
-                    return;
-                }
-                name.clear();
-                AppendPageName(name, prefix, spec);
-                record_json::PutPageValue(out, spec, name, value);
-            },
-            record, record_json::Defaults<Record>());
+    std::array<std::pair<FieldSpec, bool>, Record::kFieldCount> secrets;
+    std::size_t secretCount = 0;
+    Record::ForEachField(
+        [&](const FieldSpec& spec, const auto& value, const auto& fallback) {
+            if (!spec.has(kShown)) return;
+            if (spec.has(kOmittedAtDefault) && value == fallback) return;
+            if (spec.has(kSecret)) {
+                // Sealed text (record_fields.h): only whether it is set.
+                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>)
+                    secrets[secretCount++] = {spec, !value.empty()};
+                return;
+            }
+            if (prefix.empty()) {
+                record_json::PutPageValue(out, spec, spec.name, value);
+                return;
+            }
+            name.clear();
+            AppendPageName(name, prefix, spec);
+            record_json::PutPageValue(out, spec, name, value);
+        },
+        record, record_json::Defaults<Record>());
+    for (std::size_t i = 0; i < secretCount; ++i) {
+        name.clear();
+        AppendPageName(name, prefix, secrets[i].first);
+        out.Bool(name, secrets[i].second);
     }
 }
 
