@@ -5,7 +5,6 @@
 #pragma once
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -179,7 +178,11 @@ void PutPageValue(JsonObjectText& out, const FieldSpec& spec, std::string_view n
 template <typename Record>
 void PutPageMembers(JsonObjectText& out, const Record& record, std::string_view prefix) {
     std::string name;
-    std::array<std::pair<FieldSpec, bool>, Record::kFieldCount> secrets;
+    struct Noted {
+        const char* name;
+        bool set;
+    };
+    Noted secrets[Record::kFieldCount];  // only the first secretCount are written and read
     std::size_t secretCount = 0;
     Record::ForEachField(
         [&](const FieldSpec& spec, const auto& value, const auto& fallback) {
@@ -188,7 +191,7 @@ void PutPageMembers(JsonObjectText& out, const Record& record, std::string_view 
             if (spec.has(kSecret)) {
                 // Sealed text (record_fields.h): only whether it is set.
                 if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>)
-                    secrets[secretCount++] = {spec, !value.empty()};
+                    secrets[secretCount++] = Noted{spec.name, !value.empty()};
                 return;
             }
             if (prefix.empty()) {
@@ -202,8 +205,8 @@ void PutPageMembers(JsonObjectText& out, const Record& record, std::string_view 
         record, record_json::Defaults<Record>());
     for (std::size_t i = 0; i < secretCount; ++i) {
         name.clear();
-        AppendPageName(name, prefix, secrets[i].first);
-        out.Bool(name, secrets[i].second);
+        AppendPageName(name, prefix, FieldSpec{secrets[i].name, AsRule(kSecret)});
+        out.Bool(name, secrets[i].set);
     }
 }
 
