@@ -125,17 +125,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(again.size() <= imported.size());
     for (const ServerRecord& r : again) CheckUsable(r);
 
-    std::vector<ServerRecord> carried;
+    std::vector<const ServerRecord*> carried;
     for (const ServerRecord& r : imported) {
-        if (RoundTrips(r)) carried.push_back(r);
+        if (RoundTrips(r)) carried.push_back(&r);
     }
     if (carried.empty()) return 0;
-    // With every server carried the file is the one just read back.
+    // With every server carried the file is the one just read back; only a
+    // subset is copied out to be exported on its own.
     std::vector<ServerRecord> read;
-    if (carried.size() != imported.size())
-        read = ImportServersFromText(ExportServersCsv(carried, true)).servers;
+    if (carried.size() != imported.size()) {
+        std::vector<ServerRecord> subset;
+        subset.reserve(carried.size());
+        for (const ServerRecord* r : carried) subset.push_back(*r);
+        read = ImportServersFromText(ExportServersCsv(subset, true)).servers;
+    }
     const std::vector<ServerRecord>& back = carried.size() == imported.size() ? again : read;
     Check(back.size() == carried.size());
-    for (std::size_t i = 0; i < back.size(); ++i) CheckSameServer(back[i], carried[i]);
+    for (std::size_t i = 0; i < back.size(); ++i) CheckSameServer(back[i], *carried[i]);
     return 0;
 }
