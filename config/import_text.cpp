@@ -190,8 +190,11 @@ public:
 private:
     enum Stop : unsigned char { kText = 0, kTab = 1, kComma = 2, kSemicolon = 4, kBreak = 8 };
 
+    // Two searches for one byte each: a search for either of two bytes
+    // looks through the pair once for every byte of the line.
     std::size_t LineEnd(std::size_t i) const {
-        return std::min(text_.find_first_of("\r\n", i), text_.size());
+        const std::size_t lineFeed = std::min(text_.find('\n', i), text_.size());
+        return std::min(text_.substr(0, lineFeed).find('\r', i), lineFeed);
     }
     unsigned StopAt(std::size_t i) const {
         return i < text_.size() ? stops_[static_cast<unsigned char>(text_[i])]
@@ -685,12 +688,8 @@ void AssignNewIds(std::vector<ServerRecord>* servers) {
 // Room for one record per line, but never more than a realistic line
 // length allows: a text of empty lines must not reserve gigabytes.
 std::size_t ExpectedRows(std::string_view text) {
-    const std::size_t most = text.size() / 32 + 1;
-    std::size_t lines = 1;
-    for (std::size_t at = text.find('\n'); at != std::string_view::npos && lines < most;
-         at = text.find('\n', at + 1))
-        ++lines;
-    return lines;
+    const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    return std::min(lines, text.size() / 32 + 1);
 }
 
 }  // namespace
