@@ -1,5 +1,6 @@
 #include "config/export_csv.h"
 
+#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -22,13 +23,26 @@ bool StartsLikeComment(std::string_view value) {
     return i != std::string_view::npos && (value[i] == '#' || value.compare(i, 2, "//") == 0);
 }
 
+// The bytes that make a text quoted, looked up once per byte.
+constexpr std::array<bool, 256> kQuotedFor = [] {
+    std::array<bool, 256> table{};
+    table[','] = table['"'] = table['\r'] = table['\n'] = true;
+    return table;
+}();
+
+bool HoldsQuotedByte(std::string_view value) {
+    for (char c : value) {
+        if (kQuotedFor[static_cast<unsigned char>(c)]) return true;
+    }
+    return false;
+}
+
 // Quoted only for a comma, a double quote, CR or LF, or, at the start of a
 // line, for what the import would skip as a comment; tabs and semicolons are
 // written bare, as other programs reading the file expect.
 void AppendTextField(std::string* out, std::string_view value, bool startsLine = false) {
     const bool guard = StartsLikeFormula(value);  // gets one "'" in front
-    const bool quote =
-        value.find_first_of(",\"\r\n") != std::string_view::npos || (startsLine && StartsLikeComment(value));
+    const bool quote = HoldsQuotedByte(value) || (startsLine && StartsLikeComment(value));
     if (quote) out->push_back('"');
     if (guard) out->push_back('\'');
     if (!quote) {
@@ -80,7 +94,7 @@ void AppendServerLine(std::string* out, const ServerRecord& s, bool withPassword
 
 std::string ExportServersCsv(const std::vector<ServerRecord>& servers, bool withPasswords) {
     std::string out;
-    const std::string options = OptionColumnsHeader();
+    const std::string& options = OptionColumnsHeader();
     out.reserve(kBom.size() + kExportHeader.size() + options.size() + kLineEnd.size() + servers.size() * 160);
     out.append(kBom);
     out.append(kExportHeader);

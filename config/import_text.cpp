@@ -34,7 +34,7 @@ using ColumnMap = std::array<int, kPropertyCount>;
 using Aliases = std::array<std::string_view, 12>;  // unused slots stay empty
 
 // Header words after normalising (lower-case ASCII, no blanks, "-", "." or "_").
-const std::array<Aliases, kPropertyCount> kAliases = {{
+constexpr std::array<Aliases, kPropertyCount> kAliases = {{
     {"地址", "主机", "服务器", "主机名", "ip", "host", "hostname", "address", "server", "addr", "ip地址",
      "ipaddress"},
     {"端口", "端口号", "port"},
@@ -61,19 +61,38 @@ bool IsBlankByte(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
+// What a byte can be of a blank: 1 a blank byte (0x20 or below), 2 or 3 the
+// first byte of a no-break (U+00A0) or ideographic (U+3000) space of that
+// length, 0 neither. Read from a table: the scans over every byte of a
+// paste ask one question per byte.
+constexpr std::array<unsigned char, 256> kBlankStart = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c <= 0x20; ++c) table[c] = 1;
+    table[0xC2] = 2;
+    table[0xE3] = 3;
+    return table;
+}();
+// The same for the last byte of a blank.
+constexpr std::array<unsigned char, 256> kBlankEnd = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c <= 0x20; ++c) table[c] = 1;
+    table[0xA0] = 2;
+    table[0x80] = 3;
+    return table;
+}();
+
 // Length of the blank at i, else 0: a byte of 0x20 or below, or a no-break
-// (U+00A0) or ideographic (U+3000) space, which count as spaces everywhere.
+// or ideographic space, which count as spaces everywhere.
 std::size_t BlankAt(std::string_view s, std::size_t i) {
-    if (IsBlankByte(s[i])) return 1;
-    if (s[i] == '\xC2') return s.compare(i, 2, "\xC2\xA0") == 0 ? 2 : 0;
-    if (s[i] == '\xE3') return s.compare(i, 3, "\xE3\x80\x80") == 0 ? 3 : 0;
-    return 0;
+    const std::size_t length = kBlankStart[static_cast<unsigned char>(s[i])];
+    if (length <= 1) return length;
+    return s.compare(i, length, length == 2 ? "\xC2\xA0" : "\xE3\x80\x80") == 0 ? length : 0;
 }
 
 std::size_t BlankEnding(std::string_view s) {
-    if (IsBlankByte(s.back())) return 1;
-    if (s.size() >= 2 && BlankAt(s, s.size() - 2) == 2) return 2;
-    return s.size() >= 3 && BlankAt(s, s.size() - 3) == 3 ? 3 : 0;
+    const std::size_t length = kBlankEnd[static_cast<unsigned char>(s.back())];
+    if (length <= 1) return length;
+    return s.size() >= length && BlankAt(s, s.size() - length) == length ? length : 0;
 }
 
 // Length of an ASCII colon (1) or a full-width one (U+FF1A, 3) at i, else 0.
@@ -83,8 +102,8 @@ std::size_t ColonAt(std::string_view s, std::size_t i) {
 }
 
 std::string_view TrimCell(std::string_view s) {
-    while (!s.empty() && BlankAt(s, 0) != 0) s.remove_prefix(BlankAt(s, 0));
-    while (!s.empty() && BlankEnding(s) != 0) s.remove_suffix(BlankEnding(s));
+    for (std::size_t n = 0; !s.empty() && (n = BlankAt(s, 0)) != 0;) s.remove_prefix(n);
+    for (std::size_t n = 0; !s.empty() && (n = BlankEnding(s)) != 0;) s.remove_suffix(n);
     return s;
 }
 
@@ -111,10 +130,10 @@ int DigitsValue(std::string_view digits) {
 
 // Skips blanks up to a line break; a tab stays where it separates cells.
 std::size_t SkipBlanks(std::string_view s, std::size_t i, bool keepTab) {
-    std::size_t n = 0;
-    while (i < s.size() && s[i] != '\r' && s[i] != '\n' && !(keepTab && s[i] == '\t') &&
-           (n = BlankAt(s, i)) != 0) {
-        i += n;
+    // Most calls stand before a cell's first character: whether it is a
+    // blank at all is asked first.
+    for (std::size_t n = 0; i < s.size() && (n = BlankAt(s, i)) != 0; i += n) {
+        if (s[i] == '\r' || s[i] == '\n' || (keepTab && s[i] == '\t')) break;
     }
     return i;
 }
@@ -140,7 +159,9 @@ public:
     // blanks); a line with content stays to be split.
     LineKind SkipUnlessContent() {
         const std::size_t i = SkipBlanks(text_, pos_, false);
-        const bool comment = i < text_.size() && (text_[i] == '#' || text_.compare(i, 2, "//") == 0);
+        const bool comment =
+            i < text_.size() &&
+            (text_[i] == '#' || (text_[i] == '/' && i + 1 < text_.size() && text_[i + 1] == '/'));
         if (!comment && i < text_.size() && text_[i] != '\r' && text_[i] != '\n') return LineKind::kContent;
         pos_ = AfterBreak(LineEnd(i));
         return comment ? LineKind::kComment : LineKind::kBlank;
@@ -160,16 +181,20 @@ public:
     void SplitFirstCellOnBlanks();
     // Goes back to the start of the row just read.
     void Rewind() { pos_ = rowStart_; }
+    // Where the line goes on after the line break at i (CR LF, CR or LF).
+    std::size_t AfterBreak(std::size_t i) const {
+        if (i >= text_.size()) return text_.size();
+        return text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n' ? i + 2 : i + 1;
+    }
 
 private:
     enum Stop : unsigned char { kText = 0, kTab = 1, kComma = 2, kSemicolon = 4, kBreak = 8 };
 
+    // Two searches for one byte each: a search for either of two bytes
+    // looks through the pair once for every byte of the line.
     std::size_t LineEnd(std::size_t i) const {
-        return std::min(text_.find_first_of("\r\n", i), text_.size());
-    }
-    std::size_t AfterBreak(std::size_t i) const {
-        if (i >= text_.size()) return text_.size();
-        return text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n' ? i + 2 : i + 1;
+        const std::size_t lineFeed = std::min(text_.find('\n', i), text_.size());
+        return std::min(text_.substr(0, lineFeed).find('\r', i), lineFeed);
     }
     unsigned StopAt(std::size_t i) const {
         return i < text_.size() ? stops_[static_cast<unsigned char>(text_[i])]
@@ -317,18 +342,53 @@ void RowReader::SplitFirstCellOnBlanks() {
 
 // ---- header ----
 
-std::string NormaliseHeader(std::string_view cell) {
-    std::string out;
+constexpr std::size_t LongestAlias() {
+    std::size_t longest = 0;
+    for (std::size_t property = 0; property < kAliases.size(); ++property) {
+        for (std::size_t i = 0; i < kAliases[property].size(); ++i)
+            longest = std::max(longest, kAliases[property][i].size());
+    }
+    return longest;
+}
+
+// The aliases of one length, each with its property, in kAliases' order: a
+// header word is compared only with the aliases as long as it is, so a row
+// of many columns (the export's own header among them) costs a few
+// comparisons per cell instead of one per alias.
+struct AliasIndex {
+    static constexpr std::size_t kLongest = LongestAlias();
+    std::array<std::vector<std::pair<std::string_view, int>>, kLongest + 1> byLength;
+
+    AliasIndex() {
+        for (int property = 0; property < kPropertyCount; ++property) {
+            for (std::string_view alias : kAliases[property]) {
+                if (!alias.empty()) byLength[alias.size()].emplace_back(alias, property);
+            }
+        }
+    }
+};
+
+// The property a header cell names, else kPropertyCount. The cell is
+// compared normalised: lower-case ASCII, without blanks, "-", "." or "_".
+int PropertyNamed(std::string_view cell) {
+    static const AliasIndex index;
+    char name[AliasIndex::kLongest];
+    std::size_t length = 0;
     for (std::size_t i = 0; i < cell.size(); ++i) {
         const char c = cell[i];
         const std::size_t blank = BlankAt(cell, i);
         if (blank != 0) {
             i += blank - 1;
         } else if (c != '-' && c != '.' && c != '_') {
-            out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+            if (length == AliasIndex::kLongest) return kPropertyCount;  // longer than any alias
+            name[length++] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         }
     }
-    return out;
+    const std::string_view word(name, length);
+    for (const auto& [alias, property] : index.byLength[length]) {
+        if (alias == word) return property;
+    }
+    return kPropertyCount;
 }
 
 // Without a header: host, user, password, remark and group, in this order.
@@ -341,14 +401,10 @@ std::size_t ReadHeader(const std::vector<std::string_view>& cells, ColumnMap* ma
     map->fill(kNoColumn);
     std::size_t names = 0;
     for (std::size_t col = 0; col < cells.size(); ++col) {
-        const std::string name = NormaliseHeader(cells[col]);
-        for (int property = 0; property < kPropertyCount && !name.empty(); ++property) {
-            const Aliases& aliases = kAliases[property];
-            if (std::find(aliases.begin(), aliases.end(), name) == aliases.end()) continue;
-            if ((*map)[property] == kNoColumn) (*map)[property] = static_cast<int>(col);
-            ++names;
-            break;
-        }
+        const int property = PropertyNamed(cells[col]);
+        if (property == kPropertyCount) continue;
+        if ((*map)[property] == kNoColumn) (*map)[property] = static_cast<int>(col);
+        ++names;
     }
     return names;
 }
@@ -594,14 +650,28 @@ Layout FindLayout(std::string_view text) {
     return Layout{};
 }
 
-// The export's own header line opens the text: this version's, with the
-// connection options' columns, or an earlier one's without them.
-bool WrittenByExport(std::string_view text) {
-    if (text.compare(0, kExportHeader.size(), kExportHeader) != 0) return false;
-    std::string_view rest = text.substr(kExportHeader.size());
-    static const std::string kOptions = OptionColumnsHeader();
-    if (rest.compare(0, kOptions.size(), kOptions) == 0) rest.remove_prefix(kOptions.size());
-    return rest.empty() || rest[0] == '\r' || rest[0] == '\n';
+// The length of the export's own header line that opens the text (this
+// version's, with the connection options' columns, or an earlier one's
+// without them), its line break not counted; npos when none opens it.
+std::size_t ExportHeaderLength(std::string_view text) {
+    if (text.compare(0, kExportHeader.size(), kExportHeader) != 0) return std::string_view::npos;
+    std::size_t length = kExportHeader.size();
+    const std::string& options = OptionColumnsHeader();
+    if (text.compare(length, options.size(), options) == 0) length += options.size();
+    return length == text.size() || text[length] == '\r' || text[length] == '\n' ? length
+                                                                                 : std::string_view::npos;
+}
+
+// A file the export wrote is laid out by its header line alone, and each
+// form of that line always the same way: found once per form, not for every
+// file (an export and its import are what every server list shared between
+// installations goes through).
+Layout ExportLayout(std::string_view text, std::size_t headerLength) {
+    static const Layout kWithOptions = FindLayout(std::string(kExportHeader) + OptionColumnsHeader());
+    static const Layout kWithout = FindLayout(kExportHeader);
+    Layout layout = headerLength == kExportHeader.size() ? kWithout : kWithOptions;
+    layout.dataStart = RowReader(text, 0).AfterBreak(headerLength);
+    return layout;
 }
 
 // One draw from the random source per batch instead of one per record: the
@@ -632,8 +702,9 @@ ImportedServers ImportServersFromText(std::string_view text) {
     }
     if (text.compare(0, kBom.size(), kBom) == 0) text.remove_prefix(kBom.size());
 
-    const Layout layout = FindLayout(text);
-    const bool guarded = WrittenByExport(text);
+    const std::size_t exportHeader = ExportHeaderLength(text);
+    const bool guarded = exportHeader != std::string_view::npos;
+    const Layout layout = guarded ? ExportLayout(text, exportHeader) : FindLayout(text);
     result.skippedLines = layout.skippedAbove;
     result.servers.reserve(ExpectedRows(text.substr(layout.dataStart)));
     RowReader reader(text, layout.dataStart);

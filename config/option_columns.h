@@ -14,7 +14,8 @@
 #include "rdp/connection_options.h"
 
 // ",gatewayMode,gatewayHost,...": what follows the export's own columns.
-std::string OptionColumnsHeader();
+// Made once: every export and import asks for it.
+const std::string& OptionColumnsHeader();
 
 // The options' cells, each after a comma; appendText writes a text cell
 // (quoted and guarded as the export's other texts are).

@@ -5,16 +5,27 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 
 #include "config/record_fields.h"
 #include "core/json.h"
 #include "core/text.h"
 
 namespace record_json {
+
+// The value an enumeration keeps under name, or -1.
+template <typename Enum>
+int EnumNameIndex(std::string_view name) {
+    using Names = EnumNames<Enum>;
+    for (std::size_t i = 0; i < Names::kCount; ++i)
+        if (name == Names::kNames[i]) return static_cast<int>(i);
+    return -1;
+}
 
 template <typename Enum>
 int EnumIndex(const JsonValue& value) {
@@ -25,10 +36,7 @@ int EnumIndex(const JsonValue& value) {
                    ? static_cast<int>(number)
                    : -1;
     }
-    if (!value.isString()) return -1;
-    for (std::size_t i = 0; i < Names::kCount; ++i)
-        if (value.text() == Names::kNames[i]) return static_cast<int>(i);
-    return -1;
+    return value.isString() ? EnumNameIndex<Enum>(value.text()) : -1;
 }
 
 template <typename T>
@@ -91,21 +99,41 @@ JsonValue RecordToJson(const Record& record) {
     Record::ForEachField(
         [&object](const FieldSpec& spec, const auto& value, const auto& fallback) {
             if (record_json::OmittedAt(spec) && value == fallback) return;
-            object.set(spec.name, record_json::FieldToJson(spec, value));
+            object.append(spec.name, record_json::FieldToJson(spec, value));  // a list names each field once
         },
         record, record_json::Defaults<Record>());
     return object;
 }
 
+namespace record_json {
+
+// One of 64 bits for a key, from its length and its ends: a key whose bit
+// no member of an object has set is none of its members.
+inline std::uint64_t KeyBit(std::string_view key) {
+    const unsigned mix = key.empty() ? 0u
+                                     : static_cast<unsigned char>(key.front()) * 3u +
+                                           static_cast<unsigned char>(key.back()) * 5u;
+    return std::uint64_t{1} << ((key.size() * 7u + mix) & 63u);
+}
+
+}  // namespace record_json
+
 // Reads every field of record from config.json's object; a value that is
-// not an object has no members, so every field takes its default.
+// not an object has no members, so every field takes its default. Most
+// fields a file leaves out (options at their defaults) are known missing
+// from the object's key bits, without a search through every member.
 template <typename Record>
 void RecordFromJson(const JsonValue& object, Record& record) {
     const Record& defaults = record_json::Defaults<Record>();
+    std::uint64_t keys = 0;
+    for (const JsonValue::Member& member : object.members()) keys |= record_json::KeyBit(member.first);
     std::size_t next = 0;
     Record::ForEachField(
-        [&object, &next](const FieldSpec& spec, auto& value, const auto& fallback) {
-            value = record_json::FieldFromJson(spec, object.find(spec.name, &next), fallback);
+        [&object, &next, keys](const FieldSpec& spec, auto& value, const auto& fallback) {
+            const std::string_view name = spec.name;
+            const JsonValue& found =
+                (keys & record_json::KeyBit(name)) != 0 ? object.find(name, &next) : JsonValue::SharedNull();
+            value = record_json::FieldFromJson(spec, found, fallback);
         },
         record, defaults);
 }
@@ -145,24 +173,40 @@ void PutPageValue(JsonObjectText& out, const FieldSpec& spec, std::string_view n
 
 // The members the page sees, written in the list's order, the secrets'
 // flags after the rest; one left out at its default in config.json is left
-// out here too (the page takes the default for a missing member).
+// out here too (the page takes the default for a missing member). One pass
+// over the fields: a secret's flag is noted on the way and written after.
 template <typename Record>
 void PutPageMembers(JsonObjectText& out, const Record& record, std::string_view prefix) {
     std::string name;
-    for (const bool secrets : {false, true}) {
-        Record::ForEachField(
-            [&](const FieldSpec& spec, const auto& value, const auto& fallback) {
-                if (!spec.has(kShown) || spec.has(kSecret) != secrets) return;
-                if (spec.has(kOmittedAtDefault) && value == fallback) return;
-                if (prefix.empty() && !secrets) {
-                    record_json::PutPageValue(out, spec, spec.name, value);
-                    return;
-                }
-                name.clear();
-                AppendPageName(name, prefix, spec);
-                record_json::PutPageValue(out, spec, name, value);
-            },
-            record, record_json::Defaults<Record>());
+    struct Noted {
+        const char* name;
+        bool set;
+    };
+    Noted secrets[Record::kFieldCount];  // only the first secretCount are written and read
+    std::size_t secretCount = 0;
+    Record::ForEachField(
+        [&](const FieldSpec& spec, const auto& value, const auto& fallback) {
+            if (!spec.has(kShown)) return;
+            if (spec.has(kOmittedAtDefault) && value == fallback) return;
+            if (spec.has(kSecret)) {
+                // Sealed text (record_fields.h): only whether it is set.
+                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>)
+                    secrets[secretCount++] = Noted{spec.name, !value.empty()};
+                return;
+            }
+            if (prefix.empty()) {
+                record_json::PutPageValue(out, spec, spec.name, value);
+                return;
+            }
+            name.clear();
+            AppendPageName(name, prefix, spec);
+            record_json::PutPageValue(out, spec, name, value);
+        },
+        record, record_json::Defaults<Record>());
+    for (std::size_t i = 0; i < secretCount; ++i) {
+        name.clear();
+        AppendPageName(name, prefix, FieldSpec{secrets[i].name, AsRule(kSecret)});
+        out.Bool(name, secrets[i].set);
     }
 }
 

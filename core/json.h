@@ -61,6 +61,10 @@ public:
         return FindAround(key, next);
     }
     JsonValue& set(std::string_view key, JsonValue value);
+    // The same without looking for a member of that key first: for an object
+    // being built whose keys the caller knows to be distinct (a record's
+    // fields), where set's search would make building it quadratic.
+    JsonValue& append(std::string_view key, JsonValue value);
     bool erase(std::string_view key);
 
     // The payloads as stored; empty for a value of another type.

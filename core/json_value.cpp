@@ -280,6 +280,12 @@ JsonValue& JsonValue::set(std::string_view key, JsonValue value) {
             return member.second;
         }
     }
+    return append(key, std::move(value));
+}
+
+JsonValue& JsonValue::append(std::string_view key, JsonValue value) {
+    auto* members = std::get_if<std::vector<Member>>(&payload_);
+    if (members == nullptr) members = &payload_.emplace<std::vector<Member>>();
     // The key is made in place: no temporary text to move for every member.
     members->emplace_back(std::piecewise_construct, std::forward_as_tuple(key),
                           std::forward_as_tuple(std::move(value)));

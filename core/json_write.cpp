@@ -336,10 +336,22 @@ void EscapeJsonString(std::string_view text, std::string& out) {
 }
 
 void JsonObjectText::Name(std::string_view name) {
-    out_ += first_ ? "{\"" : ",\"";
+    // One append for the separator, the quoted name and the colon: a
+    // document of thousands of objects writes one name per member.
+    char text[64];
+    if (name.size() + 4 > sizeof text) {
+        out_ += first_ ? "{\"" : ",\"";
+        out_ += name;
+        out_ += "\":";
+    } else {
+        text[0] = first_ ? '{' : ',';
+        text[1] = '"';
+        std::memcpy(text + 2, name.data(), name.size());
+        text[name.size() + 2] = '"';
+        text[name.size() + 3] = ':';
+        out_.append(text, name.size() + 4);
+    }
     first_ = false;
-    out_ += name;
-    out_ += "\":";
 }
 
 void JsonObjectText::Text(std::string_view name, std::string_view text) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <set>
+#include <string>
+
 #include "config/config_samples.h"
 #include "core/text.h"
 #include "support/test_support.h"
@@ -135,4 +139,18 @@ TEST(ConfigToJson, TheSampleFileSavesBackByteForByte) {
     const JsonValue document = ConfigToJson(FullConfig());
     EXPECT_FALSE(document.find("servers").at(1).contains("password"));
     EXPECT_FALSE(ConfigToJson(AppConfig()).find("security").contains("iterations"));
+}
+
+// A record's members are added without a lookup: no field list may name
+// a member twice.
+TEST(ConfigToJson, NoObjectHoldsAKeyTwice) {
+    std::function<void(const JsonValue&)> check = [&check](const JsonValue& value) {
+        std::set<std::string> keys;
+        for (const JsonValue::Member& member : value.members()) {
+            EXPECT_TRUE(keys.insert(member.first).second) << member.first;
+            check(member.second);
+        }
+        for (const JsonValue& item : value.items()) check(item);
+    };
+    check(ConfigToJson(FullConfig()));
 }
