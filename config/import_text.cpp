@@ -61,25 +61,19 @@ bool IsBlankByte(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
-// What a byte can be of a blank: 1 a blank byte (0x20 or below), 2 or 3 the
-// first byte of a no-break (U+00A0) or ideographic (U+3000) space of that
-// length, 0 neither. Read from a table: the scans over every byte of a
-// paste ask one question per byte.
-constexpr std::array<unsigned char, 256> kBlankStart = [] {
+// What a byte can be of a blank: 1 a blank byte (0x20 or below), 2 or 3 a
+// byte at one end of a no-break (U+00A0, C2 A0) or ideographic (U+3000,
+// E3 80 80) space of that length, 0 neither. Read from a table: the scans
+// over every byte of a paste ask one question per byte.
+constexpr std::array<unsigned char, 256> BlankTable(unsigned char noBreakEnd, unsigned char ideographicEnd) {
     std::array<unsigned char, 256> table{};
     for (int c = 0; c <= 0x20; ++c) table[c] = 1;
-    table[0xC2] = 2;
-    table[0xE3] = 3;
+    table[noBreakEnd] = 2;
+    table[ideographicEnd] = 3;
     return table;
-}();
-// The same for the last byte of a blank.
-constexpr std::array<unsigned char, 256> kBlankEnd = [] {
-    std::array<unsigned char, 256> table{};
-    for (int c = 0; c <= 0x20; ++c) table[c] = 1;
-    table[0xA0] = 2;
-    table[0x80] = 3;
-    return table;
-}();
+}
+constexpr std::array<unsigned char, 256> kBlankStart = BlankTable(0xC2, 0xE3);
+constexpr std::array<unsigned char, 256> kBlankEnd = BlankTable(0xA0, 0x80);
 
 // Length of the blank at i, else 0: a byte of 0x20 or below, or a no-break
 // or ideographic space, which count as spaces everywhere.
