@@ -130,11 +130,14 @@ bool Controller::SaveOrTell() {
 
 ServerRecord Controller::ConnectionCopy(const ServerRecord& server) {
     ServerRecord copy = server;
-    const bool opened =
-        (copy.sealedPassword.empty() || OpenPassword(config_, copy.sealedPassword, &copy.password)) &&
-        (copy.options.sealedGatewayPassword.empty() ||
-         OpenPassword(config_, copy.options.sealedGatewayPassword, &copy.options.gatewayPassword));
-    if (!opened) {
+    // Each opened on its own: a server password sealed elsewhere must not
+    // cost the gateway's, which may still open.
+    const auto open = [this](const std::string& sealed, std::string* plain) {
+        return sealed.empty() || OpenPassword(config_, sealed, plain);
+    };
+    const bool serverOpened = open(copy.sealedPassword, &copy.password);
+    const bool gatewayOpened = open(copy.options.sealedGatewayPassword, &copy.options.gatewayPassword);
+    if (!serverOpened || !gatewayOpened) {
         Log(kLogWarn, "服务器密码无法解密，连接时需要手动输入：" + server.host);
         SendToast(kToastError,
                   "这台服务器保存的密码无法在这台电脑或这个 Windows 账户下解密，请连接时输入，"

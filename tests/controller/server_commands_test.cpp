@@ -50,25 +50,27 @@ TEST_F(ServerCommands, UpdateServerChangesTheRecordInPlace) {
 // The page's plain password is sealed at once: neither the store in memory
 // nor config.json nor the page holds it; only the copy a connection gets.
 TEST_F(ServerCommands, APasswordFromThePageIsSealedAndOpenedOnlyForAConnection) {
-    Send("addServer", "{\"host\":\"10.0.0.8\",\"password\":\"S3cret-pw\"}");
+    Send("addServer", "{\"host\":\"10.0.0.8\",\"password\":\"S3cret-pw\",\"gatewayPassword\":\"Gw-pw\"}");
     ASSERT_EQ(config.servers.size(), 1u);
     const ServerRecord& stored = config.servers[0];
     EXPECT_TRUE(stored.password.empty());
     EXPECT_EQ(stored.sealedPassword.rfind("dpapi1:", 0), 0u) << stored.sealedPassword;
-    EXPECT_EQ(dir.Raw(dir.file("config.json")).find("S3cret"), std::string::npos);
+    for (const char* plain : {"S3cret", "Gw-pw"})
+        EXPECT_EQ(dir.Raw(dir.file("config.json")).find(plain), std::string::npos);
     EXPECT_EQ(OnDisk().servers[0].sealedPassword, stored.sealedPassword);
     ASSERT_EQ(page.data("servers").size(), 1u);
     EXPECT_EQ(page.data("servers")[0].find("S3cret"), std::string::npos);
     EXPECT_NE(page.data("servers")[0].find("\"hasPassword\":true"), std::string::npos);
     SendId("connect", stored.id);
     SendId("reconnect", stored.id);
-    EXPECT_EQ(tabs.passwords, (std::vector<std::string>{"S3cret-pw", "S3cret-pw"}));
-    EXPECT_TRUE(config.servers[0].password.empty());
-    // One the start did not open (sealed elsewhere) connects without it, and says so.
+    EXPECT_EQ(tabs.passwords, (std::vector<std::string>{"S3cret-pw|Gw-pw", "S3cret-pw|Gw-pw"}));
+    EXPECT_TRUE(config.servers[0].password.empty() && config.servers[0].options.gatewayPassword.empty());
+    // One the start did not open (sealed elsewhere) connects without it, and
+    // says so; the gateway's still opens.
     config.servers[0].sealedPassword = "dpapi1:AAAA";
     page.events.clear();
     SendId("connect", stored.id);
-    EXPECT_EQ(tabs.passwords.back(), "");
+    EXPECT_EQ(tabs.passwords.back(), "|Gw-pw");
     ASSERT_EQ(page.toasts().size(), 1u);
     EXPECT_NE(page.toasts()[0].find("无法在这台电脑或这个 Windows 账户下解密"), std::string::npos);
 }

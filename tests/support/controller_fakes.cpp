@@ -33,14 +33,28 @@ std::vector<std::string> FakePage::toasts() const {
     return out;
 }
 
+namespace {
+
+std::string Handed(const std::string& sealed, const std::string& plain) {
+    return sealed.empty() ? plain : "<sealed>";
+}
+
+std::string HandedPasswords(const ServerRecord& server) {
+    const ConnectionOptions& o = server.options;
+    const std::string gateway = Handed(o.sealedGatewayPassword, o.gatewayPassword);
+    return Handed(server.sealedPassword, server.password) + (gateway.empty() ? "" : "|" + gateway);
+}
+
+}  // namespace
+
 void FakeTabs::OpenTab(const ServerRecord& server) {
     calls.push_back("open " + server.id + " " + server.host);
-    passwords.push_back(server.sealedPassword.empty() ? server.password : "<sealed>");
+    passwords.push_back(HandedPasswords(server));
 }
 
 void FakeTabs::ReopenTab(const ServerRecord& server) {
     calls.push_back("reopen " + server.id + " " + server.host);
-    passwords.push_back(server.sealedPassword.empty() ? server.password : "<sealed>");
+    passwords.push_back(HandedPasswords(server));
 }
 
 void FakeTabs::SetContentRect(const PixelRect& r) {

@@ -68,7 +68,8 @@ public:
 
     std::vector<std::string> calls;
     // What each opened session was handed: the plain password, or
-    // "<sealed>" when a sealed one reached it.
+    // "<sealed>" when a sealed one reached it; then, after "|", the
+    // gateway's in the same form when it has one.
     std::vector<std::string> passwords;
     std::vector<PixelRect> contentRects;
     int tabCount = 0;
