@@ -23,7 +23,6 @@ ServerRecord NewServerFromDefaults(const DefaultSettings& defaults) {
 #define TAVOLIN_SEED_FIELD(Type, member, name, fallback, rule) record.member = defaults.member;
     TAVOLIN_DEFAULT_FIELDS(TAVOLIN_SEED_FIELD)
 #undef TAVOLIN_SEED_FIELD
-    record.options = defaults.options;
-    record.options.sealedGatewayPassword.clear();
+    record.options = defaults.options;  // never a password: ConfigFromJson drops one
     return record;
 }

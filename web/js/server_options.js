@@ -40,6 +40,11 @@ function driveLetters(text) {
   return [...seen].sort().join('');
 }
 
+// A port as a whole number from 1 to 65535, else dflt.
+function portOr(n, dflt) {
+  return Number.isInteger(n) && n >= 1 && n <= 65535 ? n : dflt;
+}
+
 // The options of a server document (or of the settings' defaults for a new
 // one), every member checked against what it may hold.
 function optionValues(doc) {
@@ -49,8 +54,7 @@ function optionValues(doc) {
     const given = d[name];
     if (OPTION_CHOICES[name]) v[name] = OPTION_CHOICES[name].includes(given) ? given : dflt;
     else if (typeof dflt === 'boolean') v[name] = typeof given === 'boolean' ? given : dflt;
-    else if (typeof dflt === 'number')
-      v[name] = Number.isInteger(given) && given >= 1 && given <= 65535 ? given : dflt;
+    else if (typeof dflt === 'number') v[name] = portOr(given, dflt);
     else v[name] = str(given);
   }
   v.driveLetters = driveLetters(v.driveLetters);
@@ -96,9 +100,7 @@ function optionFieldValues(prefix = 'o_') {
   for (const [name, dflt] of Object.entries(OPTION_DEFAULTS)) {
     const field = $(prefix + name);
     if (field.type === 'checkbox') data[name] = field.checked;
-    else if (typeof dflt === 'number')
-      data[name] =
-        intOr(field.value, dflt) >= 1 && intOr(field.value, dflt) <= 65535 ? intOr(field.value, dflt) : dflt;
+    else if (typeof dflt === 'number') data[name] = portOr(intOr(field.value, dflt), dflt);
     else data[name] = field.value.trim();
   }
   data.driveLetters = driveLetters(data.driveLetters);
