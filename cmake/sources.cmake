@@ -79,6 +79,8 @@ set(TAVOLIN_WIN32_SOURCES
   rdp/rdp_control_win.cpp
   rdp/control_classes_win.cpp
   rdp/control_settings_win.cpp
+  rdp/control_drives_win.cpp
+  rdp/type_library_slots_win.cpp
   rdp/rdp_events_win.cpp
   rdp/display_sizing_win.cpp
   rdp/session_site_win.cpp

@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "core/unicode.h"
 #include "core/window_dpi.h"
+#include "rdp/control_drives_win.h"
 #include "rdp/rdp_session.h"
 #include "rdp/vtable_interfaces.h"
 
@@ -185,15 +186,43 @@ void RdpSession::ApplyAdvancedSettings(const ServerRecord& server) {
     }
 }
 
-// Chosen letters belong in the drive collection
-// (learn.microsoft.com/windows/win32/termserv/imsrdpclientnonscriptable3-drivecollection,
-// imsrdpdrive-redirectionstate), reachable only through the vtable. Until
-// the sessions go through it, chosen letters redirect no drive on the
-// control rather than every one (RedirectDrives is all or nothing); the
-// external client gets them in its file.
+// Chosen letters: drive redirection allowed (the row for RedirectDrives put
+// it off), then every drive of the control's collection on or off by its
+// letter. Allowed first, so that whatever the control does to the drives
+// when RedirectDrives changes, the states set last are the ones it
+// connects with. When the collection cannot be walked to the end, drive
+// redirection goes off again: a drive the user did not choose is never
+// shared. The external client gets the letters in its file.
 void RdpSession::ApplyDriveLetters(const ConnectionOptions& options) {
     if (options.redirectDrives != DriveRedirection::kChosen) return;
-    Log(kLogWarn, "控件模式暂不支持按盘符重定向驱动器（" + options.driveLetters + "），本次不重定向驱动器");
+    std::string error;
+    if (RedirectChosenDrives(options.driveLetters, &error)) return;
+    Log(kLogWarn,
+        "按盘符重定向驱动器（" + options.driveLetters + "）未能设置：" + error + "，本次不重定向驱动器");
+}
+
+bool RdpSession::RedirectChosenDrives(const std::string& letters, std::string* error) {
+    ComPtr<IUnknown> nonScriptable;
+    if (!advanced_) {
+        *error = "拿不到控件的高级设置对象";
+        return false;
+    }
+    if (FAILED(oleObject_.As(kIidMsRdpClientNonScriptable3, &nonScriptable)) || !nonScriptable) {
+        *error = "控件没有 IMsRdpClientNonScriptable3";
+        return false;
+    }
+    ControlDrives drives;
+    if (!drives.Open(dispatch_.get(), nonScriptable.get(), error)) return false;
+    PutLogged(advanced_.get(), "AdvancedSettings", L"RedirectDrives", Variant::Bool(true));
+    if (!drives.Choose(letters, error)) {
+        PutLogged(advanced_.get(), "AdvancedSettings", L"RedirectDrives", Variant::Bool(false));
+        return false;
+    }
+    std::string absent;
+    for (char letter : letters)
+        if (drives.Letters().find(letter) == std::string::npos) absent += letter;
+    if (!absent.empty()) Log(kLogWarn, "本机没有这些盘符的驱动器，未重定向：" + absent);
+    return true;
 }
 
 // learn.microsoft.com/windows/win32/termserv/imsrdpclientnonscriptable3-promptforcredentials:

@@ -177,6 +177,7 @@ private:
     void ApplyOptionsOn(ControlObject object, IDispatch* target, int version,
                         const std::vector<ControlSetting>& settings);
     void ApplyDriveLetters(const ConnectionOptions& options);
+    bool RedirectChosenDrives(const std::string& letters, std::string* error);
     ComPtr<IDispatch> NewestAdvancedSettings();
     bool PutStringProperty(const wchar_t* name, const std::string& value);
     bool PutBoolProperty(const wchar_t* name, bool value);

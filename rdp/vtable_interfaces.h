@@ -57,3 +57,14 @@ struct IMsRdpClientNonScriptable3 : public IMsRdpClientNonScriptable2 {
     virtual HRESULT STDMETHODCALLTYPE put_PromptForCredentials(VARIANT_BOOL prompt) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_PromptForCredentials(VARIANT_BOOL* prompt) = 0;
 };
+
+// The drive collection and its drives, from their pages' Requirements
+// (imsrdpdrivecollection, imsrdpdrive, imsrdpdrivev2). Their members are
+// reached through slots read from the control's type library
+// (control_drives_win.h), so only the ids are declared here.
+// {7FF17599-DA2C-4677-AD35-F60C04FE1585}
+extern const IID kIidMsRdpDriveCollection;
+// {D28B5458-F694-47A8-8E61-40356A767E46}
+extern const IID kIidMsRdpDrive;
+// {3E05417C-2721-4008-9D80-4EDF1539C817}
+extern const IID kIidMsRdpDriveV2;

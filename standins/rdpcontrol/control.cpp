@@ -57,6 +57,7 @@ RdpControl::RdpControl(const ControlClass& controlClass) : class_(controlClass),
 
 RdpControl::~RdpControl() {
     DropConnection();
+    if (drives_ != nullptr) drives_->Release();
     if (view_ != nullptr) DestroyWindow(view_);
     for (const EventSink& sink : sinks_) sink.dispatch->Release();
     if (inPlaceSite_ != nullptr) inPlaceSite_->Release();
@@ -90,8 +91,8 @@ HRESULT RdpControl::QueryInterface(REFIID iid, void** object) {
     } else if (iid == kIidMsRdpExtendedSettings && class_.extendedSettings &&
                Option("no_extended_settings") == 0) {
         *object = static_cast<IMsRdpExtendedSettings*>(this);
-    } else if ((iid == kIidMsTscNonScriptable && class_.nonScriptableVersion >= 1) ||
-               (iid == kIidMsRdpClientNonScriptable3 && class_.nonScriptableVersion >= 3)) {
+    } else if ((iid == IID_IMsTscNonScriptable && class_.nonScriptableVersion >= 1) ||
+               (iid == IID_IMsRdpClientNonScriptable3 && class_.nonScriptableVersion >= 3)) {
         *object = static_cast<IMsRdpClientNonScriptable3*>(this);
     } else if (iid == IID_IPersistStreamInit) {
         *object = static_cast<IPersistStreamInit*>(this);

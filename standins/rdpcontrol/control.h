@@ -26,6 +26,9 @@
 #include "standins/rdpcontrol/rdp_interfaces.h"
 #include "standins/rdpcontrol/view_window.h"
 
+// Generated from rdp_vtables.idl.
+#include "rdp_vtables.h"
+
 enum class SessionState { kNotConnected, kConnecting, kConnected, kDisconnected };
 
 // Dispatches what the thread has waiting, as a control running a message
@@ -134,6 +137,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_NegotiateSecurityLayer(VARIANT_BOOL* negotiate) override;
     HRESULT STDMETHODCALLTYPE put_EnableCredSspSupport(VARIANT_BOOL enable) override;
     HRESULT STDMETHODCALLTYPE get_EnableCredSspSupport(VARIANT_BOOL* enable) override;
+    HRESULT STDMETHODCALLTYPE get_DriveCollection(IMsRdpDriveCollection** drives) override;
 
     // IPersistStreamInit (control_ole.cpp): a control is initialised once,
     // as new or from a stream, before anything else is asked of it
@@ -226,6 +230,8 @@ private:
     VARIANT_BOOL promptForCredentials_ = VARIANT_TRUE;
     VARIANT_BOOL negotiateSecurityLayer_ = VARIANT_TRUE;
     VARIANT_BOOL enableCredSsp_ = VARIANT_FALSE;
+    // Made on first request; the same collection every time after.
+    IMsRdpDriveCollection* drives_ = nullptr;
 
     std::vector<EventSink> sinks_;
     DWORD nextCookie_ = 1;

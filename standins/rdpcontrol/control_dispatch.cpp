@@ -50,13 +50,26 @@ constexpr SettingsGet kSettingsGets[] = {
 
 HRESULT RdpControl::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) return E_POINTER;
-    *count = 0;
+    *count = Option("no_type_info") == 0 ? 1 : 0;
     return S_OK;
 }
 
-HRESULT RdpControl::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) *info = nullptr;
-    return DISP_E_BADINDEX;
+// The type library is the DLL's own resource (type_library.rc), loaded from
+// the DLL's path as LoadTypeLibEx documents, and not registered: nothing
+// outside a client holding the control needs it.
+HRESULT RdpControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (info == nullptr) return E_POINTER;
+    *info = nullptr;
+    if (index != 0 || Option("no_type_info") != 0) return DISP_E_BADINDEX;
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(StandinInstance(), path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return E_FAIL;
+    ITypeLib* library = nullptr;
+    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
+    if (FAILED(hr)) return hr;
+    hr = library->GetTypeInfoOfGuid(DIID_StandinControl, info);
+    library->Release();
+    return hr;
 }
 
 HRESULT RdpControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {

@@ -1,6 +1,7 @@
-// IMsTscNonScriptable up to IMsRdpClientNonScriptable3: the settings no
-// script may reach. Journal lines are "vtable <method> <value>".
+// IMsTscNonScriptable up to IMsRdpClientNonScriptable3 (rdp_vtables.idl):
+// the settings no script may reach. Journal lines are "vtable <method> <value>".
 #include "standins/rdpcontrol/control.h"
+#include "standins/rdpcontrol/drive_collection.h"
 #include "standins/rdpcontrol/journal.h"
 #include "standins/rdpcontrol/rdp_members.h"
 #include "standins/rdpcontrol/text.h"
@@ -108,4 +109,17 @@ HRESULT RdpControl::put_EnableCredSspSupport(VARIANT_BOOL enable) {
 }
 HRESULT RdpControl::get_EnableCredSspSupport(VARIANT_BOOL* enable) {
     return NonScriptableGet("EnableCredSspSupport", enableCredSsp_, enable);
+}
+
+HRESULT RdpControl::get_DriveCollection(IMsRdpDriveCollection** drives) {
+    Journal("vtable get_DriveCollection");
+    if (drives == nullptr) return E_POINTER;
+    *drives = nullptr;
+    if (drives_ == nullptr) {
+        const HRESULT made = NewDriveCollection(&drives_);
+        if (FAILED(made)) return made;
+    }
+    drives_->AddRef();
+    *drives = drives_;
+    return S_OK;
 }

@@ -12,7 +12,9 @@
 //                                      property <Object> ("AdvancedSettings9",
 //                                      "SecuredSettings2", ...) handed out
 //   vtable <method> [<value>]          IMsTscNonScriptable ..
-//                                      IMsRdpClientNonScriptable3
+//                                      IMsRdpClientNonScriptable3, the
+//                                      drive collection and its drives
+//                                      (drive_collection.h)
 //   get <Name>                         property get on the control
 //   call <Method> [<i4> ...]           method, arguments in declared order
 //   call GetErrorDescription(get|method) <reason> <extended>
@@ -53,6 +55,8 @@ constexpr wchar_t kStandinDllName[] = L"tavolin_rdp_standin.dll";
 //   "no_exact_connection_point" FindConnectionPoint fails; enumeration still works
 //   "advise_fail_hr"            IConnectionPoint::Advise
 //   "no_extended_settings"      QueryInterface for IMsRdpExtendedSettings fails
+//   "no_type_info"              IDispatch has no type information to give
+//   "redirection_state_fail_hr" IMsRdpDrive::put_RedirectionState
 //   "extended_settings_fail_hr" IMsRdpExtendedSettings::put_Property
 //   "doverb_fail_hr"            IOleObject::DoVerb
 //   "no_window"                 DoVerb succeeds without making a window

@@ -6,7 +6,12 @@
 #include <vector>
 
 #include "core/text.h"
+#include "core/unicode.h"
+#include "rdp/control_classes.h"
 #include "rdp/session_test_support.h"
+#include "rdp/type_library_slots_win.h"
+#include "rdp/vtable_interfaces.h"
+#include "webhost/vtable_slot.h"
 
 namespace {
 
@@ -258,12 +263,6 @@ TEST_F(ControlCreation, EachConnectionOptionReachesItsSettingsObject) {
         {[](ConnectionOptions* o) { o->redirectDrives = DriveRedirection::kAll; },
          {"put AdvancedSettings9.RedirectDrives=bool:-1"},
          nullptr},
-        {[](ConnectionOptions* o) {
-             o->redirectDrives = DriveRedirection::kChosen;
-             o->driveLetters = "CE";
-         },
-         {},
-         "控件模式暂不支持按盘符重定向驱动器（CE），本次不重定向驱动器"},
         {[](ConnectionOptions* o) { o->redirectSmartCards = true; },
          {"put AdvancedSettings9.RedirectSmartCards=bool:-1"},
          nullptr},
@@ -325,6 +324,97 @@ TEST_F(ControlCreation, EachConnectionOptionReachesItsSettingsObject) {
         }
     }
     EXPECT_FALSE(log.hasPrefix("WARN", "设置 "));  // nothing refused
+}
+
+// The program's ids of the not-scriptable interfaces and the slot of its one
+// hand-declared call, against the stand-in's type library: that library is
+// built from the stand-in's own declarations (its IDL), so a typo in either
+// copy shows here. Each drive member is found only as its page declares it.
+TEST_F(ControlCreation, VtableSlotsComeFromTheControlsTypeLibrary) {
+    std::size_t count = 0;
+    ComPtr<IDispatch> control;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(RdpControlClasses(&count)[0].clsid, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IDispatch, control.put_void())));
+    const TypeLibrarySlots library = TypeLibrarySlots::Of(control.get());
+    ASSERT_TRUE(library);
+    const int prompt = ABI_SLOT(IMsRdpClientNonScriptable3, put_PromptForCredentials(VARIANT_FALSE)).slot;
+    EXPECT_EQ(library.Offset(kIidMsRdpClientNonScriptable3, L"PromptForCredentials", INVOKE_PROPERTYPUT, 1),
+              prompt * static_cast<int>(sizeof(void*)));
+    const struct {
+        const IID* iid;
+        const wchar_t* name;
+        INVOKEKIND kind;
+        int params;
+        bool found;
+    } cases[] = {
+        {&kIidMsRdpClientNonScriptable3, L"DriveCollection", INVOKE_PROPERTYGET, 1, true},
+        {&kIidMsRdpDriveCollection, L"RescanDrives", INVOKE_FUNC, 1, true},
+        {&kIidMsRdpDriveCollection, L"DriveCount", INVOKE_PROPERTYGET, 1, true},
+        {&kIidMsRdpDriveCollection, L"DriveByIndex", INVOKE_PROPERTYGET, 2, true},
+        {&kIidMsRdpDrive, L"RedirectionState", INVOKE_PROPERTYPUT, 1, true},
+        {&kIidMsRdpDriveV2, L"DriveLetterIndex", INVOKE_PROPERTYGET, 1, true},
+        // A kind, a parameter count or a name the page does not give, and a
+        // member the interface inherits rather than declares.
+        {&kIidMsRdpDrive, L"Name", INVOKE_PROPERTYPUT, 1, false},
+        {&kIidMsRdpDriveCollection, L"DriveByIndex", INVOKE_PROPERTYGET, 1, false},
+        {&kIidMsRdpDriveCollection, L"DriveByName", INVOKE_PROPERTYGET, 2, false},
+        {&kIidMsRdpDriveV2, L"RedirectionState", INVOKE_PROPERTYPUT, 1, false},
+    };
+    for (const auto& c : cases) {
+        const int offset = library.Offset(*c.iid, c.name, c.kind, c.params);
+        EXPECT_EQ(offset >= 3 * static_cast<int>(sizeof(void*)), c.found) << ToUtf8(c.name) << " " << offset;
+    }
+}
+
+// Chosen letters: drive redirection allowed, then every drive of the
+// control's collection on or off by its letter, through the slots of its
+// type library. A letter the machine lacks is named; a control without a
+// type library, or with a drive that refuses its state, shares no drive at
+// all.
+TEST_F(ControlCreation, ChosenDriveLettersSetEachDriveOfTheCollection) {
+    const DWORD present = GetLogicalDrives();
+    ASSERT_NE(present & (1u << 2), 0u);
+    char absent = 'B';
+    while (absent <= 'Z' && (present & (1u << (absent - 'A'))) != 0) ++absent;
+    ASSERT_LE(absent, 'Z');
+    const std::string letters = std::string("C") + absent;
+    const auto driveCalls = [&] {
+        control.ClearJournal();
+        RdpSession session;
+        EXPECT_TRUE(session.Create(parent.get(), kHostRect, "s1"));
+        ServerRecord server = TestServer("127.0.0.1", 0);
+        server.options.redirectDrives = DriveRedirection::kChosen;
+        server.options.driveLetters = letters;
+        EXPECT_TRUE(session.Connect(server, &observer, true));
+        std::vector<std::string> calls;
+        for (const std::string& line : SettingsCalls())
+            if (line.find("Drive") != std::string::npos || line.find("RedirectionState") != std::string::npos)
+                calls.push_back(line);
+        return calls;
+    };
+    std::vector<std::string> expected = {"put AdvancedSettings9.RedirectDrives=bool:0",
+                                         "vtable get_DriveCollection", "vtable RescanDrives bool:0",
+                                         "put AdvancedSettings9.RedirectDrives=bool:-1"};
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        if ((present & (1u << (letter - 'A'))) == 0) continue;
+        expected.push_back(std::string("vtable put_RedirectionState ") + letter +
+                           ": bool:" + (letter == 'C' ? "-1" : "0"));
+    }
+    EXPECT_EQ(driveCalls(), expected);
+    EXPECT_TRUE(log.has("WARN", std::string("本机没有这些盘符的驱动器，未重定向：") + absent));
+
+    control.SetOption("redirection_state_fail_hr", static_cast<long>(E_ACCESSDENIED));
+    expected.resize(5);
+    expected.push_back("put AdvancedSettings9.RedirectDrives=bool:0");
+    EXPECT_EQ(driveCalls(), expected);
+    EXPECT_TRUE(log.hasPrefix(
+        "WARN", "按盘符重定向驱动器（" + letters + "）未能设置：RedirectionState 失败（0x80070005）"));
+
+    control.SetOption("redirection_state_fail_hr", 0);
+    control.SetOption("no_type_info", 1);
+    EXPECT_EQ(driveCalls(), std::vector<std::string>{"put AdvancedSettings9.RedirectDrives=bool:0"});
+    EXPECT_TRUE(log.has(
+        "WARN", "按盘符重定向驱动器（" + letters + "）未能设置：控件没有提供类型库，本次不重定向驱动器"));
 }
 
 // A control older than an option's interface goes on without it and says
