@@ -58,12 +58,6 @@
 //                            milliseconds (digits, at most 600000) the environment's
 //                            completion waits, the thread pumping its messages
 //                            meanwhile; unset or anything else: the next message turn.
-//   TAVOLIN_WEBVIEW_FAIL_PROCESS_AFTER_MS
-//                            "<milliseconds>[:<kind>]", kind "browser" (the default),
-//                            "render" or a COREWEBVIEW2_PROCESS_FAILED_KIND number 0-9:
-//                            that long after the first Navigate that finds it set, the
-//                            kind fails on every live webview, as StandinFailProcess
-//                            does; once per process. Anything else is ignored.
 //
 // Files in the user-data folder: "standin-page-address.txt" holds the
 // loopback address of the page last navigated to,

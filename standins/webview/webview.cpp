@@ -158,7 +158,6 @@ HRESULT STDMETHODCALLTYPE WebView::Navigate(LPCWSTR uri) {
         Journal("Navigate " + text);
         Served served;
         if (!Resolve(text, &served)) return E_INVALIDARG;
-        ArmFailureFromEnvironment(ui_);
         Ref<WebView> self = Ref<WebView>::Retain(this);
         // Navigations through the API count as the user's.
         return ui_->Post([self, text]() { self->StartNavigation(text, true); }) ? S_OK : E_FAIL;

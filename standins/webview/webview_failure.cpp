@@ -1,7 +1,6 @@
 #include "standins/webview/webview_failure.h"
 
 #include <algorithm>
-#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -13,7 +12,6 @@ namespace {
 
 std::mutex g_lock;
 std::vector<std::weak_ptr<PageSite>> g_sites;
-std::atomic<bool> g_armed{false};
 
 }  // namespace
 
@@ -46,34 +44,6 @@ int FailEveryWebView(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
     }
     for (const auto& site : sites) site->PostToSink([kind](PageSink* sink) { sink->OnProcessFailed(kind); });
     return static_cast<int>(sites.size());
-}
-
-bool ParseFailureSchedule(const std::string& text, unsigned* milliseconds,
-                          COREWEBVIEW2_PROCESS_FAILED_KIND* kind) {
-    const size_t colon = text.find(':');
-    if (!ParseMilliseconds(text.substr(0, colon), milliseconds)) return false;
-    const std::string name = colon == std::string::npos ? "browser" : text.substr(colon + 1);
-    if (name == "browser") {
-        *kind = COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
-    } else if (name == "render") {
-        *kind = COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
-    } else if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
-        *kind = static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(name[0] - '0');
-    } else {
-        return false;
-    }
-    return true;
-}
-
-void ArmFailureFromEnvironment(Dispatcher* ui) {
-    if (g_armed) return;
-    unsigned milliseconds = 0;
-    COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
-    if (!ParseFailureSchedule(EnvironmentText(L"TAVOLIN_WEBVIEW_FAIL_PROCESS_AFTER_MS"), &milliseconds,
-                              &kind))
-        return;
-    g_armed = true;
-    ui->PostDelayed(milliseconds, [kind]() { FailEveryWebView(kind); });
 }
 
 // What the runtime does for each kind
