@@ -11,6 +11,9 @@
 // State
 // ---------------------------------------------------------------------------
 
+// The port a remote desktop listens on unless a server says otherwise.
+const RDP_PORT = 3389;
+
 const state = {
   servers: [],
   settings: {},

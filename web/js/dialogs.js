@@ -115,7 +115,7 @@ function serverFormValues(s) {
       h = num(s.height, 0);
     return {
       host: str(s.host),
-      port: num(s.port, 3389) || 3389,
+      port: num(s.port, RDP_PORT) || RDP_PORT,
       pingPort: num(s.pingPort, 0),
       user: str(s.user) || str(set.defaultUser) || 'Administrator',
       domain: str(s.domain),
@@ -131,7 +131,7 @@ function serverFormValues(s) {
   }
   return {
     host: '',
-    port: 3389,
+    port: RDP_PORT,
     pingPort: 0,
     user: str(set.defaultUser) || 'Administrator',
     domain: str(set.defaultDomain),
@@ -190,7 +190,7 @@ function saveServerDialog() {
   const wh = res === '0' ? ['0', '0'] : res.split('x');
   const data = {
     host: host,
-    port: intOr($('f_port').value, 3389),
+    port: intOr($('f_port').value, RDP_PORT),
     user: $('f_user').value.trim(),
     domain: $('f_domain').value.trim(),
     remark: $('f_remark').value.trim(),

@@ -8,7 +8,7 @@
 function hostLabel(s) {
   const host = str(s.host);
   const port = num(s.port, 0);
-  return port && port !== 3389 ? host + ':' + port : host;
+  return port && port !== RDP_PORT ? host + ':' + port : host;
 }
 
 // One table decides a server's colour, the summary count it goes into and

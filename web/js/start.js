@@ -70,7 +70,7 @@ function onTabOpened(d) {
   state.tabInfo[id] = {
     id: id,
     host: str(d.host),
-    port: num(d.port, 3389),
+    port: num(d.port, RDP_PORT),
     remark: str(d.remark),
     temporary: d.temporary === true,
   };
