@@ -14,28 +14,11 @@ std::string BoolText(VARIANT_BOOL value) {
 
 // One drive: answers for IMsRdpDrive and, as on every current control,
 // IMsRdpDriveV2 (imsrdpdrivev2: Windows 7 SP1 and later).
-class Drive final : public IMsRdpDriveV2, private LiveObject {
+class Drive final : public SingleInterfaceObject<IMsRdpDriveV2, &IID_IMsRdpDrive, &IID_IMsRdpDriveV2> {
 public:
     Drive(ULONG index, VARIANT_BOOL state) : index_(index), state_(state) {}
 
     ULONG index() const { return index_; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IMsRdpDrive && iid != IID_IMsRdpDriveV2) return E_NOINTERFACE;
-        *object = static_cast<IMsRdpDriveV2*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&references_));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
 
     HRESULT STDMETHODCALLTYPE put_RedirectionState(VARIANT_BOOL state) override {
         Journal("vtable put_RedirectionState " + Letter() + ": " + BoolText(state));
@@ -62,34 +45,16 @@ public:
     }
 
 private:
-    ~Drive() = default;
     std::string Letter() const { return std::string(1, static_cast<char>('A' + index_)); }
 
-    volatile LONG references_ = 1;
     const ULONG index_;
     VARIANT_BOOL state_;
 };
 
-class DriveCollection final : public IMsRdpDriveCollection, private LiveObject {
+class DriveCollection final
+    : public SingleInterfaceObject<IMsRdpDriveCollection, &IID_IMsRdpDriveCollection> {
 public:
     DriveCollection() { Rescan(VARIANT_TRUE); }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IMsRdpDriveCollection) return E_NOINTERFACE;
-        *object = static_cast<IMsRdpDriveCollection*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&references_));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
 
     HRESULT STDMETHODCALLTYPE RescanDrives(VARIANT_BOOL redirectNew) override {
         Journal("vtable RescanDrives " + BoolText(redirectNew));
@@ -113,7 +78,7 @@ public:
     }
 
 private:
-    ~DriveCollection() {
+    ~DriveCollection() override {
         for (Drive* drive : drives_) drive->Release();
     }
 
@@ -139,7 +104,6 @@ private:
         drives_.swap(now);
     }
 
-    volatile LONG references_ = 1;
     std::vector<Drive*> drives_;
 };
 

@@ -27,14 +27,15 @@ public:
 };
 
 // A stand-in COM object that answers for IUnknown and one interface I
-// (whose IID is *iid) and frees itself with its last reference.
-template <typename I, const IID* iid>
+// (whose IID is *iid, or any of *iids for an interface that extends others
+// it also answers for) and frees itself with its last reference.
+template <typename I, const IID*... iids>
 class SingleInterfaceObject : public I, private LiveObject {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID requested, void** object) override {
         if (object == nullptr) return E_POINTER;
         *object = nullptr;
-        if (requested != IID_IUnknown && requested != *iid) return E_NOINTERFACE;
+        if (requested != IID_IUnknown && ((requested != *iids) && ...)) return E_NOINTERFACE;
         *object = static_cast<I*>(this);
         AddRef();
         return S_OK;

@@ -415,6 +415,7 @@ TEST_F(ControlCreation, ChosenDriveLettersSetEachDriveOfTheCollection) {
     EXPECT_EQ(driveCalls(), std::vector<std::string>{"put AdvancedSettings9.RedirectDrives=bool:0"});
     EXPECT_TRUE(log.has(
         "WARN", "按盘符重定向驱动器（" + letters + "）未能设置：控件没有提供类型库，本次不重定向驱动器"));
+    EXPECT_EQ(control.LiveObjects(), 0);  // the collection and its drives let go with the control
 }
 
 // A control older than an option's interface goes on without it and says
