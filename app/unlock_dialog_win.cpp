@@ -187,6 +187,7 @@ void Paint(UnlockDialog& d) {
     state.textFont = d.gdi ? static_cast<HFONT>(d.gdi->textFont.get()) : nullptr;
     state.background = d.gdi ? d.gdi->background.brush() : nullptr;
     state.passwordShown = d.showPassword;
+    state.hover = d.hover;
     state.dpi = d.dpi;
     state.line = MessageLineFor(d.attempts.checking(), d.attempts.message(), d.config->security.hint);
     PaintUnlockDialog(d.dialog, state);

@@ -18,6 +18,9 @@ struct UnlockPaintState {
     HFONT textFont = nullptr;
     HBRUSH background = nullptr;
     bool passwordShown = false;
+    // What the mouse messages last found under the pointer: the picture
+    // follows them, so a pointer that leaves never leaves an item lit.
+    UnlockItem hover = UnlockItem::None;
     int dpi = 96;  // the dialog's: it is painted in 96-DPI units
     UnlockMessageLine line;
 };

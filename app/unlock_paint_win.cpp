@@ -92,15 +92,9 @@ void DrawButton(HDC dc, const UnlockRect& where, const char* label, HFONT font, 
 
 // Hover colours follow the cursor as it is now, so a repaint for any reason
 // never shows a stale highlight.
-UnlockItem ItemUnderCursor(HWND dialog, const UnlockLayout& layout, int dpi) {
-    POINT cursor;
-    if (!GetCursorPos(&cursor) || !ScreenToClient(dialog, &cursor)) return UnlockItem::None;
-    return HitUnlockItem(layout, ToDesign(cursor.x, dpi), ToDesign(cursor.y, dpi));
-}
-
 void DrawDialog(HDC dc, HWND dialog, const UnlockPaintState& state, int width, int height) {
     const UnlockLayout& layout = *state.layout;
-    const UnlockItem hover = ItemUnderCursor(dialog, layout, state.dpi);
+    const UnlockItem hover = state.hover;
     SetBkMode(dc, TRANSPARENT);
     DrawBackground(dc, state.background, width, height);
     DrawLine(dc, "远程桌面管理器", layout.title, state.titleFont, kTitle, kLine);
