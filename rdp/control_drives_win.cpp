@@ -65,7 +65,9 @@ bool ControlDrives::Open(IDispatch* control, IUnknown* nonScriptable3, std::stri
         *error = Failed("DriveCount", hr);
         return false;
     }
-    for (ULONG index = 0; index < count && index < 26; ++index)
+    // Every entry, however many: one left unread would keep whatever state
+    // the control gave it.
+    for (ULONG index = 0; index < count; ++index)
         if (!ReadDrive(drives.get(), index, error)) return false;
     return true;
 }
