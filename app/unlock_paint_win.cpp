@@ -90,21 +90,20 @@ void DrawButton(HDC dc, const UnlockRect& where, const char* label, HFONT font, 
     DrawLine(dc, label, where, font, ok ? kOkLabel : kExitLabel, kCentred);
 }
 
-// Hover colours follow the cursor as it is now, so a repaint for any reason
-// never shows a stale highlight.
+// Hover colours follow the hover the mouse messages keep (state.hover),
+// which a move off an item or out of the dialog always clears.
 void DrawDialog(HDC dc, HWND dialog, const UnlockPaintState& state, int width, int height) {
     const UnlockLayout& layout = *state.layout;
-    const UnlockItem hover = state.hover;
     SetBkMode(dc, TRANSPARENT);
     DrawBackground(dc, state.background, width, height);
     DrawLine(dc, "远程桌面管理器", layout.title, state.titleFont, kTitle, kLine);
     DrawLine(dc, "程序已启用启动密码，请输入后继续", layout.subtitle, state.textFont, kSubtitle, kLine);
     DrawFieldFrame(dc, dialog, state.field, state.dpi);
     DrawLine(dc, ToggleLabel(state.passwordShown), layout.toggle, state.textFont,
-             hover == UnlockItem::Toggle ? kToggleHover : kToggle, kCentred);
+             state.hover == UnlockItem::Toggle ? kToggleHover : kToggle, kCentred);
     DrawMessageLine(dc, state);
-    DrawButton(dc, layout.okButton, "进入", state.textFont, hover == UnlockItem::OkButton, true);
-    DrawButton(dc, layout.exitButton, "退出", state.textFont, hover == UnlockItem::ExitButton, false);
+    DrawButton(dc, layout.okButton, "进入", state.textFont, state.hover == UnlockItem::OkButton, true);
+    DrawButton(dc, layout.exitButton, "退出", state.textFont, state.hover == UnlockItem::ExitButton, false);
 }
 
 }  // namespace

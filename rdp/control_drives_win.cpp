@@ -47,16 +47,15 @@ bool ControlDrives::ReadSlots(IDispatch* control, std::string* error) {
 bool ControlDrives::Open(IDispatch* control, IUnknown* nonScriptable3, std::string* error) {
     drives_.clear();
     if (!ReadSlots(control, error)) return false;
-    ComPtr<IUnknown> collection;
-    HRESULT hr = CallVtableSlot(nonScriptable3, slots_.collection, collection.put());
-    if (FAILED(hr) || !collection) {
+    // The property hands out an IMsRdpDriveCollection pointer, the one the
+    // collection's slots are read for.
+    ComPtr<IUnknown> drives;
+    HRESULT hr = CallVtableSlot(nonScriptable3, slots_.collection, drives.put());
+    if (FAILED(hr) || !drives) {
         *error = Failed("DriveCollection", hr);
         return false;
     }
-    // The slots are the collection interface's: call through that pointer.
-    ComPtr<IUnknown> drives;
-    if (FAILED(hr = collection.As(kIidMsRdpDriveCollection, &drives)) ||
-        FAILED(hr = CallVtableSlot(drives.get(), slots_.rescan, VARIANT_FALSE))) {
+    if (FAILED(hr = CallVtableSlot(drives.get(), slots_.rescan, VARIANT_FALSE))) {
         *error = Failed("RescanDrives", hr);
         return false;
     }

@@ -218,9 +218,10 @@ bool RdpSession::RedirectChosenDrives(const std::string& letters, std::string* e
         PutLogged(advanced_.get(), "AdvancedSettings", L"RedirectDrives", Variant::Bool(false));
         return false;
     }
+    const std::string found = drives.Letters();
     std::string absent;
     for (char letter : letters)
-        if (drives.Letters().find(letter) == std::string::npos) absent += letter;
+        if (found.find(letter) == std::string::npos) absent += letter;
     if (!absent.empty()) Log(kLogWarn, "本机没有这些盘符的驱动器，未重定向：" + absent);
     return true;
 }

@@ -6,47 +6,38 @@ namespace {
 
 constexpr int kUnknownSlots = 3;
 
-// Type information with its attributes, released together.
-class TypeAttributes {
+// A description an ITypeInfo lends (its attributes, a function's), given
+// back to it once through the matching release call.
+template <typename T, void (STDMETHODCALLTYPE ITypeInfo::*giveBack)(T*)>
+class Lent {
 public:
-    explicit TypeAttributes(ITypeInfo* info) : info_(info) {
-        if (FAILED(info_->GetTypeAttr(&attributes_))) attributes_ = nullptr;
+    Lent(ITypeInfo* info, HRESULT got, T* value) : info_(info), value_(SUCCEEDED(got) ? value : nullptr) {}
+    ~Lent() {
+        if (value_ != nullptr) (info_->*giveBack)(value_);
     }
-    ~TypeAttributes() {
-        if (attributes_ != nullptr) info_->ReleaseTypeAttr(attributes_);
-    }
-    TypeAttributes(const TypeAttributes&) = delete;
-    TypeAttributes& operator=(const TypeAttributes&) = delete;
+    Lent(const Lent&) = delete;
+    Lent& operator=(const Lent&) = delete;
 
-    const TYPEATTR* get() const { return attributes_; }
+    const T* get() const { return value_; }
 
 private:
     ITypeInfo* info_;
-    TYPEATTR* attributes_ = nullptr;
+    T* value_;
 };
 
-class FunctionDescription {
-public:
-    FunctionDescription(ITypeInfo* info, UINT index) : info_(info) {
-        if (FAILED(info_->GetFuncDesc(index, &description_))) description_ = nullptr;
-    }
-    ~FunctionDescription() {
-        if (description_ != nullptr) info_->ReleaseFuncDesc(description_);
-    }
-    FunctionDescription(const FunctionDescription&) = delete;
-    FunctionDescription& operator=(const FunctionDescription&) = delete;
+using TypeAttributes = Lent<TYPEATTR, &ITypeInfo::ReleaseTypeAttr>;
+using FunctionDescription = Lent<FUNCDESC, &ITypeInfo::ReleaseFuncDesc>;
 
-    const FUNCDESC* get() const { return description_; }
-
-private:
-    ITypeInfo* info_;
-    FUNCDESC* description_ = nullptr;
-};
+TypeAttributes AttributesOf(ITypeInfo* info) {
+    TYPEATTR* attributes = nullptr;
+    const HRESULT got = info->GetTypeAttr(&attributes);
+    return TypeAttributes(info, got, attributes);
+}
 
 // A dual interface is listed as its dispinterface; its vtable half is the
 // implemented type -1 (ITypeInfo::GetRefTypeOfImplType).
 ComPtr<ITypeInfo> VtableHalf(ComPtr<ITypeInfo> info) {
-    TypeAttributes attributes(info.get());
+    const TypeAttributes attributes = AttributesOf(info.get());
     if (attributes.get() == nullptr) return {};
     if (attributes.get()->typekind == TKIND_INTERFACE) return info;
     if (attributes.get()->typekind != TKIND_DISPATCH || (attributes.get()->wTypeFlags & TYPEFLAG_FDUAL) == 0)
@@ -79,11 +70,13 @@ int TypeLibrarySlots::Offset(REFIID iid, const wchar_t* name, INVOKEKIND kind, i
     MEMBERID member = MEMBERID_NIL;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     if (FAILED(info->GetIDsOfNames(names, 1, &member))) return -1;
-    TypeAttributes attributes(info.get());
+    const TypeAttributes attributes = AttributesOf(info.get());
     if (attributes.get() == nullptr) return -1;
     const int slots = attributes.get()->cbSizeVft / static_cast<int>(sizeof(void*));
     for (UINT i = 0; i < attributes.get()->cFuncs; ++i) {
-        FunctionDescription function(info.get(), i);
+        FUNCDESC* lent = nullptr;
+        const HRESULT got = info->GetFuncDesc(i, &lent);
+        const FunctionDescription function(info.get(), got, lent);
         const FUNCDESC* f = function.get();
         if (f == nullptr || f->memid != member || f->invkind != kind) continue;
         const int offset = f->oVft;

@@ -13,7 +13,6 @@
 #include "rdp/rdp_event_sink.h"
 #include "rdp/vtable_interfaces.h"
 #include "standins/rdpcontrol/control_classes.h"
-#include "webhost/vtable_slot.h"
 
 namespace standin {
 #include "standins/rdpcontrol/rdp_interfaces.h"
