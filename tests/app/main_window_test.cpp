@@ -384,13 +384,7 @@ TEST_F(MainWindowWithSessions, AMoveToAMonitorOfAnotherScaleTakesTheSuggestedRec
     RECT suggested = {40, 30, 40 + 1500, 30 + 1000};
     SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(WindowRect(hwnd), Text(suggested));
-    RECT session = {};
-    GetWindowRect(SessionWindow("a"), &session);
-    POINT origin = {0, 0};
-    ClientToScreen(hwnd, &origin);
-    EXPECT_EQ(Text(RECT{session.left - origin.x, session.top - origin.y, session.right - origin.x,
-                        session.bottom - origin.y}),
-              Text(RECT{450, 60, 1050, 660}));
+    EXPECT_EQ(PlacedIn(SessionWindow("a"), hwnd), "450,60,1050,660");
 }
 
 // F11 pressed while the interface thread is busy for longer than the

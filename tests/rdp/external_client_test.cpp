@@ -162,14 +162,7 @@ TEST_F(ExternalClientTab, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
     EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE), static_cast<LONG_PTR>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               0);
-    const auto placed = [&] {
-        RECT r;
-        GetWindowRect(client, &r);
-        MapWindowPoints(nullptr, session.hostWindow(), reinterpret_cast<POINT*>(&r), 2);
-        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-               std::to_string(r.bottom);
-    };
-    EXPECT_EQ(placed(), "0,0,900,500");
+    EXPECT_EQ(PlacedIn(client, session.hostWindow()), "0,0,900,500");
     // Saved as "session-external-client.bmp". Under Wine 8 a window of another
     // process drawn inside this one's never reaches the screen: the picture
     // shows the tab the client was embedded in.
@@ -181,7 +174,7 @@ TEST_F(ExternalClientTab, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
 
     // A new tab size moves the window and only records the stretched size.
     session.SetBounds(RECT{0, 0, 700, 400});
-    EXPECT_EQ(placed(), "0,0,700,400");
+    EXPECT_EQ(PlacedIn(client, session.hostWindow()), "0,0,700,400");
     EXPECT_TRUE(log.has("INFO", "mstsc 模式：画面按窗口尺寸 700x400 拉伸显示"));
     EXPECT_EQ(session.remoteWidth(), 700);
     EXPECT_EQ(session.state(), SessionState::Connecting);
