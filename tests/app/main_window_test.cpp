@@ -28,17 +28,10 @@
 #include "core/unicode.h"
 #include "core/win_handle.h"
 #include "rdp/session_test_support.h"
+#include "support/controller_fakes.h"
 #include "support/screen.h"
 
 namespace {
-
-// Counts the sweeps the window starts.
-class NoProbes : public IProbes {
-public:
-    void Submit(const std::vector<ProbeJob>&) override { ++sweeps; }
-    void SetTimeout(int) override {}
-    int sweeps = 0;
-};
 
 // The key presses this thread took from its queue, with their windows.
 std::vector<std::pair<HWND, WPARAM>> g_keys;
@@ -175,7 +168,7 @@ protected:
     TempDir data;
     TestLocalAppData local;
     AppConfig config;
-    NoProbes probes;
+    FakeProbes probes;
     HostEnvironment environment;
     PagePeer page;
     std::unique_ptr<MainWindow> window;
@@ -204,16 +197,16 @@ TEST_F(MainWindowTest, ResumeAndNetworkChangesSweepAtOnce) {
     const struct {
         UINT message;
         WPARAM wParam;
-        int sweeps;
+        std::vector<std::string> sweeps;
     } cases[] = {
-        {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 1},
-        {WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0},
-        {WM_APP_NETWORK_CHANGED, 0, 1},
+        {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, {"10.0.0.1:3389"}},
+        {WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, {}},
+        {WM_APP_NETWORK_CHANGED, 0, {"10.0.0.1:3389"}},
     };
     for (const auto& c : cases) {
-        const int before = probes.sweeps;
+        probes.sweeps.clear();
         SendMessageW(hwnd, c.message, c.wParam, 0);
-        EXPECT_EQ(probes.sweeps - before, c.sweeps) << c.message << " " << c.wParam;
+        EXPECT_EQ(probes.sweeps, c.sweeps) << c.message << " " << c.wParam;
     }
 }
 
@@ -391,13 +384,7 @@ TEST_F(MainWindowWithSessions, AMoveToAMonitorOfAnotherScaleTakesTheSuggestedRec
     RECT suggested = {40, 30, 40 + 1500, 30 + 1000};
     SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(WindowRect(hwnd), Text(suggested));
-    RECT session = {};
-    GetWindowRect(SessionWindow("a"), &session);
-    POINT origin = {0, 0};
-    ClientToScreen(hwnd, &origin);
-    EXPECT_EQ(Text(RECT{session.left - origin.x, session.top - origin.y, session.right - origin.x,
-                        session.bottom - origin.y}),
-              Text(RECT{450, 60, 1050, 660}));
+    EXPECT_EQ(PlacedIn(SessionWindow("a"), hwnd), "450,60,1050,660");
 }
 
 // F11 pressed while the interface thread is busy for longer than the

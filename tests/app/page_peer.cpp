@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 
+#include "app/ui_resources.h"
 #include "core/file_io.h"
 #include "core/text.h"
-#include "core/unicode.h"
 #include "standins/webview/standin_webview.h"
 #include "support/message_pump.h"
 
@@ -50,13 +50,6 @@ Fn RuntimeExport(const char* name) {
                               : reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(runtime, name)));
 }
 
-const TempDir& LocalAppDataFolder() {
-    static const TempDir folder;
-    static const bool set = SetEnvironmentVariableW(L"LOCALAPPDATA", ToWide(folder.path()).c_str()) != FALSE;
-    (void)set;
-    return folder;
-}
-
 }  // namespace
 
 TestLocalAppData::TestLocalAppData() {
@@ -64,7 +57,7 @@ TestLocalAppData::TestLocalAppData() {
 }
 
 std::string TestLocalAppData::browserData() const {
-    return LocalAppDataFolder().file("Tavolin\\WebView2");
+    return BrowserDataDir();
 }
 
 bool PagePeer::Attach(const std::string& userDataFolder, DWORD ms) {

@@ -13,10 +13,10 @@
 #include "core/json.h"
 #include "support/test_support.h"
 
-// The test program's own local application data folder, for its whole run
-// (the program unpacks its page there once per process, and programs the
-// test starts inherit it); each object clears what would show a page peer
-// the address of an earlier test's page.
+// The test program's own local application data folder, the scratch one of
+// its whole run (the program unpacks its page there once per process, and
+// programs the test starts inherit it); each object clears what would show a
+// page peer the address of an earlier test's page.
 class TestLocalAppData {
 public:
     TestLocalAppData();

@@ -132,34 +132,13 @@ protected:
 
 }  // namespace
 
-// A second start ends before reading anything (that it raises the first
-// window is the end-to-end suite's), unless "--multi".
-TEST_F(Startup, ASecondStartEndsUnlessMulti) {
-    HWND first = program.Open({"--data", data});
-    ASSERT_NE(first, nullptr);
-    const std::string secondData = root.file("data-second");
-    ProgramProcess second(root.path());
-    ASSERT_TRUE(second.Start({"--data", secondData}));
-    EXPECT_EQ(second.WaitForExit(), 0);
-    EXPECT_FALSE(IsFile(JoinPath(secondData, "config.json")));
-
-    // A "--data" with no folder after it is ignored: the folder beside the
-    // program is taken.
-    ProgramProcess third(root.path());
-    HWND thirdWindow = third.Open({"--multi", "--data"});
-    ASSERT_NE(thirdWindow, nullptr);
-    EXPECT_TRUE(program.running());
-    EXPECT_EQ(third.CloseTwice(thirdWindow), 0);
-    EXPECT_TRUE(ReadConfig(root.file("data")).isObject());
-    EXPECT_EQ(program.CloseTwice(first), 0);
-    EXPECT_TRUE(ReadConfig(data).isObject());
-}
-
-// One program per user and session: the guard's names carry the user, only
-// that user may open them, and a start while the same user's program runs
+// One program per user and session, unless "--multi": the guard's names
+// carry the user, only that user may open them, a second start in this
+// session ends before reading anything (that it raises the first window is
+// the end-to-end suite's), and a start while the same user's program runs
 // in another session says so and ends (simulated: that session's global
 // name exists, this session's does not).
-TEST_F(Startup, OneProgramPerUserAndSession) {
+TEST_F(Startup, OneProgramPerUserAndSessionUnlessMulti) {
     const std::wstring local = InstanceMutexName(false), global = InstanceMutexName(true);
     ASSERT_EQ(local.rfind(L"Local\\Tavolin-S-1-", 0), 0u);
     EXPECT_EQ(global, L"Global\\" + local.substr(6));
@@ -197,16 +176,27 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
         GetWindowRect(first, &full);
         return (GetWindowLongW(first, GWL_STYLE) & WS_CAPTION) == 0 && EqualRect(&full, &screen);
     }));
+    const std::string secondData = root.file("data-second");
     ProgramProcess again(root.path());
-    ASSERT_TRUE(again.Start({"--data", data}));
+    ASSERT_TRUE(again.Start({"--data", secondData}));
     EXPECT_EQ(again.WaitForExit(), 0);
+    EXPECT_FALSE(IsFile(JoinPath(secondData, "config.json")));
     PumpFor(300);
     RECT after = {};
     GetWindowRect(first, &after);
     EXPECT_EQ(GetWindowLongW(first, GWL_STYLE) & WS_CAPTION, 0);
     EXPECT_TRUE(EqualRect(&full, &after))
         << after.left << "," << after.top << " " << after.right << "," << after.bottom;
+    // With "--multi" another starts beside it; a "--data" with no folder
+    // after it is ignored: the folder beside the program is taken.
+    ProgramProcess third(root.path());
+    HWND thirdWindow = third.Open({"--multi", "--data"});
+    ASSERT_NE(thirdWindow, nullptr);
+    EXPECT_TRUE(program.running());
+    EXPECT_EQ(third.CloseTwice(thirdWindow), 0);
+    EXPECT_TRUE(ReadConfig(root.file("data")).isObject());
     EXPECT_EQ(program.CloseTwice(first), 0);
+    EXPECT_TRUE(ReadConfig(data).isObject());
 
     // A first one that is ending holds the guard without a window: a start
     // meanwhile waits for it to go and comes up as the first.
@@ -222,7 +212,6 @@ TEST_F(Startup, OneProgramPerUserAndSession) {
 
     UniqueHandle elsewhere(CreateMutexW(nullptr, FALSE, global.c_str()));
     ASSERT_TRUE(elsewhere.valid());
-    const std::string secondData = root.file("data-second");
     ProgramProcess second(root.path());
     ASSERT_TRUE(second.Start({"--data", secondData}));
     HWND box = nullptr;

@@ -89,12 +89,8 @@ protected:
     }
     // Where the session sits in the main window, "" when hidden.
     static std::string Placed(const RdpSession& session) {
-        RECT r = {};
-        GetWindowRect(session.hostWindow(), &r);
-        MapWindowPoints(nullptr, GetParent(session.hostWindow()), reinterpret_cast<POINT*>(&r), 2);
-        if (!IsWindowVisible(session.hostWindow())) return "";
-        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-               std::to_string(r.bottom);
+        const HWND host = session.hostWindow();
+        return IsWindowVisible(host) ? PlacedIn(host, GetParent(host)) : "";
     }
 
     StandinControl control;

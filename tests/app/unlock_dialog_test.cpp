@@ -13,18 +13,11 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "support/message_pump.h"
 #include "support/screen.h"
 #include "support/test_support.h"
 
 namespace {
-
-// Polls another thread's window until done() holds or ms pass.
-bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
-    for (int waited = 0; !done(); waited += 20, Sleep(20)) {
-        if (waited >= ms) return false;
-    }
-    return true;
-}
 
 // A person at the dialog, played from a second thread while the test's own
 // thread runs the dialog's modal loop. Each step returns false after noting
@@ -36,7 +29,7 @@ public:
 
     explicit DialogUser(Script script) : uiThread_(GetCurrentThreadId()) {
         thread_ = std::thread([this, script] {
-            const bool shown = WaitUntil([this] {
+            const bool shown = PumpUntil([this] {
                 GUITHREADINFO info = {};
                 info.cbSize = sizeof info;
                 dialog_ = FindWindowW(L"TavolinPasswordDlg", nullptr);
@@ -48,7 +41,7 @@ public:
             // under the pointer: it rests on the subtitle.
             const bool played =
                 (shown || Fail("no dialog with a focused field appeared")) && MoveTo(40, 76) && script(*this);
-            if (WaitUntil([this] { return !IsWindow(dialog_); })) return;
+            if (PumpUntil([this] { return !IsWindow(dialog_); })) return;
             if (played) Fail("the dialog stayed open after the script");
             PostMessageW(dialog_, WM_CLOSE, 0, 0);
         });
@@ -72,7 +65,7 @@ public:
         // Not xdotool's own --sync, which waits many seconds when the
         // pointer is already there.
         const bool moved =
-            Xdotool({"mousemove", std::to_string(at.x), std::to_string(at.y)}) && WaitUntil([&] {
+            Xdotool({"mousemove", std::to_string(at.x), std::to_string(at.y)}) && PumpUntil([&] {
                 POINT now;
                 return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
             });
@@ -83,7 +76,7 @@ public:
                (Xdotool({"click", "1"}) || Fail("xdotool click failed"));
     }
     bool WaitForField(const std::wstring& text) {
-        if (WaitUntil([&] { return FieldText() == text; })) return true;
+        if (PumpUntil([&] { return FieldText() == text; })) return true;
         return Fail("the field shows \"" + ToUtf8(FieldText()) + "\", not \"" + ToUtf8(text) + "\"");
     }
     HWND dialog() const { return dialog_; }
@@ -177,10 +170,7 @@ TEST_F(UnlockDialogTest, FiveWrongPasswordsRefuseAndSaveNothing) {
         return n;
     };
     const auto showsSoon = [&](DialogUser& user, const std::function<bool()>& test) {
-        for (int i = 0; i < 100; ++i, Sleep(50)) {
-            if (picture.Take(user.dialog()) && test()) return true;
-        }
-        return false;
+        return PumpUntil([&] { return picture.Take(user.dialog()) && test(); });
     };
     const std::string before = DescribeSettings(config_);
     EXPECT_FALSE(RunWith([&](DialogUser& user) {
@@ -231,7 +221,7 @@ TEST_F(UnlockDialogTest, StaysResponsiveWhileTheSlowCheckRuns) {
     EXPECT_TRUE(RunWith([](DialogUser& user) {
         if (!user.Type("slow-secret") || !user.Key("Return")) return false;
         HWND field = GetDlgItem(user.dialog(), 1001);
-        if (!WaitUntil([&] { return (GetWindowLongW(field, GWL_STYLE) & ES_READONLY) != 0; })) {
+        if (!PumpUntil([&] { return (GetWindowLongW(field, GWL_STYLE) & ES_READONLY) != 0; })) {
             return user.Fail("the field did not wait for the check");
         }
         const ULONGLONG asked = GetTickCount64();
@@ -240,7 +230,7 @@ TEST_F(UnlockDialogTest, StaysResponsiveWhileTheSlowCheckRuns) {
             GetTickCount64() - asked > 100) {
             return user.Fail("the dialog did not answer within 100 ms while checking");
         }
-        return WaitUntil([&] { return !IsWindow(user.dialog()); }, 20000) || user.Fail("never unlocked");
+        return PumpUntil([&] { return !IsWindow(user.dialog()); }, 20000) || user.Fail("never unlocked");
     }));
     EXPECT_EQ(config_.passwordKey.get(), prepared.key.get());
 }

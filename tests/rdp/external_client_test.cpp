@@ -162,14 +162,7 @@ TEST_F(ExternalClientTab, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
     EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE), static_cast<LONG_PTR>(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
               0);
-    const auto placed = [&] {
-        RECT r;
-        GetWindowRect(client, &r);
-        MapWindowPoints(nullptr, session.hostWindow(), reinterpret_cast<POINT*>(&r), 2);
-        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-               std::to_string(r.bottom);
-    };
-    EXPECT_EQ(placed(), "0,0,900,500");
+    EXPECT_EQ(PlacedIn(client, session.hostWindow()), "0,0,900,500");
     // Saved as "session-external-client.bmp". Under Wine 8 a window of another
     // process drawn inside this one's never reaches the screen: the picture
     // shows the tab the client was embedded in.
@@ -181,7 +174,7 @@ TEST_F(ExternalClientTab, ItsMainWindowIsEmbeddedAsAChildFillingTheTab) {
 
     // A new tab size moves the window and only records the stretched size.
     session.SetBounds(RECT{0, 0, 700, 400});
-    EXPECT_EQ(placed(), "0,0,700,400");
+    EXPECT_EQ(PlacedIn(client, session.hostWindow()), "0,0,700,400");
     EXPECT_TRUE(log.has("INFO", "mstsc 模式：画面按窗口尺寸 700x400 拉伸显示"));
     EXPECT_EQ(session.remoteWidth(), 700);
     EXPECT_EQ(session.state(), SessionState::Connecting);
@@ -236,7 +229,6 @@ TEST_F(ExternalClientTab, ACancelledPromptFailsTheSessionAndClosingTheTabEndsThe
                                                           "1 0 mstsc 等待远程桌面客户端窗口…",
                                                           "4 -1 none 远程桌面客户端没有打开会话就退出了"}));
     EXPECT_EQ(session.connectDeadline(), 0u);
-    EXPECT_TRUE(log.has("WARN", "系统里没有能创建的远程桌面控件，改用 mstsc.exe 模式"));
     EXPECT_TRUE(log.has("WARN", "mstsc.exe 没有打开主窗口就退出了"));
     // Disconnect in mode "none" still reports the user's disconnect.
     session.Disconnect();
@@ -378,7 +370,6 @@ TEST_F(ExternalClientTab, ItReadsTheServerAndItsOptionsFromAFileDeletedOnceRead)
     server.options.gatewayMode = GatewayMode::kExplicit;
     server.options.gatewayHost = "gw.corp";
     ConnectEmbedded(server);
-    EXPECT_EQ(Title(session.controlWindow()), L"db.example:3390 - 远程桌面连接");
     const std::vector<std::string> lines = record.Lines();
     ASSERT_GT(lines.size(), 1u);
     ASSERT_EQ(lines[0].compare(0, 5, "file "), 0) << lines[0];

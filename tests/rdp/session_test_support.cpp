@@ -61,6 +61,14 @@ ParentWindow::~ParentWindow() {
     PumpFor(0);
 }
 
+std::string PlacedIn(HWND window, HWND parent) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
 void RecordingObserver::OnSessionState(RdpSession* session, SessionState state, std::int32_t code,
                                        const std::string& detail) {
     reports.push_back(StateReport{state, code, detail, SessionModeName(session->mode())});

@@ -34,6 +34,9 @@ private:
 
 HWND SharedTopLevel();
 
+// Where window lies in parent's client area, as "left,top,right,bottom".
+std::string PlacedIn(HWND window, HWND parent);
+
 struct StateReport {
     SessionState state;
     int code;

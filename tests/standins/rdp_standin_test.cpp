@@ -99,42 +99,6 @@ protected:
 
 }  // namespace
 
-TEST_F(RdpStandin, PutsTakeOnlyTheDeclaredTypeAndPasswordsCannotBeRead) {
-    const struct {
-        bool settings;  // on AdvancedSettings2, else on the control
-        const wchar_t* name;
-        Variant value;
-        bool named;
-        HRESULT result;
-    } puts[] = {
-        {false, L"Server", Variant::String("host-a"), true, S_OK},
-        {false, L"Server", Variant::Int(5), true, DISP_E_TYPEMISMATCH},
-        {false, L"Server", Variant::String("host-b"), false, DISP_E_PARAMNOTOPTIONAL},
-        {false, L"DesktopWidth", Variant::String("1280"), true, DISP_E_TYPEMISMATCH},
-        {false, L"FullScreen", Variant::Int(1), true, DISP_E_TYPEMISMATCH},
-        {false, L"FullScreen", Variant::Bool(true), true, S_OK},
-        {true, L"RDPPort", Variant::Int(3390), true, S_OK},
-        {true, L"RDPPort", Variant::String("3391"), true, DISP_E_TYPEMISMATCH},
-        {true, L"SmartSizing", Variant::Int(1), true, DISP_E_TYPEMISMATCH},
-        {true, L"ClearTextPassword", Variant::String("s3cret"), true, S_OK},
-    };
-    for (const auto& p : puts) {
-        UINT argErr = 99;
-        IDispatch* object = p.settings ? advanced.get() : control.get();
-        EXPECT_EQ(Put(object, p.name, p.value, p.named, &argErr), p.result) << p.name;
-        EXPECT_EQ(argErr, p.result == DISP_E_TYPEMISMATCH ? 0u : 99u) << p.name;
-    }
-    // A refused put changes nothing.
-    Variant server, port, password;
-    ASSERT_EQ(DispatchInvoke(control.get(), L"Server", DISPATCH_PROPERTYGET, nullptr, 0, server.get()), S_OK);
-    EXPECT_TRUE(server.value().vt == VT_BSTR && std::wstring(server.value().bstrVal) == L"host-a");
-    ASSERT_EQ(DispatchInvoke(advanced.get(), L"RDPPort", DISPATCH_PROPERTYGET, nullptr, 0, port.get()), S_OK);
-    EXPECT_TRUE(port.value().vt == VT_I4 && port.value().lVal == 3390);
-    EXPECT_EQ(DispatchInvoke(advanced.get(), L"ClearTextPassword", DISPATCH_PROPERTYGET, nullptr, 0,
-                             password.get()),
-              DISP_E_MEMBERNOTFOUND);
-}
-
 // A cookie unadvises through any of the control's connection points; a
 // handler may tear everything down, and the control outlives it.
 TEST_F(RdpStandin, ACookieServesAnyConnectionPointAndAHandlerMayReleaseAll) {
@@ -191,71 +155,97 @@ TEST_F(RdpStandin, UnloadsOnlyWithNoObjectLeft) {
     EXPECT_EQ(dll.CanUnloadNow(), S_OK);
 }
 
-// Each connection option only on the object whose page declares it, typed
-// and within the values that page lists; what was taken reads back through
-// any object of the family.
-TEST_F(RdpStandin, SettingsObjectsTakeOptionsOnlyWhereTheirPagesPutThem) {
+// Puts take only the declared type, and each connection option only on the
+// object whose page declares it, within the values that page lists; a
+// refused put changes nothing, what was taken reads back through any object
+// of the family, and passwords cannot be read.
+TEST_F(RdpStandin, PutsTakeOnlyWhatTheirObjectDeclaresAndPasswordsCannotBeRead) {
     // MsRdpClient9NotSafeForScripting: every settings object up to 9.
     constexpr CLSID kClient9 = {0x8B918B82, 0x7985, 0x4C24, {0x89, 0xDF, 0xC3, 0x3A, 0xD2, 0xBB, 0xFB, 0xCD}};
     ComPtr<IDispatch> client;
     ASSERT_EQ(CoCreateInstance(kClient9, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, client.put_void()),
               S_OK);
+    // The object a row names below root; root itself without a name.
+    const auto objectOf = [](IDispatch* root, const wchar_t* name) {
+        return name == nullptr ? ComPtr<IDispatch>::Retain(root) : DispatchGetObject(root, name);
+    };
     const struct {
+        IDispatch* root;
         const wchar_t* object;
         const wchar_t* name;
         Variant value;
         HRESULT result;
+        bool named = true;
     } puts[] = {
-        {L"TransportSettings", L"GatewayUsageMethod", Variant::UInt(2), S_OK},
-        {L"TransportSettings", L"GatewayUsageMethod", Variant::Int(2), DISP_E_TYPEMISMATCH},
-        {L"TransportSettings", L"GatewayUsageMethod", Variant::UInt(5), E_INVALIDARG},
-        {L"TransportSettings", L"GatewayCredsSource", Variant::UInt(3), E_INVALIDARG},
-        {L"TransportSettings", L"GatewayUsername", Variant::String("u"), DISP_E_UNKNOWNNAME},
-        {L"TransportSettings2", L"GatewayUsername", Variant::String("u"), S_OK},
-        {L"TransportSettings2", L"GatewayPassword", Variant::String("p"), S_OK},
-        {L"AdvancedSettings9", L"KeyboardHookMode", Variant::Int(1), DISP_E_UNKNOWNNAME},
-        {L"SecuredSettings2", L"KeyboardHookMode", Variant::Int(3), E_INVALIDARG},
-        {L"SecuredSettings2", L"KeyboardHookMode", Variant::Int(0), S_OK},
-        {L"AdvancedSettings5", L"RedirectClipboard", Variant::Bool(false), DISP_E_UNKNOWNNAME},
-        {L"AdvancedSettings6", L"RedirectClipboard", Variant::Bool(false), S_OK},
-        {L"AdvancedSettings7", L"AudioCaptureRedirectionMode", Variant::Bool(true), DISP_E_UNKNOWNNAME},
-        {L"AdvancedSettings9", L"AuthenticationLevel", Variant::Int(3), E_INVALIDARG},
-        {L"AdvancedSettings9", L"ConnectToServerConsole", Variant::Bool(true), S_FALSE},
+        {control.get(), nullptr, L"Server", Variant::String("host-a"), S_OK},
+        {control.get(), nullptr, L"Server", Variant::Int(5), DISP_E_TYPEMISMATCH},
+        {control.get(), nullptr, L"Server", Variant::String("host-b"), DISP_E_PARAMNOTOPTIONAL, false},
+        {control.get(), nullptr, L"DesktopWidth", Variant::String("1280"), DISP_E_TYPEMISMATCH},
+        {control.get(), nullptr, L"FullScreen", Variant::Int(1), DISP_E_TYPEMISMATCH},
+        {control.get(), nullptr, L"FullScreen", Variant::Bool(true), S_OK},
+        {advanced.get(), nullptr, L"RDPPort", Variant::Int(3390), S_OK},
+        {advanced.get(), nullptr, L"RDPPort", Variant::String("3391"), DISP_E_TYPEMISMATCH},
+        {advanced.get(), nullptr, L"SmartSizing", Variant::Int(1), DISP_E_TYPEMISMATCH},
+        {advanced.get(), nullptr, L"ClearTextPassword", Variant::String("s3cret"), S_OK},
+        {client.get(), L"TransportSettings", L"GatewayUsageMethod", Variant::UInt(2), S_OK},
+        {client.get(), L"TransportSettings", L"GatewayUsageMethod", Variant::Int(2), DISP_E_TYPEMISMATCH},
+        {client.get(), L"TransportSettings", L"GatewayUsageMethod", Variant::UInt(5), E_INVALIDARG},
+        {client.get(), L"TransportSettings", L"GatewayCredsSource", Variant::UInt(3), E_INVALIDARG},
+        {client.get(), L"TransportSettings", L"GatewayUsername", Variant::String("u"), DISP_E_UNKNOWNNAME},
+        {client.get(), L"TransportSettings2", L"GatewayUsername", Variant::String("u"), S_OK},
+        {client.get(), L"TransportSettings2", L"GatewayPassword", Variant::String("p"), S_OK},
+        {client.get(), L"AdvancedSettings9", L"KeyboardHookMode", Variant::Int(1), DISP_E_UNKNOWNNAME},
+        {client.get(), L"SecuredSettings2", L"KeyboardHookMode", Variant::Int(3), E_INVALIDARG},
+        {client.get(), L"SecuredSettings2", L"KeyboardHookMode", Variant::Int(0), S_OK},
+        {client.get(), L"AdvancedSettings5", L"RedirectClipboard", Variant::Bool(false), DISP_E_UNKNOWNNAME},
+        {client.get(), L"AdvancedSettings6", L"RedirectClipboard", Variant::Bool(false), S_OK},
+        {client.get(), L"AdvancedSettings7", L"AudioCaptureRedirectionMode", Variant::Bool(true),
+         DISP_E_UNKNOWNNAME},
+        {client.get(), L"AdvancedSettings9", L"AuthenticationLevel", Variant::Int(3), E_INVALIDARG},
+        {client.get(), L"AdvancedSettings9", L"ConnectToServerConsole", Variant::Bool(true), S_FALSE},
     };
     for (const auto& p : puts) {
-        ComPtr<IDispatch> object = DispatchGetObject(client.get(), p.object);
-        ASSERT_TRUE(object) << p.object;
+        const ComPtr<IDispatch> object = objectOf(p.root, p.object);
+        ASSERT_TRUE(object) << p.name;
         DISPID id = DISPID_UNKNOWN;
         const HRESULT lookup = DispatchLookup(object.get(), p.name, &id);
-        EXPECT_EQ(FAILED(lookup) ? lookup : Put(object.get(), p.name, p.value), p.result) << p.name;
+        UINT argErr = 99;
+        EXPECT_EQ(FAILED(lookup) ? lookup : Put(object.get(), p.name, p.value, p.named, &argErr), p.result)
+            << p.name;
+        EXPECT_EQ(argErr, p.result == DISP_E_TYPEMISMATCH ? 0u : 99u) << p.name;
     }
+    // What was taken, and not what was refused after it; VT_EMPTY: not readable.
     const struct {
+        IDispatch* root;
         const wchar_t* object;
         const wchar_t* name;
         VARTYPE type;
         long value;
     } reads[] = {
-        {L"TransportSettings2", L"GatewayUsageMethod", VT_UI4, 2},
-        {L"SecuredSettings3", L"KeyboardHookMode", VT_I4, 0},
-        {L"AdvancedSettings9", L"RedirectClipboard", VT_BOOL, 0},
-        {L"AdvancedSettings9", L"ConnectToServerConsole", VT_BOOL, 0},
+        {advanced.get(), nullptr, L"RDPPort", VT_I4, 3390},
+        {client.get(), L"TransportSettings2", L"GatewayUsageMethod", VT_UI4, 2},
+        {client.get(), L"SecuredSettings3", L"KeyboardHookMode", VT_I4, 0},
+        {client.get(), L"AdvancedSettings9", L"RedirectClipboard", VT_BOOL, 0},
+        {client.get(), L"AdvancedSettings9", L"ConnectToServerConsole", VT_BOOL, 0},
+        {advanced.get(), nullptr, L"ClearTextPassword", VT_EMPTY, 0},
+        {client.get(), L"TransportSettings2", L"GatewayPassword", VT_EMPTY, 0},
     };
     for (const auto& r : reads) {
-        ComPtr<IDispatch> object = DispatchGetObject(client.get(), r.object);
         Variant value;
-        ASSERT_EQ(DispatchInvoke(object.get(), r.name, DISPATCH_PROPERTYGET, nullptr, 0, value.get()), S_OK);
+        const HRESULT read = DispatchInvoke(objectOf(r.root, r.object).get(), r.name, DISPATCH_PROPERTYGET,
+                                            nullptr, 0, value.get());
+        EXPECT_EQ(read, r.type == VT_EMPTY ? DISP_E_MEMBERNOTFOUND : S_OK) << r.name;
         EXPECT_EQ(value.value().vt, r.type) << r.name;
         const VARIANT& v = value.value();
         const long got = r.type == VT_UI4    ? static_cast<long>(v.ulVal)
                          : r.type == VT_BOOL ? v.boolVal
-                                             : v.lVal;
+                         : r.type == VT_I4   ? v.lVal
+                                             : 0;
         EXPECT_EQ(got, r.value) << r.name;
     }
-    ComPtr<IDispatch> transport = DispatchGetObject(client.get(), L"TransportSettings2");
-    Variant password;
-    EXPECT_EQ(
-        DispatchInvoke(transport.get(), L"GatewayPassword", DISPATCH_PROPERTYGET, nullptr, 0, password.get()),
-        DISP_E_MEMBERNOTFOUND);
+    Variant server;
+    ASSERT_EQ(DispatchInvoke(control.get(), L"Server", DISPATCH_PROPERTYGET, nullptr, 0, server.get()), S_OK);
+    EXPECT_TRUE(server.value().vt == VT_BSTR && std::wstring(server.value().bstrVal) == L"host-a");
     // The stand-in's own class is as old as the oldest control: no gateway.
     DISPID id = DISPID_UNKNOWN;
     EXPECT_EQ(DispatchLookup(control.get(), L"TransportSettings", &id), DISP_E_UNKNOWNNAME);

@@ -18,27 +18,12 @@ std::vector<AbiSlot> Slots() {
 }
 
 std::vector<AbiId> Ids() {
+#define ABI_ID(I, standinId) \
+    { #I, standinId }
     return {
-        {"ICoreWebView2Environment", kIidEnvironment},
-        {"ICoreWebView2Controller", kIidController},
-        {"ICoreWebView2Controller2", kIidController2},
-        {"ICoreWebView2Controller3", kIidController3},
-        {"ICoreWebView2Settings", kIidSettings},
-        {"ICoreWebView2", kIidWebView},
-        {"ICoreWebView2_2", kIidWebView2},
-        {"ICoreWebView2_3", kIidWebView3},
-        {"ICoreWebView2WebMessageReceivedEventArgs", kIidWebMessageArgs},
-        {"ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler", kIidEnvironmentCompleted},
-        {"ICoreWebView2CreateCoreWebView2ControllerCompletedHandler", kIidControllerCompleted},
-        {"ICoreWebView2WebMessageReceivedEventHandler", kIidWebMessageReceived},
-        {"ICoreWebView2CallDevToolsProtocolMethodCompletedHandler", kIidDevToolsCompleted},
-        {"ICoreWebView2NavigationStartingEventArgs", kIidNavigationStartingArgs},
-        {"ICoreWebView2NavigationStartingEventHandler", kIidNavigationStarting},
-        {"ICoreWebView2NewWindowRequestedEventArgs", kIidNewWindowArgs},
-        {"ICoreWebView2NewWindowRequestedEventHandler", kIidNewWindowRequested},
-        {"ICoreWebView2ProcessFailedEventArgs", kIidProcessFailedArgs},
-        {"ICoreWebView2ProcessFailedEventHandler", kIidProcessFailed},
+#include "webhost/webview_abi_ids.inc"
     };
+#undef ABI_ID
 }
 
 }  // namespace standin

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -25,31 +24,13 @@ std::vector<AbiSlot> ProgramSlots() {
     };
 }
 
-std::map<std::string, IID> ProgramIds() {
+std::vector<AbiId> ProgramIds() {
+#define ABI_ID(I, standinId) \
+    { #I, IID_##I }
     return {
-        {"ICoreWebView2Environment", IID_ICoreWebView2Environment},
-        {"ICoreWebView2Controller", IID_ICoreWebView2Controller},
-        {"ICoreWebView2Controller2", IID_ICoreWebView2Controller2},
-        {"ICoreWebView2Controller3", IID_ICoreWebView2Controller3},
-        {"ICoreWebView2Settings", IID_ICoreWebView2Settings},
-        {"ICoreWebView2", IID_ICoreWebView2},
-        {"ICoreWebView2_2", IID_ICoreWebView2_2},
-        {"ICoreWebView2_3", IID_ICoreWebView2_3},
-        {"ICoreWebView2WebMessageReceivedEventArgs", IID_ICoreWebView2WebMessageReceivedEventArgs},
-        {"ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler",
-         IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler},
-        {"ICoreWebView2CreateCoreWebView2ControllerCompletedHandler",
-         IID_ICoreWebView2CreateCoreWebView2ControllerCompletedHandler},
-        {"ICoreWebView2WebMessageReceivedEventHandler", IID_ICoreWebView2WebMessageReceivedEventHandler},
-        {"ICoreWebView2CallDevToolsProtocolMethodCompletedHandler",
-         IID_ICoreWebView2CallDevToolsProtocolMethodCompletedHandler},
-        {"ICoreWebView2NavigationStartingEventArgs", IID_ICoreWebView2NavigationStartingEventArgs},
-        {"ICoreWebView2NavigationStartingEventHandler", IID_ICoreWebView2NavigationStartingEventHandler},
-        {"ICoreWebView2NewWindowRequestedEventArgs", IID_ICoreWebView2NewWindowRequestedEventArgs},
-        {"ICoreWebView2NewWindowRequestedEventHandler", IID_ICoreWebView2NewWindowRequestedEventHandler},
-        {"ICoreWebView2ProcessFailedEventArgs", IID_ICoreWebView2ProcessFailedEventArgs},
-        {"ICoreWebView2ProcessFailedEventHandler", IID_ICoreWebView2ProcessFailedEventHandler},
+#include "webhost/webview_abi_ids.inc"
     };
+#undef ABI_ID
 }
 
 }  // namespace
@@ -65,11 +46,10 @@ TEST(WebViewAbi, TheStandinPutsEveryCallOnTheSdksSlot) {
 }
 
 TEST(WebViewAbi, TheStandinGivesEveryInterfaceTheSdksId) {
-    const std::map<std::string, IID> program = ProgramIds();
-    for (const AbiId& id : standin::Ids()) {
-        const auto found = program.find(id.name);
-        ASSERT_NE(found, program.end()) << id.name;
-        EXPECT_TRUE(IsEqualIID(found->second, id.iid)) << id.name;
+    const std::vector<AbiId> program = ProgramIds();
+    const std::vector<AbiId> standin = standin::Ids();
+    ASSERT_EQ(program.size(), standin.size());
+    for (std::size_t i = 0; i < program.size(); ++i) {
+        EXPECT_TRUE(IsEqualIID(standin[i].iid, program[i].iid)) << program[i].name;
     }
-    EXPECT_EQ(standin::Ids().size(), program.size());
 }

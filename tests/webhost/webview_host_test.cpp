@@ -265,6 +265,8 @@ INSTANTIATE_TEST_SUITE_P(EachStep, RuntimeFailure,
 
 TEST_F(HostSteps, TheControllerStepSetsUpTheViewInOrderAndNavigatesToThePageHost) {
     host.resize(RECT{10, 20, 330, 260});
+    host.focus();  // no view yet: nothing to tell
+    host.parentMoved();
     ASSERT_TRUE(Create());
     EXPECT_TRUE(log.has("INFO", "WebView2 环境创建中..."));
     EXPECT_TRUE(log.has("INFO", "已请求创建 WebView2 环境"));
@@ -296,13 +298,21 @@ TEST_F(HostSteps, TheControllerStepSetsUpTheViewInOrderAndNavigatesToThePageHost
         at += line.size() + 1;
     }
 
-    // Once the controller exists, a resize reaches it at once.
+    EXPECT_FALSE(Journaled("MoveFocus"));
+    EXPECT_FALSE(Journaled("NotifyParentWindowPositionChanged"));
+
+    // Once the controller exists, a resize reaches it at once, and so does
+    // the rest.
     host.resize(RECT{0, 0, 500, 400});
     EXPECT_TRUE(Journaled("put_Bounds 0 0 500 400"));
     host.openDevTools();
     host.reload();
+    host.focus();
+    host.parentMoved();
     EXPECT_TRUE(Journaled("OpenDevToolsWindow"));
     EXPECT_TRUE(Journaled("Reload"));
+    EXPECT_TRUE(Journaled("MoveFocus 0"));
+    EXPECT_TRUE(Journaled("NotifyParentWindowPositionChanged"));
 }
 
 // Without a resize the view fills the parent; the settings and the background
@@ -450,18 +460,6 @@ TEST_F(PageInBrowser, AFailedProcessIsRecoveredOnceThenGivenUpOn) {
     EXPECT_EQ(listener.failures, (std::vector<bool>{true, false}));
     PumpFor(500);
     EXPECT_FALSE(Journaled("Reload"));
-}
-
-TEST_F(HostSteps, TheFocusAndTheParentsMovesReachTheView) {
-    host.focus();  // no view yet: nothing to tell
-    host.parentMoved();
-    ASSERT_TRUE(Create());
-    ASSERT_TRUE(WaitReady());
-    EXPECT_FALSE(Journaled("MoveFocus"));
-    host.focus();
-    host.parentMoved();
-    EXPECT_TRUE(Journaled("MoveFocus 0"));
-    EXPECT_TRUE(Journaled("NotifyParentWindowPositionChanged"));
 }
 
 // A loader that cannot be found, or that lacks its entry point, stops the
