@@ -43,10 +43,29 @@ TEST(ExportCsv, HeaderThenOneLinePerServerInStoreOrder) {
     // Domain, full screen and the probe port are not exported; the
     // resolution only when both sides are set. The plain password is the
     // record's last member.
-    config.servers = {
-        {"id1", "10.0.0.5", 3389, "admin", "CORP", "", "", "", 32, 1920, 1080, true, true, false, 22, "", {}},
-        {"id2", "a", 1, "", "", "", "", "", 32, 1920, 0, true, false, false, 0, "", {}},
-        {"id3", "c", 65535, "", "", "", "", "", 16, -1, 600, false, false, true, 0, "pw", {}}};
+    // Set by name, the rest at their defaults: a field added to the record
+    // changes nothing here.
+    config.servers.resize(3);
+    ServerRecord& first = config.servers[0];
+    first.host = "10.0.0.5";
+    first.user = "admin";
+    first.domain = "CORP";
+    first.width = 1920;
+    first.height = 1080;
+    first.fullscreenOnConnect = true;
+    first.pingPort = 22;
+    config.servers[1].host = "a";
+    config.servers[1].port = 1;
+    config.servers[1].width = 1920;
+    ServerRecord& third = config.servers[2];
+    third.host = "c";
+    third.port = 65535;
+    third.colorDepth = 16;
+    third.width = -1;
+    third.height = 600;
+    third.smartSizing = false;
+    third.autoConnect = true;
+    third.password = "pw";
     config.servers[1].options.gatewayMode = GatewayMode::kExplicit;
     config.servers[1].options.gatewayHost = "gw,1";
     config.servers[1].options.sealedGatewayPassword = "dpapi1:never-exported";

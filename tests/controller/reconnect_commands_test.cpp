@@ -128,8 +128,7 @@ TEST_F(Reconnects, AQuickConnectionOpensATabAndIsSavedOnlyWhenAsked) {
     ASSERT_EQ(disk.servers.size(), 1u);
     EXPECT_EQ(
         DescribeServer(disk.servers[0]),
-        "id= host=10.0.0.9 port=3391 user=admin domain=CORP password= remark= group= colorDepth=16 width=0 "
-        "height=0 smartSizing=0 fullscreenOnConnect=0 autoConnect=0 pingPort=0 adminSession=1 plain=");
+        "host=10.0.0.9 port=3391 user=admin domain=CORP colorDepth=16 smartSizing=0 adminSession=1 plain=");
     EXPECT_EQ(disk.servers[0].id, id);
     EXPECT_EQ(page.toasts().back(), "ok: 已保存为服务器");
 }

@@ -102,7 +102,8 @@ std::string ReadRawFile(const std::string& path) {
 std::string DescribeServer(const ServerRecord& s) {
     ServerRecord copy = s;
     copy.id.clear();
-    return DescribeFields(copy, true) + " plain=" + s.password;
+    const std::string fields = DescribeChanges(copy);
+    return fields + (fields.empty() ? "" : " ") + "plain=" + s.password;
 }
 
 std::string DescribeSettings(const AppConfig& c) {

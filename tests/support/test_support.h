@@ -86,8 +86,24 @@ std::string DescribeFields(const Record& record, bool sparse = false) {
     return out;
 }
 
-// Every field of a server record but its id, the transient plain password
-// last, in one line.
+// The fields of a record that differ from a new record's, "name=value" in
+// the list's order, in one line: a field added to the record shows only
+// where a test sets it.
+template <typename Record>
+std::string DescribeChanges(const Record& record) {
+    std::string out;
+    static const Record fresh{};
+    Record::ForEachField(
+        [&out](const FieldSpec& spec, const auto& value, const auto& fallback) {
+            if (value == fallback) return;
+            out += (out.empty() ? "" : " ") + std::string(spec.name) + "=" + test_support::ValueText(value);
+        },
+        record, fresh);
+    return out;
+}
+
+// DescribeChanges of a server record but its id, then the transient plain
+// password.
 std::string DescribeServer(const ServerRecord& server);
 // Every setting of the store outside the server list, group by group, in
 // one line.
