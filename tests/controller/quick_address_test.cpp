@@ -6,8 +6,8 @@
 TEST(QuickAddress, HostsPortsAndUsers) {
     const struct {
         const char* typed;
-        const char* parsed;  // "user|host|port", or nullptr when refused
-    } cases[] = {
+        const char* parsed;  // "user|host|port"
+    } accepted[] = {
         {"10.0.0.5", "|10.0.0.5|3389"},
         {"  srv-01.example.com:3390 ", "|srv-01.example.com|3390"},
         {"admin@10.0.0.5", "admin|10.0.0.5|3389"},
@@ -17,32 +17,16 @@ TEST(QuickAddress, HostsPortsAndUsers) {
         {"fe80::1", "|fe80::1|3389"},
         {"[::1]", "|::1|3389"},
         {"服务器.example", "|服务器.example|3389"},
-        {"", nullptr},
-        {"   ", nullptr},
-        {"a b", nullptr},
-        {"host:", nullptr},
-        {"host:0", nullptr},
-        {"host:65536", nullptr},
-        {"host:+1", nullptr},
-        {"@host", nullptr},
-        {"user@", nullptr},
-        {"-host", nullptr},
-        {".host", nullptr},
-        {"host/admin", nullptr},
-        {"\"host\"", nullptr},
-        {"[fe80::1", nullptr},
-        {"[fe80::1]x", nullptr},
-        {"[host]:3389", nullptr},
-        {"host:3389:1", nullptr},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : accepted) {
         const std::optional<QuickAddress> address = ParseQuickAddress(c.typed);
-        if (c.parsed == nullptr) {
-            EXPECT_FALSE(address.has_value()) << c.typed;
-            continue;
-        }
         ASSERT_TRUE(address.has_value()) << c.typed;
         EXPECT_EQ(address->user + "|" + address->host + "|" + std::to_string(address->port), c.parsed)
             << c.typed;
+    }
+    for (const char* refused :
+         {"", "   ", "a b", "host:", "host:0", "host:65536", "host:+1", "@host", "user@", "-host", ".host",
+          "host/admin", "\"host\"", "[fe80::1", "[fe80::1]x", "[host]:3389", "host:3389:1"}) {
+        EXPECT_FALSE(ParseQuickAddress(refused).has_value()) << refused;
     }
 }

@@ -109,8 +109,6 @@ TEST_F(RdpFileCommands, AnImportedServerIsNewAndCarriesNoPassword) {
 // check); here, that this export goes through it too.
 TEST_F(RdpFileCommands, ExportWritesTheFileOrSaysWhyNot) {
     const std::string id = Stored("10.0.0.5", "secret-pw");
-    config.servers.back().port = 3391;
-    config.servers.back().user = "admin";
     const std::string elsewhere = JoinPath(MemoryDataDir::Root(), "elsewhere");
     ASSERT_TRUE(EnsureDir(elsewhere));
     const std::string target = JoinPath(elsewhere, "s.rdp");
@@ -139,12 +137,9 @@ TEST_F(RdpFileCommands, ExportWritesTheFileOrSaysWhyNot) {
                   c.dialog ? std::vector<std::string>{c.dialog + id} : std::vector<std::string>{})
             << c.data;
     }
-    const std::string written = dir.Raw(target);
-    EXPECT_EQ(written, WriteRdpFile(config.servers.back()));
-    EXPECT_EQ(written.find(Utf8ToUtf16LeBytes("secret-pw")), std::string::npos);
-    const RdpFileRead back = ReadRdpFile(written);
-    EXPECT_EQ(back.server.host + ":" + std::to_string(back.server.port) + " " + back.server.user,
-              "10.0.0.5:3391 admin");
+    // What the writer gives, which leaves out every password and reads back
+    // as the server, is the file format's test (tests/config/rdp_file_test.cpp).
+    EXPECT_EQ(dir.Raw(target), WriteRdpFile(config.servers.back()));
     EXPECT_FALSE(IsFile(dir.file("x.rdp")));
 }
 

@@ -62,7 +62,6 @@ TEST_F(Reconnects, OnlyNetworkDropsOfConnectedSessionsWaitWhileSwitchedOn) {
     } cases[] = {
         {"the socket closed", SessionState::Disconnected, 2308, true, true, true},
         {"logged off", SessionState::Disconnected, 3, true, true, false},
-        {"the user's own", SessionState::Disconnected, 1, true, true, false},
         {"never came up", SessionState::Disconnected, 516, false, true, false},
         {"a fatal error", SessionState::Failed, 2308, true, true, false},
         {"switched off", SessionState::Disconnected, 2308, true, false, false},
