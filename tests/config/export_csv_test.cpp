@@ -41,10 +41,8 @@ TEST(ExportCsv, HeaderThenOneLinePerServerInStoreOrder) {
     AppConfig config;
     EXPECT_EQ(ExportServersCsv(config.servers, true), kHead);
     // Domain, full screen and the probe port are not exported; the
-    // resolution only when both sides are set. The plain password is the
-    // record's last member.
-    // Set by name, the rest at their defaults: a field added to the record
-    // changes nothing here.
+    // resolution only when both sides are set. Set by name, the rest at
+    // their defaults: a field added to the record changes nothing here.
     config.servers.resize(3);
     ServerRecord& first = config.servers[0];
     first.host = "10.0.0.5";

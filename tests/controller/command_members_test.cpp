@@ -145,6 +145,6 @@ TEST(PageDocuments, ApplyServerFieldsReadsOnlyWhatIsSent) {
             return true;
         });
         EXPECT_EQ(sealed, std::string(text).find("refused") == std::string::npos) << text;
-        EXPECT_EQ(DescribeChanges(record), want) << text;
+        EXPECT_EQ(DescribeFields(record, DescribedFields::kChanged), want) << text;
     }
 }

@@ -102,13 +102,14 @@ std::string ReadRawFile(const std::string& path) {
 std::string DescribeServer(const ServerRecord& s) {
     ServerRecord copy = s;
     copy.id.clear();
-    const std::string fields = DescribeChanges(copy);
+    const std::string fields = DescribeFields(copy, DescribedFields::kChanged);
     return fields + (fields.empty() ? "" : " ") + "plain=" + s.password;
 }
 
 std::string DescribeSettings(const AppConfig& c) {
     return "ping: " + DescribeFields(c.ping) + " | security: " + DescribeFields(c.security) +
-           " | ui: " + DescribeFields(c.ui) + " | defaults: " + DescribeFields(c.defaults, true) +
+           " | ui: " + DescribeFields(c.ui) +
+           " | defaults: " + DescribeFields(c.defaults, DescribedFields::kAsStored) +
            " | display: " + DescribeFields(c.display) + " | sessions: " + DescribeFields(c.sessions);
 }
 

@@ -70,39 +70,29 @@ std::string ValueText(T value) {
 }
 }  // namespace test_support
 
-// Every field of a record from its field list, "name=value" in the list's
-// order (config.json's names), in one line; with sparse, as config.json
-// has them: a field left out there at its default is left out here too.
+// Which fields a description names: every one; those config.json has (a
+// field it leaves out at its default is left out too); or only those that
+// differ from a new record's, so that a field added to the record shows
+// only where a test sets it.
+enum class DescribedFields { kEvery, kAsStored, kChanged };
+
+// A record's fields from its field list, "name=value" in the list's order
+// (config.json's names), in one line.
 template <typename Record>
-std::string DescribeFields(const Record& record, bool sparse = false) {
+std::string DescribeFields(const Record& record, DescribedFields which = DescribedFields::kEvery) {
     std::string out;
     static const Record defaults{};
     Record::ForEachField(
-        [&out, sparse](const FieldSpec& spec, const auto& value, const auto& fallback) {
-            if (sparse && spec.has(kOmittedAtDefault) && value == fallback) return;
+        [&out, which](const FieldSpec& spec, const auto& value, const auto& fallback) {
+            const bool omits = which == DescribedFields::kChanged || spec.has(kOmittedAtDefault);
+            if (which != DescribedFields::kEvery && omits && value == fallback) return;
             out += (out.empty() ? "" : " ") + std::string(spec.name) + "=" + test_support::ValueText(value);
         },
         record, defaults);
     return out;
 }
 
-// The fields of a record that differ from a new record's, "name=value" in
-// the list's order, in one line: a field added to the record shows only
-// where a test sets it.
-template <typename Record>
-std::string DescribeChanges(const Record& record) {
-    std::string out;
-    static const Record fresh{};
-    Record::ForEachField(
-        [&out](const FieldSpec& spec, const auto& value, const auto& fallback) {
-            if (value == fallback) return;
-            out += (out.empty() ? "" : " ") + std::string(spec.name) + "=" + test_support::ValueText(value);
-        },
-        record, fresh);
-    return out;
-}
-
-// DescribeChanges of a server record but its id, then the transient plain
+// The changed fields of a server record but its id, then the transient plain
 // password.
 std::string DescribeServer(const ServerRecord& server);
 // Every setting of the store outside the server list, group by group, in
