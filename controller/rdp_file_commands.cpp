@@ -34,9 +34,7 @@ std::string ShownName(const std::string& name) {
         if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) shown += c;
     }
     if (shown.size() <= kNameShownBytes) return shown.empty() ? "（无名文件）" : shown;
-    std::size_t cut = kNameShownBytes;
-    while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;
-    return shown.substr(0, cut) + "…";
+    return std::string(CutUtf8(shown, kNameShownBytes)) + "…";
 }
 
 // The files decoded, or none with refusal set: then nothing is imported.

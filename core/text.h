@@ -31,6 +31,11 @@ std::string PointerHex(std::uintptr_t value);
 // a empty: b; b empty: a; a ending in "\" or "/": a + b; else a + "\" + b.
 std::string JoinPath(std::string_view a, std::string_view b);
 
+// The longest prefix of text of at most maxBytes bytes that does not end
+// inside a multi-byte UTF-8 character, for texts cut to fit a log line, a
+// toast or a reply.
+std::string_view CutUtf8(std::string_view text, std::size_t maxBytes);
+
 // Reads text made only of the digits 0-9 as a non-negative int. False for an
 // empty text, any other character, or a value beyond the int range.
 bool ParseDigits(std::string_view text, int* value);

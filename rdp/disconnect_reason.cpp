@@ -90,10 +90,6 @@ const char* Find(const ReasonText (&table)[N], int reason) {
 constexpr std::size_t kLongDescription = 91;
 constexpr std::size_t kCutDescription = 87;
 
-bool IsContinuationByte(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
 }  // namespace
 
 const char* KnownDisconnectReasonText(int reason) {
@@ -103,15 +99,6 @@ const char* KnownDisconnectReasonText(int reason) {
 std::string FallbackDisconnectReasonText(int reason) {
     if (const char* ours = Find(kUndocumented, reason)) return ours;
     return Format("断开（原因码 %d）", reason);
-}
-
-std::string_view CutUtf8(std::string_view text, std::size_t maxBytes) {
-    if (text.size() <= maxBytes) return text;
-    std::size_t end = maxBytes;
-    // The byte at end starts the first character that is left out; step
-    // back while it is the middle of a character.
-    while (end > 0 && IsContinuationByte(static_cast<unsigned char>(text[end]))) --end;
-    return text.substr(0, end);
 }
 
 std::string CleanErrorDescription(std::string_view description) {

@@ -17,7 +17,3 @@ std::string FallbackDisconnectReasonText(int reason);
 // whole character plus "...". Returns "" when the description is unusable
 // (empty, or only the words "internal error", which tell the user nothing).
 std::string CleanErrorDescription(std::string_view description);
-
-// The longest prefix of text of at most maxBytes bytes that does not end
-// inside a multi-byte UTF-8 character.
-std::string_view CutUtf8(std::string_view text, std::size_t maxBytes);

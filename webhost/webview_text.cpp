@@ -1,6 +1,7 @@
 #include "webhost/webview_text.h"
 
 #include "core/json.h"
+#include "core/text.h"
 
 const char* const kPageHostName = "tavolin.example";
 
@@ -25,12 +26,7 @@ std::string EvalParameters(std::string_view expression) {
 
 std::string CutForLog(std::string_view text, std::size_t limit) {
     if (text.size() <= limit) return std::string(text);
-    std::size_t end = limit;
-    // Back off over continuation bytes so no character is cut in half.
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    std::string out(text.substr(0, end));
-    out += "...";
-    return out;
+    return std::string(CutUtf8(text, limit)) + "...";
 }
 
 namespace {

@@ -45,6 +45,11 @@ using RdpFileCommands = ControllerTest;
 
 TEST_F(RdpFileCommands, ImportAddsWhatItCanReadAndRefusesBeyondItsLimits) {
     const std::vector<File> tooMany(kMaxRdpFilesPerImport + 1, File{"a.rdp", kUtf8File});
+    // 86 bytes once the control byte goes: cut at 80, inside the last "名".
+    std::string longName = "n\x01";
+    for (int i = 0; i < 27; ++i) longName += "名";
+    std::string shownName = "n";
+    for (int i = 0; i < 26; ++i) shownName += "名";
     const struct {
         const char* what;
         std::string data;
@@ -55,10 +60,11 @@ TEST_F(RdpFileCommands, ImportAddsWhatItCanReadAndRefusesBeyondItsLimits) {
          ImportData({{"w.rdp", kWindowsFile}, {"u.rdp", kUtf8File}}),
          {"10.0.0.7", "rdp.example"},
          "ok: 成功导入 2 台服务器，忽略 1 项不支持的设置"},
-        {"an unreadable file counted and named",
-         ImportData({{"u.rdp", kUtf8File}, {"n\x01.rdp", kNoAddress}}),
+        {"an unreadable file counted and named, the name cut on a whole character",
+         ImportData({{"u.rdp", kUtf8File}, {longName + ".rdp", kNoAddress}}),
          {"rdp.example"},
-         "error: 成功导入 1 台服务器；1 个文件无法读取：n.rdp（文件里没有远程计算机的地址（full address））"},
+         "error: 成功导入 1 台服务器；1 个文件无法读取：" + shownName +
+             "…（文件里没有远程计算机的地址（full address））"},
         {"no file readable",
          ImportData({{"1.rdp", ""}, {"2.rdp", ""}, {"3.rdp", ""}, {"", kNoAddress}}),
          {},

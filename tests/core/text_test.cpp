@@ -61,6 +61,19 @@ TEST(TextJoinPath, AddsOneSeparatorOnlyWhenNeeded) {
     EXPECT_EQ(JoinPath("x", ""), "x");
 }
 
+TEST(TextCutUtf8, NeverSplitsACharacter) {
+    const std::string text = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80z";  // a é 中 😀 z
+    EXPECT_EQ(CutUtf8(text, 100), text);
+    EXPECT_EQ(CutUtf8(text, 1), "a");
+    EXPECT_EQ(CutUtf8(text, 2), "a");
+    EXPECT_EQ(CutUtf8(text, 3), "a\xC3\xA9");
+    EXPECT_EQ(CutUtf8(text, 5), "a\xC3\xA9");
+    EXPECT_EQ(CutUtf8(text, 6), "a\xC3\xA9\xE4\xB8\xAD");
+    EXPECT_EQ(CutUtf8(text, 9), "a\xC3\xA9\xE4\xB8\xAD");
+    EXPECT_EQ(CutUtf8(text, 10), "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
+    EXPECT_EQ(CutUtf8(text, 0), "");
+}
+
 TEST(TextParseDigits, AcceptsOnlyPlainDecimalWithinInt) {
     int value = -1;
     for (const auto& [text, expected] : {std::pair{"3389", 3389}, {"0007", 7}, {"2147483647", 2147483647}}) {

@@ -50,19 +50,6 @@ TEST(DisconnectReasonDescription, TextsLongerThan90BytesAreCut) {
     EXPECT_EQ(CleanErrorDescription(std::string(91, 'y')), std::string(87, 'y') + "...");
 }
 
-TEST(DisconnectReasonDescription, CutNeverSplitsACharacter) {
-    const std::string text = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80z";  // a é 中 😀 z
-    EXPECT_EQ(CutUtf8(text, 100), text);
-    EXPECT_EQ(CutUtf8(text, 1), "a");
-    EXPECT_EQ(CutUtf8(text, 2), "a");
-    EXPECT_EQ(CutUtf8(text, 3), "a\xC3\xA9");
-    EXPECT_EQ(CutUtf8(text, 5), "a\xC3\xA9");
-    EXPECT_EQ(CutUtf8(text, 6), "a\xC3\xA9\xE4\xB8\xAD");
-    EXPECT_EQ(CutUtf8(text, 9), "a\xC3\xA9\xE4\xB8\xAD");
-    EXPECT_EQ(CutUtf8(text, 10), "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
-    EXPECT_EQ(CutUtf8(text, 0), "");
-}
-
 TEST(ExternalClientCommand, NamesHostAndPort) {
     EXPECT_EQ(ExternalClientArguments("srv.example.com", 3390), "/v:srv.example.com:3390");
     EXPECT_EQ(ExternalClientArguments("10.0.0.5", 0), "/v:10.0.0.5:3389");

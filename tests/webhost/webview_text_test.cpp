@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-TEST(WebViewText, CutForLogEndsOnAWholeCharacter) {
+// Where the cut falls is CutUtf8's (core/text_test.cpp).
+TEST(WebViewText, CutForLogMarksACutText) {
     struct Case {
         std::string text;
         std::size_t limit;
@@ -11,10 +12,6 @@ TEST(WebViewText, CutForLogEndsOnAWholeCharacter) {
     };
     const Case cases[] = {
         {"abc", 3, "abc"},
-        {"abcd", 3, "abc..."},
-        // "中" is three bytes: a cut inside it keeps the character out.
-        {"ab中", 3, "ab..."},
-        {"ab中", 4, "ab..."},
         {"ab中x", 5, "ab中..."},
     };
     for (const Case& c : cases) EXPECT_EQ(CutForLog(c.text, c.limit), c.want) << c.text.size();
