@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -339,14 +340,9 @@ public:
     std::vector<std::string> Lines() const {
         std::string text;
         ReadWholeFile(ToUtf8(path_), &text);
+        std::istringstream in(text);
         std::vector<std::string> lines;
-        std::size_t start = 0;
-        while (start < text.size()) {
-            const std::size_t end = text.find('\n', start);
-            lines.push_back(text.substr(start, end - start));
-            if (end == std::string::npos) break;
-            start = end + 1;
-        }
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
 

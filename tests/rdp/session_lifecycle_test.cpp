@@ -107,8 +107,7 @@ TEST_F(SessionLifecycle, TheNewestClassWinsAndGetsWhatItDeclares) {
          "AdvancedSettings2",
          {"设置 AdvancedSettings.EnableAutoReconnect 失败 0x80020006",
           "设置 AdvancedSettings.EnableCredSspSupport 失败 0x80020006",
-          "控件没有 IMsRdpClientNonScriptable3，PromptForCredentials 未设置",
-          "控件没有 IMsRdpExtendedSettings，缩放比例与 EnableZoom 未设置"}},
+          "控件没有 IMsRdpClientNonScriptable3，PromptForCredentials 未设置"}},
         {L"", 0, nullptr, nullptr, nullptr, {}},
         {nullptr, static_cast<long>(REGDB_E_CLASSNOTREG), nullptr, nullptr, nullptr, {}},
     };

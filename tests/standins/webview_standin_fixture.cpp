@@ -283,9 +283,9 @@ void WebViewStandin::TearDown() {
     WSACleanup();
 }
 
-void WebViewStandin::Open(const std::string& page) {
+void WebViewStandin::Open() {
     Create();
-    if (!HasFatalFailure()) Show(page);
+    if (!HasFatalFailure()) Show();
 }
 
 void WebViewStandin::Create() {
@@ -332,10 +332,9 @@ std::string WebViewStandin::Request(const std::string& method, const std::string
                                "\r\n" + body);
 }
 
-bool WebViewStandin::PostFromPage(const std::string& text, const std::string& pagePath) {
-    const std::string query = pagePath.empty() ? "" : "?page=" + pagePath;
+bool WebViewStandin::PostFromPage(const std::string& text) {
     const std::string answer =
-        Request("POST", root_ + "/__webview/message" + query, text, "X-Webview-Kind: string\r\n");
+        Request("POST", root_ + "/__webview/message", text, "X-Webview-Kind: string\r\n");
     return answer.rfind("HTTP/1.1 204 ", 0) == 0;
 }
 

@@ -128,7 +128,7 @@ protected:
     void TearDown() override;
 
     // Create, then Show.
-    void Open(const std::string& page = kEmptyPage);
+    void Open();
     // Environment, controller and webview.
     void Create();
     // A site whose index.html holds page mapped to app.test and navigated
@@ -141,9 +141,8 @@ protected:
     // One request on the page's server: the whole answer.
     std::string Request(const std::string& method, const std::string& target, const std::string& body = "",
                         const std::string& headers = "");
-    // A page message posted as the bridge posts it from the document at
-    // pagePath (none: a post that does not say); true when it was taken.
-    bool PostFromPage(const std::string& text, const std::string& pagePath = "");
+    // A page message posted as the bridge posts it; true when it was taken.
+    bool PostFromPage(const std::string& text);
     // The value (as JSON) of an expression evaluated in the page through the
     // webview; "" when it failed or no answer came in ms.
     std::string Evaluate(const std::string& expression, DWORD ms = 10000);

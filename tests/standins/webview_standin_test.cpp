@@ -94,18 +94,6 @@ TEST_F(WebViewStandin, CallbacksRunOneAfterTheOtherEvenWhenOnePumpsMessages) {
     EXPECT_FALSE(secondInsideFirst);
 }
 
-TEST_F(WebViewStandin, ExportFailsAsTheLoaderDoesWhenNoRuntimeIsInstalled) {
-    for (const wchar_t* failure : {L"environment-call", L"no-runtime"}) {
-        SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_FAIL", failure);
-        EXPECT_EQ(create_(nullptr, ToWide(data_.file("user")).c_str(), nullptr, &envDone_),
-                  HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))
-            << ToUtf8(failure);
-    }
-    SetEnvironmentVariableW(L"TAVOLIN_WEBVIEW_FAIL", nullptr);
-    PumpQueued();
-    EXPECT_EQ(envDone_.calls, 0);
-}
-
 TEST_F(WebViewStandin, ObjectsCountReferencesAndAnswerOnlyForTheirInterfaces) {
     Open();
     ICoreWebView2Settings* settings = nullptr;

@@ -429,7 +429,6 @@ TEST_F(PageInBrowser, TheViewKeepsToThePagesOwnOrigin) {
     } senders[] = {
         {L"https://tavolin.example/index.html", true},
         {L"https://evil.example/index.html", false},
-        {L"file:///C:/index.html", false},
     };
     for (const auto& s : senders) {
         FakeMessage message(s.source, L"from a sender");
