@@ -118,6 +118,15 @@ std::string JoinPath(std::string_view a, std::string_view b) {
     return joined;
 }
 
+std::string_view CutUtf8(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    std::size_t end = maxBytes;
+    // The byte at end starts the first character that is left out; step
+    // back while it is the middle of a character.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end);
+}
+
 bool ParseDigits(std::string_view text, int* value) {
     if (text.empty()) return false;
     long long result = 0;
