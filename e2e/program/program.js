@@ -73,9 +73,26 @@ const rectOf = (w) => ({ x: w.x, y: w.y, w: w.w, h: w.h });
 const xdotool = (...args) => new Promise((resolve, reject) =>
   execFile('xdotool', args, (error) => (error ? reject(error) : resolve())));
 
-// A server record of a scenario's config.json, and its item in the list.
+// A server record of a scenario's config.json, its item in the list and its tab.
 const server = (id, port, remark) => ({ id, host: '127.0.0.1', port, remark, user: 'tester' });
 const item = (text) => `#serverList li.srv:has-text("${text}")`;
+const tab = (remark) => `#tabs .tab:has-text("${remark}")`;
+
+// Records every status each tab's tooltip goes through from now on (its
+// first line), in order; tabStates reads them as "name status".
+const watchTabs = (page) => page.evaluate(() => {
+  window.__tabStates = [];
+  const last = new Map();
+  new MutationObserver(() => {
+    for (const t of document.querySelectorAll('#tabs .tab')) {
+      const name = t.querySelector('.tname').textContent;
+      const entry = name + ' ' + t.title.split(' — ')[1].split('\n')[0];
+      if (last.get(name) !== entry) window.__tabStates.push(entry);
+      last.set(name, entry);
+    }
+  }).observe(document.getElementById('tabs'), { subtree: true, childList: true, attributes: true });
+});
+const tabStates = (page) => page.evaluate(() => window.__tabStates);
 
 const windowCommand = (command, ...args) => wine([path.join(BUILD, 'window_probe.exe'), command, ...args]);
 
@@ -267,4 +284,4 @@ function displayShot(window, name) {
     path.join(SHOTS, name), ...box], () => resolve()));
 }
 
-module.exports = { scenario, until, sleep, windowsOf, mainWindow, rectOf, xdotool, server, item, windowCommand, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot, BUILD };
+module.exports = { scenario, until, sleep, windowsOf, mainWindow, rectOf, xdotool, server, item, tab, watchTabs, tabStates, windowCommand, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot, BUILD };

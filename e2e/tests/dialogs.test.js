@@ -246,21 +246,25 @@ test('export: passwords only when ticked, and with a start-up password set only 
 
 // Files dropped on the page as a drop from the desktop arrives there: a
 // DataTransfer carrying File objects, dispatched on the body. files: {name,
-// text} (as UTF-8) or {name, size} (that many zero bytes).
+// text} (a string as UTF-8, or an array of bytes) or {name, size} (that many
+// zero bytes).
 const dropFiles = (page, files, events = ['dragenter', 'dragover', 'drop']) => page.evaluate(([fs, evs]) => {
   const dt = new DataTransfer();
-  for (const f of fs) dt.items.add(new File([f.text !== undefined ? f.text : new Uint8Array(f.size)], f.name));
+  for (const f of fs) dt.items.add(new File([typeof f.text === 'string' ? f.text : new Uint8Array(f.text || f.size)], f.name));
   for (const type of evs) document.body.dispatchEvent(new DragEvent(type, { bubbles: true, cancelable: true, dataTransfer: dt }));
 }, [files, events]);
+// Each "importRdp" sent, as its files' names and Base64, and the same of files given.
 const importSent = async (page) => {
   await page.waitForFunction(() => window.__sent.some((m) => m.cmd === 'importRdp'));
-  return (await page.sent('importRdp')).map((m) => m.data.files.map((f) => [f.name, Buffer.from(f.data, 'base64').toString()]));
+  return (await page.sent('importRdp')).map((m) => m.data.files.map((f) => [f.name, f.data]));
 };
+const asSent = (...files) => files.map((f) => [f.name, Buffer.from(f.text).toString('base64')]);
 
 test('.rdp files: the overlay while files are dragged over the page, one "importRdp" with each file\'s bytes for a drop or a choice in the import box; files not named .rdp, too many, too large refused with nothing sent', async (open) => {
   const page = await open(listed({}, [P1]));
   const A = { name: 'a.rdp', text: 'full address:s:a.example\r\n' };
-  const B = { name: '数据库.RDP', text: 'full address:s:b.example:3390\n' };
+  // As Windows writes it: UTF-16LE with a byte-order mark, no valid UTF-8.
+  const B = { name: '数据库.RDP', text: [0xff, 0xfe, ...Buffer.from('full address:s:b.example:3390\r\n', 'utf16le')] };
 
   await page.deliver('tabOpened', { id: 'p1' });
   await dropFiles(page, [A], ['dragenter', 'dragover']);
@@ -272,7 +276,7 @@ test('.rdp files: the overlay while files are dragged over the page, one "import
 
   await page.clearSent();
   await dropFiles(page, [A, B]);
-  assert.deepEqual(await importSent(page), [[[A.name, A.text], [B.name, B.text]]]);
+  assert.deepEqual(await importSent(page), [asSent(A, B)]);
   assert.equal(await page.isVisible('#dropOverlay'), false);
 
   const refusals = [
@@ -291,7 +295,7 @@ test('.rdp files: the overlay while files are dragged over the page, one "import
   // With the .rdp files of a mixed drop imported, the others named.
   await page.clearSent();
   await dropFiles(page, [{ name: 'notes.txt', text: 'x' }, A]);
-  assert.deepEqual(await importSent(page), [[[A.name, A.text]]]);
+  assert.deepEqual(await importSent(page), [asSent(A)]);
   assert.deepEqual((await toasts(page)).pop(), 'error:只能导入 .rdp 文件，没有导入：notes.txt');
 
   await page.click('#btnImport');
@@ -299,6 +303,6 @@ test('.rdp files: the overlay while files are dragged over the page, one "import
   await page.clearSent();
   const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('#btnChooseRdp')]);
   await chooser.setFiles([{ name: B.name, mimeType: 'application/x-rdp', buffer: Buffer.from(B.text) }]);
-  assert.deepEqual(await importSent(page), [[[B.name, B.text]]]);
+  assert.deepEqual(await importSent(page), [asSent(B)]);
   assert.equal(await page.isVisible('#importModal'), false);
 });

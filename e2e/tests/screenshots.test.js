@@ -128,6 +128,11 @@ for (const theme of ['dark', 'light']) {
     assert.deepEqual(await lowContrast(page), []);
     await saved(page, `tab-waiting-${theme}`);
     assert.deepEqual(await page.sentBy(() => page.click('#sessionPanel >> text=取消自动重连')), [{ cmd: 'cancelReconnect', data: { id: 'a1' } }]);
+    // The tab's own cancel button asks the same; once the wait is off, the panel tells why the session ended.
+    assert.deepEqual(await page.sentBy(() => page.click('#tabs .tab.active .tcancel')), [{ cmd: 'cancelReconnect', data: { id: 'a1' } }]);
+    await page.deliver('reconnect', { id: 'a1', phase: 'off', attempts: 0 });
+    assert.deepEqual([await page.texts('#sessionPanel .panel-reason', '#sessionPanel .btn.primary'), await page.locator('#tabs .tab.waiting').count()],
+      [['连接已断开：套接字已被关闭', '重新连接'], 0]);
 
     await page.click('#tabs .tab:has-text("海外跳板机")');
     assert.deepEqual(await page.texts('#sessionPanel h2', '#sessionPanel .panel-reason'), ['海外跳板机', '连接已断开：远端会话已注销']);

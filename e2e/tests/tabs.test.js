@@ -6,7 +6,7 @@
 
 const assert = require('node:assert/strict');
 const { browserTests } = require('../harness');
-const { item, listed, realisticList, SETTINGS } = require('../fixtures');
+const { server, item, listed, realisticList, SETTINGS } = require('../fixtures');
 
 const test = browserTests();
 
@@ -152,6 +152,27 @@ test('a failed connection shows its error toast and then loses its tab; one neve
   assert.deepEqual(await page.sentBy(closes), [{ cmd: 'closeTab', data: { id: 'b1' } }, { cmd: 'closeTab', data: { id: 'a2' } }]);
   assert.deepEqual([await tabIds(page), await page.isVisible('#welcome')], [[], true]);
   assert.deepEqual(await page.lastRect(200), HIDDEN); // no tab left
+});
+
+test('an address typed into the search box is offered when no server matches and connected by Enter; its tab is marked unsaved, with a menu of its own, until it is saved', async (open) => {
+  const page = await open(listed());
+  for (const [typed, offered] of [['10.0.1', false], ['a b', false], ['  admin@10.9.9.9:3391 ', true]]) {
+    await page.fill('#search', typed);
+    assert.equal(await page.isVisible('#quickOffer'), offered, typed);
+  }
+  assert.equal(await page.textContent('#quickOffer'), '连接 admin@10.9.9.9:3391');
+  assert.deepEqual(await page.sentBy(() => page.press('#search', 'Enter')), [{ cmd: 'quickConnect', data: { address: 'admin@10.9.9.9:3391' } }]);
+  assert.deepEqual([await page.inputValue('#search'), await page.isVisible('#quickOffer')], ['', false]);
+  // The native side opens its tab as a temporary one, of a server in no list.
+  await page.deliver('tabOpened', { id: 'q1', host: '10.9.9.9', port: 3391, remark: '', temporary: true });
+  assert.deepEqual(await page.texts(tab('q1', '.tname'), tab('q1', '.tmark')), ['10.9.9.9', '未保存']);
+  await page.click(tab('q1'), { button: 'right' });
+  assert.deepEqual(await page.$$eval('#ctxMenu > *', (xs) => xs.map((x) => (x.className === 'ctx-sep' ? '-' : x.textContent))),
+    ['断开连接', '重新连接', '-', '保存为服务器', '关闭标签']);
+  assert.deepEqual(await page.sentBy(() => page.click('#ctxMenu >> text=保存为服务器')), [{ cmd: 'saveQuick', data: { id: 'q1' } }]);
+  // Saved, its server is listed: an ordinary tab.
+  await page.deliver('servers', realisticList().concat([server('q1', { host: '10.9.9.9', port: 3391 })]));
+  assert.deepEqual([await page.locator('#tabs .tab.temp').count(), await tabIds(page)], [0, ['q1*']]);
 });
 
 test('context menu: items, disabled states, each action, and its place near the corner', async (open) => {

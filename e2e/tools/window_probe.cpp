@@ -3,9 +3,7 @@
 // the processes named on the command line, each with its children; and
 // sends the window messages a user's actions would cause.
 //   window_probe.exe list IMAGE.exe
-//   window_probe.exe close|minimize|restore HWND
-//   window_probe.exe save DIALOG_HWND PATH    a file name typed into a save
-//                                             dialog, then its OK button
+//   window_probe.exe close|minimize HWND
 //   window_probe.exe answer DIALOG_HWND ID    a dialog's button pressed (IDYES 6, IDNO 7)
 #include <windows.h>
 
@@ -91,21 +89,6 @@ BOOL CALLBACK EachTopLevel(HWND window, LPARAM image) {
 
 }  // namespace
 
-// The file name box of the common dialogs: the combo box of the Explorer
-// style, the edit box of the old one.
-constexpr int kFileNameCombo = 0x47c;
-constexpr int kFileNameEdit = 0x480;
-
-int TypeFileName(HWND dialog, const wchar_t* path) {
-    HWND box = GetDlgItem(dialog, kFileNameCombo);
-    if (box == nullptr) box = GetDlgItem(dialog, kFileNameEdit);
-    if (box == nullptr) return 1;
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    return 0;
-}
-
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
     // Rectangles as the program's own windows have them: in device pixels,
@@ -119,8 +102,6 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(argv[2], nullptr, 16)));
     if (command == L"close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
     if (command == L"minimize") return ShowWindow(window, SW_MINIMIZE), 0;
-    if (command == L"restore") return ShowWindow(window, SW_RESTORE), 0;
-    if (command == L"save" && argc == 4) return TypeFileName(window, argv[3]);
     if (command == L"answer" && argc == 4) {
         const int id = _wtoi(argv[3]);
         return PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),

@@ -21,9 +21,9 @@
 #include "config/config_store.h"
 #include "config/export_csv.h"
 #include "config/rdp_file.h"
+#include "config/stored_password.h"
 #include "core/file_io.h"
 #include "core/paths.h"
-#include "core/posted_object.h"
 #include "core/text.h"
 #include "core/unicode.h"
 #include "core/win_handle.h"
@@ -219,25 +219,36 @@ TEST_F(MainWindowTest, NeverSmallerThanItsMinimum) {
     EXPECT_EQ(rect.bottom - rect.top, kMinWindowHeight);
 }
 
+// The page's export commands through the controller to the save dialog:
+// the list with or without the passwords the page asked for, one server's
+// .rdp file, cancelled, or pointed into the data folder.
 TEST_F(MainWindowTest, ExportThroughTheSaveDialog) {
     AddServer("00000000000000e1", "10.0.0.5", 3389);
     AddServer("00000000000000e2", "10.0.0.6", 3390);
-    HWND hwnd = Open();
+    ASSERT_TRUE(SealPassword(config, "pw-e1", &config.servers[0].sealedPassword));
+    Open();
     TempDir elsewhere;
     const std::string chosen = elsewhere.file("servers.csv");
+    const std::string withPasswords = elsewhere.file("with-passwords.csv");
     const std::string inData = data.file("servers.csv");
     const std::string chosenRdp = elsewhere.file("s.rdp");
+    const std::string list = R"({"cmd":"exportServers","data":{"includePasswords":false}})";
+    const std::string listWithPasswords = R"({"cmd":"exportServers","data":{"includePasswords":true}})";
+    const std::string rdp = R"({"cmd":"exportRdp","data":{"id":"00000000000000e2"}})";
     const struct {
-        const wchar_t* title;  // of the dialog; the list's, or else one server's .rdp file
+        const std::string& command;
+        const wchar_t* title;  // of the dialog it opens
         std::string path;      // "" cancels
         const char* kind;
         std::string text;
     } cases[] = {
-        {L"导出服务器列表", chosen, "ok", "已导出 2 台服务器（不含密码）到 " + chosen},
-        {L"导出服务器列表", "", "info", "已取消导出"},
-        {L"导出服务器列表", inData, "error", "不能导出到程序的数据目录（会覆盖配置文件）：" + inData},
-        {L"导出为 .rdp 文件", chosenRdp, "ok", "已导出到 " + chosenRdp},
-        {L"导出为 .rdp 文件", "", "info", "已取消导出"},
+        {list, L"导出服务器列表", chosen, "ok", "已导出 2 台服务器（不含密码）到 " + chosen},
+        {listWithPasswords, L"导出服务器列表", withPasswords, "ok",
+         "已导出 2 台服务器（含密码）到 " + withPasswords},
+        {list, L"导出服务器列表", "", "info", "已取消导出"},
+        {list, L"导出服务器列表", inData, "error", "不能导出到程序的数据目录（会覆盖配置文件）：" + inData},
+        {rdp, L"导出为 .rdp 文件", chosenRdp, "ok", "已导出到 " + chosenRdp},
+        {rdp, L"导出为 .rdp 文件", "", "info", "已取消导出"},
     };
     int toasts = 0;
     for (const auto& c : cases) {
@@ -251,11 +262,7 @@ TEST_F(MainWindowTest, ExportThroughTheSaveDialog) {
             if (!c.path.empty()) SetDlgItemTextW(dialog, 0x47c, ToWide(c.path).c_str());  // the name box
             PostMessageW(dialog, WM_COMMAND, c.path.empty() ? IDCANCEL : IDOK, 0);
         });
-        if (std::wstring(c.title) == L"导出服务器列表")
-            PostMessageW(hwnd, WM_APP_EXPORT_CSV, 0, 0);
-        else
-            EXPECT_TRUE(
-                PostOwned(hwnd, WM_APP_EXPORT_RDP, std::make_unique<std::string>("00000000000000e2")));
+        EXPECT_TRUE(page.Send(c.command));
         JsonValue toast;
         const bool told = WaitForPosted("toast", &toast, toasts++, 15000);
         user.join();
@@ -263,6 +270,7 @@ TEST_F(MainWindowTest, ExportThroughTheSaveDialog) {
         EXPECT_EQ(toast.getString("type", "") + " " + toast.getString("text", ""), c.kind + (" " + c.text));
     }
     EXPECT_EQ(ReadRawFile(chosen), ExportServersCsv(config.servers, false));
+    EXPECT_NE(ReadRawFile(withPasswords).find("10.0.0.5,3389,,pw-e1,"), std::string::npos);
     EXPECT_EQ(ReadRawFile(chosenRdp), WriteRdpFile(config.servers[1]));
     EXPECT_FALSE(IsFile(inData));
 }
