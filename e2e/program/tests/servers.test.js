@@ -45,4 +45,7 @@ scenario('servers added, edited and deleted in the editor are in the list after 
   page = await program.start();
   assert.deepEqual(await listed(page), steps[steps.length - 1][1], 'after a restart');
   assert.equal(fs.readFileSync(program.configPath, 'utf8').includes('S3cret'), false, 'no password in plain text');
+  // The edited server kept what the editor left alone, its password among it.
+  const web = program.config().servers.find((s) => s.host === 'web02.corp.example');
+  assert.deepEqual([web.port, web.domain, web.user, typeof web.password, web.password.length > 20], [3390, 'CORP', 'Administrator', 'string', true]);
 });
