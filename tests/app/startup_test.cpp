@@ -276,32 +276,6 @@ TEST_F(Startup, WhereTheWindowOpensAndWhatClosingKeeps) {
     }
 }
 
-TEST_F(Startup, AKilledProgramLeavesAConfigurationThatLoadsWhole) {
-    WriteConfig(
-        R"({"servers":[{"id":"00000000000000a1","host":"10.0.0.1"},)"
-        R"({"id":"00000000000000a2","host":"10.0.0.2"},{"id":"00000000000000a3","host":"10.0.0.3"}]})");
-    ASSERT_NE(program.Open(Args()), nullptr);
-    PagePeer page;
-    ASSERT_TRUE(page.Attach(local.browserData()));
-    ASSERT_TRUE(page.Send(R"({"cmd":"addServer","data":{"host":"10.9.8.7"}})"));
-    ASSERT_TRUE(PumpUntil([&] { return ReadConfig(data).find("servers").size() == 4; }, 15000));
-    // Killed while it saves one change after another.
-    for (int i = 0; i < 40; ++i) {
-        page.Send(Format(R"({"cmd":"addServer","data":{"host":"10.8.0.%d","remark":"第%d台"}})", i, i));
-    }
-    program.Kill();
-
-    const JsonValue servers = ReadConfig(data).find("servers");
-    ASSERT_TRUE(servers.isArray());
-    ASSERT_GE(servers.size(), 4u);
-    EXPECT_EQ(servers.at(0).getString("id", ""), "00000000000000a1");
-    EXPECT_EQ(servers.at(2).getString("id", ""), "00000000000000a3");
-    EXPECT_EQ(servers.at(3).getString("host", ""), "10.9.8.7");
-    for (std::size_t i = 4; i < servers.size(); ++i) {
-        EXPECT_EQ(servers.at(i).getString("host", ""), Format("10.8.0.%d", static_cast<int>(i - 4)));
-    }
-}
-
 TEST_F(Startup, ARefusedPasswordEndsTheProgramWithNothingSaved) {
     const std::string config =
         R"({"security":{"enabled":true,"salt":"00112233445566778899aabbccddeeff","hash":"ab"},)"

@@ -88,11 +88,11 @@ TEST(ConfigFromJson, SettingsAreCorrectedIntoTheirRanges) {
     EXPECT_EQ(FromText(R"({"ping":{"intervalSec":-3}})").ping.intervalSec, -3);
 }
 
-TEST(ConfigFromJson, ServerPortsIdsAndLenientValues) {
+TEST(ConfigFromJson, ServerPortsAndIds) {
     const AppConfig config = FromText(R"({"servers":[
         {"id":"a","host":"h1","port":0,"pingPort":70000},
         {"id":"b","port":70000,"pingPort":-1},
-        {"id":"c","port":"3390","smartSizing":"0","autoConnect":1,"colorDepth":"24bit"},
+        {"id":"c","port":"3390"},
         {"host":"no id"},
         {"id":"","host":"empty id"},
         7,
@@ -103,9 +103,6 @@ TEST(ConfigFromJson, ServerPortsIdsAndLenientValues) {
         EXPECT_EQ(config.servers[i].port, i == 2 ? 3390 : 3389) << i;
         EXPECT_EQ(config.servers[i].pingPort, 0) << i;
     }
-    EXPECT_FALSE(config.servers[2].smartSizing);
-    EXPECT_TRUE(config.servers[2].autoConnect);
-    EXPECT_EQ(config.servers[2].colorDepth, 24);
     EXPECT_TRUE(IsServerId(config.servers[3].id));
     EXPECT_TRUE(IsServerId(config.servers[4].id));
     EXPECT_NE(config.servers[3].id, config.servers[4].id);

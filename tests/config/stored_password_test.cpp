@@ -44,8 +44,10 @@ TEST(OldScramble, FollowsTheFormulaAndUndoesItself) {
     }
 }
 
-// New seals say what they are and open only where they can: the account's
-// form without a key, the key's form with that key alone.
+// New seals say what they are: the account's form without a key, the key's
+// form with a key, opened by that key alone. Opening without a key, and the
+// account's form with one, are the pass after the unlock's (below); a changed
+// byte is the seal's own (core/crypto_test.cpp).
 TEST(StoredPassword, SealsInTheFormInForceAndOpensOnlyWithItsKey) {
     AppConfig config;
     std::string account, keyed;
@@ -56,16 +58,9 @@ TEST(StoredPassword, SealsInTheFormInForceAndOpensOnlyWithItsKey) {
     ASSERT_TRUE(SealPassword(config, "pw 2", &keyed));
     EXPECT_EQ(FormOf(keyed), PasswordForm::kStartupKey);
     EXPECT_EQ(keyed.rfind("aesgcm1:", 0), 0u);
-    EXPECT_EQ(Opened(config, account), "pw 1");  // the account's form opens with a key in force too
     EXPECT_EQ(Opened(config, keyed), "pw 2");
     config.passwordKey = SecretText(std::string(32, 'o'));
     EXPECT_EQ(Opened(config, keyed), "<refused>");
-    config.passwordKey.clear();
-    EXPECT_EQ(Opened(config, keyed), "<refused>");
-    std::string changed = keyed;
-    changed[changed.size() - 3] = changed[changed.size() - 3] == 'A' ? 'B' : 'A';
-    config.passwordKey = SecretText(std::string(32, 'k'));
-    EXPECT_EQ(Opened(config, changed), "<refused>");
 }
 
 // The pass after the unlock: every password into the form in force, those

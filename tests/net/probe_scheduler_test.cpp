@@ -61,8 +61,8 @@ struct Results {
     }
 };
 
-std::vector<ProbeJob> Jobs(const std::string& prefix, int count, int port) {
-    std::vector<ProbeJob> jobs;
+// count jobs for 127.0.0.1:port, ids prefix + 0, 1, ..., after those given.
+std::vector<ProbeJob> Jobs(const std::string& prefix, int count, int port, std::vector<ProbeJob> jobs = {}) {
     for (int i = 0; i < count; ++i) jobs.push_back(ProbeJob{prefix + std::to_string(i), "127.0.0.1", port});
     return jobs;
 }
@@ -75,9 +75,8 @@ using Tally = std::map<std::string, int>;
 // next run.
 TEST(ProbeScheduler, EveryServerOfASweepGetsExactlyOneResult) {
     LoopbackListener listener;
-    std::vector<ProbeJob> sweep = Jobs("up-", 30, listener.port());
-    const std::vector<ProbeJob> refused = Jobs("down-", 30, ClosedLoopbackPort());
-    sweep.insert(sweep.end(), refused.begin(), refused.end());
+    const std::vector<ProbeJob> sweep =
+        Jobs("down-", 30, ClosedLoopbackPort(), Jobs("up-", 30, listener.port()));
     Results results;
     ProbeScheduler scheduler;
     scheduler.Submit(sweep);
@@ -95,12 +94,10 @@ TEST(ProbeScheduler, ANewSweepKeepsTheServersStillWaiting) {
     results.held = true;
     ProbeScheduler scheduler;
     scheduler.Start(1, &Results::Deliver, &results);
-    std::vector<ProbeJob> first = Jobs("first-", 1, closed);
+    const std::vector<ProbeJob> first = Jobs("first-", 1, closed);
     scheduler.Submit(first);
     ASSERT_TRUE(results.WaitFor(1));  // the one worker holds "first-0"
-    const std::vector<ProbeJob> more = Jobs("later-", 20, closed);
-    first.insert(first.end(), more.begin(), more.end());
-    scheduler.Submit(first);
+    scheduler.Submit(Jobs("later-", 20, closed, first));
     scheduler.Submit(Jobs("second-", 5, closed));
     EXPECT_EQ(scheduler.waitingJobs(), 26u);  // "first-0" again, it has a result
     results.Release();
@@ -138,9 +135,8 @@ TEST(ProbeScheduler, StopDropsTheWaitingAndDoesNotWaitForProbesInFlight) {
 TEST(ProbeScheduler, OneWorkerProbesManyServersAtOnce) {
     BlackHoleListener blackHole;
     LoopbackListener listener;
-    std::vector<ProbeJob> sweep = Jobs("silent-", 40, blackHole.port());
-    const std::vector<ProbeJob> up = Jobs("up-", 40, listener.port());
-    sweep.insert(sweep.end(), up.begin(), up.end());
+    const std::vector<ProbeJob> sweep =
+        Jobs("up-", 40, listener.port(), Jobs("silent-", 40, blackHole.port()));
     Results results;
     ProbeScheduler scheduler;
     scheduler.SetTimeout(300);

@@ -21,7 +21,7 @@ public:
     void post(const std::string& cmd, const std::string& dataJson) override;
     void reload() override { actions.push_back("reload"); }
     void openDevTools() override { actions.push_back("devtools"); }
-    bool isLoaderReady() const override { return loaderReady; }
+    bool isLoaderReady() const override { return true; }
     std::string lastError() const override { return error; }
 
     std::vector<std::string> names() const;
@@ -35,7 +35,6 @@ public:
     std::vector<PageEvent> events;
     std::size_t bytes = 0;
     std::vector<std::string> actions;
-    bool loaderReady = true;
     std::string error;
 };
 
