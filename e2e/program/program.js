@@ -284,4 +284,4 @@ function displayShot(window, name) {
     path.join(SHOTS, name), ...box], () => resolve()));
 }
 
-module.exports = { scenario, until, sleep, windowsOf, mainWindow, rectOf, xdotool, server, item, tab, watchTabs, tabStates, windowCommand, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot, BUILD };
+module.exports = { scenario, until, windowsOf, mainWindow, rectOf, xdotool, server, item, tab, watchTabs, tabStates, windowCommand, registerControl, answeringPeer, refusedPort, blackHole, shot, displayShot, BUILD };
