@@ -154,8 +154,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     MemoryDataDir dir;
+    const std::string path = ConfigFilePath();
     AppConfig config = SeededStore();
-    Check(WriteFileAtomic(ConfigFilePath(), TheBaseline().file));
+    Check(WriteFileAtomic(path, TheBaseline().file));
     FakePorts fakes;
     fakes.tabs.dpi = 144;
     Controller controller(config, fakes.ports());
@@ -168,14 +169,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ServerRecord& server : config.servers)
         Check(!server.id.empty() && server.port >= 1 && server.port <= 65535);
     for (const char* id : kSeedIds) Check(FindServerById(config, id) != nullptr || AsksToRemove(text));
-    // Loads, as the file it left: a missing one would load as defaults.
-    Check(IsFile(ConfigFilePath()));
-    if (dir.Raw(ConfigFilePath()) == TheBaseline().file) {
+    // The file it left is a document of the file's shape with an item for
+    // every server, which is all loading needs to give them back: loading
+    // reads one server for each item, and what it makes of any document is
+    // fuzz_config's to explore. Parsed here rather than loaded, which took
+    // a tenth of this target's time. A missing file would load as defaults.
+    Check(IsFile(path));
+    const std::string saved = dir.Raw(path);
+    if (saved == TheBaseline().file) {
         Check(TheBaseline().servers == config.servers.size());
         return 0;
     }
-    AppConfig loaded;
-    Check(LoadConfig(loaded));
-    Check(loaded.servers.size() == config.servers.size());
+    JsonValue root;
+    Check(ParseJson(saved, &root, nullptr) && root.isObject() && root.find("servers").isArray());
+    Check(root.find("servers").size() == config.servers.size());
     return 0;
 }
