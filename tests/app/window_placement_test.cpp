@@ -10,7 +10,13 @@ std::string Describe(const UiSettings& ui) {
 }
 
 UiSettings Saved(int x, int y, int w, int h, bool maximized = false) {
-    return UiSettings{false, x, y, w, h, maximized};
+    UiSettings ui;
+    ui.x = x;
+    ui.y = y;
+    ui.w = w;
+    ui.h = h;
+    ui.maximized = maximized;
+    return ui;
 }
 
 }  // namespace

@@ -18,10 +18,27 @@ std::string Describe(const std::optional<PixelRect>& r) {
            std::to_string(r->bottom);
 }
 
-// clang-format off
-const ServerRecord kSample{"00000000000000a1", "10.0.0.5", 3390, "admin", "CORP", "dpapi1:c2VjcmV0", "数据库", "prod",
-                           24, 1920, 1080, false, true, true, 22, "secret", {}};
-// clang-format on
+// Set by name, so that a field added to the record leaves it as it is.
+ServerRecord Sample() {
+    ServerRecord r;
+    r.id = "00000000000000a1";
+    r.host = "10.0.0.5";
+    r.port = 3390;
+    r.user = "admin";
+    r.domain = "CORP";
+    r.sealedPassword = "dpapi1:c2VjcmV0";
+    r.remark = "数据库";
+    r.group = "prod";
+    r.colorDepth = 24;
+    r.width = 1920;
+    r.height = 1080;
+    r.smartSizing = false;
+    r.fullscreenOnConnect = true;
+    r.autoConnect = true;
+    r.pingPort = 22;
+    r.password = "secret";
+    return r;
+}
 
 }  // namespace
 
@@ -76,7 +93,8 @@ TEST(CommandMembers, ProbePeriodNeverWrapsToAShortOne) {
 TEST(PageDocuments, ServerListItemsInOrderWithoutSecrets) {
     ProbeResults results;
     EXPECT_EQ(ServersDocumentJson({}, results), "[]");
-    ServerRecord probed = kSample;
+    const ServerRecord sample = Sample();
+    ServerRecord probed = sample;
     probed.id = "00000000000000b2";
     probed.password.clear();
     probed.sealedPassword.clear();
@@ -85,7 +103,7 @@ TEST(PageDocuments, ServerListItemsInOrderWithoutSecrets) {
         "\"host\":\"10.0.0.5\",\"port\":3390,\"user\":\"admin\",\"domain\":\"CORP\",\"remark\":\"数据库\","
         "\"group\":\"prod\",\"colorDepth\":24,\"width\":1920,\"height\":1080,\"smartSizing\":false,"
         "\"fullscreenOnConnect\":true,\"autoConnect\":true,\"pingPort\":22,";
-    EXPECT_EQ(ServersDocumentJson({kSample, probed}, results),
+    EXPECT_EQ(ServersDocumentJson({sample, probed}, results),
               "[{\"id\":\"00000000000000a1\"," + fields +
                   "\"hasPassword\":true,\"netState\":0,\"rtt\":-1,\"resolvedIp\":\"\",\"netDetail\":\"\"},"
                   "{\"id\":\"00000000000000b2\"," +

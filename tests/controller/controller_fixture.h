@@ -51,6 +51,14 @@ protected:
         EXPECT_TRUE(LoadConfig(loaded)) << "config.json no longer loads";
         return loaded;
     }
+    // New servers' defaults other than the program's own, set by name so
+    // that a field added to the record leaves them as they are.
+    void SetOtherDefaults() {
+        config.defaults.user = "ops";
+        config.defaults.domain = "CORP";
+        config.defaults.colorDepth = 16;
+        config.defaults.smartSizing = false;
+    }
     std::vector<std::string> DiskHosts() const {
         std::vector<std::string> hosts;
         for (const ServerRecord& server : OnDisk().servers) hosts.push_back(server.host);

@@ -99,7 +99,7 @@ TEST_F(Reconnects, CancelCloseAndTheSettingEndTheWait) {
 }
 
 TEST_F(Reconnects, AQuickConnectionOpensATabAndIsSavedOnlyWhenAsked) {
-    config.defaults = DefaultSettings{"ops", "CORP", 16, false, {}};
+    SetOtherDefaults();
     config.defaults.options.adminSession = true;
     Send("quickConnect", "{\"address\":\"a b\"}");
     Send("quickConnect", "{\"address\":\"admin@10.0.0.9:3391\"}");

@@ -11,7 +11,7 @@ TEST_F(ServerCommands, AddServerNeedsAHostAndStartsFromTheDefaults) {
     EXPECT_EQ(page.toasts(), std::vector<std::string>(4, "error: 地址不能为空"));
     EXPECT_TRUE(OnDisk().servers.empty() && probes.sweeps.empty());
     page.events.clear();
-    config.defaults = DefaultSettings{"ops", "CORP", 16, false, {}};
+    SetOtherDefaults();
     config.defaults.options.redirectClipboard = false;
     config.defaults.options.gatewayMode = GatewayMode::kDetect;
     Send("addServer", "{\"host\":\" 10.0.0.7 \",\"pingPort\":22,\"id\":\"chosen-by-page\"}");

@@ -114,7 +114,12 @@ bool FakePassword::Verify(const AppConfig& config, const std::string& text) {
 std::function<bool(AppConfig&)> FakePassword::PrepareSet(const std::string& text, const std::string& hint) {
     return [this, text, hint](AppConfig& config) {
         if (failSet) return false;
-        config.security = SecuritySettings{true, "salt", "fake:" + text, hint, 1};
+        config.security = SecuritySettings{};
+        config.security.enabled = true;
+        config.security.salt = "salt";
+        config.security.hash = "fake:" + text;
+        config.security.hint = hint;
+        config.security.iterations = 1;
         return SaveConfig(config);
     };
 }

@@ -107,10 +107,17 @@ std::string DescribeServer(const ServerRecord& s) {
 }
 
 std::string DescribeSettings(const AppConfig& c) {
-    return "ping: " + DescribeFields(c.ping) + " | security: " + DescribeFields(c.security) +
-           " | ui: " + DescribeFields(c.ui) +
-           " | defaults: " + DescribeFields(c.defaults, DescribedFields::kAsStored) +
-           " | display: " + DescribeFields(c.display) + " | sessions: " + DescribeFields(c.sessions);
+    std::string out;
+    const auto group = [&out](const char* name, const std::string& fields) {
+        if (!fields.empty()) out += (out.empty() ? "" : " | ") + std::string(name) + ": " + fields;
+    };
+    group("ping", DescribeFields(c.ping, DescribedFields::kChanged));
+    group("security", DescribeFields(c.security, DescribedFields::kChanged));
+    group("ui", DescribeFields(c.ui, DescribedFields::kChanged));
+    group("defaults", DescribeFields(c.defaults, DescribedFields::kChanged));
+    group("display", DescribeFields(c.display, DescribedFields::kChanged));
+    group("sessions", DescribeFields(c.sessions, DescribedFields::kChanged));
+    return out;
 }
 
 ::testing::AssertionResult SameServer(const ServerRecord& got, const ServerRecord& want) {

@@ -70,11 +70,10 @@ std::string ValueText(T value) {
 }
 }  // namespace test_support
 
-// Which fields a description names: every one; those config.json has (a
-// field it leaves out at its default is left out too); or only those that
-// differ from a new record's, so that a field added to the record shows
-// only where a test sets it.
-enum class DescribedFields { kEvery, kAsStored, kChanged };
+// Which fields a description names: every one, or only those that differ
+// from a new record's, so that a field added to the record shows only where
+// a test sets it.
+enum class DescribedFields { kEvery, kChanged };
 
 // A record's fields from its field list, "name=value" in the list's order
 // (config.json's names), in one line.
@@ -84,8 +83,7 @@ std::string DescribeFields(const Record& record, DescribedFields which = Describ
     static const Record defaults{};
     Record::ForEachField(
         [&out, which](const FieldSpec& spec, const auto& value, const auto& fallback) {
-            const bool omits = which == DescribedFields::kChanged || spec.has(kOmittedAtDefault);
-            if (which != DescribedFields::kEvery && omits && value == fallback) return;
+            if (which == DescribedFields::kChanged && value == fallback) return;
             out += (out.empty() ? "" : " ") + std::string(spec.name) + "=" + test_support::ValueText(value);
         },
         record, defaults);
@@ -95,8 +93,8 @@ std::string DescribeFields(const Record& record, DescribedFields which = Describ
 // The changed fields of a server record but its id, then the transient plain
 // password.
 std::string DescribeServer(const ServerRecord& server);
-// Every setting of the store outside the server list, group by group, in
-// one line.
+// The settings of the store outside the server list that differ from a new
+// store's, group by group, in one line ("" for none).
 std::string DescribeSettings(const AppConfig& config);
 // Success when the two records agree in every field but the id; a failure
 // shows both records whole.
