@@ -21,11 +21,11 @@ public:
     // Loads the library on first success and keeps it (it is never
     // unloaded); later calls return the entry point found then. Only by full
     // path: the unpacked copy in loaderFolder (may be empty), then the one
-    // beside the executable. On failure *error holds the text for the user.
+    // beside the executable. On failure *error holds the text for the user,
+    // and a library found without the entry point is unloaded again.
     CreateWebViewEnvironmentFunction Load(const std::string& loaderFolder, std::string* error);
 
 private:
-    HMODULE module_ = nullptr;
     CreateWebViewEnvironmentFunction entry_ = nullptr;
 };
 

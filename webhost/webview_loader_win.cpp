@@ -34,14 +34,19 @@ HMODULE FindLoader(const std::string& loaderFolder) {
 
 CreateWebViewEnvironmentFunction WebViewLoader::Load(const std::string& loaderFolder, std::string* error) {
     if (entry_ != nullptr) return entry_;
-    if (module_ == nullptr) module_ = FindLoader(loaderFolder);
-    if (module_ == nullptr) {
+    const HMODULE module = FindLoader(loaderFolder);
+    if (module == nullptr) {
         *error = kLoaderMissingText;
         return nullptr;
     }
     entry_ = reinterpret_cast<CreateWebViewEnvironmentFunction>(
-        reinterpret_cast<void*>(GetProcAddress(module_, "CreateCoreWebView2EnvironmentWithOptions")));
-    if (entry_ == nullptr) *error = kLoaderExportMissingText;
+        reinterpret_cast<void*>(GetProcAddress(module, "CreateCoreWebView2EnvironmentWithOptions")));
+    if (entry_ == nullptr) {
+        // Of no use without it: let go, so that its file is not held open
+        // and a later start searches again rather than meeting it loaded.
+        FreeLibrary(module);
+        *error = kLoaderExportMissingText;
+    }
     return entry_;
 }
 

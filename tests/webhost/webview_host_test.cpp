@@ -487,6 +487,8 @@ TEST(LoaderAlone, DISABLED_NoLoaderThenOneWithoutTheEntryPoint) {
     ASSERT_TRUE(ReadWholeFile(JoinPath(ExeDir(), "tavolin_rdp_standin.dll"), &library));
     ASSERT_TRUE(WriteWholeFile(folder.file("WebView2Loader.dll"), library));
     ExpectStartFails(folder.path(), kLoaderExportMissingText);
+    // Let go again: its file is not held, and a later start searches anew.
+    EXPECT_EQ(GetModuleHandleW(ToWide(folder.file("WebView2Loader.dll")).c_str()), nullptr);
 }
 
 TEST(WebViewLoader, TheLoaderFoundIsKept) {
