@@ -3,12 +3,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 #include "core/log.h"
+#ifdef _WIN32
+#include "core/paths.h"
+#endif
 #include "core/random.h"
 #include "core/text.h"
 
@@ -19,18 +21,28 @@ namespace {
 
 // The program unpacks its page into the local application data and keeps
 // the browser's data there; a test program, and every tavolin.exe it
-// starts, gets a scratch folder in its place, removed at the end, so that
-// no run leaves a "Tavolin" folder in the user's own.
+// starts, gets a scratch folder in its place, so that no run leaves a
+// "Tavolin" folder in the user's own. The folder is beside the test program,
+// named after it, rather than in the user's temporary folder: the unpacked
+// loader stays loaded for the life of the process (WebViewLoader) and a
+// browser may still be writing its profile as the program ends, so the
+// removal at the end can fail; the program's next run clears it first.
 class ScratchLocalAppData : public ::testing::Environment {
 public:
     void SetUp() override {
-        folder_ = std::make_unique<TempDir>();
-        SetEnvironmentVariableW(L"LOCALAPPDATA", fs::u8path(folder_->path()).wstring().c_str());
+        folder_ = fs::u8path(ExePath()).replace_extension().concat(L"-local-app-data");
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+        fs::create_directories(folder_);
+        SetEnvironmentVariableW(L"LOCALAPPDATA", folder_.wstring().c_str());
     }
-    void TearDown() override { folder_.reset(); }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
 
 private:
-    std::unique_ptr<TempDir> folder_;
+    fs::path folder_;
 };
 
 ::testing::Environment* const kScratchLocalAppData =
