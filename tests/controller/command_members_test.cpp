@@ -18,28 +18,6 @@ std::string Describe(const std::optional<PixelRect>& r) {
            std::to_string(r->bottom);
 }
 
-// Set by name, so that a field added to the record leaves it as it is.
-ServerRecord Sample() {
-    ServerRecord r;
-    r.id = "00000000000000a1";
-    r.host = "10.0.0.5";
-    r.port = 3390;
-    r.user = "admin";
-    r.domain = "CORP";
-    r.sealedPassword = "dpapi1:c2VjcmV0";
-    r.remark = "数据库";
-    r.group = "prod";
-    r.colorDepth = 24;
-    r.width = 1920;
-    r.height = 1080;
-    r.smartSizing = false;
-    r.fullscreenOnConnect = true;
-    r.autoConnect = true;
-    r.pingPort = 22;
-    r.password = "secret";
-    return r;
-}
-
 }  // namespace
 
 TEST(CommandMembers, ContentRectIsKeptInsideTheClientArea) {
@@ -93,26 +71,28 @@ TEST(CommandMembers, ProbePeriodNeverWrapsToAShortOne) {
 TEST(PageDocuments, ServerListItemsInOrderWithoutSecrets) {
     ProbeResults results;
     EXPECT_EQ(ServersDocumentJson({}, results), "[]");
-    const ServerRecord sample = Sample();
+    // Every field away from its default, a password sealed and one plain.
+    ServerRecord sample = FullConfig().servers[0];
+    sample.password = "secret";
     ServerRecord probed = sample;
     probed.id = "00000000000000b2";
     probed.password.clear();
     probed.sealedPassword.clear();
     results["00000000000000b2"] = ProbeEntry{1, 12.5, "10.0.0.5", "在线"};
     const std::string fields =
-        "\"host\":\"10.0.0.5\",\"port\":3390,\"user\":\"admin\",\"domain\":\"CORP\",\"remark\":\"数据库\","
-        "\"group\":\"prod\",\"colorDepth\":24,\"width\":1920,\"height\":1080,\"smartSizing\":false,"
-        "\"fullscreenOnConnect\":true,\"autoConnect\":true,\"pingPort\":22,";
+        R"("host":"服务器-1.example.cn","port":3390,"user":"管理员\"","domain":"域\\corp",)"
+        R"("remark":"备注：第一行\n第二行","group":"生产","colorDepth":16,"width":800,"height":600,)"
+        R"("smartSizing":false,"fullscreenOnConnect":true,"autoConnect":true,"pingPort":22,)";
     EXPECT_EQ(ServersDocumentJson({sample, probed}, results),
-              "[{\"id\":\"00000000000000a1\"," + fields +
+              "[{\"id\":\"0123456789abcdef\"," + fields +
                   "\"hasPassword\":true,\"netState\":0,\"rtt\":-1,\"resolvedIp\":\"\",\"netDetail\":\"\"},"
                   "{\"id\":\"00000000000000b2\"," +
                   fields +
                   "\"hasPassword\":false,\"netState\":1,\"rtt\":12.5,\"resolvedIp\":\"10.0.0.5\","
                   "\"netDetail\":\"在线\"}]");
     // The server never probed now has its own entry.
-    ASSERT_EQ(results.count("00000000000000a1"), 1u);
-    EXPECT_EQ(results["00000000000000a1"].rtt, -1.0);
+    ASSERT_EQ(results.count("0123456789abcdef"), 1u);
+    EXPECT_EQ(results["0123456789abcdef"].rtt, -1.0);
 }
 
 TEST(PageDocuments, SettingsAndEnvironmentMembersInOrder) {

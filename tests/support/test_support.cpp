@@ -120,15 +120,16 @@ std::string DescribeServer(const ServerRecord& s) {
 
 std::string DescribeSettings(const AppConfig& c) {
     std::string out;
-    const auto group = [&out](const char* name, const std::string& fields) {
+    const auto group = [&out](const char* name, const auto& record) {
+        const std::string fields = DescribeFields(record, DescribedFields::kChanged);
         if (!fields.empty()) out += (out.empty() ? "" : " | ") + std::string(name) + ": " + fields;
     };
-    group("ping", DescribeFields(c.ping, DescribedFields::kChanged));
-    group("security", DescribeFields(c.security, DescribedFields::kChanged));
-    group("ui", DescribeFields(c.ui, DescribedFields::kChanged));
-    group("defaults", DescribeFields(c.defaults, DescribedFields::kChanged));
-    group("display", DescribeFields(c.display, DescribedFields::kChanged));
-    group("sessions", DescribeFields(c.sessions, DescribedFields::kChanged));
+    group("ping", c.ping);
+    group("security", c.security);
+    group("ui", c.ui);
+    group("defaults", c.defaults);
+    group("display", c.display);
+    group("sessions", c.sessions);
     return out;
 }
 
